@@ -1,0 +1,309 @@
+#include "store/SQLiteTable3.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/codepage.h"
+#include "store/ansitext.h"
+
+namespace korvane {
+
+std::string ResultCodeText(int code) {
+    static const char* const kTexts[] = {
+        "Successful result",
+        "SQL error or missing database",
+        "An internal logic error in SQLite",
+        "Access permission denied",
+        "Callback routine requested an abort",
+        "The database file is locked",
+        "A table in the database is locked",
+        "A malloc() failed",
+        "Attempt to write a readonly database",
+        "Operation terminated by sqlite3_interrupt()",
+        "Some kind of disk I/O error occurred",
+        "The database disk image is malformed",
+        "(Internal Only) Table or record not found",
+        "Insertion failed because database is full",
+        "Unable to open the database file",
+        "Database lock protocol error",
+        "Database is empty",
+        "The database schema changed",
+        "Too much data for one row of a table",
+        "Abort due to contraint violation",
+        "Data type mismatch",
+        "Library used incorrectly",
+        "Uses OS features not supported on host",
+        "Authorization denied",
+        "Auxiliary database format error",
+        "2nd parameter to sqlite3_bind out of range",
+        "File opened that is not a database file",
+    };
+    if (code >= 0 && code <= 26) return kTexts[code];
+    if (code == 100) return "sqlite3_step() has another row ready";
+    if (code == 101) return "sqlite3_step() has finished executing";
+    return "Unknown SQLite Error Code \"" + std::to_string(code) + "\"";
+}
+
+// A compiled statement with its values bound, finalized on every way out.
+class Statement {
+public:
+    Statement(TSQLiteDatabase& db, const std::string& sql, const SqlValues& values) : db_(db) {
+        if (sqlite3_prepare_v2(db.db_, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
+            Finalize();
+            db.RaiseSqliteError("Error executing SQL", sql);
+        }
+        if (stmt_ == nullptr) db.RaiseSqliteError("Could not prepare SQL statement", sql);
+        for (size_t i = 0; i < values.size(); ++i) Bind(static_cast<int>(i) + 1, values[i]);
+    }
+    ~Statement() { Finalize(); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return stmt_; }
+
+private:
+    void Finalize() {
+        if (stmt_ != nullptr) sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+
+    void Check(int rc, const char* message) {
+        if (rc != SQLITE_OK) db_.RaiseSqliteError(message, "BindData");
+    }
+
+    void Bind(int index, const SqlValue& value) {
+        struct Binder {
+            Statement& s;
+            int i;
+            void operator()(std::monostate) {
+                s.Check(sqlite3_bind_null(s.stmt_, i), "Could not bind null");
+            }
+            void operator()(bool v) {
+                s.Check(sqlite3_bind_int(s.stmt_, i, v ? 1 : 0), "Could not bind boolean");
+            }
+            void operator()(int32_t v) {
+                s.Check(sqlite3_bind_int(s.stmt_, i, v), "Could not bind integer");
+            }
+            void operator()(int64_t v) {
+                s.Check(sqlite3_bind_int64(s.stmt_, i, v), "Could not bind int64");
+            }
+            void operator()(double v) {
+                s.Check(sqlite3_bind_double(s.stmt_, i, v), "Could not bind extended");
+            }
+            void operator()(char v) {
+                s.Check(sqlite3_bind_text(s.stmt_, i, &v, 1, SQLITE_TRANSIENT),
+                        "Could not bind text");
+            }
+            void operator()(const std::string& v) {
+                s.Check(sqlite3_bind_text(s.stmt_, i, v.data(), static_cast<int>(v.size()),
+                                          SQLITE_TRANSIENT),
+                        "Could not bind text");
+            }
+            void operator()(const std::u16string& v) {
+                s.Check(sqlite3_bind_text16(s.stmt_, i, v.data(),
+                                            static_cast<int>(v.size() * sizeof(char16_t)),
+                                            SQLITE_TRANSIENT),
+                        "Could not bind text");
+            }
+            void operator()(const SqlBlob& v) {
+                s.Check(sqlite3_bind_blob(s.stmt_, i, v.bytes.data(),
+                                          static_cast<int>(v.bytes.size()), SQLITE_TRANSIENT),
+                        "Could not bind BLOB");
+            }
+        };
+        std::visit(Binder{*this, index}, value);
+    }
+
+    TSQLiteDatabase& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+    const std::string utf8 = platform::FromCodePage(fileName);
+    if (sqlite3_open(utf8.c_str(), &db_) == SQLITE_OK) return;
+    if (db_ == nullptr) {
+        throw ESQLiteException("Failed to open database \"" + fileName + "\" : unknown error");
+    }
+    const std::string message =
+        "Failed to open database \"" + fileName + "\" : " + sqlite3_errmsg(db_);
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw ESQLiteException(message);
+}
+
+TSQLiteDatabase::~TSQLiteDatabase() {
+    if (db_ != nullptr) sqlite3_close(db_);
+}
+
+void TSQLiteDatabase::RaiseSqliteError(const std::string& message, const std::string& sql) {
+    const int code = sqlite3_errcode(db_);
+    if (code == SQLITE_OK) throw ESQLiteException(message);
+    const std::string detail = sqlite3_errmsg(db_);
+    throw ESQLiteException(message + ".\rError [" + std::to_string(code) +
+                           "]: " + ResultCodeText(code) + ".\r\"" + sql + "\": " + detail);
+}
+
+void TSQLiteDatabase::Execute(const std::string& sql, const SqlValues& values) {
+    Statement statement(*this, sql, values);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+        sqlite3_reset(statement.get());
+        RaiseSqliteError("Error executing SQL statement", sql);
+    }
+}
+
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql,
+                                                         const SqlValues& values) {
+    return std::unique_ptr<TSQLiteTable>(new TSQLiteTable(*this, sql, values));
+}
+
+bool TSQLiteDatabase::HasTable(const std::string& name) {
+    const auto table = OpenQuery(
+        "select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +
+        LowerAscii(name) + "' ");
+    return table->RowCount() > 0;
+}
+
+TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const std::string& sql, const SqlValues& values) {
+    Statement statement(db, sql, values);
+    sqlite3_stmt* stmt = statement.get();
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) break;
+        if (rc == SQLITE_BUSY) throw ESQLiteException("Could not prepare SQL statement");
+        if (rc != SQLITE_ROW) {
+            sqlite3_reset(stmt);
+            db.RaiseSqliteError("Could not retrieve data", sql);
+        }
+        ReadRow(stmt);
+    }
+    row_ = 0;
+}
+
+TSQLiteTable::~TSQLiteTable() = default;
+
+void TSQLiteTable::ReadRow(sqlite3_stmt* stmt) {
+    if (++rowCount_ == 1) {
+        columnCount_ = sqlite3_column_count(stmt);
+        kinds_.reserve(columnCount_);
+        for (int c = 0; c < columnCount_; ++c) {
+            const char* declared = sqlite3_column_decltype(stmt, c);
+            const std::string_view d = declared != nullptr ? declared : "";
+            if (declared == nullptr) {
+                kinds_.push_back(static_cast<Kind>(sqlite3_column_type(stmt, c)));
+            } else if (d == "INTEGER" || d == "BOOLEAN") {
+                kinds_.push_back(Kind::Integer);
+            } else if (d == "NUMERIC" || d == "FLOAT" || d == "DOUBLE" || d == "REAL") {
+                kinds_.push_back(Kind::Float);
+            } else if (d == "BLOB") {
+                kinds_.push_back(Kind::Blob);
+            } else {
+                kinds_.push_back(Kind::Text);
+            }
+        }
+        cells_.reserve(static_cast<size_t>(columnCount_) * 16);
+    }
+    for (int c = 0; c < columnCount_; ++c) {
+        if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+            cells_.emplace_back();
+            continue;
+        }
+        switch (kinds_[c]) {
+            case Kind::Integer:
+                cells_.emplace_back(static_cast<int64_t>(sqlite3_column_int64(stmt, c)));
+                break;
+            case Kind::Float:
+                cells_.emplace_back(sqlite3_column_double(stmt, c));
+                break;
+            case Kind::Blob: {
+                const int size = sqlite3_column_bytes(stmt, c);
+                const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                if (size == 0 || data == nullptr) {
+                    cells_.emplace_back();
+                } else {
+                    cells_.emplace_back(std::string(data, size));
+                }
+                break;
+            }
+            case Kind::Text:
+            case Kind::Null: {
+                // Text is kept up to its first zero byte.
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                cells_.emplace_back(std::string(text != nullptr ? text : ""));
+                break;
+            }
+        }
+    }
+}
+
+bool TSQLiteTable::GoFirst() {
+    if (rowCount_ == 0) return false;
+    row_ = 0;
+    return true;
+}
+
+bool TSQLiteTable::GoNext() {
+    if (AtEnd()) return false;
+    ++row_;
+    return true;
+}
+
+const TSQLiteTable::Cell& TSQLiteTable::CellAt(int column) {
+    if (AtEnd()) throw ESQLiteException("Table is at End of File");
+    if (column < 0 || column >= columnCount_) {
+        throw std::out_of_range("column index " + std::to_string(column) + " out of range");
+    }
+    return cells_[static_cast<size_t>(row_) * columnCount_ + column];
+}
+
+std::string TSQLiteTable::FieldText(int column) {
+    const Cell& cell = CellAt(column);
+    switch (KindOf(column)) {
+        case Kind::Integer:
+            return std::to_string(FieldInt64(column));
+        case Kind::Float: {
+            char buffer[40];
+            std::snprintf(buffer, sizeof buffer, "%.15g", FieldFloat(column));
+            return buffer;
+        }
+        case Kind::Text:
+            return std::holds_alternative<std::string>(cell) ? std::get<std::string>(cell)
+                                                             : std::string();
+        case Kind::Blob:
+            return FieldBlobText(column);
+        case Kind::Null:
+            return {};
+    }
+    return {};
+}
+
+int64_t TSQLiteTable::FieldInt64(int column) {
+    const Cell& cell = CellAt(column);
+    if (std::holds_alternative<std::monostate>(cell)) return 0;
+    if (KindOf(column) == Kind::Integer) return std::get<int64_t>(cell);
+    if (KindOf(column) == Kind::Float) return static_cast<int64_t>(std::get<double>(cell));
+    throw ESQLiteException("Not an integer or numeric field");
+}
+
+double TSQLiteTable::FieldFloat(int column) {
+    const Cell& cell = CellAt(column);
+    if (std::holds_alternative<std::monostate>(cell)) return 0;
+    if (KindOf(column) == Kind::Integer) return static_cast<double>(std::get<int64_t>(cell));
+    if (KindOf(column) == Kind::Float) return std::get<double>(cell);
+    throw ESQLiteException("Not an integer or numeric field");
+}
+
+std::optional<std::string_view> TSQLiteTable::FieldStream(int column) {
+    const Cell& cell = CellAt(column);
+    if (std::holds_alternative<std::monostate>(cell)) return std::nullopt;
+    if (KindOf(column) != Kind::Blob) throw ESQLiteException("Not a Blob field");
+    return std::string_view(std::get<std::string>(cell));
+}
+
+std::string TSQLiteTable::FieldBlobText(int column) {
+    const auto stream = FieldStream(column);
+    return stream ? std::string(*stream) : std::string();
+}
+
+}  // namespace korvane

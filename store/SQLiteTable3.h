@@ -1,0 +1,103 @@
+// A thin object layer over the SQLite 3 C library.
+//
+// TSQLiteDatabase opens one database file and runs SQL text; TSQLiteTable holds
+// every row of a query in memory; every failure is an ESQLiteException with a
+// fixed English text. SQL text and values pass through as bytes, unchanged;
+// only the file name is converted from the code page to UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace korvane {
+
+class ESQLiteException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The English sentence for a primary SQLite result code.
+std::string ResultCodeText(int code);
+
+// A blob value for a positional parameter.
+struct SqlBlob {
+    std::string bytes;
+};
+
+// One positional parameter value; monostate binds NULL.
+using SqlValue = std::variant<std::monostate, bool, int32_t, int64_t, double, char, std::string,
+                              std::u16string, SqlBlob>;
+using SqlValues = std::vector<SqlValue>;
+
+class TSQLiteTable;
+
+class TSQLiteDatabase {
+public:
+    explicit TSQLiteDatabase(const std::string& fileName);
+    ~TSQLiteDatabase();
+    TSQLiteDatabase(const TSQLiteDatabase&) = delete;
+    TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
+
+    // Runs the first statement of `sql`; it must finish without a row.
+    void Execute(const std::string& sql, const SqlValues& values = {});
+    // Runs the first statement of `sql` and reads every row before returning.
+    std::unique_ptr<TSQLiteTable> OpenQuery(const std::string& sql, const SqlValues& values = {});
+    // True when a table of that name exists (ASCII case ignored).
+    bool HasTable(const std::string& name);
+
+private:
+    friend class TSQLiteTable;
+    friend class Statement;
+    [[noreturn]] void RaiseSqliteError(const std::string& message, const std::string& sql);
+
+    sqlite3* db_ = nullptr;
+};
+
+class TSQLiteTable {
+public:
+    ~TSQLiteTable();
+    TSQLiteTable(const TSQLiteTable&) = delete;
+    TSQLiteTable& operator=(const TSQLiteTable&) = delete;
+
+    int RowCount() const { return rowCount_; }
+    int ColumnCount() const { return columnCount_; }
+    bool AtEnd() const { return row_ >= rowCount_; }
+    bool GoFirst();
+    bool GoNext();
+
+    std::string FieldText(int column);
+    int64_t FieldInt64(int column);
+    double FieldFloat(int column);
+    // The blob's bytes, or nothing for an absent cell. The view stays valid as
+    // long as the table lives.
+    std::optional<std::string_view> FieldStream(int column);
+    std::string FieldBlobText(int column);
+
+private:
+    friend class TSQLiteDatabase;
+    enum class Kind { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
+    // An absent cell (NULL or empty blob) is monostate; text and blob bytes are strings.
+    using Cell = std::variant<std::monostate, int64_t, double, std::string>;
+
+    TSQLiteTable(TSQLiteDatabase& db, const std::string& sql, const SqlValues& values);
+    void ReadRow(sqlite3_stmt* stmt);
+    const Cell& CellAt(int column);
+    Kind KindOf(int column) const { return kinds_[column]; }
+
+    std::vector<Cell> cells_;
+    std::vector<Kind> kinds_;
+    int rowCount_ = 0;
+    int columnCount_ = 0;
+    int row_ = 0;
+};
+
+}  // namespace korvane

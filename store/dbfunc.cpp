@@ -1,0 +1,124 @@
+#include "store/dbfunc.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/apppaths.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "store/SQLiteTable3.h"
+#include "store/ansitext.h"
+
+namespace korvane {
+namespace texts {
+
+const std::string& DatabaseMissing() {
+    static const std::string text = Cp(
+        "<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
+        "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
+        "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
+        "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
+    return text;
+}
+
+const std::string& DatabaseBroken() {
+    static const std::string text = Cp("无法完成！数据库有问题！请重新安装");
+    return text;
+}
+
+const std::string& NoData() {
+    static const std::string text = Cp("没有数据,请立即新增！");
+    return text;
+}
+
+}  // namespace texts
+
+namespace {
+
+const char kTable[] = "mylist";
+
+// The database path and connection: empty until the first successful open,
+// then kept for the rest of the process.
+struct Store {
+    std::string path;
+    std::unique_ptr<TSQLiteDatabase> connection;
+};
+
+Store& State() {
+    static Store store;
+    return store;
+}
+
+}  // namespace
+
+std::string OpenDatabase() {
+    Store& store = State();
+    if (!store.path.empty()) return texts::kOpen;
+    try {
+        const std::string working = AppPath("hd\\glst.mysql");
+        const std::string pristine = AppPath("hd\\glst.mysql.root");
+        if (!platform::FileExists(working)) platform::CopyFileNoOverwrite(pristine, working);
+        store.path = working;
+        if (!platform::FileExists(working)) {
+            store.path.clear();
+            return texts::DatabaseMissing();
+        }
+        store.connection = std::make_unique<TSQLiteDatabase>(working);
+        return texts::kOpen;
+    } catch (...) {
+        store.path.clear();
+        store.connection.reset();
+        return texts::DatabaseMissing();
+    }
+}
+
+TSQLiteDatabase* Database() { return State().connection.get(); }
+
+void CloseDatabase() {
+    State().connection.reset();
+    State().path.clear();
+}
+
+std::string ExecSql(const std::string& statement) {
+    std::string result = OpenDatabase();
+    if (result != texts::kOpen) return result;
+    result.clear();
+    if (Trim(statement).empty()) return result;
+    try {
+        if (!Database()->HasTable(kTable)) return texts::DatabaseBroken();
+        Database()->Execute(statement);
+        result = texts::kDone;
+    } catch (...) {
+        // A failed statement reports as empty text; the caller shows it.
+    }
+    return result;
+}
+
+void LoadRecord(const std::string& query, std::array<std::string, 9>& values) {
+    if (OpenDatabase() != texts::kOpen) return;
+    try {
+        if (!Database()->HasTable(kTable)) {
+            values[0] = texts::kNotFound;
+            values[1] = texts::DatabaseBroken();
+            return;
+        }
+        const auto table = Database()->OpenQuery(query);
+        if (table->RowCount() == 0) {
+            values[0] = texts::kNotFound;
+            values[1] = texts::NoData();
+            return;
+        }
+        table->GoFirst();
+        const int columns = std::min<int>(table->ColumnCount(), static_cast<int>(values.size()));
+        for (int i = 0; i < columns; ++i) values[i] = table->FieldText(i);
+    } catch (...) {
+        // What was written stays; the rest keeps its empty text.
+    }
+}
+
+std::string ReplaceApostrophes(const std::string& text) {
+    static const std::string fullWidth = Cp("＇");
+    return ReplaceAll(text, "'", fullWidth);
+}
+
+}  // namespace korvane

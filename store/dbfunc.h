@@ -1,0 +1,47 @@
+// The notebook store: the one database connection, the statements that change
+// records and the record load. Nothing here throws: results are status texts,
+// "1" (open), "Done" (a statement ran) or a message for the user, all in the
+// program's code page.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace korvane {
+
+class TSQLiteDatabase;
+
+// Makes sure the connection exists, restoring the working database from its
+// pristine copy when the working file is missing. "1", or the database-missing text.
+std::string OpenDatabase();
+
+// The open connection, or null before a successful OpenDatabase.
+TSQLiteDatabase* Database();
+
+// Drops the connection and the remembered path, so the next call opens again
+// (used when the application folder changes, as in tests).
+void CloseDatabase();
+
+// Runs one statement that returns no rows. "Done", or the text to show the user
+// (empty when the statement failed).
+std::string ExecSql(const std::string& statement);
+
+// Reads the first row of `query` into values[0..]. When no row can be read,
+// values[0] is "N-1" and values[1] the reason.
+void LoadRecord(const std::string& query, std::array<std::string, 9>& values);
+
+// Every ASCII apostrophe becomes the full-width apostrophe, so user text can
+// never end a quoted SQL literal.
+std::string ReplaceApostrophes(const std::string& text);
+
+// Status and message texts of the store, in the code page.
+namespace texts {
+const std::string& DatabaseMissing();
+const std::string& DatabaseBroken();  // the table is missing
+const std::string& NoData();
+inline constexpr const char* kOpen = "1";
+inline constexpr const char* kDone = "Done";
+inline constexpr const char* kNotFound = "N-1";
+}  // namespace texts
+
+}  // namespace korvane

@@ -1,0 +1,230 @@
+// The notebook store: opening with the restore rule, statements, record load,
+// the apostrophe rule, and what happens with broken, locked or foreign files.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/codepage.h"
+#include "store/SQLiteTable3.h"
+#include "store/dbfunc.h"
+#include "support/tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs the sqlite3 shell on a database and returns what it printed.
+std::string Shell(const fs::path& db, const std::string& sql) {
+    const std::string command = "sqlite3 '" + db.string() + "' \"" + sql + "\"";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::string InsertNote(const std::string& title, const std::string& body,
+                       const std::string& date = "2026-12-07 10:00:00") {
+    return ExecSql("INSERT INTO mylist(title,content,state,cre_date)VALUES('" +
+                   ReplaceApostrophes(title) + "','" + ReplaceApostrophes(body) + "',0,'" + date +
+                   "')");
+}
+
+TEST(Store, FirstStartRestoresThePristineCopyAndNeverTouchesItAgain) {
+    test::AppFolder app;
+    const std::string pristine = ReadFile(app.path() / "hd" / "glst.mysql.root");
+    ASSERT_FALSE(fs::exists(app.Database()));
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_TRUE(fs::exists(app.Database()));
+    EXPECT_EQ(InsertNote("t", "b"), "Done");
+    EXPECT_EQ(ReadFile(app.path() / "hd" / "glst.mysql.root"), pristine);
+}
+
+TEST(Store, AnExistingWorkingFileIsNeverOverwritten) {
+    test::AppFolder app;
+    fs::copy_file(app.path() / "hd" / "glst.mysql.root", app.Database());
+    Shell(app.Database(), "INSERT INTO mylist(title,state,cre_date) VALUES('kept',0,'x')");
+    EXPECT_EQ(OpenDatabase(), "1");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist", values);
+    EXPECT_EQ(values[0], "kept");
+}
+
+TEST(Store, BothFilesMissingGivesTheMissingTextAndRetriesEachCall) {
+    test::AppFolder app("korvane nodb", false);
+    EXPECT_EQ(OpenDatabase(), texts::DatabaseMissing());
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), texts::DatabaseMissing());
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist", values);
+    EXPECT_EQ(values[0], "");  // values untouched
+    EXPECT_FALSE(fs::exists(app.Database()));
+    // The next call tries again: once the pristine file is back, it opens.
+    fs::copy_file(fs::path(KORVANE_DATA_DIR) / "hd" / "glst.mysql.root",
+                  app.path() / "hd" / "glst.mysql.root");
+    EXPECT_EQ(OpenDatabase(), "1");
+}
+
+TEST(Store, MissingTextIsExact) {
+    EXPECT_EQ(platform::FromCodePage(texts::DatabaseMissing()),
+              "<br/><br/>无法找到数据库,请重新安装!<br/><br/>注意：因数据库的限制，请不要直接复制到"
+              "桌面上运行<br/><br/>　　　并且安装的目录不能包含中文字<br/><br/>　　例如安装到 "
+              "\"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
+}
+
+TEST(Store, StatementsInsertUpdateDeleteAndLoad) {
+    test::AppFolder app;
+    EXPECT_EQ(InsertNote("title", "body"), "Done");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title,content FROM mylist WHERE ID=1", values);
+    EXPECT_EQ(values[0], "title");
+    EXPECT_EQ(values[1], "body");
+    EXPECT_EQ(ExecSql("UPDATE mylist SET title='new',content='c',cre_date='d' WHERE ID=1"), "Done");
+    values = {};
+    LoadRecord("SELECT title,content FROM mylist WHERE ID=1", values);
+    EXPECT_EQ(values[0], "new");
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), "Done");
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=999"), "Done");  // no row matched: still done
+    values = {};
+    LoadRecord("SELECT title,content FROM mylist WHERE ID=1", values);
+    EXPECT_EQ(values[0], "N-1");
+    EXPECT_EQ(values[1], texts::NoData());
+}
+
+TEST(Store, BlankAndFailingStatementsGiveEmptyText) {
+    test::AppFolder app;
+    EXPECT_EQ(ExecSql("   \r\n "), "");
+    EXPECT_EQ(ExecSql("INSERT INTO nowhere VALUES(1)"), "");
+    EXPECT_EQ(ExecSql("this is not sql"), "");
+}
+
+TEST(Store, TwoStatementsRunOnlyTheFirst) {
+    test::AppFolder app;
+    EXPECT_EQ(InsertNote("a", "b"), "Done");
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1; DROP TABLE mylist"), "Done");
+    EXPECT_EQ(InsertNote("still", "here"), "Done");
+}
+
+TEST(Store, UserTextCanNeverEndAQuotedLiteral) {
+    test::AppFolder app;
+    const std::string fullWidth = platform::ToCodePage("＇");
+    EXPECT_EQ(InsertNote("'''", "x'); DROP TABLE mylist; --"), "Done");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title,content FROM mylist WHERE ID=1", values);
+    EXPECT_EQ(values[0], fullWidth + fullWidth + fullWidth);
+    EXPECT_EQ(values[1], "x" + fullWidth + "); DROP TABLE mylist; --");
+    EXPECT_EQ(fullWidth, "\xA3\xA7");
+    // GBK's second bytes never equal the apostrophe, so Chinese text stays whole.
+    const std::string chinese = platform::ToCodePage("联系人的备注");
+    EXPECT_EQ(ReplaceApostrophes(chinese), chinese);
+}
+
+TEST(Store, ShellReadsTheBytesTheStoreWroteAndBack) {
+    test::AppFolder app;
+    const std::string title = platform::ToCodePage("会议记录：下午三点");
+    EXPECT_EQ(InsertNote(title, "x"), "Done");
+    const std::string hex = Shell(app.Database(), "SELECT hex(title) FROM mylist WHERE ID=1");
+    std::string expected;
+    for (unsigned char c : title) {
+        char b[3];
+        std::snprintf(b, sizeof b, "%02X", c);
+        expected += b;
+    }
+    EXPECT_EQ(hex, expected + "\n");
+    // And the store reads back exactly what the shell wrote.
+    Shell(app.Database(),
+          "INSERT INTO mylist(title,content,state,cre_date) VALUES(CAST(X'C4E3BAC3' AS TEXT),'',1,'d')");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist WHERE state=1", values);
+    EXPECT_EQ(values[0], "\xC4\xE3\xBA\xC3");  // 你好 in GBK
+}
+
+TEST(Store, AFileThatIsNoDatabaseLosesNothing) {
+    test::AppFolder app;
+    const std::string junk = "this is a text file, not a database\n";
+    std::ofstream(app.Database(), std::ios::binary) << junk;
+    // Opening a foreign file succeeds lazily in SQLite; the statements then fail.
+    const std::string open = OpenDatabase();
+    EXPECT_TRUE(open == "1" || open == texts::DatabaseMissing());
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), "");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist", values);
+    EXPECT_EQ(values[0], "");
+    EXPECT_EQ(ReadFile(app.Database()), junk);
+}
+
+TEST(Store, ADatabaseWithoutTheTableSaysSo) {
+    test::AppFolder app;
+    Shell(app.Database(), "CREATE TABLE other(a)");
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), texts::DatabaseBroken());
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist", values);
+    EXPECT_EQ(values[0], "N-1");
+    EXPECT_EQ(values[1], texts::DatabaseBroken());
+}
+
+// In a child process: drop root, try to write, check the old record is intact.
+[[noreturn]] void WriteAsUnprivilegedUser() {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    bool ok = InsertNote("new", "y").empty();
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist", values);
+    ok = ok && values[0] == "kept";
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST(Store, AReadOnlyDatabaseRefusesWritesAndKeepsItsRecords) {
+    test::AppFolder app;
+    EXPECT_EQ(InsertNote("kept", "x"), "Done");
+    CloseDatabase();
+    fs::permissions(app.Database(), fs::perms::owner_read | fs::perms::group_read |
+                                        fs::perms::others_read);
+    // Root writes through file modes, so the check runs in a child process that
+    // has given up root (as an ordinary user it simply runs as itself).
+    EXPECT_EXIT(WriteAsUnprivilegedUser(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Store, ALockedDatabaseFailsAtOnceAndLosesNothing) {
+    test::AppFolder app;
+    EXPECT_EQ(InsertNote("committed", "x"), "Done");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(app.Database().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(InsertNote("blocked", "y"), "");  // no busy timeout: fails at once
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT title FROM mylist WHERE ID=1", values);  // readers still see the commit
+    EXPECT_EQ(values[0], "committed");
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(InsertNote("after", "z"), "Done");
+}
+
+TEST(Store, FolderWithBlanksAndChineseCharacters) {
+    test::AppFolder app("我的 记事本 folder");
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_EQ(InsertNote("标题", "内容"), "Done");
+    EXPECT_TRUE(fs::exists(app.Database()));
+}
+
+TEST(Store, LoadRecordNeverWritesPastItsNineValues) {
+    test::AppFolder app;
+    EXPECT_EQ(InsertNote("a", "b"), "Done");
+    std::array<std::string, 9> values;
+    LoadRecord("SELECT 1,2,3,4,5,6,7,8,9,10,11", values);
+    EXPECT_EQ(values[8], "9");
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,40 @@
+#include "support/tempdir.h"
+
+#include <unistd.h>
+
+#include <atomic>
+
+#include "app/apppaths.h"
+#include "platform/codepage.h"
+#include "store/dbfunc.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane::test {
+
+TempDir::TempDir(const std::string& name) {
+    static std::atomic<int> counter{0};
+    path_ = fs::temp_directory_path() /
+            (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string TempDir::CodePageDir() const { return platform::ToCodePage(path_.string() + "/"); }
+
+AppFolder::AppFolder(const std::string& name, bool withPristineDb) : TempDir(name) {
+    fs::copy(KORVANE_DATA_DIR, path(), fs::copy_options::recursive);
+    if (!withPristineDb) fs::remove(path() / "hd" / "glst.mysql.root");
+    CloseDatabase();
+    SetApplicationPaths(CodePageDir() + "korvane");
+}
+
+AppFolder::~AppFolder() { CloseDatabase(); }
+
+}  // namespace korvane::test

@@ -1,0 +1,34 @@
+// A temporary application folder for tests: created fresh, removed at the end.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace korvane::test {
+
+class TempDir {
+public:
+    // `name` may hold blanks and Chinese characters (UTF-8).
+    explicit TempDir(const std::string& name = "korvane");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder in the program's code page, with its trailing separator.
+    std::string CodePageDir() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A temporary application folder holding the shipped data files, with the
+// program's paths pointed at it and the store's connection dropped.
+class AppFolder : public TempDir {
+public:
+    explicit AppFolder(const std::string& name = "korvane app", bool withPristineDb = true);
+    ~AppFolder();
+    std::filesystem::path Database() const { return path() / "hd" / "glst.mysql"; }
+};
+
+}  // namespace korvane::test

@@ -1,0 +1,44 @@
+#!/bin/sh
+# Sets up a Debian 12 machine for Korvane, builds it, and then runs the program
+# ("run") or every test ("test"). Safe to repeat: packages are installed only
+# when one is missing, and the build is incremental.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-run}
+
+packages="cmake make g++ clang libclang-rt-14-dev pkg-config
+  libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxcb1-dev libgl-dev
+  fonts-wqy-microhei
+  xvfb xauth openbox trayer xdotool x11-utils imagemagick"
+
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+fi
+
+cd "$root"
+cmake --preset release > /dev/null
+cmake --build --preset release -j "$(nproc)"
+
+case "$mode" in
+  run)
+    # WebEngine refuses to run as root without its sandbox switched off.
+    [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
+    exec "$root/build/release/bin/korvane"
+    ;;
+  test)
+    ctest --preset release -j "$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
