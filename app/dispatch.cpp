@@ -1,0 +1,137 @@
+#include "app/dispatch.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/codepage.h"
+#include "store/ansitext.h"
+#include "store/dbfunc.h"
+
+namespace korvane {
+namespace {
+
+constexpr size_t kCodeLength = 4;
+constexpr size_t kRecordTextLength = 20;
+
+std::string Command(std::string_view code) {
+    std::string url(kCommandBase);
+    url += code;
+    return url;
+}
+
+const std::string& NotesListUrl() {
+    static const std::string url = Command("reNote/");
+    return url;
+}
+
+const std::string& ContactsListUrl() {
+    static const std::string url = Command("reCont/");
+    return url;
+}
+
+// The URL starts with the command base followed by the four-letter code.
+bool HasRecordCode(std::string_view url, std::string_view code) {
+    return url.size() >= kCommandBase.size() + kCodeLength && url.starts_with(kCommandBase) &&
+           url.substr(kCommandBase.size(), kCodeLength) == code;
+}
+
+int RecordNumber(std::string_view url) {
+    return ParseInt32(RecordNumberText(url)).value_or(0);
+}
+
+// A record number fit for a statement: plain decimal digits within range.
+std::optional<int32_t> DeletableRecord(std::string_view url) {
+    const std::string text = RecordNumberText(url);
+    if (!IsDecimalDigits(text)) return std::nullopt;
+    return ParseInt32(text);
+}
+
+const std::string& DeleteQuestion() {
+    static const std::string text = Cp("是否真的要删除您所选择的记录？");
+    return text;
+}
+
+void ShowList(DispatchHost& host, int kind) {
+    host.ShowList([&host, kind] { return host.BuildListPage(kind); });
+}
+
+// Deletes the record a "DeNo"/"DeCn" URL names after asking. False when the
+// command ends here (refused, declined or failed).
+bool DeleteRecord(std::string_view url, DispatchHost& host) {
+    // Only a plain record number may reach the statement; anything else is a
+    // malformed command and is dropped without a question.
+    const std::optional<int32_t> id = DeletableRecord(url);
+    if (!id) return false;
+    if (!host.Ask(DeleteQuestion())) return false;
+    const std::string result = host.ExecSql("DELETE FROM mylist WHERE ID=" + std::to_string(*id));
+    if (result != texts::kDone) {
+        host.Notify(result);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string RecordNumberText(std::string_view url) {
+    const size_t start = std::min(url.size(), kCommandBase.size() + kCodeLength);
+    std::string text(url.substr(start, kRecordTextLength));
+    text.erase(std::remove(text.begin(), text.end(), '/'), text.end());
+    return Trim(text);
+}
+
+bool IsCommandUrl(const std::string& url) {
+    static const std::string whole[] = {Command("New0/"), Command("New1/"), NotesListUrl(),
+                                        ContactsListUrl()};
+    const std::string work = Trim(url);
+    if (work == kRestoreUrl) return true;
+    if (std::find(std::begin(whole), std::end(whole), work) != std::end(whole)) return true;
+    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn"}) {
+        if (HasRecordCode(work, code)) return true;
+    }
+    return false;
+}
+
+void RunCommand(const std::string& url, DispatchHost& host) {
+    // Each step may rewrite the working URL into a list URL that a later step
+    // consumes, so a successful change always ends with its list shown.
+    std::string work = Trim(url);
+    if (work == kRestoreUrl) {
+        host.ShowStandard();
+        return;
+    }
+    if (work == Command("New0/")) {
+        if (!host.EditNote(0)) return;
+        work = NotesListUrl();
+    }
+    if (HasRecordCode(work, "EdNo")) {
+        if (!host.EditNote(RecordNumber(work))) return;
+        work = NotesListUrl();
+    }
+    if (HasRecordCode(work, "DeNo") || HasRecordCode(work, "DeCn")) {
+        const bool contact = HasRecordCode(work, "DeCn");
+        if (!DeleteRecord(work, host)) return;
+        work = contact ? ContactsListUrl() : NotesListUrl();
+    }
+    if (work == NotesListUrl()) {
+        ShowList(host, kNoteKind);
+        return;
+    }
+    if (work == Command("New1/")) {
+        if (!host.EditContact(0)) return;
+        work = ContactsListUrl();
+    }
+    if (HasRecordCode(work, "EdCn")) {
+        if (!host.EditContact(RecordNumber(work))) return;
+        work = ContactsListUrl();
+    }
+    if (work == ContactsListUrl()) ShowList(host, kContactKind);
+}
+
+ExternalRequest ExternalRequestFor(std::string_view name) {
+    if (name == "SHOW") return ExternalRequest::kShowStandard;
+    if (name == "UPFS") return ExternalRequest::kUpdate;
+    return ExternalRequest::kNone;
+}
+
+}  // namespace korvane
