@@ -1,0 +1,84 @@
+#include "app/settings.h"
+
+#include <algorithm>
+
+#include "platform/profile.h"
+#include "store/ansitext.h"
+
+namespace korvane {
+namespace {
+
+constexpr int32_t kTaskbarAllowance = 33;  // screen height minus this is the default height
+constexpr int32_t kTopAfterOverflow = 20;
+
+std::string ReadKey(const std::string& iniPath, std::string_view key) {
+    return platform::ReadProfileString(iniPath, kSettingsSection, key);
+}
+
+bool Overlaps(const WindowRect& a, const WindowRect& b) {
+    const int64_t aRight = int64_t{a.left} + a.width, aBottom = int64_t{a.top} + a.height;
+    const int64_t bRight = int64_t{b.left} + b.width, bBottom = int64_t{b.top} + b.height;
+    return a.left < bRight && b.left < aRight && a.top < bBottom && b.top < aBottom;
+}
+
+}  // namespace
+
+int32_t SettingsInteger(std::string_view text) {
+    std::string number(text);
+    if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
+        number.replace(0, 2, "$");
+    }
+    return ParseInt32(number).value_or(0);
+}
+
+bool SettingsFlag(std::string_view text) { return SettingsInteger(text) == 1; }
+
+StoredWindow LoadWindowSettings(const std::string& iniPath) {
+    StoredWindow s;
+    s.left = SettingsInteger(ReadKey(iniPath, "L"));
+    s.top = SettingsInteger(ReadKey(iniPath, "T"));
+    s.width = SettingsInteger(ReadKey(iniPath, "W"));
+    s.height = SettingsInteger(ReadKey(iniPath, "H"));
+    s.compact = SettingsFlag(ReadKey(iniPath, "Tra"));
+    s.onTop = SettingsFlag(ReadKey(iniPath, "TT"));
+    s.hotkey = SettingsFlag(ReadKey(iniPath, "CNQ"));
+    return s;
+}
+
+bool SaveWindowSettings(const std::string& iniPath, const StoredWindow& v) {
+    const std::pair<std::string_view, std::string> keys[] = {
+        {"L", std::to_string(v.left)},       {"T", std::to_string(v.top)},
+        {"W", std::to_string(v.width)},      {"H", std::to_string(v.height)},
+        {"Tra", v.compact ? "1" : "0"},      {"TT", v.onTop ? "1" : "0"},
+        {"CNQ", v.hotkey ? "1" : "0"},
+    };
+    for (const auto& [key, value] : keys) {
+        if (!platform::WriteProfileString(iniPath, kSettingsSection, key, value)) return false;
+    }
+    return true;
+}
+
+std::optional<WindowRect> RestoreGeometry(const StoredWindow& stored, int32_t screenWidth,
+                                          int32_t screenHeight, int32_t currentWidth) {
+    WindowRect r{stored.left, stored.top, stored.width, stored.height};
+    if (r.left == 0) r.left = screenWidth - currentWidth;
+    if (r.width <= 0) r.width = currentWidth;
+    if (r.height <= 0) r.height = screenHeight - kTaskbarAllowance;
+    if (r.width <= 0 || r.height <= 0) return std::nullopt;
+    if (int64_t{screenWidth} < int64_t{r.left} + r.width) r.left = screenWidth - r.width;
+    if (int64_t{screenHeight} < int64_t{r.height} + r.top) r.top = kTopAfterOverflow;
+    return r;
+}
+
+WindowRect KeepOnDisplays(const WindowRect& bounds, const std::vector<WindowRect>& displays,
+                          const WindowRect& primary) {
+    const bool visible = std::any_of(displays.begin(), displays.end(),
+                                     [&](const WindowRect& d) { return Overlaps(bounds, d); });
+    if (visible) return bounds;
+    WindowRect moved = bounds;
+    moved.left = std::max(primary.left, primary.left + primary.width - bounds.width);
+    moved.top = primary.top;
+    return moved;
+}
+
+}  // namespace korvane

@@ -1,0 +1,66 @@
+// The main window's settings file: how its values are read and written, and
+// where a restored window goes on the screen.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+// The one section of the settings file.
+inline constexpr std::string_view kSettingsSection = "sys";
+
+// Reads an integer as written in the file: "0x"/"0X" in front of a longer text
+// stands for "$"; "$" marks hexadecimal digits, anything else is a signed
+// decimal number; text that is no number gives 0.
+int32_t SettingsInteger(std::string_view text);
+
+// A flag is set only when its value reads as the integer 1.
+bool SettingsFlag(std::string_view text);
+
+// What the settings file holds.
+struct StoredWindow {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool compact = false;  // Tra: automatic compact view
+    bool onTop = false;    // TT: always on top
+    bool hotkey = false;   // CNQ: the Ctrl+Q hotkey
+};
+
+struct WindowRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const WindowRect&) const = default;
+};
+
+// Missing keys and unreadable values read as 0.
+StoredWindow LoadWindowSettings(const std::string& iniPath);
+
+// Writes the keys L, T, W, H, Tra, TT, CNQ in that order, each at once; stops
+// at the first key that cannot be written and returns false then.
+bool SaveWindowSettings(const std::string& iniPath, const StoredWindow& values);
+
+// The bounds a show gives the window, from the stored values, the primary
+// screen's size and the window's current width. A stored 0 (or a negative
+// size) counts as absent: the left edge then goes to the screen's right edge,
+// the width stays, the height is the screen height less 33. A window running
+// past the right edge is pulled left, one running past the bottom gets top 20.
+// Nothing is to be applied (neither bounds nor options) when no usable size
+// results.
+std::optional<WindowRect> RestoreGeometry(const StoredWindow& stored, int32_t screenWidth,
+                                          int32_t screenHeight, int32_t currentWidth);
+
+// A window whose bounds lie wholly outside every display is brought back to
+// the top right corner of the primary display, keeping its size; any other
+// window stays where it is.
+WindowRect KeepOnDisplays(const WindowRect& bounds, const std::vector<WindowRect>& displays,
+                          const WindowRect& primary);
+
+}  // namespace korvane

@@ -1,0 +1,47 @@
+// A system-wide hotkey: a key combination that reaches the program whichever
+// window has the keyboard focus.
+//
+// On X11 the key is grabbed on the root window. Where the display server
+// offers no global grab (Wayland, the offscreen platform) the hotkey reports
+// itself unsupported and registering it does nothing.
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+
+#include <cstdint>
+#include <vector>
+
+namespace korvane::platform {
+
+class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+
+public:
+    // `keysym` is an X keysym such as 0x71 for "q"; `modifiers` may combine
+    // Control, Shift, Alt and Meta.
+    GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent = nullptr);
+    ~GlobalHotkey() override;
+
+    static bool IsSupported();
+
+    // Grabs the key; false when unsupported or when another client holds it.
+    // Registering again while registered is harmless.
+    bool Register();
+    void Unregister();
+    bool IsRegistered() const { return !grabbed_.empty(); }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    void activated();
+
+private:
+    Qt::KeyboardModifiers modifiers_;
+    uint32_t keysym_;
+    uint8_t keycode_ = 0;
+    uint16_t modMask_ = 0;
+    std::vector<uint16_t> grabbed_;  // modifier variants actually grabbed
+};
+
+}  // namespace korvane::platform

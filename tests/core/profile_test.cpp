@@ -1,0 +1,127 @@
+// The settings-file layer: reading, writing and what a write leaves alone.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/codepage.h"
+#include "platform/profile.h"
+#include "support/tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+using platform::ReadProfileString;
+using platform::WriteProfileString;
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+class Profile : public ::testing::Test {
+protected:
+    test::TempDir dir{"profile 配置"};
+    fs::path file = dir.path() / "sys.ini";
+    std::string path = platform::ToCodePage(file.string());
+};
+
+TEST_F(Profile, MissingFileSectionOrKeyGivesTheFallback) {
+    EXPECT_EQ(ReadProfileString(path, "sys", "L", "d"), "d");
+    WriteFile(file, "[other]\nL=5\n");
+    EXPECT_EQ(ReadProfileString(path, "sys", "L", "d"), "d");
+    EXPECT_EQ(ReadProfileString(path, "other", "W", ""), "");
+}
+
+TEST_F(Profile, NamesMatchWithoutCaseAndValuesAreTrimmedAndUnquoted) {
+    WriteFile(file,
+              "; comment\r\n"
+              "L=99\r\n"  // before any section: belongs to none
+              "[SYS]\r\n"
+              "  l  =  12 \r\n"
+              "w=\"0x100\"\r\n"
+              ";H=1\r\n"
+              "[sys]\r\n"
+              "L=77\r\n");
+    EXPECT_EQ(ReadProfileString(path, "sys", "L"), "12");
+    EXPECT_EQ(ReadProfileString(path, "Sys", "W"), "0x100");
+    EXPECT_EQ(ReadProfileString(path, "sys", "H", "none"), "none");
+}
+
+TEST_F(Profile, LongValuesAreCutToTheBuffer) {
+    WriteFile(file, "[sys]\nX=" + std::string(5000, '7') + "\n");
+    EXPECT_EQ(ReadProfileString(path, "sys", "X").size(), platform::kProfileValueCapacity - 1);
+}
+
+TEST_F(Profile, FirstWriteCreatesFileAndSectionInKeyOrder) {
+    ASSERT_TRUE(WriteProfileString(path, "sys", "L", "633"));
+    ASSERT_TRUE(WriteProfileString(path, "sys", "T", "-4"));
+    ASSERT_TRUE(WriteProfileString(path, "sys", "Tra", "1"));
+    EXPECT_EQ(ReadFile(file), "[sys]\nL=633\nT=-4\nTra=1\n");
+}
+
+TEST_F(Profile, WriteKeepsOtherLinesAndReplacesInPlace) {
+    WriteFile(file,
+              "; my notes\r\n"
+              "[Other]\r\n"
+              "L=1\r\n"
+              "\r\n"
+              "[SYS]\r\n"
+              "l=5\r\n"
+              "; keep me\r\n"
+              "W=391\r\n"
+              "\r\n"
+              "[tail]\r\n"
+              "x=y\r\n");
+    ASSERT_TRUE(WriteProfileString(path, "sys", "L", "10"));
+    ASSERT_TRUE(WriteProfileString(path, "sys", "CNQ", "0"));
+    ASSERT_TRUE(WriteProfileString(path, "new", "k", "v"));
+    EXPECT_EQ(ReadFile(file),
+              "; my notes\r\n"
+              "[Other]\r\n"
+              "L=1\r\n"
+              "\r\n"
+              "[SYS]\r\n"
+              "L=10\r\n"
+              "; keep me\r\n"
+              "W=391\r\n"
+              "CNQ=0\r\n"
+              "\r\n"
+              "[tail]\r\n"
+              "x=y\r\n"
+              "[new]\r\n"
+              "k=v\r\n");
+    EXPECT_EQ(ReadProfileString(path, "other", "l"), "1");
+}
+
+TEST_F(Profile, WriteOverSomethingThatIsNoFileFails) {
+    fs::create_directory(file);
+    EXPECT_FALSE(WriteProfileString(path, "sys", "L", "1"));
+    EXPECT_TRUE(fs::is_directory(file));
+}
+
+TEST_F(Profile, FailedWriteIsReportedAndLeavesTheFileAlone) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    WriteFile(file, "[sys]\nL=1\n");
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_FALSE(WriteProfileString(path, "sys", "L", "2"));
+    EXPECT_EQ(ReadFile(file), "[sys]\nL=1\n");
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(WriteProfileString(platform::ToCodePage((dir.path() / "new.ini").string()), "s",
+                                    "k", "v"));
+}
+
+TEST_F(Profile, WriteIntoAMissingFolderFails) {
+    EXPECT_FALSE(WriteProfileString(path + ".d/sys.ini", "sys", "L", "1"));
+}
+
+}  // namespace
+}  // namespace korvane
