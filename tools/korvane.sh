@@ -36,6 +36,8 @@ case "$mode" in
     ;;
   test)
     ctest --preset release -j "$(nproc)"
+    # The fuzz targets (clang, sanitizers), each run briefly over its seeds.
+    cmake --preset fuzz > /dev/null && cmake --build --preset fuzz -j "$(nproc)" && ctest --preset fuzz
     ;;
   *)
     echo "usage: $0 run|test" >&2

@@ -1,0 +1,134 @@
+#include "render/markup.h"
+
+#include <string_view>
+
+#include "store/ansitext.h"
+
+namespace korvane {
+namespace {
+
+// ---- Emoticons ----
+
+constexpr std::string_view kEmOpen = "{EM";
+constexpr std::string_view kEmClose = "EM}";
+constexpr int kEmoticonCount = 30;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The emoticon number of a tag starting at `at`, or -1 when no convertible tag
+// starts there. `length` receives the tag's length.
+int EmoticonAt(std::string_view text, size_t at, size_t& length) {
+    if (text.substr(at, kEmOpen.size()) != kEmOpen) return -1;
+    size_t end = at + kEmOpen.size();
+    while (end < text.size() && IsDigit(text[end]) && end - at - kEmOpen.size() < 3) ++end;
+    const std::string_view digits = text.substr(at + kEmOpen.size(), end - at - kEmOpen.size());
+    if (digits.empty() || digits.size() > 2) return -1;
+    if (digits.size() == 2 && digits[0] == '0') return -1;  // leading zero
+    if (text.substr(end, kEmClose.size()) != kEmClose) return -1;
+    int n = 0;
+    for (char c : digits) n = n * 10 + (c - '0');
+    if (n >= kEmoticonCount) return -1;
+    length = end + kEmClose.size() - at;
+    return n;
+}
+
+// ---- Messenger tags ----
+
+// After this many passes over one content no further messenger tag is
+// converted; malformed tags (a closing before or inside its opening) would
+// otherwise be looked at again and again.
+constexpr int kMaxPasses = 12;
+
+struct MessengerService {
+    const char* name;        // the two tag letters, also the picture's name
+    const char* linkBefore;  // the link up to the id
+    const char* linkAfter;   // the link after the id
+};
+
+constexpr MessengerService kServices[] = {
+    {"QQ", "http://wpa.qq.com/msgrd?v=3&uin=", "&site=korvane&menu=yes"},
+    {"MS", "msnim:add?contact=", ""},
+    {"SP", "callto://", ""},
+    {"AL", "http://amos.im.alisoft.com/msg.aw?v=2&uid=", "&site=cntaobao&s=1&charset=utf-8"},
+};
+
+// The picture of the service followed by a chat link whose text is the id.
+std::string MessengerLink(const MessengerService& service, std::string_view id) {
+    std::string out = "<img src=\"image/";
+    out += service.name;
+    out += ".gif\"><a target=\"_blank\" href=\"";
+    out += service.linkBefore;
+    out += id;
+    out += service.linkAfter;
+    out += "\">";
+    out += id;
+    out += "</a>";
+    return out;
+}
+
+// Puts a hyphen between the two tag letters of the opening at `at` so it is
+// never taken for a tag again, and trims the content at both ends.
+std::string Neutralise(std::string text, size_t at) {
+    text.insert(at + 2, 1, '-');
+    return Trim(text);
+}
+
+}  // namespace
+
+std::string BreakLines(const std::string& text) {
+    return ReplaceAll(text, "\r", "<br/>");
+}
+
+// One left-to-right scan gives the same text as replacing the tags for 0, 1, ...
+// 29 in turn: two tags can never overlap (each begins with '{' and holds no
+// other), and a picture holds no brace, so no replacement creates a new tag.
+std::string ExpandEmoticons(const std::string& text) {
+    const std::string_view in(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t done = 0;
+    for (size_t at = in.find(kEmOpen); at != std::string_view::npos; at = in.find(kEmOpen, at)) {
+        size_t length = 0;
+        const int n = EmoticonAt(in, at, length);
+        if (n < 0) {
+            ++at;
+            continue;
+        }
+        out.append(in, done, at - done);
+        out += "<img src=\"icons/";
+        out += std::to_string(n);
+        out += ".gif\"/>";
+        at += length;
+        done = at;
+    }
+    out.append(in, done, std::string_view::npos);
+    return out;
+}
+
+// Each pass takes the first opening and the first closing of the content; the
+// text between them is the id, and every tag with that id is converted at
+// once. One pass counter serves all four services.
+std::string ExpandMessengerTags(const std::string& text) {
+    std::string out = text;
+    int passes = 0;
+    for (const MessengerService& service : kServices) {
+        const std::string opening = std::string("{") + service.name;
+        const std::string closing = std::string(service.name) + "}";
+        for (size_t p = out.find(opening); p != std::string::npos; p = out.find(opening)) {
+            if (++passes > kMaxPasses) break;
+            const size_t c = out.find(closing);
+            std::string id;
+            if (c == std::string::npos || c == 0) {
+                out = Neutralise(std::move(out), p);
+            } else if (c > p + opening.size()) {
+                id = out.substr(p + opening.size(), c - p - opening.size());
+            }
+            out = ReplaceAll(out, opening + id + closing, MessengerLink(service, id));
+        }
+    }
+    return out;
+}
+
+}  // namespace korvane

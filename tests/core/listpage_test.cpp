@@ -1,0 +1,168 @@
+// The list markup built from a real notebook database, and what the list area
+// shows when the database is missing, broken or cannot be queried.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/codepage.h"
+#include "render/listpage.h"
+#include "store/SQLiteTable3.h"
+#include "store/dbfunc.h"
+#include "support/tempdir.h"
+
+namespace korvane {
+namespace {
+
+using platform::FromCodePage;
+using platform::ToCodePage;
+
+// The statements the editors run, with UTF-8 test texts put into the code page.
+std::string AddNote(const std::string& title, const std::string& body, const std::string& date) {
+    return ExecSql("INSERT INTO mylist(title,content,state,cre_date)VALUES('" +
+                   ReplaceApostrophes(ToCodePage(title)) + "','" +
+                   ReplaceApostrophes(ToCodePage(body)) + "',0,'" + date + "')");
+}
+
+std::string AddContact(const std::string& name, const std::string& tel, const std::string& remark,
+                       const std::string& date) {
+    return ExecSql("INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" +
+                   ReplaceApostrophes(ToCodePage(name)) + "','" +
+                   ReplaceApostrophes(ToCodePage(tel)) + "','" +
+                   ReplaceApostrophes(ToCodePage(remark)) + "',1,'" + date + "')");
+}
+
+// The list as UTF-8, for comparing with readable literals.
+std::string List(int kind) {
+    return FromCodePage(BuildListPage(kind));
+}
+
+const std::string kNewNote =
+    R"(<span class="New"><input type="Button" value="新增记事" name="New1" class="BTN" onclick="Newc(0);"></span>)";
+const std::string kNewContact =
+    R"(<span class="New"><input type="Button" value="新增联系人" name="New2" class="BTN" onclick="Newc(1);"></span>)";
+const std::string kBoxTop =
+    R"(<table width="100%" border="0" cellpadding="0" cellspacing="0" class="round"><tr>)"
+    R"(<td width="6" height="6"><img src="images/box/tl.jpg" /></td>)"
+    R"(<td class="l1"><img src="image/spacer.gif" /></td>)"
+    R"(<td align="right" class="l1"><img src="images/box/tr.jpg" /></td></tr><tr>)"
+    R"(<td class="l2">&nbsp;</td>)";
+const std::string kBoxBottom =
+    R"(</tr><tr><td height="6"><img src="images/box/lb.jpg" /></td>)"
+    R"(<td class="l4"><img src="image/spacer.gif" /></td>)"
+    R"(<td align="right" class="l4"><img src="images/box/rb.jpg" /></td></tr></table>)";
+
+TEST(ListPage, NoteMarkupIsExact) {
+    test::AppFolder app;
+    ASSERT_EQ(AddNote("gone", "", "2026-01-01 00:00:00"), "Done");
+    ASSERT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), "Done");
+    ASSERT_EQ(AddNote("会议", "第一行\r\n第二行 {EM3EM}", "2026-12-07 10:00:00"), "Done");
+
+    const std::string expected =
+        kNewNote + R"(<span class="TlNo">共1项</span>)" + kBoxTop +
+        R"(<td> <span id="mm1" class="tm">)"
+        R"~(<img src="image/sedit.gif" name="imgs" style="cursor:pointer"  align="absmiddle" title="修改" onclick="EditDel('EdNo',2);" />)~"
+        R"~(<img src="image/dele.gif" name="imgs" style="cursor:pointer" align="absmiddle" title="删除" onclick="EditDel('DeNo',2)" />)~"
+        R"(</span><span class="t" id="t1">会议</span> )"
+        R"(<div class="dts">2026-12-07 10:00:00</div>)"
+        "<div class=\"round_body_contain\">第一行<br/>\n第二行 <img src=\"icons/3.gif\"/></div>"
+        R"(<span id="b1" style="display:none"></span> </td>)" +
+        std::string(98, ' ') +
+        R"(<td class="l3" valign="top"><span class="lrh">1#&nbsp;</span></td>)" + kBoxBottom;
+    EXPECT_EQ(List(0), expected);
+}
+
+TEST(ListPage, ContactMarkupIsExact) {
+    test::AppFolder app;
+    ASSERT_EQ(AddContact("张三", "13800138000", "QQ {QQ12345QQ}\r\n", "2026-12-07 10:00:00"),
+              "Done");
+
+    const std::string expected =
+        kNewContact + R"(<span class="TlNo">共1项</span>)" + kBoxTop +
+        R"(<td><span id="mm1" class="tm">)"
+        R"~(<img src="image/sedit.gif" name="imgs" style="cursor:pointer"  align="absmiddle" title="修改" onclick="EditDel('EdCn',1);" />)~"
+        R"~(<img src="image/dele.gif" name="imgs" style="cursor:pointer" align="absmiddle" title="删除" onclick="EditDel('DeCn',1)" />)~"
+        R"(</span><span class="t" id="t1">张三</span>)"
+        R"(<div class="dts">13800138000</div>)"
+        R"(<div class="round_body_contain">QQ <img src="image/QQ.gif"><a target="_blank" )"
+        R"(href="http://wpa.qq.com/msgrd?v=3&uin=12345&site=korvane&menu=yes">12345</a><br/>)"
+        "\n</div>"
+        R"(<span id="b1" style="display:none"></span></td>)"
+        R"(<td class="l3" valign="top"><span class="lrh">1#&nbsp;</span></td>)" +
+        kBoxBottom;
+    EXPECT_EQ(List(1), expected);
+}
+
+TEST(ListPage, NewestFirstWithOrdinalsAndRecordNumbers) {
+    test::AppFolder app;
+    ASSERT_EQ(AddNote("middle", "", "2026-05-01 08:00:00"), "Done");  // ID 1
+    ASSERT_EQ(AddNote("newest", "", "2026-12-31 23:59:59"), "Done");  // ID 2
+    ASSERT_EQ(AddNote("oldest", "", "2025-01-01 00:00:00"), "Done");  // ID 3
+    ASSERT_EQ(AddContact("someone", "1", "", "2027-01-01 00:00:00"), "Done");
+
+    std::string page = List(0);
+    EXPECT_NE(page.find("共3项"), std::string::npos);
+    const size_t newest = page.find(R"(id="t1">newest<)");
+    const size_t middle = page.find(R"(id="t2">middle<)");
+    const size_t oldest = page.find(R"(id="t3">oldest<)");
+    ASSERT_NE(oldest, std::string::npos);
+    EXPECT_LT(newest, middle);
+    EXPECT_LT(middle, oldest);
+    // The icons carry the record numbers, not the ordinals.
+    EXPECT_LT(page.find(R"(id="mm1")"), page.find("EditDel('EdNo',2);"));
+    EXPECT_LT(page.find(R"(id="mm3")"), page.find("EditDel('DeNo',3)"));
+    EXPECT_NE(page.find(R"(<span id="b3" style)"), std::string::npos);
+    EXPECT_NE(page.find(R"(<span class="lrh">3#&nbsp;)"), std::string::npos);
+    EXPECT_EQ(page.find("someone"), std::string::npos);  // contacts have their own list
+
+    // Saving rewrites the date, so the oldest note moves to the top.
+    ASSERT_EQ(ExecSql("UPDATE mylist SET title='oldest',content='',cre_date='2027-02-02 "
+                      "00:00:00' WHERE ID=3"),
+              "Done");
+    page = List(0);
+    EXPECT_NE(page.find(R"(id="t1">oldest<)"), std::string::npos);
+    EXPECT_NE(page.find("EditDel('EdNo',3);"), std::string::npos);
+}
+
+TEST(ListPage, StoredMarkupIsLiveAndOnlyContentIsConverted) {
+    test::AppFolder app;
+    ASSERT_EQ(AddNote("<b>bold</b> it's {EM3EM}", "<i>x</i> {QQ1QQ}", "2026-01-01 00:00:00"),
+              "Done");
+    const std::string page = List(0);
+    // The title is inserted as stored: live tags, the full-width apostrophe, no conversion.
+    EXPECT_NE(page.find(R"(id="t1"><b>bold</b> it＇s {EM3EM}</span>)"), std::string::npos);
+    // Notes convert emoticons only; messenger tags belong to contacts.
+    EXPECT_NE(page.find(R"(<div class="round_body_contain"><i>x</i> {QQ1QQ}</div>)"),
+              std::string::npos);
+}
+
+TEST(ListPage, AnEmptyListOffersTheNewButton) {
+    test::AppFolder app;
+    EXPECT_EQ(List(0), kNewNote + "没有数据,请立即新增！");
+    ASSERT_EQ(AddNote("note", "", "2026-01-01 00:00:00"), "Done");
+    EXPECT_EQ(List(1), kNewContact + "没有数据,请立即新增！");
+}
+
+TEST(ListPage, FailuresShowTheirTextInsteadOfTheList) {
+    {
+        test::AppFolder app("korvane nodb", false);
+        EXPECT_EQ(BuildListPage(0), texts::DatabaseMissing());
+    }
+    {
+        test::AppFolder app;
+        ASSERT_EQ(ExecSql("DROP TABLE mylist"), "Done");
+        EXPECT_EQ(List(0), "无法完成！数据库有问题！请重新安装");
+        // A table that lacks the list's columns makes the query fail.
+        Database()->Execute("CREATE TABLE mylist(ID INTEGER PRIMARY KEY, title TEXT)");
+        EXPECT_EQ(List(1), "无法完成！请与软件商联系！");
+    }
+    {
+        // There is no third kind of record.
+        test::AppFolder app;
+        EXPECT_EQ(List(2), "无法完成！请与软件商联系！");
+        EXPECT_EQ(List(-1), "无法完成！请与软件商联系！");
+        EXPECT_EQ(List(0), kNewNote + "没有数据,请立即新增！");  // and the store still works
+    }
+}
+
+}  // namespace
+}  // namespace korvane
