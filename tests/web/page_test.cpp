@@ -1,0 +1,219 @@
+// The shipped page in the real web engine: the functions the program calls,
+// the URLs the page navigates to for the rendered lists' buttons and icons,
+// its own controls, the compact view and its pictures.
+#include <gtest/gtest.h>
+
+#include "page_harness.h"
+
+namespace korvane::test {
+namespace {
+
+const QString kBase = kCommandBase;
+
+QString Click(const QString& selector) {
+    return "document.querySelector(" + JsString(selector) + ").click()";
+}
+
+class PageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(OpenDatabase(), "1");
+        harness_ = std::make_unique<PageHarness>(app_);
+        ASSERT_TRUE(harness_->loaded());
+    }
+
+    void TearDown() override {
+        if (harness_) {
+            EXPECT_TRUE(harness_->page().errors.empty())
+                << harness_->page().errors.front().toStdString();
+        }
+    }
+
+    // Asks for a list the way the page's tabs do and waits until it is written.
+    void ShowList(int kind) {
+        const int before = harness_->listWrites;
+        harness_->Js(kind == 0 ? "ShowList(0)" : "ShowList(1)");
+        ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
+        harness_->Forget();
+    }
+
+    PageHarness& page() { return *harness_; }
+
+    AppFolder app_;
+    std::unique_ptr<PageHarness> harness_;
+};
+
+TEST_F(PageTest, DefinesWhatTheProgramAndTheListsCall) {
+    for (const char* name : {"BodyLoad", "htit", "stit", "Newc", "EditDel"}) {
+        EXPECT_EQ(page().Js(QString("typeof window.") + name).toString(), "function") << name;
+    }
+    EXPECT_EQ(page().Js("document.querySelectorAll('#MyWinS').length").toInt(), 1);
+    EXPECT_EQ(page().Js("document.characterSet").toString(), "UTF-8");
+    // The style sheet arrived: record boxes lay out at a fixed width.
+    page().SetList("<table class=\"round\"><tr><td>x</td></tr></table>");
+    EXPECT_EQ(page().Js("getComputedStyle(document.querySelector('.round')).tableLayout").toString(),
+              "fixed");
+}
+
+TEST_F(PageTest, BodyLoadAndTheTabsAskForTheLists) {
+    ASSERT_EQ(AddNote("买菜", "白菜", "2026-01-02 08:00:00"), "Done");
+    page().Js("BodyLoad()");
+    EXPECT_EQ(page().NextRequest(), kBase + "reNote/");
+    ASSERT_TRUE(WaitUntil([&] { return page().listWrites == 1; }, 5000));
+    EXPECT_EQ(page().Js("document.getElementById('t1').textContent").toString(), "买菜");
+
+    page().Js(Click("#tabContacts"));
+    EXPECT_EQ(page().NextRequest(), kBase + "reCont/");
+    EXPECT_EQ(page().Js("document.getElementById('tabContacts').className").toString(),
+              "tab active");
+    page().Js(Click("#tabNotes"));
+    EXPECT_EQ(page().NextRequest(), kBase + "reNote/");
+    EXPECT_EQ(page().Js("document.getElementById('tabNotes').className").toString(), "tab active");
+}
+
+TEST_F(PageTest, TheTabFollowsTheListTheProgramWrote) {
+    // After deleting a contact the program writes the contacts list on its own.
+    AddContact("张三", "13800000000", "", "2026-01-02 08:00:00");
+    ShowList(0);
+    page().SetList(FromProgram(BuildListPage(1)));
+    EXPECT_EQ(page().Js("document.getElementById('tabContacts').className").toString(),
+              "tab active");
+    EXPECT_EQ(page().Js("document.getElementById('tabNotes').className").toString(), "tab");
+}
+
+TEST_F(PageTest, NoteIconsAndNewButtonNavigateToTheirCommands) {
+    ASSERT_EQ(AddNote("旧的", "a", "2026-01-01 08:00:00"), "Done");
+    ASSERT_EQ(AddNote("新的", "b", "2026-03-01 08:00:00"), "Done");
+    ShowList(0);
+    // Newest first: the box with ordinal 1 holds record 2.
+    page().Js(Click("#mm1 img[title='修改']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "EdNo/2/");
+    page().Js(Click("#mm2 img[title='删除']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "DeNo/1/");
+    page().Js(Click(".New .BTN"));
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
+}
+
+TEST_F(PageTest, ContactIconsAndNewButtonNavigateToTheirCommands) {
+    ASSERT_EQ(AddContact("李四", "010-1234", "{QQ10001QQ}", "2026-01-01 08:00:00"), "Done");
+    ShowList(1);
+    page().Js(Click("#mm1 img[title='修改']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "EdCn/1/");
+    page().Js(Click("#mm1 img[title='删除']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "DeCn/1/");
+    page().Js(Click(".New .BTN"));
+    EXPECT_EQ(page().NextRequest(), kBase + "New1/");
+}
+
+TEST_F(PageTest, EditDelRefusesAnythingButACodeAndADecimalNumber) {
+    // Each refused call would have navigated before the sentinel if it went through.
+    for (const char* call : {"EditDel('DeNo', '1 OR 1=1')", "EditDel('DeNo', '')",
+                             "EditDel('DeNo', -3)", "EditDel('Drop', 3)", "EditDel('deno', 3)",
+                             "EditDel('EdNo', '0x10')"}) {
+        EXPECT_EQ(page().JsGuarded(call), "ok") << call;
+    }
+    page().Js("Newc(0)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
+
+    page().Js("EditDel('EdCn', ' 42 ')");
+    EXPECT_EQ(page().NextRequest(), kBase + "EdCn/42/");
+    page().Js("Newc(1)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New1/");
+}
+
+TEST_F(PageTest, CompactViewSwapsTheTopBarForTheRestoreControl) {
+    const QString chromeShown = "getComputedStyle(document.getElementById('chrome')).display";
+    const QString restoreShown = "getComputedStyle(document.getElementById('compactBar')).display";
+    EXPECT_EQ(page().Js(chromeShown).toString(), "flex");
+    EXPECT_EQ(page().Js(restoreShown).toString(), "none");
+
+    page().Js("htit()");
+    EXPECT_EQ(page().Js(chromeShown).toString(), "none");
+    EXPECT_EQ(page().Js(restoreShown).toString(), "block");
+    EXPECT_EQ(page().Js("document.getElementById('btnStandard').textContent").toString(),
+              "恢复标准窗口");
+
+    // Without the program's object the page falls back to the restore URL.
+    EXPECT_EQ(page().JsGuarded(Click("#btnStandard")), "ok");
+    EXPECT_EQ(page().NextRequest(), QString(kRestoreUrl));
+
+    // With it, the page asks for the standard view through MyDoEx and does not navigate.
+    page().Js("window.calls = []; window.external = {MyDoEx: function() {"
+              " calls.push(Array.from(arguments)); return ''; }};");
+    page().Js(Click("#btnStandard"));
+    const QVariantList calls = page().Js("window.calls").toList();
+    ASSERT_EQ(calls.size(), 1);
+    const QVariantList args = calls.first().toList();
+    ASSERT_EQ(args.size(), 10);
+    EXPECT_EQ(args[5].toString(), "SHOW");
+
+    page().Js("stit()");
+    EXPECT_EQ(page().Js(chromeShown).toString(), "flex");
+    EXPECT_EQ(page().Js(restoreShown).toString(), "none");
+    page().Js("Newc(0)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
+}
+
+TEST_F(PageTest, UpdateAsksTwiceAndNeedsTheProgram) {
+    // No MyDoEx: two clicks neither throw nor navigate.
+    EXPECT_EQ(page().JsGuarded(Click("#btnUpdate") + ";" + Click("#btnUpdate")), "ok");
+    page().Js("window.calls = []; window.external = {MyDoEx: function() {"
+              " calls.push(Array.from(arguments)); }};");
+    page().Js(Click("#btnUpdate"));
+    EXPECT_EQ(page().Js("calls.length").toInt(), 0);
+    EXPECT_EQ(page().Js("document.getElementById('btnUpdate').className").toString(), "tool armed");
+    page().Js(Click("#btnUpdate"));
+    const QVariantList calls = page().Js("calls").toList();
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_EQ(calls.first().toList().value(5).toString(), "UPFS");
+    EXPECT_EQ(page().Js("document.getElementById('btnUpdate').textContent").toString(), "在线更新");
+
+    page().Js("Newc(0)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
+}
+
+TEST_F(PageTest, EveryPictureTheListsNameLoads) {
+    std::string faces;
+    for (int n = 0; n < 30; ++n) faces += "{EM" + std::to_string(n) + "EM}";
+    ASSERT_EQ(AddNote("表情", faces, "2026-01-01 08:00:00"), "Done");
+    ASSERT_EQ(AddContact("王五", "1", "{QQ1QQ}{MS2MS}{SP3SP}{AL4AL}", "2026-01-01 08:00:00"),
+              "Done");
+    ShowList(0);
+    EXPECT_EQ(page().Js("document.querySelectorAll('img[src^=\"icons/\"]').length").toInt(), 30);
+    EXPECT_EQ(page().BrokenImages(), QStringList());
+    ShowList(1);
+    EXPECT_EQ(page().Js("document.querySelectorAll('.round_body_contain img').length").toInt(), 4);
+    EXPECT_EQ(page().BrokenImages(), QStringList());
+}
+
+TEST_F(PageTest, LongTextsWrapWithoutHorizontalScrolling) {
+    const std::string word(300, 'W');
+    ASSERT_EQ(AddNote(word, "http://example.invalid/" + word + "\r\n第二行" + std::string(200, 'x'),
+                      "2026-01-01 08:00:00"),
+              "Done");
+    ShowList(0);
+    const QString overflow =
+        "document.documentElement.scrollWidth - document.documentElement.clientWidth";
+    EXPECT_LE(page().Js(overflow).toInt(), 0);
+    EXPECT_EQ(page().Js("document.querySelectorAll('.round_body_contain br').length").toInt(), 1);
+    // The box stays inside the window.
+    EXPECT_LE(page().Js("document.querySelector('.round').getBoundingClientRect().right").toDouble(),
+              391.0);
+    page().Js("htit()");
+    EXPECT_LE(page().Js(overflow).toInt(), 0);
+}
+
+TEST_F(PageTest, AnEmptyListPutsItsMessageUnderTheButton) {
+    ShowList(1);
+    const QString empty = "document.getElementById('MyWinS').classList.contains('empty')";
+    EXPECT_TRUE(page().Js(empty).toBool());
+    EXPECT_GT(page().Js("document.querySelector('#MyWinS .New').getBoundingClientRect().height")
+                  .toDouble(),
+              0.0);
+    ASSERT_EQ(AddContact("赵六", "2", "", "2026-01-01 08:00:00"), "Done");
+    ShowList(1);
+    EXPECT_FALSE(page().Js(empty).toBool());
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -1,0 +1,510 @@
+#!/usr/bin/env python3
+"""Draws every picture the page and the main window ship with.
+
+Writes, under data/:
+  hd/image/sedit.gif, dele.gif, spacer.gif      list icons and the 1x1 spacer
+  hd/image/QQ.gif, MS.gif, SP.gif, AL.gif        messenger badges
+  hd/images/box/tl.jpg, tr.jpg, lb.jpg, rb.jpg   rounded corners of a record box
+  hd/icons/<n>.gif, n = 0..29                    emoticon faces for the page
+  bmp/<n>.bmp, n = 0..29                         the same faces for the note editor
+  skin/*.png                                     program icon, caption skin, logo, glyphs
+
+Needs only python3 and ImageMagick 6 (/usr/bin/convert). Shapes are drawn
+eight times larger and averaged down, which gives smooth edges without any
+imaging library in Python. Output carries no timestamps, so a rerun writes the
+same bytes.
+
+The colours below must match data/hd/style.css (page background, box
+background and border).
+"""
+
+import os
+import subprocess
+import sys
+
+CONVERT = "/usr/bin/convert"
+FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+SUPERSAMPLE = 8
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+
+# Shared with style.css.
+PAGE_BG = (0xEE, 0xF2, 0xF6)
+BOX_BG = (0xFF, 0xFF, 0xFF)
+BOX_BORDER = (0xD3, 0xDC, 0xE6)
+
+INK = "#5A3B10"  # eyes and mouths of the faces
+
+
+# --------------------------------------------------------------------------
+# Pixels: a picture is (width, height, list of [r, g, b, a] floats 0..1).
+
+
+class Picture:
+    def __init__(self, w, h, px=None):
+        self.w, self.h = w, h
+        self.px = px if px is not None else [[0.0, 0.0, 0.0, 0.0] for _ in range(w * h)]
+
+    def over(self, top):
+        """Composites `top` (same size) over this picture."""
+        for d, s in zip(self.px, top.px):
+            sa = s[3]
+            if sa <= 0:
+                continue
+            da = d[3] * (1 - sa)
+            oa = sa + da
+            for i in range(3):
+                d[i] = (s[i] * sa + d[i] * da) / oa
+            d[3] = oa
+        return self
+
+    def tinted(self, colour_at):
+        """Keeps the coverage of this picture and paints it with colour_at(x, y)."""
+        out = Picture(self.w, self.h)
+        for y in range(self.h):
+            for x in range(self.w):
+                a = self.px[y * self.w + x][3]
+                r, g, b = colour_at(x, y)
+                out.px[y * self.w + x] = [r / 255, g / 255, b / 255, a]
+        return out
+
+
+def rgb(hex_colour):
+    h = hex_colour.lstrip("#")
+    return tuple(int(h[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def mix(c1, c2, t):
+    return tuple(round(a + (b - a) * t) for a, b in zip(c1, c2))
+
+
+def draw(w, h, mvg, background="none"):
+    """Renders MVG primitives given in final-pixel coordinates."""
+    s = SUPERSAMPLE
+    cmd = [CONVERT, "-size", f"{w * s}x{h * s}", f"xc:{background}",
+           "-draw", f"scale {s},{s} " + mvg,
+           "-filter", "box", "-resize", f"{w}x{h}!", "-depth", "8", "rgba:-"]
+    raw = subprocess.run(cmd, check=True, capture_output=True).stdout
+    px = [[raw[i] / 255, raw[i + 1] / 255, raw[i + 2] / 255, raw[i + 3] / 255]
+          for i in range(0, len(raw), 4)]
+    return Picture(w, h, px)
+
+
+def save(pic, path, matte=None, extra=()):
+    """Writes a picture. With a matte colour, partly covered pixels are blended
+    onto it and the rest becomes fully transparent (GIF) or the matte (BMP/JPG)."""
+    full = os.path.join(ROOT, path)
+    os.makedirs(os.path.dirname(full), exist_ok=True)
+    data = bytearray()
+    for r, g, b, a in pic.px:
+        if matte is not None:
+            m = [c / 255 for c in matte]
+            r, g, b = (r * a + m[0] * (1 - a), g * a + m[1] * (1 - a), b * a + m[2] * (1 - a))
+            a = 1.0 if a >= 0.12 else 0.0
+        data += bytes(round(max(0.0, min(1.0, v)) * 255) for v in (r, g, b, a))
+    fmt = {"gif": "gif", "bmp": "bmp3", "jpg": "jpg", "png": "png32"}[path.rsplit(".", 1)[1]]
+    cmd = [CONVERT, "-size", f"{pic.w}x{pic.h}", "-depth", "8", "rgba:-"]
+    if fmt == "gif":
+        cmd += ["+dither", "-colors", "255"]
+    if fmt in ("bmp3", "jpg"):
+        cmd += ["-background", "#%02x%02x%02x" % tuple(matte or BOX_BG), "-alpha", "remove",
+                "-alpha", "off"]
+    if fmt == "jpg":
+        cmd += ["-quality", "100", "-sampling-factor", "1x1"]
+    cmd += list(extra) + ["-strip", "-define", "png:exclude-chunks=date,time",
+                          f"{fmt}:{full}"]
+    subprocess.run(cmd, input=bytes(data), check=True)
+
+
+# --------------------------------------------------------------------------
+# MVG building blocks (coordinates in final pixels).
+
+
+def fill(colour, body, stroke="none", width=0.0):
+    return (f"push graphic-context fill '{colour}' stroke '{stroke}' stroke-width {width} "
+            f"stroke-linecap round stroke-linejoin round {body} pop graphic-context ")
+
+
+def line_path(colour, d, width):
+    return fill("none", f"path '{d}'", colour, width)
+
+
+def circle(cx, cy, r):
+    return f"circle {cx},{cy} {cx + r},{cy}"
+
+
+def ellipse(cx, cy, rx, ry):
+    return f"ellipse {cx},{cy} {rx},{ry} 0,360"
+
+
+# --------------------------------------------------------------------------
+# Emoticon faces, 22 x 22. A face is a base plus eyes, mouth and extras, each
+# chosen by name; no two of the thirty share the same combination.
+
+FACE = 22
+CX, CY = 11.0, 11.2
+EYE_Y = 9.2
+EYE_L, EYE_R = 7.8, 14.2
+
+BASES = {
+    "sun": ("#F2B233", "#FFD862", "#B9781A"),
+    "red": ("#E0533F", "#F57A62", "#A3301F"),
+    "blue": ("#6FAAE0", "#9CCBF3", "#3F74A8"),
+    "green": ("#A4C95A", "#C5E283", "#6C8F2B"),
+    "violet": ("#9B78D0", "#BDA2EA", "#63449A"),
+}
+
+
+def face_base(kind, r=9.6, cy=CY):
+    shade, light, rim = BASES[kind]
+    return (fill(shade, circle(CX, cy, r)) +
+            fill(light, circle(CX - 0.5, cy - 0.7, r - 1.3)) +
+            fill("none", circle(CX, cy, r - 0.45), rim, 0.9))
+
+
+def eye(kind, x, y=EYE_Y):
+    if kind == "dot":
+        return fill(INK, ellipse(x, y, 1.15, 1.6))
+    if kind == "happy":  # ^
+        return line_path(INK, f"M {x - 1.7},{y + 0.9} Q {x},{y - 1.7} {x + 1.7},{y + 0.9}", 1.2)
+    if kind == "closed":  # a downward arc, smiling shut
+        return line_path(INK, f"M {x - 1.7},{y - 0.4} Q {x},{y + 1.8} {x + 1.7},{y - 0.4}", 1.2)
+    if kind == "flat":
+        return line_path(INK, f"M {x - 1.6},{y + 0.3} L {x + 1.6},{y + 0.3}", 1.2)
+    if kind == "x":
+        return line_path(INK, f"M {x - 1.3},{y - 1.3} L {x + 1.3},{y + 1.3} "
+                              f"M {x + 1.3},{y - 1.3} L {x - 1.3},{y + 1.3}", 1.1)
+    if kind == "wide":
+        return fill("#FFFFFF", circle(x, y, 2.1), INK, 0.8) + fill(INK, circle(x, y + 0.2, 1.0))
+    if kind in ("up", "down", "side"):
+        dx, dy = {"up": (0, -0.9), "down": (0, 0.9), "side": (0.8, -0.2)}[kind]
+        return fill("#FFFFFF", circle(x, y, 2.1), INK, 0.8) + fill(INK, circle(x + dx, y + dy, 1.0))
+    if kind == "heart":
+        return fill("#E0344A", f"path 'M {x},{y + 2.2} C {x - 3.4},{y - 0.2} {x - 1.9},{y - 3.2} "
+                               f"{x},{y - 1.1} C {x + 1.9},{y - 3.2} {x + 3.4},{y - 0.2} {x},{y + 2.2} Z'")
+    if kind == "star":
+        pts = []
+        import math
+        for i in range(10):
+            rr = 2.5 if i % 2 == 0 else 1.1
+            a = -math.pi / 2 + i * math.pi / 5
+            pts.append(f"{x + rr * math.cos(a):.3f},{y + rr * math.sin(a):.3f}")
+        return fill("#F06A1E", "polygon " + " ".join(pts), "#C8500F", 0.3)
+    if kind == "spiral":
+        return fill("none", circle(x, y, 1.8), INK, 0.8) + fill(INK, circle(x + 0.3, y - 0.2, 0.6))
+    if kind == "half":  # heavy-lidded
+        return (fill(INK, ellipse(x, y + 0.4, 1.15, 1.2)) +
+                line_path(INK, f"M {x - 1.8},{y - 0.2} L {x + 1.8},{y - 0.2}", 1.1))
+    raise ValueError(kind)
+
+
+def eyes(kind):
+    if kind == "wink":
+        return eye("dot", EYE_L) + eye("happy", EYE_R)
+    if kind == "sunglasses":
+        return (fill("#2B2F36", f"path 'M 4.3,7.6 L 10.2,7.6 Q 10.2,11.4 7.4,11.4 Q 4.6,11.4 4.3,7.6 Z'") +
+                fill("#2B2F36", f"path 'M 11.8,7.6 L 17.7,7.6 Q 17.4,11.4 14.6,11.4 Q 11.8,11.4 11.8,7.6 Z'") +
+                line_path("#2B2F36", "M 3.4,7.9 L 18.6,7.9", 0.9) +
+                line_path("#8A93A0", "M 5.6,8.6 L 7.0,8.6 M 13.0,8.6 L 14.4,8.6", 0.6))
+    return eye(kind, EYE_L) + eye(kind, EYE_R)
+
+
+def brows(kind):
+    if kind == "angry":
+        return line_path(INK, "M 5.6,5.6 L 9.4,7.1 M 16.4,5.6 L 12.6,7.1", 1.1)
+    if kind == "sad":
+        return line_path(INK, "M 5.8,6.9 L 9.2,5.6 M 16.2,6.9 L 12.8,5.6", 1.0)
+    if kind == "raised":
+        return line_path(INK, "M 12.4,5.4 Q 14.2,4.2 16.2,5.4", 1.0)
+    if kind == "worried":
+        return line_path(INK, "M 6.0,6.4 Q 7.6,5.2 9.2,5.8 M 16.0,6.4 Q 14.4,5.2 12.8,5.8", 0.9)
+    raise ValueError(kind)
+
+
+def mouth(kind):
+    if kind == "smile":
+        return line_path(INK, "M 7.2,13.6 Q 11,17.4 14.8,13.6", 1.2)
+    if kind == "small":
+        return line_path(INK, "M 8.9,14.3 Q 11,15.9 13.1,14.3", 1.1)
+    if kind == "grin":
+        return (fill("#7A2A12", "path 'M 6.6,13.0 L 15.4,13.0 Q 15.2,17.9 11,17.9 Q 6.8,17.9 6.6,13.0 Z'") +
+                fill("#FFFFFF", "path 'M 7.1,13.5 L 14.9,13.5 L 14.6,14.8 L 7.4,14.8 Z'"))
+    if kind == "laugh":
+        return (fill("#7A2A12", "path 'M 5.9,12.6 L 16.1,12.6 Q 15.9,19.2 11,19.2 Q 6.1,19.2 5.9,12.6 Z'") +
+                fill("#FFFFFF", "path 'M 6.5,13.1 L 15.5,13.1 L 15.2,14.3 L 6.8,14.3 Z'") +
+                fill("#F0706A", ellipse(11, 17.6, 2.9, 1.4)))
+    if kind == "o":
+        return fill("#7A2A12", ellipse(11, 15.3, 1.8, 2.2))
+    if kind == "small_o":
+        return fill("#7A2A12", ellipse(11, 15.0, 1.1, 1.2))
+    if kind == "frown":
+        return line_path(INK, "M 7.6,16.4 Q 11,13.2 14.4,16.4", 1.2)
+    if kind == "sob":
+        return fill("#7A2A12", "path 'M 7.0,17.4 Q 11,11.8 15.0,17.4 Z'", INK, 0.6)
+    if kind == "flat":
+        return line_path(INK, "M 7.8,15.0 L 14.2,15.0", 1.2)
+    if kind == "wavy":
+        return line_path(INK, "M 6.8,15.2 Q 8.2,13.8 9.6,15.2 Q 11,16.6 12.4,15.2 Q 13.8,13.8 15.2,15.2", 1.1)
+    if kind == "tongue":
+        return (line_path(INK, "M 7.2,13.6 Q 11,16.6 14.8,13.6", 1.2) +
+                fill("#EE5D6C", "path 'M 9.0,15.0 L 13.0,15.0 L 13.0,16.6 Q 11,19.4 9.0,16.6 Z'", "#B8323F", 0.6))
+    if kind == "lick":
+        return (line_path(INK, "M 6.8,13.8 Q 11,17.6 15.2,13.8", 1.2) +
+                fill("#EE5D6C", ellipse(13.6, 15.9, 1.5, 1.3), "#B8323F", 0.5))
+    if kind == "kiss":
+        return line_path(INK, "M 10.2,13.2 Q 12.4,13.8 10.6,14.8 Q 12.6,15.6 10.2,16.6", 1.1)
+    if kind == "smirk":
+        return line_path(INK, "M 8.0,15.2 Q 12.2,15.6 14.6,13.2", 1.2)
+    if kind == "teeth":
+        return (fill("#FFFFFF", "roundrectangle 6.6,13.0 15.4,17.0 1.4,1.4", INK, 0.8) +
+                line_path(INK, "M 6.8,15.0 L 15.2,15.0 M 9.5,13.2 L 9.5,16.8 M 12.5,13.2 L 12.5,16.8", 0.6))
+    if kind == "shiver":
+        return line_path(INK, "M 6.8,15.0 L 8.2,14.0 L 9.6,15.0 L 11,14.0 L 12.4,15.0 L 13.8,14.0 L 15.2,15.0", 1.0)
+    if kind == "side_o":
+        return fill("#7A2A12", ellipse(13.2, 15.2, 1.2, 1.0))
+    raise ValueError(kind)
+
+
+def extra(kind):
+    if kind == "blush":
+        return fill("#F28B8B", ellipse(5.6, 12.8, 1.9, 1.1)) + fill("#F28B8B", ellipse(16.4, 12.8, 1.9, 1.1))
+    if kind == "sweat":
+        return fill("#7CC3F2", "path 'M 17.6,3.0 Q 19.9,6.6 18.5,7.5 Q 17.1,8.2 16.5,6.8 Q 16.3,5.4 17.6,3.0 Z'",
+                    "#3C8AC4", 0.5)
+    if kind == "tears":
+        return (fill("#7CC3F2", "path 'M 6.0,11.0 L 7.6,11.0 L 7.9,19.0 L 5.7,19.0 Z'") +
+                fill("#7CC3F2", "path 'M 14.4,11.0 L 16.0,11.0 L 16.3,19.0 L 14.1,19.0 Z'"))
+    if kind == "tear":
+        return fill("#7CC3F2", "path 'M 15.0,11.0 Q 17.0,14.0 15.6,14.8 Q 14.2,15.4 13.8,14.0 Q 13.8,12.8 15.0,11.0 Z'",
+                    "#3C8AC4", 0.5)
+    if kind == "joy_tears":
+        return (fill("#7CC3F2", "path 'M 3.2,8.6 Q 1.2,11.6 2.6,12.6 Q 4.2,13.2 4.6,11.4 Q 4.6,10.2 3.2,8.6 Z'",
+                     "#3C8AC4", 0.5) +
+                fill("#7CC3F2", "path 'M 18.8,8.6 Q 20.8,11.6 19.4,12.6 Q 17.8,13.2 17.4,11.4 Q 17.4,10.2 18.8,8.6 Z'",
+                     "#3C8AC4", 0.5))
+    if kind == "zzz":
+        return (line_path("#3F74A8", "M 15.0,2.2 L 17.4,2.2 L 15.0,4.6 L 17.4,4.6", 0.8) +
+                line_path("#3F74A8", "M 18.4,5.4 L 20.2,5.4 L 18.4,7.2 L 20.2,7.2", 0.7))
+    if kind == "small_heart":
+        return fill("#E0344A", "path 'M 18.0,7.0 C 15.8,5.4 16.8,3.4 18.0,4.8 C 19.2,3.4 20.2,5.4 18.0,7.0 Z'")
+    if kind == "halo":
+        return fill("none", ellipse(11, 2.6, 5.6, 1.5), "#E9B321", 1.1)
+    if kind == "horns":
+        return fill("#63449A", "path 'M 3.4,1.6 L 7.6,4.4 L 4.6,6.6 Z'") + \
+               fill("#63449A", "path 'M 18.6,1.6 L 14.4,4.4 L 17.4,6.6 Z'")
+    if kind == "dots":
+        return fill("#8A93A0", circle(16.2, 3.4, 0.8)) + fill("#8A93A0", circle(18.4, 4.4, 0.8)) + \
+               fill("#8A93A0", circle(20.0, 6.0, 0.8))
+    if kind == "frost":
+        return line_path("#FFFFFF", "M 11,3.2 L 11,6.4 M 9.6,3.9 L 12.4,5.7 M 12.4,3.9 L 9.6,5.7", 0.6)
+    raise ValueError(kind)
+
+
+# n: (base, eyes, brows or None, mouth, extras)
+FACES = [
+    ("sun", "dot", None, "smile", ()),                 # 0 smile
+    ("sun", "dot", None, "grin", ()),                  # 1 grin
+    ("sun", "happy", None, "laugh", ()),               # 2 laugh
+    ("sun", "wink", None, "smile", ()),                # 3 wink
+    ("sun", "dot", None, "tongue", ()),                # 4 tongue out
+    ("sun", "closed", None, "small", ("blush",)),      # 5 content, blushing
+    ("sun", "heart", None, "smile", ()),               # 6 in love
+    ("sun", "sunglasses", None, "smirk", ()),          # 7 cool
+    ("sun", "wide", None, "o", ()),                    # 8 surprised
+    ("sun", "dot", "sad", "frown", ()),                # 9 sad
+    ("blue", "closed", "sad", "sob", ("tears",)),      # 10 crying
+    ("red", "dot", "angry", "frown", ()),              # 11 angry
+    ("sun", "flat", None, "small_o", ("zzz",)),        # 12 sleepy
+    ("sun", "x", None, "wavy", ()),                    # 13 dizzy
+    ("sun", "wink", None, "kiss", ("small_heart",)),   # 14 kiss
+    ("sun", "happy", None, "smile", ("sweat",)),       # 15 awkward
+    ("sun", "dot", "raised", "wavy", ()),              # 16 confused
+    ("sun", "dot", None, "flat", ()),                  # 17 speechless
+    ("sun", "wide", "worried", "teeth", ()),           # 18 scared
+    ("sun", "star", None, "grin", ()),                 # 19 star-struck
+    ("green", "half", None, "wavy", ("sweat",)),       # 20 sick
+    ("blue", "dot", None, "shiver", ("frost",)),       # 21 freezing
+    ("sun", "half", None, "smirk", ()),                # 22 smug
+    ("sun", "down", None, "small", ("blush",)),        # 23 shy
+    ("sun", "happy", None, "grin", ("blush",)),        # 24 delighted
+    ("sun", "side", None, "side_o", ("dots",)),        # 25 thinking
+    ("sun", "happy", None, "laugh", ("joy_tears",)),   # 26 tears of joy
+    ("sun", "closed", None, "smile", ("halo",)),       # 27 angel
+    ("violet", "dot", "angry", "grin", ("horns",)),    # 28 little devil
+    ("sun", "happy", None, "lick", ()),                # 29 yummy
+]
+
+
+def face(n):
+    base, eye_kind, brow, mouth_kind, extras = FACES[n]
+    mvg = face_base(base)
+    if brow:
+        mvg += brows(brow)
+    mvg += eyes(eye_kind) + mouth(mouth_kind)
+    for e in extras:
+        mvg += extra(e)
+    return draw(FACE, FACE, mvg)
+
+
+# --------------------------------------------------------------------------
+# List icons and messenger badges.
+
+
+def pencil_icon():
+    """A pencil leaning to the lower left over a short baseline."""
+    c = "#3B7DD8"
+    body = ("push graphic-context translate 8.6,7.4 rotate -45 " +
+            fill(c, "path 'M -3.2,-1.9 L 5.6,-1.9 Q 6.6,-1.9 6.6,-0.9 L 6.6,0.9 Q 6.6,1.9 5.6,1.9 "
+                    "L -3.2,1.9 Z'") +
+            fill("#9CC0EE", "rectangle 3.6,-1.9 4.4,1.9") +
+            fill("#F3E2C2", "path 'M -3.2,-1.9 L -6.8,0 L -3.2,1.9 Z'", "#8A6A3A", 0.5) +
+            fill("#3A3A3A", "path 'M -5.6,-0.65 L -6.9,0 L -5.6,0.65 Z'") +
+            "pop graphic-context ")
+    underline = line_path("#9DB7DA", "M 9.2,14.4 L 14.6,14.4", 1.1)
+    return draw(16, 16, underline + body)
+
+
+def trash_icon():
+    c = "#D2564F"
+    return draw(16, 16,
+                fill("#FCEDEC", "path 'M 4.0,5.4 L 12.0,5.4 L 11.2,14.2 L 4.8,14.2 Z'", c, 1.1) +
+                line_path(c, "M 2.8,4.0 L 13.2,4.0", 1.2) +
+                line_path(c, "M 6.4,3.8 L 6.6,2.2 L 9.4,2.2 L 9.6,3.8", 1.0) +
+                line_path(c, "M 6.6,7.4 L 6.8,12.0 M 9.4,7.4 L 9.2,12.0", 0.9))
+
+
+BADGES = {"QQ": "#1C9E8C", "MS": "#5865C8", "SP": "#2C95CF", "AL": "#E27A2E"}
+
+
+def badge(letters, colour):
+    w, h = 24, 15
+    mvg = (fill(colour, f"roundrectangle 0.5,0.5 {w - 0.5},{h - 0.5} 3.5,3.5") +
+           fill("#FFFFFF", f"font '{FONT_BOLD}' font-size 8.6 gravity center text 0,0.4 '{letters}'"))
+    return draw(w, h, mvg)
+
+
+def corners():
+    """tl, tr, lb, rb: 6 x 6, a quarter ring of the box border between the page
+    background outside and the box background inside. The straight edges
+    continue in the l1..l4 cells at the outermost pixel row or column."""
+    page = "#%02x%02x%02x" % PAGE_BG
+    box = "#%02x%02x%02x" % BOX_BG
+    border = "#%02x%02x%02x" % BOX_BORDER
+    centres = {"tl": (6, 6), "tr": (0, 6), "lb": (6, 0), "rb": (0, 0)}
+    out = {}
+    for name, (cx, cy) in centres.items():
+        mvg = fill(box, circle(cx, cy, 5.5), border, 1.0)
+        out[name] = draw(6, 6, mvg, background=page)
+    return out
+
+
+# --------------------------------------------------------------------------
+# Main window skin.
+
+CAPTION_TOP = rgb("#5B93DE")
+CAPTION_BOTTOM = rgb("#3565B1")
+
+
+def caption_colour(x, y, h=28):
+    if y == 0:
+        return rgb("#86B2EC")
+    if y == h - 1:
+        return rgb("#2A548F")
+    return mix(CAPTION_TOP, CAPTION_BOTTOM, y / (h - 1))
+
+
+def caption_piece(w, corner):
+    """A strip of the caption gradient, with a rounded top corner on one side."""
+    if corner == "left":
+        shape = f"path 'M 0,28 L 0,6 Q 0,0 6,0 L {w},0 L {w},28 Z'"
+    elif corner == "right":
+        shape = f"path 'M 0,0 L {w - 6},0 Q {w},0 {w},6 L {w},28 L 0,28 Z'"
+    else:
+        shape = f"rectangle 0,0 {w},28"
+    return draw(w, 28, fill("#000000", shape)).tinted(caption_colour)
+
+
+def notebook_mvg(x, y, w, h, line_colour, ring_colour, page_colour="#FFFFFF", ribbon=True, lines=4):
+    """A notebook seen from the front: a page, ruled lines, rings on the left
+    and a bookmark ribbon at the top right."""
+    r = max(1.0, w / 9)
+    mvg = fill(page_colour, f"roundrectangle {x},{y} {x + w},{y + h} {r},{r}")
+    step = h / (lines + 1.2)
+    for i in range(lines):
+        ly = y + step * (i + 1.2)
+        mvg += line_path(line_colour, f"M {x + w * 0.28},{ly} L {x + w * 0.82},{ly}", max(1.0, h / 22))
+    if ribbon:
+        rx = x + w * 0.66
+        mvg += fill("#F08A3C", f"path 'M {rx},{y} L {rx + w * 0.16},{y} L {rx + w * 0.16},{y + h * 0.3} "
+                               f"L {rx + w * 0.08},{y + h * 0.24} L {rx},{y + h * 0.3} Z'")
+    for i in range(4):
+        ry = y + h * (0.2 + 0.2 * i)
+        mvg += fill(ring_colour, f"roundrectangle {x - w * 0.1},{ry - h * 0.03} {x + w * 0.13},{ry + h * 0.03} "
+                                 f"{h * 0.03},{h * 0.03}")
+    return mvg
+
+
+def app_icon(size):
+    s = size / 64
+    tile = draw(size, size, fill("#000000", f"roundrectangle {1 * s},{1 * s} {63 * s},{63 * s} {13 * s},{13 * s}"))
+    top, bottom = rgb("#5C98E2"), rgb("#2C5DAA")
+    pic = tile.tinted(lambda x, y: mix(top, bottom, y / max(1, size - 1)))
+    shadow = draw(size, size, fill("#1B3B72", f"roundrectangle {17 * s},{13 * s} {51 * s},{55 * s} {4 * s},{4 * s}"))
+    for p in shadow.px:
+        p[3] *= 0.45
+    pic.over(shadow)
+    small = size <= 16  # fewer, darker lines that survive at icon size
+    pic.over(draw(size, size, notebook_mvg(15 * s, 10 * s, 34 * s, 42 * s,
+                                           "#6F93C8" if small else "#9DB7DA", "#DCE6F4",
+                                           lines=2 if small else 4)))
+    return pic
+
+
+def logo():
+    pic = draw(34, 30, notebook_mvg(12.5, 6.5, 14, 17.5, "#8FB0DC", "#DCE6F4"))
+    return pic
+
+
+def caption_button(glyph):
+    disc = draw(18, 18, fill("#FFFFFF", circle(9, 9, 8.2)))
+    for p in disc.px:
+        p[3] *= 0.2
+    if glyph == "hide":
+        mark = line_path("#FFFFFF", "M 5.4,9.6 L 12.6,9.6", 1.8)
+    else:
+        mark = line_path("#FFFFFF", "M 5.9,5.9 L 12.1,12.1 M 12.1,5.9 L 5.9,12.1", 1.8)
+    return disc.over(draw(18, 18, mark))
+
+
+# --------------------------------------------------------------------------
+
+
+def main():
+    if not os.path.exists(CONVERT):
+        sys.exit(f"{CONVERT} is missing: install the imagemagick package")
+    box = BOX_BG
+    save(draw(1, 1, ""), "hd/image/spacer.gif", matte=box)
+    save(pencil_icon(), "hd/image/sedit.gif", matte=box)
+    save(trash_icon(), "hd/image/dele.gif", matte=box)
+    for letters, colour in BADGES.items():
+        save(badge(letters, colour), f"hd/image/{letters}.gif", matte=box)
+    for name, pic in corners().items():
+        save(pic, f"hd/images/box/{name}.jpg", matte=PAGE_BG)
+    for n in range(len(FACES)):
+        pic = face(n)
+        save(pic, f"hd/icons/{n}.gif", matte=box)
+        save(pic, f"bmp/{n}.bmp", matte=(255, 255, 255))
+
+    save(app_icon(64), "skin/korvane.png")
+    save(app_icon(32), "skin/korvane-32.png")
+    save(app_icon(16), "skin/korvane-16.png")
+    save(caption_piece(8, None), "skin/caption.png")
+    save(caption_piece(12, "left"), "skin/caption_left.png")
+    save(caption_piece(11, "right"), "skin/caption_right.png")
+    save(logo(), "skin/logo.png")
+    save(caption_button("hide"), "skin/btn_hide.png")
+    save(caption_button("close"), "skin/btn_close.png")
+
+
+if __name__ == "__main__":
+    main()
