@@ -55,7 +55,12 @@ public:
             db.RaiseSqliteError("Error executing SQL", sql);
         }
         if (stmt_ == nullptr) db.RaiseSqliteError("Could not prepare SQL statement", sql);
-        for (size_t i = 0; i < values.size(); ++i) Bind(static_cast<int>(i) + 1, values[i]);
+        try {
+            for (size_t i = 0; i < values.size(); ++i) Bind(static_cast<int>(i) + 1, values[i]);
+        } catch (...) {
+            Finalize();  // a throwing constructor runs no destructor
+            throw;
+        }
     }
     ~Statement() { Finalize(); }
     Statement(const Statement&) = delete;
