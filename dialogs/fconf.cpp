@@ -1,0 +1,260 @@
+#include "dialogs/fconf.h"
+
+#include <QKeyEvent>
+#include <QShowEvent>
+#include <array>
+
+#include "dialogs/editing.h"
+#include "dialogs/fsms.h"
+#include "dialogs/qttext.h"
+#include "platform/codepage.h"
+#include "store/ansitext.h"
+#include "store/dbfunc.h"
+
+namespace korvane {
+
+Tfcon* fcon = nullptr;
+
+namespace {
+
+constexpr QSize kClientSize(507, 284);
+
+// The tag written around an account id, by the position of its messenger in CB1.
+const std::array<std::pair<const char*, const char*>, 4> kTagTemplates = {{
+    {"{QQ", "QQ}"},
+    {"{MS", "MS}"},
+    {"{SP", "SP}"},
+    {"{AL", "AL}"},
+}};
+
+const std::string& Incomplete() {
+    static const std::string text = Cp("请填写完整");
+    return text;
+}
+
+}  // namespace
+
+Tfcon::Tfcon(QWidget* parent) : FormDialog(parent, kClientSize) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("通讯录"));
+    setMinimumSize(300, kClientSize.height());
+
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Place(Panel1, 8, 8, 490, 238, kAllSides);
+    Label1 = FieldLabel(QStringLiteral("联系人："), 19, kLeftTop);
+    Label2 = FieldLabel(QStringLiteral("电\u3000话："), 46, kLeftTop);
+    Label3 = FieldLabel(QStringLiteral("备\u3000注："), 71, kLeftTop);
+    Label4 = FieldLabel(QStringLiteral("时\u3000间："), 212, kLeft | kBottom);
+
+    Edit1 = FieldEdit(16, kLeft | kTop | kRight);
+    Edit2 = FieldEdit(43, kLeft | kTop | kRight);
+    Memo1 = new QPlainTextEdit(Panel1);
+    Place(Memo1, 64, 72, 418, 130, kAllSides);
+    Memo1->setTabChangesFocus(true);
+    Edit3 = FieldEdit(210, kLeft | kRight | kBottom);
+    Edit3->setReadOnly(true);
+    QPalette face = Edit3->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Window));
+    Edit3->setPalette(face);
+
+    Button3 = new WrapButton(QStringLiteral("特殊文字增加"), Panel1);
+    Place(Button3, 46, 89, 17, 112);
+    Button3->setAutoDefault(false);
+    connect(Button3, &QPushButton::clicked, this, &Tfcon::Button3Click);
+
+    Button1 = Button(this, QStringLiteral("保 存"));
+    Place(Button1, 349, 250, 75, 25, kRight | kBottom);
+    connect(Button1, &QPushButton::clicked, this, &Tfcon::Button1Click);
+    Button2 = Button(this, QStringLiteral("关 闭"));
+    Place(Button2, 423, 250, 75, 25, kRight | kBottom);
+    connect(Button2, &QPushButton::clicked, this, &Tfcon::Button2Click);
+
+    PL_TXT = new QFrame(Panel1);
+    PL_TXT->setFrameShape(QFrame::Panel);
+    PL_TXT->setFrameShadow(QFrame::Raised);
+    PL_TXT->setAutoFillBackground(true);
+    Place(PL_TXT, 70, 96, 168, 101);
+    PL_TXT->hide();
+
+    CB1 = new QComboBox(PL_TXT);
+    CB1->addItems({QStringLiteral("QQ"), QStringLiteral("MSN"), QStringLiteral("SKYPE"),
+                   QStringLiteral("阿里旺旺")});
+    CB1->setCurrentIndex(-1);
+    Place(CB1, 8, 8, 153, 21);
+    connect(CB1, &QComboBox::activated, this, &Tfcon::CB1Change);
+    EDB = new QLineEdit(PL_TXT);
+    Place(EDB, 8, 40, 153, 21);
+    Button5 = Button(PL_TXT, QStringLiteral("插入"));
+    Place(Button5, 34, 72, 64, 25);
+    connect(Button5, &QPushButton::clicked, this, &Tfcon::Button5Click);
+    Button4 = Button(PL_TXT, QStringLiteral("关闭"));
+    Place(Button4, 97, 72, 64, 25);
+    connect(Button4, &QPushButton::clicked, this, &Tfcon::Button4Click);
+
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, Memo1);
+    setTabOrder(Memo1, Button1);
+    setTabOrder(Button1, Button2);
+    FormCreate();
+}
+
+QLabel* Tfcon::FieldLabel(const QString& caption, int top, int anchors) {
+    auto* label = new QLabel(caption, Panel1);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Place(label, 9, top - 2, 54, 17, anchors);
+    return label;
+}
+
+QLineEdit* Tfcon::FieldEdit(int top, int anchors) {
+    auto* edit = new QLineEdit(Panel1);
+    Place(edit, 64, top, 418, 21, anchors);
+    edit->installEventFilter(this);
+    return edit;
+}
+
+QPushButton* Tfcon::Button(QWidget* parent, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void Tfcon::FormCreate() {
+    Saved = false;
+    RecordId = 0;
+}
+
+void Tfcon::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        CentreOverMainWindow(false);
+        FormShow();
+    }
+    FormDialog::showEvent(event);
+}
+
+void Tfcon::FormShow() {
+    Edit1->clear();
+    Edit2->clear();
+    Memo1->clear();
+    Edit1->setFocus(Qt::OtherFocusReason);
+    Edit3->setText(ToQt(NowText()));
+    if (RecordId > 0) {
+        std::array<std::string, 9> values;
+        LoadRecord("SELECT title,tel,content FROM mylist WHERE ID=" + std::to_string(RecordId),
+                   values);
+        SetEditText(*Edit1, values[0]);
+        SetEditText(*Edit2, values[1]);
+        SetMemoText(*Memo1, values[2]);
+    }
+    Saved = false;
+    PL_TXT->hide();
+}
+
+void Tfcon::done(int result) {
+    FormClose();
+    FormDialog::done(result);
+}
+
+void Tfcon::FormClose() {
+    RecordId = 0;
+}
+
+bool Tfcon::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == Edit1) Edit1KeyPress();
+            if (watched == Edit2) Edit2KeyPress();
+        }
+    }
+    return FormDialog::eventFilter(watched, event);
+}
+
+void Tfcon::Edit1KeyPress() {
+    Edit2->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfcon::Edit2KeyPress() {
+    Memo1->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfcon::Button1Click() {
+    std::string name = Trim(EditText(*Edit1));
+    std::string tel = Trim(EditText(*Edit2));
+    std::string remark = Trim(MemoText(*Memo1));
+    if (name.empty() && tel.empty()) {
+        ShowMsgBox(editortexts::NothingToSave());
+        return;
+    }
+    if (RecordId > 0 && RecordIsGone(RecordId)) {
+        // The contact was deleted after the editor opened: an update would
+        // change nothing and the entry would be lost, so say so and save it as
+        // a new contact on the next press.
+        ShowMsgBox(texts::NoData());
+        RecordId = 0;
+        return;
+    }
+    name = ReplaceApostrophes(name);
+    tel = ReplaceApostrophes(tel);
+    remark = ReplaceApostrophes(remark);
+    const std::string time = EditText(*Edit3);
+    const std::string statement =
+        RecordId == 0
+            ? "INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" + name + "','" + tel +
+                  "','" + remark + "',1,'" + time + "')"
+            : "UPDATE mylist SET title='" + name + "',tel='" + tel + "',content='" + remark +
+                  "',cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
+    const std::string result = ExecSql(statement);
+    if (result != texts::kDone) {
+        ShowMsgBox(result);
+        return;
+    }
+    Saved = true;
+    Edit1->clear();
+    Edit2->clear();
+    Memo1->clear();
+    Edit3->setText(ToQt(NowText()));
+    if (RecordId > 0) {
+        close();
+    } else {
+        ShowMsgBox(editortexts::SavedOk());
+        Edit1->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Tfcon::Button2Click() {
+    close();
+}
+
+void Tfcon::Button3Click() {
+    PL_TXT->setVisible(PL_TXT->isHidden());
+    if (!PL_TXT->isHidden()) CB1->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfcon::Button4Click() {
+    PL_TXT->hide();
+}
+
+void Tfcon::CB1Change() {
+    EDB->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfcon::Button5Click() {
+    const int position = CB1->currentIndex();
+    const std::string id = Trim(EditText(*EDB));
+    if (position < 0 || id.empty()) {
+        ShowMsgBox(Incomplete());
+        if (position < 0) CB1->setFocus(Qt::OtherFocusReason);
+        if (id.empty()) EDB->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const auto& [opening, closing] = kTagTemplates[static_cast<size_t>(position)];
+    Memo1->insertPlainText(ToQt(opening + id + closing));
+    PL_TXT->hide();
+    CB1->setCurrentIndex(-1);
+    EDB->clear();
+    Memo1->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace korvane

@@ -1,0 +1,71 @@
+// The contact editor: name, telephone, remark with messenger tags, time.
+#pragma once
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "dialogs/formbase.h"
+#include "dialogs/widgets.h"
+
+namespace korvane {
+
+class Tfcon : public FormDialog {
+    Q_OBJECT
+  public:
+    explicit Tfcon(QWidget* parent);
+
+    QFrame* Panel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLineEdit* Edit1;       // name
+    QLineEdit* Edit2;       // telephone
+    QPlainTextEdit* Memo1;  // remark
+    QLineEdit* Edit3;       // the time the save will store
+    WrapButton* Button3;
+    QPushButton* Button1;  // save
+    QPushButton* Button2;  // close
+    QFrame* PL_TXT;        // messenger-tag panel
+    QComboBox* CB1;
+    QLineEdit* EDB;
+    QPushButton* Button5;  // insert the tag
+    QPushButton* Button4;  // hide the panel
+
+    // 0 for a new contact, else the record being edited; back to 0 on close.
+    int RecordId = 0;
+    // Whether a save succeeded during the current or last showing.
+    bool Saved = false;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void Edit1KeyPress();
+    void Edit2KeyPress();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void CB1Change();
+
+    void done(int result) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QLabel* FieldLabel(const QString& caption, int top, int anchors);
+    QLineEdit* FieldEdit(int top, int anchors);
+    QPushButton* Button(QWidget* parent, const QString& caption);
+};
+
+// The program's one contact editor, created with the other dialogs.
+extern Tfcon* fcon;
+
+}  // namespace korvane

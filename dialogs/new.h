@@ -1,0 +1,76 @@
+// The note editor: title, body, emoticon palette and formatting snippets.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <vector>
+
+#include "dialogs/formbase.h"
+#include "dialogs/widgets.h"
+
+namespace korvane {
+
+class TNE : public FormDialog {
+    Q_OBJECT
+  public:
+    explicit TNE(QWidget* parent);
+
+    QFrame* Panel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLineEdit* Edit1;       // title
+    QPlainTextEdit* Memo1;  // body
+    QLineEdit* Edit2;       // the time the save will store
+    WrapButton* Button3;
+    QPushButton* Button1;  // save
+    QPushButton* Button2;  // close
+    QFrame* PL_EM;         // emoticon palette
+    PictureButton* Image;  // hidden template of the palette pictures
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton4;
+    QToolButton* SpeedButton6;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton5;
+    QToolButton* SpeedButton2;
+    // The palette pictures in the order they were found, Tag = file number.
+    std::vector<PictureButton*> Pictures;
+
+    // 0 for a new note, else the record being edited; back to 0 on close.
+    int RecordId = 0;
+    // Whether a save succeeded during the current or last showing.
+    bool Saved = false;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void Edit1KeyPress();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void ImageClick();
+    void SpeedButton3Click();
+    void SpeedButton6Click();
+
+    void done(int result) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QLabel* FieldLabel(const QString& caption, int top, int anchors);
+    QToolButton* SpeedButton(const QString& caption, int x, int y, int width, int tag,
+                             Qt::GlobalColor colour, bool bold);
+    // Replaces the body's selection (or inserts at the caret), closes the palette.
+    void InsertIntoMemo(const QString& text);
+};
+
+// The program's one note editor, created with the other dialogs.
+extern TNE* NE;
+
+}  // namespace korvane
