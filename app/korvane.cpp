@@ -1,21 +1,35 @@
-// Program entry. For now it opens the notebook database beside the executable
-// and reports its state; the window comes with the main window module.
-#include <cstdio>
+// Program entry: one copy per user, the four windows in their order, the
+// event loop.
+#include <QApplication>
+#include <QMessageBox>
 
-#include "app/apppaths.h"
-#include "platform/codepage.h"
+#include "app/korvaneM.h"
+#include "dialogs/dialogs.h"
 #include "platform/files.h"
-#include "store/dbfunc.h"
+#include "platform/instance.h"
 
-int main() {
+int main(int argc, char** argv) {
     using namespace korvane;
-    SetApplicationPaths(platform::RunningExecutablePath());
-    const std::string status = OpenDatabase();
-    if (status == texts::kOpen) {
-        std::printf("Korvane: database open at %s\n",
-                    platform::FromCodePage(AppPath("hd\\glst.mysql")).c_str());
+    // The web engine shares its graphics context with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvane"));
+    // The program lives in the notification area: closing a dialog while the
+    // main window is hidden must not end it. Closing the main window does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const platform::InstanceLock lock("TulkaMainMemoFree");
+    if (lock.state() == platform::InstanceLock::State::kAlreadyRunning) {
+        // The running copy is left exactly as it is.
+        QMessageBox notice(QMessageBox::Information, QStringLiteral("温馨提示"),
+                           QStringLiteral("您已经运行了，不必再次运行!"), QMessageBox::Ok);
+        notice.exec();
         return 0;
     }
-    std::printf("Korvane: %s\n", platform::FromCodePage(status).c_str());
-    return 1;
+    // A lock that cannot be made means running without the check.
+
+    TMyHappy mainWindow(platform::RunningExecutablePath());
+    CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
+    mainWindow.show();
+    return QApplication::exec();
 }

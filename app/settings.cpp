@@ -31,7 +31,9 @@ int32_t SettingsInteger(std::string_view text) {
     return ParseInt32(number).value_or(0);
 }
 
-bool SettingsFlag(std::string_view text) { return SettingsInteger(text) == 1; }
+bool SettingsFlag(std::string_view text) {
+    return SettingsInteger(text) == 1;
+}
 
 StoredWindow LoadWindowSettings(const std::string& iniPath) {
     StoredWindow s;
@@ -47,9 +49,9 @@ StoredWindow LoadWindowSettings(const std::string& iniPath) {
 
 bool SaveWindowSettings(const std::string& iniPath, const StoredWindow& v) {
     const std::pair<std::string_view, std::string> keys[] = {
-        {"L", std::to_string(v.left)},       {"T", std::to_string(v.top)},
-        {"W", std::to_string(v.width)},      {"H", std::to_string(v.height)},
-        {"Tra", v.compact ? "1" : "0"},      {"TT", v.onTop ? "1" : "0"},
+        {"L", std::to_string(v.left)},  {"T", std::to_string(v.top)},
+        {"W", std::to_string(v.width)}, {"H", std::to_string(v.height)},
+        {"Tra", v.compact ? "1" : "0"}, {"TT", v.onTop ? "1" : "0"},
         {"CNQ", v.hotkey ? "1" : "0"},
     };
     for (const auto& [key, value] : keys) {

@@ -17,7 +17,7 @@ namespace korvane::platform {
 class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
-public:
+  public:
     // `keysym` is an X keysym such as 0x71 for "q"; `modifiers` may combine
     // Control, Shift, Alt and Meta.
     GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent = nullptr);
@@ -33,10 +33,10 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-signals:
+  signals:
     void activated();
 
-private:
+  private:
     Qt::KeyboardModifiers modifiers_;
     uint32_t keysym_;
     uint8_t keycode_ = 0;

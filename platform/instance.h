@@ -11,7 +11,7 @@
 namespace korvane::platform {
 
 class InstanceLock {
-public:
+  public:
     enum class State {
         kFirst,           // this process holds the lock
         kAlreadyRunning,  // another process of this user holds it
@@ -28,7 +28,7 @@ public:
     // Where the lock file lives (native path), for diagnostics and tests.
     const std::string& path() const { return path_; }
 
-private:
+  private:
     int fd_ = -1;
     State state_ = State::kUnprotected;
     std::string path_;

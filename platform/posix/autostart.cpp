@@ -29,11 +29,20 @@ std::string EscapeValue(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -76,10 +85,10 @@ std::string DesktopEntryText(std::string_view name, std::string_view executable,
                              std::string_view directory) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + EscapeValue(FromCodePage(name)) + "\n" +
+           "Name=" +
+           EscapeValue(FromCodePage(name)) + "\n" +
            "Exec=" + EscapeValue(QuoteExecArgument(FromCodePage(executable))) + "\n" +
-           "Path=" + EscapeValue(FromCodePage(directory)) + "\n" +
-           "Terminal=false\n";
+           "Path=" + EscapeValue(FromCodePage(directory)) + "\n" + "Terminal=false\n";
 }
 
 std::string WriteAutostartEntry(const std::string& entryPath, std::string_view name,
@@ -111,6 +120,8 @@ void RemoveAutostartEntry(const std::string& entryPath) {
     ::unlink(NativePath(entryPath).c_str());
 }
 
-bool AutostartEntryExists(const std::string& entryPath) { return FileExists(entryPath); }
+bool AutostartEntryExists(const std::string& entryPath) {
+    return FileExists(entryPath);
+}
 
 }  // namespace korvane::platform

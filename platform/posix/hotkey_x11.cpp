@@ -63,9 +63,13 @@ uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
 GlobalHotkey::GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent)
     : QObject(parent), modifiers_(modifiers), keysym_(keysym) {}
 
-GlobalHotkey::~GlobalHotkey() { Unregister(); }
+GlobalHotkey::~GlobalHotkey() {
+    Unregister();
+}
 
-bool GlobalHotkey::IsSupported() { return Connection() != nullptr; }
+bool GlobalHotkey::IsSupported() {
+    return Connection() != nullptr;
+}
 
 bool GlobalHotkey::Register() {
     if (IsRegistered()) return true;

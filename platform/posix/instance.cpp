@@ -13,7 +13,7 @@ namespace {
 
 std::string RuntimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat st{};
+    struct stat st {};
     if (runtime && runtime[0] == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) {
         return runtime;
     }

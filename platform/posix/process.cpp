@@ -49,7 +49,8 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     SpawnAttr attr;
     posix_spawnattr_setflags(&attr.attr, POSIX_SPAWN_SETSID);
     SpawnActions actions;
-    if (!nativeDir.empty()) posix_spawn_file_actions_addchdir_np(&actions.actions, nativeDir.c_str());
+    if (!nativeDir.empty())
+        posix_spawn_file_actions_addchdir_np(&actions.actions, nativeDir.c_str());
 
     pid_t pid = 0;
     const int rc = local.empty() ? posix_spawnp(&pid, nativeProgram.c_str(), &actions.actions,
@@ -59,6 +60,8 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     return rc == 0;
 }
 
-void TrimWorkingSet() { malloc_trim(0); }
+void TrimWorkingSet() {
+    malloc_trim(0);
+}
 
 }  // namespace korvane::platform

@@ -140,7 +140,7 @@ std::string Join(const IniLines& ini) {
 // an interrupted write never leaves half a file; in place when the folder does
 // not allow new files but the file itself may be written.
 bool ReplaceContent(const std::string& nativePath, std::string_view content) {
-    struct stat st{};
+    struct stat st {};
     const bool exists = ::stat(nativePath.c_str(), &st) == 0;
     if (exists && (!S_ISREG(st.st_mode) || ::access(nativePath.c_str(), W_OK) != 0)) return false;
 
@@ -148,8 +148,8 @@ bool ReplaceContent(const std::string& nativePath, std::string_view content) {
     Fd out(::mkostemp(temp.data(), O_CLOEXEC));
     if (out.fd >= 0) {
         const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-        const bool written = ::fchmod(out.fd, mode) == 0 && WriteAll(out.fd, content) &&
-                             ::fsync(out.fd) == 0;
+        const bool written =
+            ::fchmod(out.fd, mode) == 0 && WriteAll(out.fd, content) && ::fsync(out.fd) == 0;
         if (written && ::rename(temp.c_str(), nativePath.c_str()) == 0) return true;
         ::unlink(temp.c_str());
         return false;
@@ -181,7 +181,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
                         std::string_view value) {
     const std::string native = NativePath(path);
     IniLines ini;
-    struct stat st{};
+    struct stat st {};
     if (::stat(native.c_str(), &st) == 0) {
         const auto text = ReadWhole(native);
         if (!text) return false;  // present but unreadable: never replace what we cannot keep

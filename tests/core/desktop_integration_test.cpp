@@ -29,7 +29,7 @@ std::string ReadFile(const fs::path& p) {
 
 // Sets an environment variable for one test and restores it afterwards.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
@@ -42,7 +42,7 @@ public:
         }
     }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -96,9 +96,9 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstIsGone) {
     {
         platform::InstanceLock first("TulkaMainMemoFree");
         ASSERT_EQ(first.state(), platform::InstanceLock::State::kFirst);
-        EXPECT_EQ(first.path(), (runtime.path() / ("TulkaMainMemoFree-" +
-                                                   std::to_string(::getuid()) + ".lock"))
-                                    .string());
+        EXPECT_EQ(first.path(),
+                  (runtime.path() / ("TulkaMainMemoFree-" + std::to_string(::getuid()) + ".lock"))
+                      .string());
         platform::InstanceLock second("TulkaMainMemoFree");
         EXPECT_EQ(second.state(), platform::InstanceLock::State::kAlreadyRunning);
         platform::InstanceLock other("SomethingElse");

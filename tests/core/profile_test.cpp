@@ -28,7 +28,7 @@ void WriteFile(const fs::path& p, const std::string& text) {
 }
 
 class Profile : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir{"profile 配置"};
     fs::path file = dir.path() / "sys.ini";
     std::string path = platform::ToCodePage(file.string());
@@ -115,8 +115,8 @@ TEST_F(Profile, FailedWriteIsReportedAndLeavesTheFileAlone) {
     EXPECT_FALSE(WriteProfileString(path, "sys", "L", "2"));
     EXPECT_EQ(ReadFile(file), "[sys]\nL=1\n");
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteProfileString(platform::ToCodePage((dir.path() / "new.ini").string()), "s",
-                                    "k", "v"));
+    EXPECT_FALSE(
+        WriteProfileString(platform::ToCodePage((dir.path() / "new.ini").string()), "s", "k", "v"));
 }
 
 TEST_F(Profile, WriteIntoAMissingFolderFails) {

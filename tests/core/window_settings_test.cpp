@@ -52,13 +52,10 @@ TEST(RestoreGeometry, OverflowRules) {
 TEST(RestoreGeometry, ZeroMeansAbsent) {
     // A left of 0 cannot be told from a missing one: the window goes right,
     // using the width it has now, then the stored width pulls it in.
-    EXPECT_EQ(*RestoreGeometry({0, 5, 500, 300}, 1024, 768, 391),
-              (WindowRect{524, 5, 500, 300}));
-    EXPECT_EQ(*RestoreGeometry({10, 5, 0, 0}, 1024, 768, 420),
-              (WindowRect{10, 5, 420, 735}));
+    EXPECT_EQ(*RestoreGeometry({0, 5, 500, 300}, 1024, 768, 391), (WindowRect{524, 5, 500, 300}));
+    EXPECT_EQ(*RestoreGeometry({10, 5, 0, 0}, 1024, 768, 420), (WindowRect{10, 5, 420, 735}));
     // A negative size is as good as none.
-    EXPECT_EQ(*RestoreGeometry({10, 5, -3, -1}, 1024, 768, 391),
-              (WindowRect{10, 5, 391, 735}));
+    EXPECT_EQ(*RestoreGeometry({10, 5, -3, -1}, 1024, 768, 391), (WindowRect{10, 5, 391, 735}));
     // No usable size at all: nothing is applied.
     EXPECT_FALSE(RestoreGeometry({10, 5, 0, 200}, 1024, 768, 0));
     EXPECT_FALSE(RestoreGeometry({}, 1024, 33, 391));
@@ -103,9 +100,12 @@ TEST(WindowSettingsFile, LoadReadsEveryKeyAndSaveWritesThemInOrder) {
 
 TEST(Updater, CommandLineHasStampThenLowerCasedName) {
     EXPECT_EQ(UpdaterCommandLine("20110913", "Notes.EXE"), "update.exe Quorvex 20110913 notes.exe");
-    const std::string chinese = "\xBC\xC7\xCA\xC2" "Ab.EXE";  // GBK bytes stay untouched
+    const std::string chinese =
+        "\xBC\xC7\xCA\xC2"
+        "Ab.EXE";  // GBK bytes stay untouched
     EXPECT_EQ(UpdaterCommandLine("20110913", chinese),
-              "update.exe Quorvex 20110913 \xBC\xC7\xCA\xC2" "ab.exe");
+              "update.exe Quorvex 20110913 \xBC\xC7\xCA\xC2"
+              "ab.exe");
     // The trail byte of "丄" (0x81 0x41) looks like 'A' but is half a character.
     EXPECT_EQ(UpdaterCommandLine("1", "\x81\x41X.EXE"), "update.exe Quorvex 1 \x81\x41x.exe");
     EXPECT_EQ(UpdaterArguments("20110913", "My Notes.EXE"),

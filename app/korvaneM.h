@@ -1,0 +1,146 @@
+// The main window: a frameless, skinned window around the page, with its
+// options bar, its compact view, the tray icon and menu, the Ctrl+Q hotkey,
+// the settings file, autostart, the updater hand-off and the page loading.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <string>
+
+class QWebEngineView;
+
+namespace korvane {
+
+namespace platform {
+class GlobalHotkey;
+}
+class FrameDrag;
+
+class TMyHappy : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Runs the create step: `executablePath` (code page) sets the application
+    // directory and the executable name before anything else reads them.
+    explicit TMyHappy(const std::string& executablePath);
+    ~TMyHappy() override;
+
+    // Caption bar.
+    QWidget* PLC;
+    QLabel* Image1;        // left cap
+    QLabel* Image3;        // stretched caption; pressing it moves the window
+    QLabel* Image2;        // right cap
+    QLabel* Image7;        // logo
+    QLabel* Label5;        // title; pressing it moves the window
+    QToolButton* BitBtn1;  // hide
+    QToolButton* BitBtn3;  // exit
+    // Resize grips: left, right, bottom.
+    QWidget* Image4;
+    QWidget* Image5;
+    QWidget* Image6;
+    // Content.
+    QWidget* Panel3;
+    QWidget* PLt;     // options bar
+    QCheckBox* CB;    // always on top
+    QCheckBox* Run;   // start at logon
+    QCheckBox* CBN;   // automatic compact view
+    QCheckBox* CNQ;   // Ctrl+Q hotkey
+    QLabel* version;  // never visible: the version stamp
+    QLabel* Panel1;   // compact-view strip
+    QWebEngineView* MyBody;
+    QLabel* MyTop;   // white cover with status text over the page
+    QWidget* PLb;    // footer
+    QLabel* Label1;  // maker's notice
+    // Tray, page timer.
+    QSystemTrayIcon* TrayIcon1;
+    QMenu* PopupMenu1;
+    QAction* N2;
+    QAction* N3;
+    QAction* N5;
+    QAction* N6;
+    QAction* N1;
+    QTimer* Timer1;
+
+    // Runs one line of script (code page) in the page of `browser`. False only
+    // when there is no browser; script failures are never reported. Afterwards
+    // the working set is trimmed and pending events are processed once.
+    static bool RunJs(QWebEngineView* browser, const std::string& line);
+
+    // Display modes; both do nothing unless CBN is ticked.
+    void ShowCompact();
+    void ShowStandard();
+    bool IsCompact() const;
+
+    // Commands from the page: "SHOW" and "UPFS", compared exactly.
+    void DoEx(const QString& n);
+    // Starts the updater beside the program and ends the program without
+    // saving the settings.
+    void StartUpdater();
+
+    // Hooks the browser host into MyBody; called by the create step once the
+    // application paths are set.
+    void AttachBrowser();
+
+    // Autostart entry: 0 create, 1 delete, 2 query (true when it exists).
+    bool StartupLink(int mode);
+
+    // Ends the event loop at the next opportunity without a close request,
+    // so the settings are not saved.
+    void RequestTermination();
+    bool TerminationRequested() const { return terminating_; }
+
+    // Handlers.
+    void CBClick();
+    void CNQClick();
+    void RunClick();
+    void BitBtn1Click();
+    void BitBtn3Click();
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void N5Click();
+    void N6Click();
+    void Label1Click();
+    void Timer1Timer();
+    void HotkeyPressed();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void FormCreate(const std::string& executablePath);
+    void BuildCaption();
+    void BuildGrips();
+    void BuildContent();
+    void BuildOptionsBar();
+    void BuildFooter();
+    void BuildTray();
+    void RestoreSettings();
+    void SaveSettings();
+    void LoadPage();
+    void SwitchView(bool compact);
+    void PlaceCaptionButtons();
+    void ScheduleMaskUpdate();
+    void UpdateMask();
+    void BringToFront();
+    void ApplyOnTop(bool on);
+    void TrimAndProcess();
+
+    platform::GlobalHotkey* hotkey_;
+    QWidget* bodyArea_;
+    bool terminating_ = false;
+    bool maskPending_ = false;
+};
+
+// The program's one main window.
+extern TMyHappy* MyHappy;
+
+}  // namespace korvane

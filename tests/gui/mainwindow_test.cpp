@@ -1,0 +1,317 @@
+// The main window under the offscreen platform: display modes, options and
+// the settings file, autostart at creation, page loading and its failures,
+// the hide button without a notification area, and the updater hand-off.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+#include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "app/korvaneM.h"
+#include "dialog_driver.h"
+#include "dialogs/dialogs.h"
+#include "platform/codepage.h"
+#include "support/tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+// An application folder, a private autostart folder, and the main window
+// created over them.
+class MainWindow : public ::testing::Test {
+  protected:
+    MainWindow() {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig_ = old;
+        ::setenv("XDG_CONFIG_HOME", (config_.path()).c_str(), 1);
+    }
+    ~MainWindow() override {
+        window_.reset();
+        if (oldConfig_) {
+            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_CONFIG_HOME");
+        }
+    }
+
+    TMyHappy& Window() {
+        if (!window_) {
+            window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
+            CreateDialogs(window_.get());
+        }
+        return *window_;
+    }
+
+    fs::path Ini() const { return app_.path() / "sys.ini"; }
+    fs::path Entry() const { return config_.path() / "autostart" / "Korvane V3.016.desktop"; }
+
+    test::AppFolder app_{"main window 主窗口"};
+    test::TempDir config_{"main window config"};
+    std::optional<std::string> oldConfig_;
+    std::unique_ptr<TMyHappy> window_;
+};
+
+void ExpectStandard(TMyHappy& w) {
+    for (QWidget* bar : {w.PLt, w.PLb, w.PLC, w.Image4, w.Image5, w.Image6}) {
+        EXPECT_FALSE(bar->isHidden()) << bar->objectName().toStdString();
+    }
+    EXPECT_TRUE(w.Panel1->isHidden());
+    EXPECT_FALSE(w.IsCompact());
+}
+
+void ExpectCompact(TMyHappy& w) {
+    for (QWidget* bar : {w.PLt, w.PLb, w.PLC, w.Image4, w.Image5, w.Image6}) {
+        EXPECT_TRUE(bar->isHidden()) << bar->objectName().toStdString();
+    }
+    EXPECT_FALSE(w.Panel1->isHidden());
+    EXPECT_TRUE(w.IsCompact());
+}
+
+TEST_F(MainWindow, ViewsSwitchOnlyWithAutomaticCompactingOn) {
+    TMyHappy& w = Window();
+    ASSERT_FALSE(w.CBN->isChecked());
+    w.ShowCompact();
+    ExpectStandard(w);
+
+    // The tray's standard item ticks CBN; in the standard view nothing else changes.
+    w.N2->trigger();
+    EXPECT_TRUE(w.CBN->isChecked());
+    ExpectStandard(w);
+
+    w.N3->trigger();
+    ExpectCompact(w);
+    w.ShowCompact();  // already compact: stays so
+    ExpectCompact(w);
+
+    // With CBN cleared neither a double-click nor the page's command restores.
+    w.CBN->setChecked(false);
+    QTest::mouseDClick(w.Panel1, Qt::LeftButton);
+    w.DoEx(QStringLiteral("SHOW"));
+    ExpectCompact(w);
+
+    w.CBN->setChecked(true);
+    w.DoEx(QStringLiteral("show"));  // commands are case-sensitive
+    ExpectCompact(w);
+    QTest::mouseDClick(w.Panel1, Qt::LeftButton);
+    ExpectStandard(w);
+
+    w.N3->trigger();
+    w.DoEx(QStringLiteral("SHOW"));
+    ExpectStandard(w);
+}
+
+TEST_F(MainWindow, RunJsNeedsABrowser) {
+    EXPECT_FALSE(TMyHappy::RunJs(nullptr, "BodyLoad()"));
+    // Before any page is loaded the line runs nowhere, and that is no failure.
+    EXPECT_TRUE(TMyHappy::RunJs(Window().MyBody, "NoSuchFunction()"));
+}
+
+TEST_F(MainWindow, ShowRestoresGeometryAndOptions) {
+    WriteFile(Ini(), "[sys]\nL=100\nT=50\nW=300\nH=400\nTra=1\nTT=1\nCNQ=1\n");
+    TMyHappy& w = Window();
+    w.show();
+    EXPECT_EQ(w.geometry(), QRect(100, 50, 300, 400));
+    EXPECT_TRUE(w.CBN->isChecked());
+    EXPECT_TRUE(w.CB->isChecked());
+    EXPECT_TRUE(w.CNQ->isChecked());
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    ASSERT_NE(w.windowHandle(), nullptr);
+    EXPECT_TRUE(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w.isVisible());  // switching always-on-top does not hide the window
+
+    // Every show reads the file again: Tra=2 is no flag and clears CBN, while
+    // TT=0 and CNQ=0 never switch anything off.
+    w.hide();
+    WriteFile(Ini(), "[SYS]\nl=0x20\nt=abc\nw=0\nh=0\ntra=2\ntt=0\ncnq=0\n");
+    w.show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w.geometry(), QRect(32, 0, 300, screen.height() - 33));
+    EXPECT_FALSE(w.CBN->isChecked());
+    EXPECT_TRUE(w.CB->isChecked());
+    EXPECT_TRUE(w.CNQ->isChecked());
+}
+
+TEST_F(MainWindow, FirstShowWithoutSettingsGoesToTheRightEdge) {
+    TMyHappy& w = Window();
+    w.show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w.geometry(), QRect(screen.width() - 391, 0, 391, screen.height() - 33));
+    EXPECT_FALSE(w.CBN->isChecked() || w.CB->isChecked() || w.CNQ->isChecked());
+}
+
+TEST_F(MainWindow, SavedBoundsOffEveryDisplayComeBack) {
+    WriteFile(Ini(), "[sys]\nL=-3000\nT=-2000\nW=300\nH=400\n");
+    TMyHappy& w = Window();
+    w.show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w.geometry(), QRect(screen.right() + 1 - 300, screen.top(), 300, 400));
+}
+
+TEST_F(MainWindow, CloseWritesTheSettingsInOrder) {
+    WriteFile(Ini(), "; mine\n[other]\nx=1\n");
+    TMyHappy& w = Window();
+    w.setGeometry(120, 40, 350, 500);
+    w.N3->trigger();  // compact: the view itself is not saved
+    w.CB->setChecked(true);
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(ReadFile(Ini()),
+              "; mine\n[other]\nx=1\n[sys]\nL=120\nT=40\nW=350\nH=500\nTra=1\nTT=1\nCNQ=0\n");
+    EXPECT_FALSE(w.TerminationRequested());
+}
+
+TEST_F(MainWindow, ExitButtonSavesToo) {
+    TMyHappy& w = Window();
+    w.setGeometry(10, 20, 330, 440);
+    w.BitBtn3->click();
+    EXPECT_TRUE(w.TerminationRequested());
+    EXPECT_NE(ReadFile(Ini()).find("L=10\nT=20\nW=330\nH=440\n"), std::string::npos);
+}
+
+TEST_F(MainWindow, MissingPageEndsWithoutSaving) {
+    fs::remove(app_.path() / "hd" / "main.html");
+    TMyHappy& w = Window();
+    test::ModalWatchdog watchdog;
+    QString shown;
+    test::WhenModal(smsf, [&] {
+        shown = smsf->Memo1->toPlainText();
+        smsf->BtOk->click();
+    });
+    w.show();
+    EXPECT_EQ(shown, QStringLiteral("安装不完整，请重新下载安装"));
+    EXPECT_TRUE(w.TerminationRequested());
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_TRUE(w.Label1->text().isEmpty());  // nothing else in the window changed
+    w.hide();
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(MainWindow, DamagedPageShowsTheNoticeAndKeepsRunning) {
+    WriteFile(app_.path() / "hd" / "main.html", ReadFile(app_.path() / "hd" / "main.html") + " ");
+    TMyHappy& w = Window();
+    w.show();
+    EXPECT_FALSE(w.MyTop->isHidden());
+    EXPECT_EQ(w.MyTop->text(), QStringLiteral("您的文件可能已被破坏，请重新安装"));
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(w.Label1->text().isEmpty());
+    EXPECT_FALSE(w.TerminationRequested());
+}
+
+TEST_F(MainWindow, ShippedPageLoadsAndStartsThePageTimerOncePerShow) {
+    TMyHappy& w = Window();
+    EXPECT_FALSE(w.MyTop->isHidden());  // the cover is up until a page loads
+    w.show();
+    EXPECT_TRUE(w.MyTop->isHidden());
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_TRUE(w.Timer1->isSingleShot());
+    EXPECT_EQ(w.Timer1->interval(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.MyBody->url().isLocalFile(); }, 10000));
+    EXPECT_EQ(w.MyBody->url().toLocalFile().toStdString(), (app_.path() / "hd/main.html").string());
+
+    // A second show before the tick restarts the one timer.
+    QSignalSpy ticks(w.Timer1, &QTimer::timeout);
+    w.hide();
+    w.show();
+    QTest::qWait(1300);
+    EXPECT_EQ(ticks.count(), 1);
+    EXPECT_FALSE(w.Timer1->isActive());
+}
+
+TEST_F(MainWindow, CaptionCornersAreSeeThrough) {
+    TMyHappy& w = Window();
+    w.show();
+    QTest::qWait(50);  // the mask follows the caption from the event loop
+    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(w.mask().contains(QPoint(w.width() - 1, 0)));
+    EXPECT_TRUE(w.mask().contains(QPoint(w.width() / 2, 14)));
+    EXPECT_TRUE(w.mask().contains(QPoint(0, 100)));
+    w.N3->trigger();
+    QTest::qWait(50);
+    EXPECT_TRUE(w.mask().isEmpty());  // compact: no caption, nothing cut out
+}
+
+TEST_F(MainWindow, AutostartEntryFoundAtCreationIsRewritten) {
+    fs::create_directories(Entry().parent_path());
+    WriteFile(Entry(), "[Desktop Entry]\nExec=/old/place/korvane\n");
+    TMyHappy& w = Window();
+    EXPECT_TRUE(w.Run->isChecked());
+    const std::string text = ReadFile(Entry());
+    EXPECT_NE(text.find("Exec=\"" + app_.path().string() + "/korvane\""), std::string::npos)
+        << text;
+
+    // CBN shares Run's handler: with Run ticked a change rewrites the entry ...
+    fs::remove(Entry());
+    w.CBN->setChecked(true);
+    EXPECT_TRUE(fs::exists(Entry()));
+    // ... and with Run cleared any change removes it.
+    w.Run->setChecked(false);
+    EXPECT_FALSE(fs::exists(Entry()));
+    WriteFile(Entry(), "by hand");
+    w.CBN->setChecked(false);
+    EXPECT_FALSE(fs::exists(Entry()));
+}
+
+TEST_F(MainWindow, NoEntryLeavesRunCleared) {
+    EXPECT_FALSE(Window().Run->isChecked());
+    EXPECT_FALSE(fs::exists(Entry()));
+}
+
+TEST_F(MainWindow, HideButtonMinimisesWhenThereIsNoNotificationArea) {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+    TMyHappy& w = Window();
+    w.show();
+    w.BitBtn1->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.isMinimized());
+}
+
+TEST_F(MainWindow, TrayMenuShowsAndHides) {
+    TMyHappy& w = Window();
+    ASSERT_EQ(w.PopupMenu1->actions().size(), 7);
+    EXPECT_EQ(w.N1->text(), QStringLiteral("退　　出"));
+    EXPECT_EQ(w.TrayIcon1->toolTip(), QStringLiteral("Korvane V2.016"));
+    w.N5->trigger();
+    EXPECT_TRUE(w.isVisible());
+    w.N6->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(fs::exists(Ini()));  // hiding saves nothing
+}
+
+TEST_F(MainWindow, UpdaterIsStartedBesideTheProgramAndNothingIsSaved) {
+    const fs::path updater = app_.path() / "update.exe";
+    WriteFile(updater, "#!/bin/sh\necho \"$*\" > updater-args.txt\n");
+    fs::permissions(updater, fs::perms::owner_all);
+    TMyHappy& w = Window();
+    w.DoEx(QStringLiteral("upfs"));
+    EXPECT_FALSE(w.TerminationRequested());
+    w.DoEx(QStringLiteral("UPFS"));
+    EXPECT_TRUE(w.TerminationRequested());
+    const fs::path args = app_.path() / "updater-args.txt";
+    for (int i = 0; i < 300 && ReadFile(args).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The running executable here is the test program.
+    EXPECT_EQ(ReadFile(args), "Quorvex 20110913 gui_tests\n");
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+}  // namespace
+}  // namespace korvane
