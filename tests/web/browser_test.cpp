@@ -1,0 +1,415 @@
+// The browser host in the real engine: the script object, command navigations,
+// new windows, the input filter and writing markup into the page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "app/dispatch.h"
+#include "browser/externalcontainer.h"
+#include "browser/inputfilter.h"
+#include "browser/pagedom.h"
+#include "platform/codepage.h"
+#include "support/tempdir.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kWait = 10000;
+
+QVariant Eval(QWebEnginePage* page, const QString& script,
+              quint32 world = QWebEngineScript::MainWorld) {
+    auto state = std::make_shared<std::pair<bool, QVariant>>();
+    page->runJavaScript(script, world, [state](const QVariant& value) {
+        state->first = true;
+        state->second = value;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state->first; }, kWait)) << script.toStdString();
+    return state->second;
+}
+
+// One view with the full host, a page written to a temporary folder, and
+// everything the host hands out recorded.
+class BrowserHost : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        view_.resize(500, 400);
+        container_ = new TExternalContainer(&view_);
+        container_->SetCommandFilter(&IsCommandUrl);
+        container_->SetCommandHandler([this](const std::string& url) { commands_.push_back(url); });
+        container_->SetUrlOpener([this](const QUrl& url) { opened_.push_back(url); });
+        container_->External()->SetDoEx([this](const DoExCall& call) { calls_.push_back(call); });
+        view_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    }
+
+    QUrl Write(const std::string& name, const std::string& html) {
+        const auto path = dir_.path() / name;
+        std::ofstream(path, std::ios::binary) << html;
+        return QUrl::fromLocalFile(QString::fromStdString(path.string()));
+    }
+
+    void Load(const QUrl& url) {
+        bool finished = false;
+        bool ok = false;
+        auto connection =
+            QObject::connect(page(), &QWebEnginePage::loadFinished, [&](bool success) {
+                finished = true;
+                ok = success;
+            });
+        view_.load(url);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, kWait));
+        QObject::disconnect(connection);
+        EXPECT_TRUE(ok);
+    }
+
+    void LoadHtml(const std::string& body) { Load(Write("page.html", Page(body))); }
+
+    static std::string Page(const std::string& body) {
+        return "<!doctype html><html><head><meta charset=\"utf-8\">"
+               "<script>window.seenAtStart = typeof window.external.MyDoEx;</script></head>"
+               "<body style=\"margin:0\">" +
+               body + "</body></html>";
+    }
+
+    QVariant Js(const QString& script) { return Eval(page(), script); }
+    QWebEnginePage* page() { return view_.page(); }
+    QWidget* renderWidget() { return view_.focusProxy(); }
+
+    // Centre of an element, in the render widget's coordinates.
+    QPoint CentreOf(const QString& id) {
+        const QVariantList box =
+            Js("(function(){var r=document.getElementById('" + id +
+               "').getBoundingClientRect();return [r.left+r.width/2, r.top+r.height/2];})()")
+                .toList();
+        return QPoint(box.value(0).toInt(), box.value(1).toInt());
+    }
+
+    // Waits until a MyDoEx call with this name has arrived.
+    bool WaitForCall(const QString& name) {
+        return QTest::qWaitFor(
+            [&] {
+                for (const DoExCall& call : calls_) {
+                    if (call.n == name) return true;
+                }
+                return false;
+            },
+            kWait);
+    }
+
+    test::TempDir dir_{"korvane web"};
+    QWebEngineView view_;
+    TExternalContainer* container_ = nullptr;
+    std::vector<std::string> commands_;
+    std::vector<QUrl> opened_;
+    std::vector<DoExCall> calls_;
+};
+
+TEST_F(BrowserHost, ScriptObjectExistsBeforeThePageScriptsAndForwardsAllTenArguments) {
+    LoadHtml("<p>x</p>");
+    EXPECT_EQ(Js("window.seenAtStart").toString(), "function");
+    EXPECT_EQ(Js("window.external.MyDoEx(1, -2, 3, 4, 5, 'SHOW', 'f', 'v', 'KD', 'ASQL')"),
+              QVariant(QString()));
+    ASSERT_TRUE(WaitForCall("SHOW"));
+    ASSERT_EQ(calls_.size(), 1u);
+    const DoExCall& call = calls_[0];
+    EXPECT_EQ((std::vector<int>{call.X, call.Y, call.W, call.H, call.HT}),
+              (std::vector<int>{1, -2, 3, 4, 5}));
+    EXPECT_EQ((QStringList{call.f, call.v, call.KD, call.ASQL}),
+              (QStringList{"f", "v", "KD", "ASQL"}));
+    // The page's globals are not touched by the object's own helpers.
+    EXPECT_EQ(Js("typeof QWebChannel").toString(), "undefined");
+}
+
+TEST_F(BrowserHost, CallsWithOtherThanTenArgumentsThrowAndNeverArrive) {
+    LoadHtml("<p>x</p>");
+    EXPECT_EQ(Js("try { window.external.MyDoEx(1, 2, 3, 4, 5, 'nine', 'f', 'v', 'KD'); 'no' }"
+                 " catch (e) { e instanceof TypeError ? 'threw' : 'other' }")
+                  .toString(),
+              "threw");
+    EXPECT_EQ(Js("try { window.external.MyDoEx(1,2,3,4,5,'eleven','f','v','KD','A',0); 'no' }"
+                 " catch (e) { 'threw' }")
+                  .toString(),
+              "threw");
+    // Lower case is passed on as it is; only the main window's rule ignores it.
+    Js("window.external.MyDoEx(0, 0, 0, 0, 0, 'show', '', '', '', '')");
+    ASSERT_TRUE(WaitForCall("show"));
+    ASSERT_EQ(calls_.size(), 1u);
+    EXPECT_EQ(ExternalRequestFor(calls_[0].n.toStdString()), ExternalRequest::kNone);
+}
+
+TEST_F(BrowserHost, CallsFromTheFirstInlineScriptAndFromFramesArrive) {
+    LoadHtml(
+        "<script>window.external.MyDoEx(0, 0, 0, 0, 0, 'early', '', '', '', '');</script>"
+        "<iframe srcdoc=\"<script>parent.frameSaw = typeof window.external.MyDoEx;"
+        "window.external.MyDoEx(0, 0, 0, 0, 0, 'frame', '', '', '', '');</script>\"></iframe>");
+    EXPECT_TRUE(WaitForCall("early"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Js("window.frameSaw").toString() == "function"; }));
+    EXPECT_TRUE(WaitForCall("frame"));
+}
+
+TEST_F(BrowserHost, CommandNavigationsAreCancelledAndHandedOnLater) {
+    const QUrl url = Write("page.html", Page("<p>x</p>"));
+    Load(url);
+    Js("location.href = 'http://command.korvane.invalid/reNote/'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !commands_.empty(); }, kWait));
+    EXPECT_EQ(commands_, std::vector<std::string>{"http://command.korvane.invalid/reNote/"});
+    EXPECT_EQ(page()->url(), url);
+    EXPECT_EQ(Js("document.body.textContent").toString(), "x");
+
+    // From a frame too.
+    Js("var f = document.createElement('iframe'); document.body.appendChild(f);"
+       "f.contentWindow.location.href = 'http://command.korvane.invalid/EdNo/3/'");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return commands_.size() == 2; }, kWait));
+    EXPECT_EQ(commands_[1], "http://command.korvane.invalid/EdNo/3/");
+}
+
+// Exposes the engine's callback so it can be called directly.
+class ProbePage : public TBodyPage {
+  public:
+    using TBodyPage::acceptNavigationRequest;
+};
+
+TEST(BodyPage, DecidesAtOnceAndRunsTheCommandFromTheEventLoop) {
+    ProbePage page;
+    std::vector<std::string> handled;
+    page.SetCommandFilter(&IsCommandUrl);
+    page.SetCommandHandler([&](const std::string& url) { handled.push_back(url); });
+    const QUrl command("http://command.korvane.invalid/DeNo/5/");
+    EXPECT_FALSE(
+        page.acceptNavigationRequest(command, QWebEnginePage::NavigationTypeLinkClicked, false));
+    EXPECT_TRUE(handled.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !handled.empty(); }, kWait));
+    EXPECT_EQ(handled, std::vector<std::string>{"http://command.korvane.invalid/DeNo/5/"});
+    for (const char* other : {"http://command.korvane.invalid/new0/", "file:///tmp/main.html",
+                              "http://restore.korvane.invalid/x"}) {
+        EXPECT_TRUE(
+            page.acceptNavigationRequest(QUrl(other), QWebEnginePage::NavigationTypeTyped, true));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handled.size(), 1u);
+}
+
+TEST_F(BrowserHost, OrdinaryNavigationsProceed) {
+    LoadHtml("<a id='next' href='next.html'>next</a>");
+    const QUrl next = Write("next.html", Page("<p>next page</p>"));
+    bool finished = false;
+    QObject::connect(page(), &QWebEnginePage::loadFinished, [&] { finished = true; });
+    Js("document.getElementById('next').click()");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, kWait));
+    EXPECT_EQ(page()->url(), next);
+    EXPECT_TRUE(commands_.empty());
+}
+
+TEST_F(BrowserHost, NewWindowLinksGoToTheSystemHandler) {
+    LoadHtml(
+        "<a id='web' target='_blank' href='http://example.invalid/chat?uid=7' "
+        "style='display:block;height:40px'>web</a>"
+        "<a id='msn' target='_blank' href='msnim:add?contact=someone' "
+        "style='display:block;height:40px'>msn</a>");
+    QTest::mouseClick(renderWidget(), Qt::LeftButton, {}, CentreOf("web"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened_.empty(); }, kWait));
+    EXPECT_EQ(opened_[0], QUrl("http://example.invalid/chat?uid=7"));
+    QTest::mouseClick(renderWidget(), Qt::LeftButton, {}, CentreOf("msn"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened_.size() == 2; }, kWait));
+    EXPECT_EQ(opened_[1], QUrl("msnim:add?contact=someone"));
+    EXPECT_EQ(view_.findChildren<QWebEngineView*>().size(), 0);
+}
+
+TEST_F(BrowserHost, RightClicksNeverReachThePage) {
+    LoadHtml(
+        "<div id='area' style='height:200px'>area</div>"
+        "<script>window.buttons = []; window.menus = 0;"
+        "document.addEventListener('mousedown', function (e) { buttons.push(e.button); });"
+        "document.addEventListener('contextmenu', function () { menus++; });</script>");
+    const QPoint at = CentreOf("area");
+    QTest::mouseClick(renderWidget(), Qt::RightButton, {}, at);
+    QTest::mouseDClick(renderWidget(), Qt::RightButton, {}, at);
+    // A left click afterwards shows when the page has seen everything sent.
+    QTest::mouseClick(renderWidget(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Js("buttons.length").toInt() > 0; }, kWait));
+    EXPECT_EQ(Js("buttons.join(',')").toString(), "0");
+    EXPECT_EQ(Js("menus").toInt(), 0);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(BrowserHost, AContextMenuAskedForFromTheKeyboardStillOpens) {
+    LoadHtml("<input id='box'>");
+    Js("document.getElementById('box').focus()");
+    QTest::keyClick(renderWidget(), Qt::Key_Menu);
+    ASSERT_TRUE(
+        QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, kWait));
+    QApplication::activePopupWidget()->close();
+}
+
+TEST_F(BrowserHost, TheFilterFollowsTheRenderWidgetTheEngineReplaces) {
+    LoadHtml("<p>first</p>");
+    QWidget* first = renderWidget();
+    // Changing sites makes the engine create a new render widget.
+    bool finished = false;
+    auto connection =
+        QObject::connect(page(), &QWebEnginePage::loadFinished, [&] { finished = true; });
+    view_.load(QUrl("http://127.0.0.1:9/"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, kWait));
+    QObject::disconnect(connection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return renderWidget() != first; }, kWait));
+    LoadHtml(
+        "<div id='area' style='height:200px'>area</div>"
+        "<script>window.buttons = [];"
+        "document.addEventListener('mousedown', function (e) { buttons.push(e.button); "
+        "});</script>");
+    const QPoint at = CentreOf("area");
+    QTest::mouseClick(renderWidget(), Qt::RightButton, {}, at);
+    QTest::mouseClick(renderWidget(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Js("buttons.length").toInt() > 0; }, kWait));
+    EXPECT_EQ(Js("buttons.join(',')").toString(), "0");
+}
+
+TEST_F(BrowserHost, TypingWorksAndTheEngineShortcutsAreWithheld) {
+    LoadHtml("<input id='box'>");
+    Js("document.getElementById('box').focus()");
+    QTest::keyClicks(renderWidget(), "abc def");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Js("document.getElementById('box').value").toString() == "abc def"; }, kWait));
+    // Backspace alone still edits; with Ctrl (delete a word) it is withheld,
+    // as are Ctrl+Left and Ctrl+Z.
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace);
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace, Qt::ControlModifier);
+    QTest::keyClick(renderWidget(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(renderWidget(), Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClicks(renderWidget(), "q");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Js("document.getElementById('box').value").toString().endsWith("q"); },
+        kWait));
+    EXPECT_EQ(Js("document.getElementById('box').value").toString(), "abc deq");
+    // Ctrl+A passes: the next letter replaces everything.
+    QTest::keyClick(renderWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(renderWidget(), "x");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Js("document.getElementById('box').value").toString() == "x"; }, kWait));
+}
+
+TEST(InputFilter, WithholdsCtrlAndAltCombinationsOfTheFixedKeys) {
+    for (int key :
+         {int(Qt::Key_Backspace), int(Qt::Key_Left), int(Qt::Key_Up), int(Qt::Key_Right),
+          int(Qt::Key_0), int(Qt::Key_9), int(Qt::Key_D), int(Qt::Key_F), int(Qt::Key_N),
+          int(Qt::Key_P), int(Qt::Key_U), int(Qt::Key_W), int(Qt::Key_Y), int(Qt::Key_Z)}) {
+        EXPECT_TRUE(IsWithheldKey(key, Qt::ControlModifier)) << key;
+        EXPECT_TRUE(IsWithheldKey(key, Qt::AltModifier)) << key;
+        EXPECT_TRUE(IsWithheldKey(key, Qt::ControlModifier | Qt::ShiftModifier)) << key;
+        EXPECT_FALSE(IsWithheldKey(key, Qt::NoModifier)) << key;
+        EXPECT_FALSE(IsWithheldKey(key, Qt::ShiftModifier)) << key;
+    }
+    for (int key : {int(Qt::Key_A), int(Qt::Key_B), int(Qt::Key_C), int(Qt::Key_V), int(Qt::Key_X),
+                    int(Qt::Key_Tab), int(Qt::Key_Return), int(Qt::Key_Escape), int(Qt::Key_Delete),
+                    int(Qt::Key_Down), int(Qt::Key_F5)}) {
+        EXPECT_FALSE(IsWithheldKey(key, Qt::ControlModifier)) << key;
+        EXPECT_FALSE(IsWithheldKey(key, Qt::AltModifier)) << key;
+    }
+}
+
+TEST(PageText, JsStringLiteralsCannotBeBrokenOutOf) {
+    EXPECT_EQ(JsStringLiteral("a\"b\\c</script>\n\u2028"), "\"a\\\"b\\\\c<\\/script>\\n\\u2028\"");
+}
+
+TEST_F(BrowserHost, HostileMarkupArrivesVerbatimInTheListElement) {
+    LoadHtml("<div id='MyWinS'>old</div><div id='MyWinS'>second</div>");
+    const QString hostile = QString::fromUtf8(
+        "a\"b'c\\d</script><script>window.pwned=1</script>\xe2\x80\xa8"
+        "e\xe2\x80\xa9"
+        "f\ng${1}%1%2\\u0022 `x` </textarea");
+    bool found = false;
+    bool done = false;
+    SetInnerHtmlById(page(), "MyWinS", "<textarea id='t'>" + hostile + "</textarea>", [&](bool f) {
+        found = f;
+        done = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(Js("document.getElementById('t').value").toString(), hostile);
+    EXPECT_EQ(Js("typeof window.pwned").toString(), "undefined");
+    // Only the first element with the id is written.
+    EXPECT_EQ(Js("document.querySelectorAll('#MyWinS')[1].innerHTML").toString(), "second");
+}
+
+TEST_F(BrowserHost, ListsAreRenderedOnlyForAPageWithTheListElement) {
+    LoadHtml("<p id='other'>no list</p>");
+    int rendered = 0;
+    std::optional<bool> found;
+    auto render = [&] {
+        ++rendered;
+        return Cp("<b>中文</b>");
+    };
+    FillListElement(page(), render, [&](bool f) { found = f; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found.has_value(); }, kWait));
+    EXPECT_FALSE(*found);
+    EXPECT_EQ(rendered, 0);
+
+    LoadHtml("<div id='MyWinS'></div><script>window.hits = 0;</script>");
+    found.reset();
+    FillListElement(
+        page(), [] { return Cp("<b>中文</b><i id='go' onclick='window.hits++'>go</i>"); },
+        [&](bool f) { found = f; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found.has_value(); }, kWait));
+    EXPECT_TRUE(*found);
+    EXPECT_EQ(Js("document.getElementById('MyWinS').textContent").toString(),
+              QString::fromUtf8("中文go"));
+    // Handlers in the written markup run in the page's own script world.
+    EXPECT_EQ(Js("document.getElementById('go').click(); window.hits").toInt(), 1);
+}
+
+// The main window's side of the commands, reduced to the list writing.
+class ListOnlyHost : public DispatchHost {
+  public:
+    explicit ListOnlyHost(QWebEnginePage* page) : page_(page) {}
+    void ShowStandard() override {}
+    bool EditNote(int) override { return false; }
+    bool EditContact(int) override { return false; }
+    bool Ask(const std::string&) override { return false; }
+    void Notify(const std::string&) override {}
+    std::string ExecSql(const std::string&) override { return {}; }
+    std::string BuildListPage(int kind) override {
+        return Cp("<p id='rendered'>列表 ") + std::to_string(kind) + "</p>";
+    }
+    void ShowList(std::function<std::string()> renderList) override {
+        FillListElement(page_, std::move(renderList));
+    }
+
+  private:
+    QWebEnginePage* page_;
+};
+
+TEST_F(BrowserHost, TheShippedPageGetsItsListThroughACommand) {
+    ListOnlyHost host(page());
+    container_->SetCommandHandler([&](const std::string& url) { RunCommand(url, host); });
+    const QUrl url = QUrl::fromLocalFile(KORVANE_DATA_DIR "/hd/main.html");
+    Load(url);
+    Js("location.href = 'http://command.korvane.invalid/reCont/'");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Js("(document.getElementById('rendered') || {}).textContent").toString() ==
+                   QString::fromUtf8("列表 1");
+        },
+        kWait));
+    EXPECT_EQ(page()->url(), url);
+}
+
+TEST_F(BrowserHost, APlainContainerGivesThePageNoScriptObject) {
+    QWebEngineView plain;
+    auto* container = new TNulWBContainer(&plain);
+    ASSERT_EQ(plain.page(), container->Page());
+    bool finished = false;
+    QObject::connect(plain.page(), &QWebEnginePage::loadFinished, [&] { finished = true; });
+    plain.load(Write("plain.html", Page("<p>plain</p>")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, kWait));
+    EXPECT_EQ(Eval(plain.page(), "window.seenAtStart").toString(), "undefined");
+}
+
+}  // namespace
+}  // namespace korvane
