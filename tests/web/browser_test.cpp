@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/dispatch.h"
+#include "browser/attach.h"
 #include "browser/externalcontainer.h"
 #include "browser/inputfilter.h"
 #include "browser/pagedom.h"
@@ -368,6 +369,7 @@ TEST_F(BrowserHost, ListsAreRenderedOnlyForAPageWithTheListElement) {
 class ListOnlyHost : public DispatchHost {
   public:
     explicit ListOnlyHost(QWebEnginePage* page) : page_(page) {}
+    void SetPage(QWebEnginePage* page) { page_ = page; }
     void ShowStandard() override {}
     bool EditNote(int) override { return false; }
     bool EditContact(int) override { return false; }
@@ -385,19 +387,30 @@ class ListOnlyHost : public DispatchHost {
     QWebEnginePage* page_;
 };
 
-TEST_F(BrowserHost, TheShippedPageGetsItsListThroughACommand) {
-    ListOnlyHost host(page());
-    container_->SetCommandHandler([&](const std::string& url) { RunCommand(url, host); });
+TEST(BrowserWiring, TheShippedPageDrivesTheHostLikeTheMainWindowWiresIt) {
+    QWebEngineView view;
+    ListOnlyHost host(nullptr);
+    std::vector<QString> names;
+    AttachBrowserHost(&view, host, [&](const DoExCall& call) { names.push_back(call.n); });
+    host.SetPage(view.page());
+    bool finished = false;
+    QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&] { finished = true; });
     const QUrl url = QUrl::fromLocalFile(KORVANE_DATA_DIR "/hd/main.html");
-    Load(url);
-    Js("location.href = 'http://command.korvane.invalid/reCont/'");
+    view.load(url);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, kWait));
+
+    Eval(view.page(), "location.href = 'http://command.korvane.invalid/reCont/'");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            return Js("(document.getElementById('rendered') || {}).textContent").toString() ==
-                   QString::fromUtf8("列表 1");
+            return Eval(view.page(), "(document.getElementById('rendered') || {}).textContent")
+                       .toString() == QString::fromUtf8("列表 1");
         },
         kWait));
-    EXPECT_EQ(page()->url(), url);
+    EXPECT_EQ(view.page()->url(), url);
+
+    EXPECT_EQ(Eval(view.page(), "CallHost('SHOW')").toBool(), true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !names.empty(); }, kWait));
+    EXPECT_EQ(names, std::vector<QString>{"SHOW"});
 }
 
 TEST_F(BrowserHost, APlainContainerGivesThePageNoScriptObject) {
