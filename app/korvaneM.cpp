@@ -369,8 +369,14 @@ void TMyHappy::AttachBrowser() {}
 void TMyHappy::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;  // un-minimising is no show
-    // Without a notification area the taskbar is the only way back.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) platform::KeepOffTaskbar(windowHandle());
+    // Without a notification area the taskbar is the only way back. The mark
+    // is checked again once the window is on screen: the toolkit replaces the
+    // native window on the first show after always-on-top changed.
+    if (QSystemTrayIcon::isSystemTrayAvailable() && windowHandle()) {
+        platform::KeepOffTaskbar(windowHandle());
+        windowHandle()->installEventFilter(this);
+        taskbarCheckPending_ = true;
+    }
     RestoreSettings();
     LoadPage();
 }
@@ -662,7 +668,12 @@ void TMyHappy::UpdateMask() {
 
 bool TMyHappy::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == PLC) {
+    if (watched == windowHandle()) {
+        if (type == QEvent::Expose && taskbarCheckPending_ && windowHandle()->isExposed()) {
+            taskbarCheckPending_ = false;
+            platform::KeepOffTaskbar(windowHandle());
+        }
+    } else if (watched == PLC) {
         if (type == QEvent::Resize) PlaceCaptionButtons();
         if (type == QEvent::Resize || type == QEvent::Show || type == QEvent::Hide) {
             ScheduleMaskUpdate();

@@ -138,6 +138,7 @@ class TMyHappy : public QWidget {
     QWidget* bodyArea_;
     bool terminating_ = false;
     bool maskPending_ = false;
+    bool taskbarCheckPending_ = false;
 };
 
 // The program's one main window.

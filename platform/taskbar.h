@@ -5,9 +5,11 @@ class QWindow;
 
 namespace korvane::platform {
 
-// Marks a window that is about to be shown so that taskbars leave it out.
-// Call it on every show: window managers drop the mark when a window is
-// hidden. Does nothing where the display server has no such mark.
+// Marks a window so that taskbars leave it out: on a window about to be shown
+// through its own property, on a shown one through the window manager. Call it
+// on every show and again once the window is on screen: window managers drop
+// the mark when a window is hidden, and the toolkit sometimes replaces the
+// native window while showing it. Does nothing where there is no such mark.
 void KeepOffTaskbar(QWindow* window);
 
 }  // namespace korvane::platform
