@@ -2,11 +2,13 @@
 // event loop.
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
 
 #include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
 #include "platform/instance.h"
+#include "platform/termination.h"
 
 int main(int argc, char** argv) {
     using namespace korvane;
@@ -30,6 +32,13 @@ int main(int argc, char** argv) {
 
     TMyHappy mainWindow(platform::RunningExecutablePath());
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
+    // Logoff and shutdown end the program like a close: the settings are saved.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow](QSessionManager&) { mainWindow.SaveSettings(); });
+    platform::TerminationWatcher termination;
+    QObject::connect(&termination, &platform::TerminationWatcher::requested, &mainWindow,
+                     &QWidget::close);
+
     mainWindow.show();
     return QApplication::exec();
 }

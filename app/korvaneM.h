@@ -90,6 +90,10 @@ class TMyHappy : public QWidget {
     // Autostart entry: 0 create, 1 delete, 2 query (true when it exists).
     bool StartupLink(int mode);
 
+    // Writes position, size and options to sys.ini; what a close request does
+    // before the window closes. A file that cannot be written is let go.
+    void SaveSettings();
+
     // Ends the event loop at the next opportunity without a close request,
     // so the settings are not saved.
     void RequestTermination();
@@ -124,7 +128,6 @@ class TMyHappy : public QWidget {
     void BuildFooter();
     void BuildTray();
     void RestoreSettings();
-    void SaveSettings();
     void LoadPage();
     void SwitchView(bool compact);
     void PlaceCaptionButtons();

@@ -414,6 +414,18 @@ class Checks:
         self.expect(self.read_ini() == "[sys]\nL=100\nT=60\nW=360\nH=500\nTra=0\nTT=1\nCNQ=1\n",
                     "the exit button saves the settings")
 
+    def third_run(self):
+        with open(self.ini, "w") as f:
+            f.write("[SYS]\nl=200\nt=100\nw=380\nh=520\ntra=0\ntt=0\ncnq=0\n")
+        program, wid = self.start()
+        self.expect(self.geometry(wid) == (200, 100, 380, 520),
+                    "names in the settings file match in any letter case")
+        program.proc.send_signal(signal.SIGTERM)
+        self.expect(program.wait_exit("SIGTERM") == 0, "the end of the session ends the program")
+        self.expect(self.read_ini() ==
+                    "[SYS]\nL=200\nT=100\nW=380\nH=520\nTra=0\nTT=0\nCNQ=0\n",
+                    "the end of the session saves the settings in place")
+
     def run(self):
         self.programs = []
         self.desktop = Desktop()
@@ -422,6 +434,7 @@ class Checks:
             self.prepare(root)
             self.first_run()
             self.second_run()
+            self.third_run()
         except Failure:
             # What the screen showed helps more than any message.
             shot = os.path.join(tempfile.gettempdir(), "korvane-desktop-failure.png")
