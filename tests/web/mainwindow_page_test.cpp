@@ -1,0 +1,105 @@
+// The main window's page in the real web engine: the show loads the shipped
+// page, RunJs lines reach it (Chinese text included), failures stay silent,
+// the view switches reach the page, and the page timer runs BodyLoad() once.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "app/korvaneM.h"
+#include "dialogs/dialogs.h"
+#include "platform/codepage.h"
+#include "support/tempdir.h"
+
+namespace korvane {
+namespace {
+
+class MainWindowPage : public ::testing::Test {
+  protected:
+    MainWindowPage() {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig_ = old;
+        ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
+        window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
+        CreateDialogs(window_.get());
+    }
+    ~MainWindowPage() override {
+        window_.reset();
+        if (oldConfig_) {
+            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_CONFIG_HOME");
+        }
+    }
+
+    // Shows the window and waits for the page; the page timer is held back so
+    // that the page's own BodyLoad() (which asks the program for a list) stays out.
+    void ShowAndLoad() {
+        QSignalSpy loaded(window_->MyBody, &QWebEngineView::loadFinished);
+        window_->show();
+        window_->Timer1->stop();
+        ASSERT_TRUE(loaded.wait(20000) || !loaded.isEmpty());
+        ASSERT_TRUE(loaded.last().at(0).toBool());
+    }
+
+    // The value of a script expression in the page.
+    QVariant Eval(const QString& expression) {
+        std::optional<QVariant> result;
+        window_->MyBody->page()->runJavaScript(expression, [&](const QVariant& v) { result = v; });
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 5000)) return {};
+        return *result;
+    }
+
+    bool EventuallyEquals(const QString& expression, const QVariant& expected) {
+        return QTest::qWaitFor([&] { return Eval(expression) == expected; }, 5000);
+    }
+
+    test::AppFolder app_{"main window page"};
+    test::TempDir config_{"main window page config"};
+    std::optional<std::string> oldConfig_;
+    std::unique_ptr<TMyHappy> window_;
+};
+
+TEST_F(MainWindowPage, RunJsRunsCodePageLinesInThePageAndSwallowsFailures) {
+    ShowAndLoad();
+    TMyHappy& w = *window_;
+    EXPECT_EQ(w.MyBody->url().toLocalFile().toStdString(), (app_.path() / "hd/main.html").string());
+
+    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, Cp("document.title = '记事本 ' + (1 + 1)")));
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.title"), QStringLiteral("记事本 2")));
+
+    // A function the page lacks, or broken script: still true, nothing shown,
+    // and the page goes on working.
+    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, "NoSuchFunction()"));
+    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, "this is no script"));
+    EXPECT_EQ(Eval(QStringLiteral("6 * 7")).toInt(), 42);
+}
+
+TEST_F(MainWindowPage, ViewSwitchesTellThePage) {
+    ShowAndLoad();
+    TMyHappy& w = *window_;
+    w.N3->trigger();  // htit()
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                 QStringLiteral("compact")));
+    w.N2->trigger();  // stit()
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
+}
+
+TEST_F(MainWindowPage, PageTimerRunsBodyLoadOnce) {
+    ShowAndLoad();
+    TMyHappy& w = *window_;
+    ASSERT_TRUE(TMyHappy::RunJs(
+        w.MyBody, "window.loads = 0; BodyLoad = function () { window.loads += 1; };"));
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("window.loads"), 0));
+    w.Timer1->start();
+    QTest::qWait(1500);
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_EQ(Eval(QStringLiteral("window.loads")).toInt(), 1);
+}
+
+}  // namespace
+}  // namespace korvane
