@@ -595,6 +595,7 @@ void TMyHappy::N6Click() {
 
 void TMyHappy::HotkeyPressed() {
     if (!isVisible()) show();
+    if (isMinimized()) showNormal();  // minimised by the hide button where there is no tray
     BringToFront();
 }
 

@@ -17,6 +17,7 @@ Exit status 0 when every check passed, 1 otherwise, 77 when a tool is missing.
 
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -62,14 +63,17 @@ class Desktop:
 
     def __init__(self):
         self.procs = []
-        self.display = self._free_display()
+        try:
+            self._start_all()
+        except BaseException:
+            self.close()
+            raise
+
+    def _start_all(self):
+        self.display = self._start_server()
         self.env = dict(os.environ)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.update(DISPLAY=":%d" % self.display, QT_QPA_PLATFORM="xcb")
-        self._start(["Xvfb", ":%d" % self.display, "-screen", "0", "%dx%dx24" % SCREEN,
-                     "-nolisten", "tcp"])
-        wait_for("the X server", lambda: os.path.exists("/tmp/.X11-unix/X%d" % self.display)
-                 and self.x("xprop", "-root", "_NET_SUPPORTED", ok_fail=True) is not None)
         self._start(["openbox", "--sm-disable"])
         wait_for("openbox", lambda: "_NET_WM_MOVERESIZE" in (
             self.x("xprop", "-root", "_NET_SUPPORTED", ok_fail=True) or ""))
@@ -78,18 +82,30 @@ class Desktop:
         wait_for("the tray", lambda: self.x("xdotool", "search", "--classname", "trayer",
                                             ok_fail=True))
 
-    @staticmethod
-    def _free_display():
-        for n in range(91, 200):
-            if not os.path.exists("/tmp/.X%d-lock" % n) and \
-                    not os.path.exists("/tmp/.X11-unix/X%d" % n):
-                return n
-        raise Failure("no free X display")
+    def _start_server(self):
+        """Starts Xvfb on a display it picks itself (no race with other
+        servers starting at the same time) and returns the display number."""
+        read_end, write_end = os.pipe()
+        self.procs.append(subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, start_new_session=True))
+        os.close(write_end)
+        text = b""
+        end = time.monotonic() + 15
+        while not text.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, end - time.monotonic()))
+            chunk = os.read(read_end, 16) if ready else b""
+            if not chunk:
+                os.close(read_end)
+                raise Failure("the X server did not start")
+            text += chunk
+        os.close(read_end)
+        return int(text)
 
     def _start(self, args):
-        self.procs.append(subprocess.Popen(args, env=getattr(self, "env", None) or dict(
-            os.environ, DISPLAY=":%d" % self.display), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, start_new_session=True))
+        self.procs.append(subprocess.Popen(args, env=self.env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL, start_new_session=True))
 
     def x(self, *args, ok_fail=False):
         try:
@@ -104,6 +120,20 @@ class Desktop:
                 return None
             raise Failure("%s failed" % " ".join(args))
         return done.stdout
+
+    def paint_root(self, colour):
+        """A desktop colour behind the windows, so see-through parts show as such."""
+        path = os.path.join(tempfile.gettempdir(), "korvane-root-%d.png" % self.display)
+        self.x("convert", "-size", "%dx%d" % SCREEN, "xc:" + colour, path)
+        self.x("display", "-window", "root", path, ok_fail=True)  # sets it, exits 1
+        os.remove(path)
+
+    def stop_tray(self):
+        tray = self.procs[2]  # Xvfb, openbox, trayer
+        tray.terminate()
+        tray.wait(timeout=5)
+        wait_for("the tray to go", lambda: not self.x("xdotool", "search", "--classname",
+                                                      "trayer", ok_fail=True))
 
     def close(self):
         for p in reversed(self.procs):
@@ -426,15 +456,37 @@ class Checks:
                     "[SYS]\nL=200\nT=100\nW=380\nH=520\nTra=0\nTT=0\nCNQ=0\n",
                     "the end of the session saves the settings in place")
 
+    def no_tray_run(self):
+        d = self.desktop
+        d.stop_tray()
+        with open(self.ini, "w") as f:
+            f.write("[sys]\nL=300\nT=40\nW=391\nH=600\nTra=0\nTT=0\nCNQ=1\n")
+        program, wid = self.start()
+        self.expect("_NET_WM_STATE_SKIP_TASKBAR" not in d.net_state(wid),
+                    "without a notification area the window keeps its taskbar button")
+        g = d.window_info(wid)
+        d.click(g["x"] + g["w"] - 47 + 9, g["y"] + 14)  # the hide button
+        wait_for("the window to minimise", lambda: "_NET_WM_STATE_HIDDEN" in d.net_state(wid))
+        self.expect(program.running(), "without a notification area the hide button minimises")
+        d.keys("ctrl+q")
+        wait_for("Ctrl+Q to restore the window", lambda: self.main_window() and
+                 "_NET_WM_STATE_HIDDEN" not in d.net_state(self.main_window()), timeout=8)
+        self.ok("Ctrl+Q brings the minimised window back")
+        program.proc.send_signal(signal.SIGTERM)
+        self.expect(program.wait_exit("SIGTERM") == 0, "and it ends as usual")
+
     def run(self):
         self.programs = []
         self.desktop = Desktop()
         root = tempfile.mkdtemp(prefix="korvane-desktop-")
         try:
             self.prepare(root)
+            if self.screenshots:
+                self.desktop.paint_root("#7d9bbd")
             self.first_run()
             self.second_run()
             self.third_run()
+            self.no_tray_run()
         except Failure:
             # What the screen showed helps more than any message.
             shot = os.path.join(tempfile.gettempdir(), "korvane-desktop-failure.png")
