@@ -246,6 +246,20 @@ TEST_F(MainWindow, CaptionCornersAreSeeThrough) {
     EXPECT_TRUE(w.mask().isEmpty());  // compact: no caption, nothing cut out
 }
 
+TEST_F(MainWindow, MissingSkinFilesAreDrawnInCode) {
+    fs::remove_all(app_.path() / "skin");
+    TMyHappy& w = Window();
+    for (QLabel* picture : {w.Image1, w.Image3, w.Image2, w.Image7}) {
+        EXPECT_FALSE(picture->pixmap().isNull()) << picture->objectName().toStdString();
+    }
+    EXPECT_FALSE(w.BitBtn1->icon().isNull());
+    EXPECT_FALSE(w.TrayIcon1->icon().isNull());
+    w.show();
+    QTest::qWait(50);
+    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));  // the drawn caption is rounded too
+    EXPECT_TRUE(w.mask().contains(QPoint(w.width() / 2, 14)));
+}
+
 TEST_F(MainWindow, AutostartEntryFoundAtCreationIsRewritten) {
     fs::create_directories(Entry().parent_path());
     WriteFile(Entry(), "[Desktop Entry]\nExec=/old/place/korvane\n");
