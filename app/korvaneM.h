@@ -20,7 +20,6 @@ namespace korvane {
 namespace platform {
 class GlobalHotkey;
 }
-class FrameDrag;
 
 class TMyHappy : public QWidget {
     Q_OBJECT
