@@ -21,6 +21,12 @@
 #include "app/settings.h"
 #include "app/skin.h"
 #include "app/updater.h"
+#include "browser/attach.h"
+#include "browser/pagedom.h"
+#include "dialogs/fconf.h"
+#include "dialogs/new.h"
+#include "render/listpage.h"
+#include "store/dbfunc.h"
 #include "dialogs/formbase.h"
 #include "dialogs/fsms.h"
 #include "platform/autostart.h"
@@ -105,8 +111,11 @@ TMyHappy::TMyHappy(const std::string& executablePath)
 }
 
 TMyHappy::~TMyHappy() {
-    // Destroy step: the browser host goes with MyBody; the hotkey is released
-    // whether or not it was registered; the tray icon goes with the window.
+    // Destroy step: the browser host goes first, so no command reaches a
+    // window being torn down; the hotkey is released whether or not it was
+    // registered; the tray icon goes with the window.
+    delete container_;
+    container_ = nullptr;
     Timer1->stop();
     hotkey_->Unregister();
     if (MyHappy == this) MyHappy = nullptr;
@@ -361,7 +370,49 @@ void TMyHappy::BuildTray() {
     TrayIcon1->show();
 }
 
-void TMyHappy::AttachBrowser() {}
+void TMyHappy::AttachBrowser() {
+    container_ = AttachBrowserHost(
+        MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
+        [this](const DoExCall& call) { DoEx(call.n); });
+}
+
+// ---------------------------------------------------------------------------
+// Command dispatcher
+
+void TMyHappy::MyBodyBeforeNavigate2(const std::string& url) { RunCommand(url, *this); }
+
+void TMyHappy::PlaceEditor(QWidget* editor) const {
+    editor->resize(width() - 10, editor->height());
+    editor->move(x() + 5, editor->y());
+}
+
+bool TMyHappy::EditNote(int recordId) {
+    PlaceEditor(NE);
+    NE->RecordId = recordId;
+    NE->exec();
+    return NE->Saved;
+}
+
+bool TMyHappy::EditContact(int recordId) {
+    PlaceEditor(fcon);
+    fcon->RecordId = recordId;
+    fcon->exec();
+    return fcon->Saved;
+}
+
+bool TMyHappy::Ask(const std::string& question) { return ShowMsgBox(question, true, 1); }
+
+void TMyHappy::Notify(const std::string& text) { ShowMsgBox(text, false, 1); }
+
+std::string TMyHappy::ExecSql(const std::string& statement) {
+    return korvane::ExecSql(statement);
+}
+
+std::string TMyHappy::BuildListPage(int kind) { return korvane::BuildListPage(kind); }
+
+void TMyHappy::ShowList(std::function<std::string()> renderList) {
+    FillListElement(MyBody->page(), std::move(renderList));
+}
 
 // ---------------------------------------------------------------------------
 // Show step, close request, page timer
@@ -615,8 +666,16 @@ void TMyHappy::Label1Click() {
 }
 
 void TMyHappy::DoEx(const QString& n) {
-    if (n == QLatin1String("SHOW")) ShowStandard();
-    if (n == QLatin1String("UPFS")) StartUpdater();
+    switch (ExternalRequestFor(n.toStdString())) {
+        case ExternalRequest::kShowStandard:
+            ShowStandard();
+            break;
+        case ExternalRequest::kUpdate:
+            StartUpdater();
+            break;
+        case ExternalRequest::kNone:
+            break;
+    }
 }
 
 void TMyHappy::StartUpdater() {

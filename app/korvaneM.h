@@ -11,7 +11,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <string>
+
+#include "app/dispatch.h"
 
 class QWebEngineView;
 
@@ -20,8 +23,9 @@ namespace korvane {
 namespace platform {
 class GlobalHotkey;
 }
+class TExternalContainer;
 
-class TMyHappy : public QWidget {
+class TMyHappy : public QWidget, public DispatchHost {
     Q_OBJECT
 
   public:
@@ -73,8 +77,23 @@ class TMyHappy : public QWidget {
 
     // Display modes; both do nothing unless CBN is ticked.
     void ShowCompact();
-    void ShowStandard();
+    void ShowStandard() override;
     bool IsCompact() const;
+
+    // The command dispatcher: carries out a command URL of the page, whose
+    // navigation the browser host has already cancelled. Runs from the event
+    // loop, never inside the engine's navigation callback, so the editors and
+    // the message dialog may run modally here.
+    void MyBodyBeforeNavigate2(const std::string& url);
+
+    // What the dispatcher asks of the window.
+    bool EditNote(int recordId) override;
+    bool EditContact(int recordId) override;
+    bool Ask(const std::string& question) override;
+    void Notify(const std::string& text) override;
+    std::string ExecSql(const std::string& statement) override;
+    std::string BuildListPage(int kind) override;
+    void ShowList(std::function<std::string()> renderList) override;
 
     // Commands from the page: "SHOW" and "UPFS", compared exactly.
     void DoEx(const QString& n);
@@ -136,7 +155,12 @@ class TMyHappy : public QWidget {
     void ApplyOnTop(bool on);
     void TrimAndProcess();
 
+    // Places an editor over the window: width first, then the left edge; the
+    // editor keeps its own vertical place.
+    void PlaceEditor(QWidget* editor) const;
+
     platform::GlobalHotkey* hotkey_;
+    TExternalContainer* container_ = nullptr;
     QWidget* bodyArea_;
     bool terminating_ = false;
     bool maskPending_ = false;

@@ -2,11 +2,11 @@
 
 namespace korvane {
 
-TExternalContainer* AttachBrowserHost(QWebEngineView* body, DispatchHost& host,
+TExternalContainer* AttachBrowserHost(QWebEngineView* body, TBodyPage::CommandHandler onCommand,
                                       TMyExternal::DoExHandler doEx) {
     auto* container = new TExternalContainer(body);
     container->SetCommandFilter(&IsCommandUrl);
-    container->SetCommandHandler([&host](const std::string& url) { RunCommand(url, host); });
+    container->SetCommandHandler(std::move(onCommand));
     container->External()->SetDoEx(std::move(doEx));
     return container;
 }

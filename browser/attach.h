@@ -7,10 +7,10 @@
 namespace korvane {
 
 // Creates the host for `body`: navigations that IsCommandUrl names are
-// cancelled and carried out by RunCommand on `host` from the event loop, and
-// every MyDoEx call of the page goes to `doEx`. `host` must outlive the view.
-// The container is a child of `body`.
-TExternalContainer* AttachBrowserHost(QWebEngineView* body, DispatchHost& host,
+// cancelled and handed to `onCommand` from the event loop, never inside the
+// engine's callback; every MyDoEx call of the page goes to `doEx`. The
+// container is a child of `body`.
+TExternalContainer* AttachBrowserHost(QWebEngineView* body, TBodyPage::CommandHandler onCommand,
                                       TMyExternal::DoExHandler doEx);
 
 }  // namespace korvane

@@ -193,7 +193,9 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
 
     const auto header = FindSection(ini, section);
     if (!header) {
-        ini.lines.push_back("[" + std::string(section) + "]");
+        std::string title = "[";  // built by appends: GCC 12 misreports "[" + string
+        title.append(section).append("]");
+        ini.lines.push_back(std::move(title));
         ini.lines.push_back(line);
         return ReplaceContent(native, Join(ini));
     }

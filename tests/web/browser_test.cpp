@@ -391,7 +391,9 @@ TEST(BrowserWiring, TheShippedPageDrivesTheHostLikeTheMainWindowWiresIt) {
     QWebEngineView view;
     ListOnlyHost host(nullptr);
     std::vector<QString> names;
-    AttachBrowserHost(&view, host, [&](const DoExCall& call) { names.push_back(call.n); });
+    AttachBrowserHost(
+        &view, [&host](const std::string& url) { RunCommand(url, host); },
+        [&](const DoExCall& call) { names.push_back(call.n); });
     host.SetPage(view.page());
     bool finished = false;
     QObject::connect(view.page(), &QWebEnginePage::loadFinished, [&] { finished = true; });
