@@ -6,7 +6,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
 
-packages="cmake make g++ clang libclang-rt-14-dev pkg-config
+packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxcb1-dev libgl-dev
   fonts-wqy-microhei
