@@ -8,33 +8,12 @@
 #include <climits>
 
 #include "platform/codepage.h"
+#include "platform/posix/fd.h"
 
 namespace korvane::platform {
-namespace {
 
-// A file descriptor closed when the object goes.
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
-bool WriteAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-}  // namespace
+using posix::Fd;
+using posix::WriteAll;
 
 bool FileExists(const std::string& path) {
     struct stat st{};
@@ -52,7 +31,7 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
     for (;;) {
         const ssize_t n = ::read(src.fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || (n > 0 && !WriteAll(dst.fd, buffer, n))) {
+        if (n < 0 || (n > 0 && !WriteAll(dst.fd, std::string_view(buffer, n)))) {
             ::unlink(target.c_str());  // never leave half a database behind
             return false;
         }

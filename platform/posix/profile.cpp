@@ -9,20 +9,13 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/posix/fd.h"
 
 namespace korvane::platform {
 namespace {
 
-// A file descriptor closed when the object goes.
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
+using posix::Fd;
+using posix::WriteAll;
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -55,16 +48,6 @@ std::optional<std::string> ReadWhole(const std::string& nativePath) {
         if (n == 0) return text;
         text.append(buffer, n);
     }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(n);
-    }
-    return true;
 }
 
 // The file as lines without their line ends; `crlf` tells how the file ends
