@@ -22,10 +22,8 @@ namespace fs = std::filesystem;
 namespace korvane {
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // Sets an environment variable for one test and restores it afterwards.
 class ScopedEnv {

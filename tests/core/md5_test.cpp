@@ -15,17 +15,11 @@ namespace fs = std::filesystem;
 namespace korvane {
 namespace {
 
+using test::ReadFile;
+using test::WriteFile;
+
 std::string Hex(std::string_view text) {
     return DigestToHex(Md5OfText(text));
-}
-
-void WriteFile(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 TEST(Md5, Rfc1321TestSuite) {

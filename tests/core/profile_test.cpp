@@ -15,17 +15,11 @@ namespace fs = std::filesystem;
 namespace korvane {
 namespace {
 
+using test::ReadFile;
+using test::WriteFile;
+
 using platform::ReadProfileString;
 using platform::WriteProfileString;
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
 
 class Profile : public ::testing::Test {
   protected:

@@ -19,10 +19,8 @@ namespace fs = std::filesystem;
 namespace korvane {
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // Runs the sqlite3 shell on a database and returns what it printed.
 std::string Shell(const fs::path& db, const std::string& sql) {

@@ -26,14 +26,8 @@ namespace fs = std::filesystem;
 namespace korvane {
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // An application folder, a private autostart folder, and the main window
 // created over them.

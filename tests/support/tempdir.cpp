@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
 
 #include "app/apppaths.h"
 #include "platform/codepage.h"
@@ -11,6 +12,15 @@
 namespace fs = std::filesystem;
 
 namespace korvane::test {
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 TempDir::TempDir(const std::string& name) {
     static std::atomic<int> counter{0};

@@ -6,6 +6,11 @@
 
 namespace korvane::test {
 
+// A whole file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& file);
+// Replaces a file's content with `bytes`.
+void WriteFile(const std::filesystem::path& file, const std::string& bytes);
+
 class TempDir {
 public:
     // `name` may hold blanks and Chinese characters (UTF-8).
