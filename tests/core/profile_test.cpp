@@ -102,15 +102,25 @@ TEST_F(Profile, WriteOverSomethingThatIsNoFileFails) {
     EXPECT_TRUE(fs::is_directory(file));
 }
 
+// In a child process that has given up root (file modes do not bind root):
+// writes the modes forbid are reported and change nothing.
+[[noreturn]] void WriteWithoutPermission(const std::string& path, const fs::path& file,
+                                         const fs::path& dir) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    bool ok = !WriteProfileString(path, "sys", "L", "2");
+    ok = ok && ReadFile(file) == "[sys]\nL=1\n";
+    ok = ok && !WriteProfileString(platform::ToCodePage((dir / "new.ini").string()), "s", "k", "v");
+    ok = ok && !fs::exists(dir / "new.ini");
+    std::_Exit(ok ? 0 : 1);
+}
+
 TEST_F(Profile, FailedWriteIsReportedAndLeavesTheFileAlone) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     WriteFile(file, "[sys]\nL=1\n");
-    fs::permissions(file, fs::perms::owner_read);
-    EXPECT_FALSE(WriteProfileString(path, "sys", "L", "2"));
-    EXPECT_EQ(ReadFile(file), "[sys]\nL=1\n");
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(
-        WriteProfileString(platform::ToCodePage((dir.path() / "new.ini").string()), "s", "k", "v"));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+    EXPECT_EXIT(WriteWithoutPermission(path, file, dir.path()), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Profile, WriteIntoAMissingFolderFails) {
