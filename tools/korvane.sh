@@ -36,7 +36,8 @@ case "$mode" in
     ;;
   test)
     ctest --preset release -j "$(nproc)"
-    # The fuzz targets (clang, sanitizers), each run briefly over its seeds.
+    # Under clang with ASan and UBSan: the core tests, and each fuzz target run
+    # briefly over its seeds.
     cmake --preset fuzz > /dev/null && cmake --build --preset fuzz -j "$(nproc)" && ctest --preset fuzz
     ;;
   *)
