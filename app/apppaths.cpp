@@ -24,8 +24,12 @@ void SetApplicationPaths(const std::string& executablePath) {
     paths.executable = cut == std::string::npos ? executablePath : executablePath.substr(cut + 1);
 }
 
-const std::string& ApplicationDirectory() { return State().directory; }
-const std::string& ExecutableName() { return State().executable; }
+const std::string& ApplicationDirectory() {
+    return State().directory;
+}
+const std::string& ExecutableName() {
+    return State().executable;
+}
 
 std::string AppPath(const std::string& relative) {
     std::string path = ApplicationDirectory() + relative;

@@ -24,18 +24,18 @@
 #include "browser/attach.h"
 #include "browser/pagedom.h"
 #include "dialogs/fconf.h"
-#include "dialogs/new.h"
-#include "render/listpage.h"
-#include "store/dbfunc.h"
 #include "dialogs/formbase.h"
 #include "dialogs/fsms.h"
+#include "dialogs/new.h"
 #include "platform/autostart.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/hotkey.h"
 #include "platform/process.h"
 #include "platform/taskbar.h"
+#include "render/listpage.h"
 #include "store/ansitext.h"
+#include "store/dbfunc.h"
 
 namespace korvane {
 
@@ -379,7 +379,9 @@ void TMyHappy::AttachBrowser() {
 // ---------------------------------------------------------------------------
 // Command dispatcher
 
-void TMyHappy::MyBodyBeforeNavigate2(const std::string& url) { RunCommand(url, *this); }
+void TMyHappy::MyBodyBeforeNavigate2(const std::string& url) {
+    RunCommand(url, *this);
+}
 
 void TMyHappy::PlaceEditor(QWidget* editor) const {
     editor->resize(width() - 10, editor->height());
@@ -400,15 +402,21 @@ bool TMyHappy::EditContact(int recordId) {
     return fcon->Saved;
 }
 
-bool TMyHappy::Ask(const std::string& question) { return ShowMsgBox(question, true, 1); }
+bool TMyHappy::Ask(const std::string& question) {
+    return ShowMsgBox(question, true, 1);
+}
 
-void TMyHappy::Notify(const std::string& text) { ShowMsgBox(text, false, 1); }
+void TMyHappy::Notify(const std::string& text) {
+    ShowMsgBox(text, false, 1);
+}
 
 std::string TMyHappy::ExecSql(const std::string& statement) {
     return korvane::ExecSql(statement);
 }
 
-std::string TMyHappy::BuildListPage(int kind) { return korvane::BuildListPage(kind); }
+std::string TMyHappy::BuildListPage(int kind) {
+    return korvane::BuildListPage(kind);
+}
 
 void TMyHappy::ShowList(std::function<std::string()> renderList) {
     FillListElement(MyBody->page(), std::move(renderList));

@@ -14,7 +14,7 @@ using Md5Digest = std::array<uint8_t, 16>;
 
 // An MD5 computation fed with any number of byte runs.
 class Md5 {
-public:
+  public:
     Md5();
     ~Md5();
     Md5(const Md5&) = delete;
@@ -25,7 +25,7 @@ public:
     // starts a new computation.
     Md5Digest Finish();
 
-private:
+  private:
     void Start();
     void Clear();
 

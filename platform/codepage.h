@@ -32,6 +32,8 @@ namespace korvane {
 // A Chinese literal written in UTF-8 source, in the program's code page.
 // Call sites keep the result in a function-local static so each literal is
 // converted once.
-inline std::string Cp(std::string_view utf8) { return platform::ToCodePage(utf8); }
+inline std::string Cp(std::string_view utf8) {
+    return platform::ToCodePage(utf8);
+}
 
 }  // namespace korvane

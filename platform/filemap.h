@@ -7,7 +7,7 @@
 namespace korvane::platform {
 
 class FileMap {
-public:
+  public:
     // Maps the file at `path` (code page). A file that does not exist, cannot be
     // read or mapped, or is empty gives an empty map (data() null, size() 0).
     explicit FileMap(const std::string& path);
@@ -18,7 +18,7 @@ public:
     const unsigned char* data() const { return data_; }
     size_t size() const { return size_; }
 
-private:
+  private:
     const unsigned char* data_ = nullptr;
     size_t size_ = 0;
 };

@@ -48,7 +48,7 @@ std::string ResultCodeText(int code) {
 
 // A compiled statement with its values bound, finalized on every way out.
 class Statement {
-public:
+  public:
     Statement(TSQLiteDatabase& db, const std::string& sql, const SqlValues& values) : db_(db) {
         if (sqlite3_prepare_v2(db.db_, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
             Finalize();
@@ -68,7 +68,7 @@ public:
 
     sqlite3_stmt* get() const { return stmt_; }
 
-private:
+  private:
     void Finalize() {
         if (stmt_ != nullptr) sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -164,9 +164,9 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql,
 }
 
 bool TSQLiteDatabase::HasTable(const std::string& name) {
-    const auto table = OpenQuery(
-        "select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +
-        LowerAscii(name) + "' ");
+    const auto table =
+        OpenQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +
+                  LowerAscii(name) + "' ");
     return table->RowCount() > 0;
 }
 

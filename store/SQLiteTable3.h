@@ -21,7 +21,7 @@ struct sqlite3_stmt;
 namespace korvane {
 
 class ESQLiteException : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -41,7 +41,7 @@ using SqlValues = std::vector<SqlValue>;
 class TSQLiteTable;
 
 class TSQLiteDatabase {
-public:
+  public:
     explicit TSQLiteDatabase(const std::string& fileName);
     ~TSQLiteDatabase();
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
@@ -54,7 +54,7 @@ public:
     // True when a table of that name exists (ASCII case ignored).
     bool HasTable(const std::string& name);
 
-private:
+  private:
     friend class TSQLiteTable;
     friend class Statement;
     [[noreturn]] void RaiseSqliteError(const std::string& message, const std::string& sql);
@@ -63,7 +63,7 @@ private:
 };
 
 class TSQLiteTable {
-public:
+  public:
     ~TSQLiteTable();
     TSQLiteTable(const TSQLiteTable&) = delete;
     TSQLiteTable& operator=(const TSQLiteTable&) = delete;
@@ -82,7 +82,7 @@ public:
     std::optional<std::string_view> FieldStream(int column);
     std::string FieldBlobText(int column);
 
-private:
+  private:
     friend class TSQLiteDatabase;
     enum class Kind { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
     // An absent cell (NULL or empty blob) is monostate; text and blob bytes are strings.

@@ -13,11 +13,11 @@ namespace korvane {
 namespace texts {
 
 const std::string& DatabaseMissing() {
-    static const std::string text = Cp(
-        "<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
-        "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
-        "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
-        "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
+    static const std::string text =
+        Cp("<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
+           "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
+           "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
+           "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
     return text;
 }
 
@@ -72,7 +72,9 @@ std::string OpenDatabase() {
     }
 }
 
-TSQLiteDatabase* Database() { return State().connection.get(); }
+TSQLiteDatabase* Database() {
+    return State().connection.get();
+}
 
 void CloseDatabase() {
     State().connection.reset();

@@ -11,7 +11,7 @@ namespace {
 
 // One iconv descriptor, closed when the object goes.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert from ") + from);
@@ -44,7 +44,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -78,6 +78,8 @@ bool FitsGbk(std::string_view utf8) {
     return true;
 }
 
-std::string NativePath(std::string_view codePagePath) { return FromCodePage(codePagePath); }
+std::string NativePath(std::string_view codePagePath) {
+    return FromCodePage(codePagePath);
+}
 
 }  // namespace korvane::platform

@@ -22,7 +22,10 @@ TEST(CodePage, CharactersOutsideGbkSurviveTheRoundTrip) {
 }
 
 TEST(CodePage, BrokenInputIsReplacedNotDropped) {
-    EXPECT_EQ(platform::FromCodePage("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(platform::FromCodePage("a\xFF"
+                                     "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(platform::FromCodePage("a\xC4"), "a\xEF\xBF\xBD");  // cut double-byte character
     EXPECT_EQ(platform::ToCodePage("a\xE4\xBD"), "a??");
 }

@@ -74,7 +74,7 @@ TEST(Md5, FilesHashTheirWholeContentOrGiveTheEmptyDigest) {
 }
 
 class PageFile : public ::testing::Test {
-protected:
+  protected:
     test::AppFolder app_;
     const std::string path_ = AppPath("hd/main.html");
     const fs::path file_ = app_.path() / "hd" / "main.html";

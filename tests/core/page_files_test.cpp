@@ -37,12 +37,15 @@ struct Size {
     bool operator==(const Size&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Size& s) { return out << s.w << "x" << s.h; }
+std::ostream& operator<<(std::ostream& out, const Size& s) {
+    return out << s.w << "x" << s.h;
+}
 
 // Width and height from the file's header; 0x0 when it is not of the expected type.
 Size GifSize(const std::string& b) {
     if (b.size() < 10 || b.compare(0, 4, "GIF8") != 0) return {};
-    return {uint32_t(uint8_t(b[6]) | uint8_t(b[7]) << 8), uint32_t(uint8_t(b[8]) | uint8_t(b[9]) << 8)};
+    return {uint32_t(uint8_t(b[6]) | uint8_t(b[7]) << 8),
+            uint32_t(uint8_t(b[8]) | uint8_t(b[9]) << 8)};
 }
 
 Size PngSize(const std::string& b) {
@@ -56,12 +59,11 @@ Size BmpSize(const std::string& b) {
 }
 
 TEST(PageFiles, EveryPictureTheListsNameIsShipped) {
-    std::vector<std::string> names = {
-        "main.html",          "style.css",          "main.js",
-        "image/sedit.gif",    "image/dele.gif",     "image/spacer.gif",
-        "images/box/tl.jpg",  "images/box/tr.jpg",  "images/box/lb.jpg",
-        "images/box/rb.jpg",  "image/QQ.gif",       "image/MS.gif",
-        "image/SP.gif",       "image/AL.gif"};
+    std::vector<std::string> names = {"main.html",         "style.css",         "main.js",
+                                      "image/sedit.gif",   "image/dele.gif",    "image/spacer.gif",
+                                      "images/box/tl.jpg", "images/box/tr.jpg", "images/box/lb.jpg",
+                                      "images/box/rb.jpg", "image/QQ.gif",      "image/MS.gif",
+                                      "image/SP.gif",      "image/AL.gif"};
     for (int n = 0; n < 30; ++n) names.push_back("icons/" + std::to_string(n) + ".gif");
     for (const std::string& name : names) {
         const fs::path p = kData / "hd" / name;
@@ -93,10 +95,9 @@ TEST(PageFiles, PaletteBitmapsAreTwentyTwoPixelFacesMatchingThePageIcons) {
 
 TEST(PageFiles, SkinPicturesHaveTheSizesTheWindowUses) {
     const std::vector<std::pair<std::string, Size>> skin = {
-        {"korvane.png", {64, 64}},   {"korvane-32.png", {32, 32}}, {"korvane-16.png", {16, 16}},
-        {"caption.png", {8, 28}},    {"caption_left.png", {12, 28}},
-        {"caption_right.png", {11, 28}}, {"logo.png", {34, 30}},
-        {"btn_hide.png", {18, 18}},  {"btn_close.png", {18, 18}}};
+        {"korvane.png", {64, 64}}, {"korvane-32.png", {32, 32}},   {"korvane-16.png", {16, 16}},
+        {"caption.png", {8, 28}},  {"caption_left.png", {12, 28}}, {"caption_right.png", {11, 28}},
+        {"logo.png", {34, 30}},    {"btn_hide.png", {18, 18}},     {"btn_close.png", {18, 18}}};
     for (const auto& [name, size] : skin) {
         EXPECT_EQ(PngSize(ReadAll(kData / "skin" / name)), size) << name;
     }

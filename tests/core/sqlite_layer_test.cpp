@@ -10,7 +10,7 @@ namespace korvane {
 namespace {
 
 class SqliteLayer : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir{"sqlite layer"};
     std::string file = dir.CodePageDir() + "t.db";
     TSQLiteDatabase db{file};
@@ -73,7 +73,9 @@ TEST_F(SqliteLayer, FieldKindsFollowTheDeclaredTypeExactly) {
     table->GoNext();
     EXPECT_EQ(table->FieldText(0), "42");
     EXPECT_EQ(table->FieldText(4), "1e+300");
-    EXPECT_EQ(table->FieldBlobText(6), std::string("\0\xff" "A", 3));
+    EXPECT_EQ(table->FieldBlobText(6), std::string("\0\xff"
+                                                   "A",
+                                                   3));
     EXPECT_THROW(table->FieldStream(1), ESQLiteException);
     EXPECT_THROW(table->FieldFloat(1), ESQLiteException);
 }

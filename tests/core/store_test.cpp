@@ -142,7 +142,8 @@ TEST(Store, ShellReadsTheBytesTheStoreWroteAndBack) {
     EXPECT_EQ(hex, expected + "\n");
     // And the store reads back exactly what the shell wrote.
     Shell(app.Database(),
-          "INSERT INTO mylist(title,content,state,cre_date) VALUES(CAST(X'C4E3BAC3' AS TEXT),'',1,'d')");
+          "INSERT INTO mylist(title,content,state,cre_date) VALUES(CAST(X'C4E3BAC3' AS "
+          "TEXT),'',1,'d')");
     std::array<std::string, 9> values;
     LoadRecord("SELECT title FROM mylist WHERE state=1", values);
     EXPECT_EQ(values[0], "\xC4\xE3\xBA\xC3");  // 你好 in GBK
@@ -186,8 +187,8 @@ TEST(Store, AReadOnlyDatabaseRefusesWritesAndKeepsItsRecords) {
     test::AppFolder app;
     EXPECT_EQ(InsertNote("kept", "x"), "Done");
     CloseDatabase();
-    fs::permissions(app.Database(), fs::perms::owner_read | fs::perms::group_read |
-                                        fs::perms::others_read);
+    fs::permissions(app.Database(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Root writes through file modes, so the check runs in a child process that
     // has given up root (as an ordinary user it simply runs as itself).
     EXPECT_EXIT(WriteAsUnprivilegedUser(), ::testing::ExitedWithCode(0), "");
@@ -198,8 +199,9 @@ TEST(Store, ALockedDatabaseFailsAtOnceAndLosesNothing) {
     EXPECT_EQ(InsertNote("committed", "x"), "Done");
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(app.Database().c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     EXPECT_EQ(InsertNote("blocked", "y"), "");  // no busy timeout: fails at once
     std::array<std::string, 9> values;
     LoadRecord("SELECT title FROM mylist WHERE ID=1", values);  // readers still see the commit
