@@ -511,7 +511,9 @@ void TMyHappy::SaveSettings() {
 
 void TMyHappy::RequestTermination() {
     terminating_ = true;
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit, not quit: a quit first closes every visible window, and the main
+    // window's close request would write the settings after all.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------
