@@ -5,36 +5,17 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEnginePage>
 #include <QWebEngineView>
-#include <cstdlib>
-#include <memory>
-#include <optional>
 
-#include "app/korvaneM.h"
-#include "dialogs/dialogs.h"
 #include "platform/codepage.h"
-#include "support/tempdir.h"
+#include "program_harness.h"
 
 namespace korvane {
 namespace {
 
-class MainWindowPage : public ::testing::Test {
+class MainWindowPage : public test::ProgramTest {
   protected:
-    MainWindowPage() {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfig_ = old;
-        ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
-        window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
-        CreateDialogs(window_.get());
-    }
-    ~MainWindowPage() override {
-        window_.reset();
-        if (oldConfig_) {
-            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-    }
+    MainWindowPage() : ProgramTest("main window page") {}
 
     // Shows the window and waits for the page; the page timer is held back so
     // that the page's own BodyLoad() (which asks the program for a list) stays out.
@@ -45,23 +26,6 @@ class MainWindowPage : public ::testing::Test {
         ASSERT_TRUE(loaded.wait(20000) || !loaded.isEmpty());
         ASSERT_TRUE(loaded.last().at(0).toBool());
     }
-
-    // The value of a script expression in the page.
-    QVariant Eval(const QString& expression) {
-        std::optional<QVariant> result;
-        window_->MyBody->page()->runJavaScript(expression, [&](const QVariant& v) { result = v; });
-        if (!QTest::qWaitFor([&] { return result.has_value(); }, 5000)) return {};
-        return *result;
-    }
-
-    bool EventuallyEquals(const QString& expression, const QVariant& expected) {
-        return QTest::qWaitFor([&] { return Eval(expression) == expected; }, 5000);
-    }
-
-    test::AppFolder app_{"main window page"};
-    test::TempDir config_{"main window page config"};
-    std::optional<std::string> oldConfig_;
-    std::unique_ptr<TMyHappy> window_;
 };
 
 TEST_F(MainWindowPage, RunJsRunsCodePageLinesInThePageAndSwallowsFailures) {

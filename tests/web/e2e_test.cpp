@@ -1,0 +1,456 @@
+// The whole program in the real web engine, assembled as its entry assembles
+// it, driven only from the outside: the page's own buttons and icons are
+// clicked by script, their navigations travel through the browser host to the
+// dispatcher, and the editors and the message dialog are worked like a user
+// would. Each check looks at what the user would see: the list in the page,
+// the window's view, the updater's command line, the settings file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTextCursor>
+#include <QTimer>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "gui/dialog_driver.h"
+#include "page_harness.h"
+#include "program_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+using test::Eventually;
+using test::JsString;
+using test::Rows;
+using test::WhenModal;
+
+constexpr int kStartWait = 30000;  // the first page of a run starts the engine
+constexpr int kWait = 10000;
+
+// Script installed before the page's own start-up runs: counts the calls of
+// BodyLoad() and the lists written into #MyWinS.
+constexpr char kCounters[] = R"(
+(function () {
+    window.bodyLoads = 0;
+    window.listWrites = 0;
+    if (typeof BodyLoad === 'function') {
+        var original = BodyLoad;
+        BodyLoad = function () { window.bodyLoads += 1; return original.apply(this, arguments); };
+    }
+    var list = document.getElementById('MyWinS');
+    if (list) new MutationObserver(function () { window.listWrites += 1; })
+                     .observe(list, { childList: true });
+})();
+)";
+
+// Text arriving the way an input method delivers it, Chinese included.
+void Type(QWidget* widget, const QString& text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(widget, &commit);
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class EndToEnd : public test::ProgramTest {
+  protected:
+    EndToEnd() : ProgramTest("e2e 端到端") {
+        QWebEngineScript counters;
+        counters.setName(QStringLiteral("e2e counters"));
+        counters.setInjectionPoint(QWebEngineScript::DocumentReady);
+        counters.setWorldId(QWebEngineScript::MainWorld);
+        counters.setRunsOnSubFrames(false);
+        counters.setSourceCode(QString::fromLatin1(kCounters));
+        Page()->scripts().insert(counters);
+    }
+    ~EndToEnd() override { test::CloseStrayModals(); }
+
+    // Shows the window the way the program starts and waits until the page's
+    // start-up has brought the notes list in.
+    bool Start() {
+        Window().show();
+        return Eventually([&] { return ListWrites() >= 1; }, kStartWait);
+    }
+
+    // Clicks the first element matching `selector` in the page; false when
+    // there is none.
+    bool Click(const QString& selector) {
+        return Eval(
+                   "(function (e) { if (!e) return false; e.click(); return true; })"
+                   "(document.querySelector(" +
+                   JsString(selector) + "))")
+            .toBool();
+    }
+
+    int ListWrites() { return Eval(QStringLiteral("window.listWrites")).toInt(); }
+
+    // Waits for the next list written into the page after `writes` lists.
+    bool NextListArrives(int writes) {
+        return Eventually([&] { return ListWrites() > writes; }, kWait);
+    }
+
+    // The titles of the records in the list, top to bottom.
+    QStringList Titles() {
+        return Eval(QStringLiteral(
+                        "Array.from(document.querySelectorAll('#MyWinS table.round span.t'))"
+                        ".map(function (e) { return e.textContent; })"))
+            .toStringList();
+    }
+
+    // The list's kind as the page shows it: the tab marked active.
+    QString ActiveTab() {
+        return Eval(QStringLiteral("document.querySelector('.tab.active').id")).toString();
+    }
+
+    // The edit (EdNo, EdCn) or delete (DeNo, DeCn) icon of record `id`.
+    static QString Icon(const char* code, const std::string& id) {
+        return QStringLiteral("#MyWinS img[onclick^=\"EditDel('%1',%2)\"]")
+            .arg(QLatin1String(code), QString::fromStdString(id));
+    }
+
+    // An expression for the record box of record `id`, found by its icon.
+    static QString Box(const char* code, const std::string& id) {
+        return "document.querySelector(" + JsString(Icon(code, id)) + ").closest('table.round')";
+    }
+
+    // The record number of the record titled `title` (UTF-8).
+    static std::string IdOf(const std::string& title) {
+        const auto rows = Rows("SELECT ID FROM mylist WHERE title='" +
+                               ReplaceApostrophes(platform::ToCodePage(title)) + "'");
+        return rows.size() == 1 ? rows[0][0] : std::string();
+    }
+
+    // Runs the event loop as the program's entry does until the program ends
+    // itself; returns the loop's exit code, or -1 when it did not end in time.
+    static int RunUntilTheProgramEnds(int timeoutMs = kWait) {
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+        deadline.start(timeoutMs);
+        return QApplication::exec();
+    }
+
+    fs::path Ini() const { return app_.path() / "sys.ini"; }
+
+    test::ModalWatchdog watchdog_{60};
+};
+
+// Answers the next message dialog with `button` and keeps its text.
+void AnswerMessage(QPushButton* Tsmsf::*button, QString* shown, QString* caption = nullptr) {
+    WhenModal(smsf, [=] {
+        *shown = smsf->Memo1->toPlainText();
+        if (caption) *caption = (smsf->*button)->text();
+        (smsf->*button)->click();
+    });
+}
+
+TEST_F(EndToEnd, StartUpLoadsThePageAndAsksForTheNotesListOnce) {
+    test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");
+    TMyHappy& w = Window();
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    EXPECT_TRUE(w.MyTop->isHidden());
+    EXPECT_EQ(w.MyBody->url(),
+              QUrl::fromLocalFile(QString::fromStdString((app_.path() / "hd/main.html").string())));
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("项目周报")});
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabNotes"));
+    // One BodyLoad(), one list, and no tick left that could ask again.
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_EQ(Eval(QStringLiteral("window.bodyLoads")).toInt(), 1);
+    EXPECT_EQ(ListWrites(), 1);
+
+    // Every show loads the page afresh and starts it once more.
+    Eval(QStringLiteral("window.previousDocument = true"));
+    w.hide();
+    w.show();
+    EXPECT_TRUE(EventuallyEquals(
+        QStringLiteral("window.previousDocument === undefined && window.listWrites"), 1,
+        kStartWait));
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_EQ(Eval(QStringLiteral("window.bodyLoads")).toInt(), 1);
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("项目周报")});
+}
+
+TEST_F(EndToEnd, ANoteWrittenInTheEditorAppearsWithItsEmoticonAndLineBreak) {
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    EXPECT_TRUE(Titles().isEmpty());
+    const int writes = ListWrites();
+
+    QString savedNotice;
+    bool edited = false;
+    WhenModal(NE, [&] {
+        Type(NE->Edit1, QStringLiteral("周会纪要"));
+        QTest::keyClick(NE->Edit1, Qt::Key_Return);  // on to the body
+        EXPECT_EQ(NE->focusWidget(), NE->Memo1);
+        Type(NE->Memo1, QStringLiteral("下周一交方案"));
+        QTest::keyClick(NE->Memo1, Qt::Key_Return);
+        Type(NE->Memo1, QStringLiteral("辛苦了"));
+        QTest::mouseClick(NE->Button3, Qt::LeftButton);  // the emoticon palette
+        ASSERT_TRUE(NE->PL_EM->isVisible());
+        PictureButton* third = nullptr;
+        for (PictureButton* p : NE->Pictures) {
+            if (TagOf(p) == 3) third = p;
+        }
+        ASSERT_NE(third, nullptr);
+        QTest::mouseClick(third, Qt::LeftButton);
+        AnswerMessage(&Tsmsf::BtOk, &savedNotice);
+        QTest::mouseClick(NE->Button1, Qt::LeftButton);  // save: a notice, the editor stays
+        QTest::mouseClick(NE->Button2, Qt::LeftButton);  // close
+        edited = true;
+    });
+    ASSERT_TRUE(Click(QStringLiteral("#MyWinS .New input")));  // 新增记事
+    ASSERT_TRUE(Eventually([&] { return edited; }, kWait));
+    EXPECT_EQ(savedNotice, QStringLiteral("保存成功"));
+
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("周会纪要")});
+    const std::string id = IdOf("周会纪要");
+    ASSERT_FALSE(id.empty());
+    const QString body = Box("EdNo", id) + ".querySelector('.round_body_contain')";
+    EXPECT_EQ(Eval(body + ".innerText").toString(), QStringLiteral("下周一交方案\n辛苦了"));
+    EXPECT_EQ(Eval(body + ".querySelectorAll('br').length").toInt(), 1);
+    // The emoticon is a picture of the page's own, and it is there.
+    const QString picture = body + ".querySelector('img[src=\"icons/3.gif\"]')";
+    EXPECT_TRUE(EventuallyEquals(picture + ".complete && " + picture + ".naturalWidth > 0", true));
+    EXPECT_EQ(Rows("SELECT content FROM mylist WHERE ID=" + id)[0][0],
+              platform::ToCodePage("下周一交方案\r\n辛苦了{EM3EM}"));
+}
+
+TEST_F(EndToEnd, EditingANoteMovesItToTheTopAndClosingUnsavedChangesNothing) {
+    test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");
+    test::AddNote("买菜清单", "西红柿、土豆", "2020-05-01 18:30:00");
+    const std::string id = IdOf("买菜清单");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    ASSERT_EQ(Titles(), (QStringList{QStringLiteral("项目周报"), QStringLiteral("买菜清单")}));
+
+    // Opened and closed without saving: the list is not written again.
+    int writes = ListWrites();
+    bool closed = false;
+    WhenModal(NE, [&] {
+        EXPECT_EQ(NE->Edit1->text(), QStringLiteral("买菜清单"));
+        NE->Button2->click();
+        closed = true;
+    });
+    ASSERT_TRUE(Click(Icon("EdNo", id)));
+    ASSERT_TRUE(Eventually([&] { return closed; }, kWait));
+    EXPECT_EQ(ListWrites(), writes);
+
+    bool edited = false;
+    WhenModal(NE, [&] {
+        EXPECT_EQ(NE->Memo1->toPlainText(), QStringLiteral("西红柿、土豆"));
+        NE->Memo1->moveCursor(QTextCursor::End);
+        Type(NE->Memo1, QStringLiteral("、鸡蛋"));
+        QTest::mouseClick(NE->Button1, Qt::LeftButton);  // an edit saves and closes
+        edited = true;
+    });
+    ASSERT_TRUE(Click(Icon("EdNo", id)));
+    ASSERT_TRUE(Eventually([&] { return edited; }, kWait));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("买菜清单"), QStringLiteral("项目周报")}));
+    EXPECT_EQ(
+        Eval(Box("EdNo", id) + ".querySelector('.round_body_contain').textContent").toString(),
+        QStringLiteral("西红柿、土豆、鸡蛋"));
+    EXPECT_NE(Eval(Box("EdNo", id) + ".querySelector('.dts').textContent").toString(),
+              QStringLiteral("2020-05-01 18:30:00"));
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabNotes"));
+}
+
+TEST_F(EndToEnd, DeletingANoteAsksAndOnlyYesRemovesIt) {
+    test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");
+    test::AddNote("买菜清单", "西红柿、土豆", "2020-05-01 18:30:00");
+    const std::string id = IdOf("项目周报");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    const int writes = ListWrites();
+
+    QString question;
+    QString answer;
+    AnswerMessage(&Tsmsf::BtNo, &question, &answer);
+    ASSERT_TRUE(Click(Icon("DeNo", id)));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    EXPECT_EQ(question, QStringLiteral("是否真的要删除您所选择的记录？"));
+    EXPECT_EQ(answer, QStringLiteral("否"));
+    EXPECT_EQ(Rows("SELECT title FROM mylist WHERE ID=" + id).size(), 1u);
+    EXPECT_EQ(ListWrites(), writes);
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("项目周报"), QStringLiteral("买菜清单")}));
+
+    answer.clear();
+    AnswerMessage(&Tsmsf::BtYes, &question, &answer);
+    ASSERT_TRUE(Click(Icon("DeNo", id)));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    EXPECT_EQ(answer, QStringLiteral("是"));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("买菜清单")});
+    EXPECT_TRUE(Rows("SELECT title FROM mylist WHERE ID=" + id).empty());
+}
+
+TEST_F(EndToEnd, AContactWithAQqTagFromTheTagPanelBecomesAChatLink) {
+    test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    int writes = ListWrites();
+    ASSERT_TRUE(Click(QStringLiteral("#tabContacts")));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabContacts"));
+    EXPECT_TRUE(Titles().isEmpty());
+    writes = ListWrites();
+
+    QString savedNotice;
+    bool edited = false;
+    WhenModal(fcon, [&] {
+        Type(fcon->Edit1, QStringLiteral("李明"));
+        QTest::keyClick(fcon->Edit1, Qt::Key_Return);
+        QTest::keyClicks(fcon->Edit2, QStringLiteral("138-0013-8000"));
+        QTest::keyClick(fcon->Edit2, Qt::Key_Return);
+        Type(fcon->Memo1, QStringLiteral("大学同学 "));
+        QTest::mouseClick(fcon->Button3, Qt::LeftButton);  // the tag panel
+        ASSERT_TRUE(fcon->PL_TXT->isVisible());
+        fcon->CB1->setCurrentIndex(fcon->CB1->findText(QStringLiteral("QQ")));
+        QTest::keyClicks(fcon->EDB, QStringLiteral("10086123"));
+        QTest::mouseClick(fcon->Button5, Qt::LeftButton);  // insert
+        EXPECT_FALSE(fcon->PL_TXT->isVisible());
+        AnswerMessage(&Tsmsf::BtOk, &savedNotice);
+        QTest::mouseClick(fcon->Button1, Qt::LeftButton);
+        QTest::mouseClick(fcon->Button2, Qt::LeftButton);
+        edited = true;
+    });
+    ASSERT_TRUE(Click(QStringLiteral("#MyWinS .New input")));  // 新增联系人
+    ASSERT_TRUE(Eventually([&] { return edited; }, kWait));
+    EXPECT_EQ(savedNotice, QStringLiteral("保存成功"));
+
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabContacts"));
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("李明")});
+    const std::string id = IdOf("李明");
+    ASSERT_FALSE(id.empty());
+    EXPECT_EQ(Eval(Box("EdCn", id) + ".querySelector('.dts').textContent").toString(),
+              QStringLiteral("138-0013-8000"));
+    const QString link = Box("EdCn", id) + ".querySelector('a[href*=\"wpa.qq.com\"]')";
+    EXPECT_EQ(Eval(link + ".textContent").toString(), QStringLiteral("10086123"));
+    EXPECT_TRUE(Eval(link + ".href").toString().contains(QStringLiteral("uin=10086123")));
+    EXPECT_EQ(Rows("SELECT content FROM mylist WHERE ID=" + id)[0][0],
+              platform::ToCodePage("大学同学 {QQ10086123QQ}"));
+}
+
+TEST_F(EndToEnd, EditingAndDeletingContactsKeepsTheContactsList) {
+    test::AddContact("王老师", "010-6275-1234", "{QQ5551234QQ}", "2019-09-10 08:00:00");
+    test::AddContact("张阿姨", "139-1111-2222", "楼下邻居", "2018-02-14 12:00:00");
+    const std::string oldest = IdOf("张阿姨");
+    const std::string other = IdOf("王老师");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    int writes = ListWrites();
+    ASSERT_TRUE(Click(QStringLiteral("#tabContacts")));
+    ASSERT_TRUE(NextListArrives(writes));
+    ASSERT_EQ(Titles(), (QStringList{QStringLiteral("王老师"), QStringLiteral("张阿姨")}));
+
+    writes = ListWrites();
+    bool edited = false;
+    WhenModal(fcon, [&] {
+        EXPECT_EQ(fcon->Edit2->text(), QStringLiteral("139-1111-2222"));
+        fcon->Edit2->selectAll();
+        QTest::keyClicks(fcon->Edit2, QStringLiteral("139-3333-4444"));
+        QTest::mouseClick(fcon->Button1, Qt::LeftButton);  // an edit saves and closes
+        edited = true;
+    });
+    ASSERT_TRUE(Click(Icon("EdCn", oldest)));
+    ASSERT_TRUE(Eventually([&] { return edited; }, kWait));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("张阿姨"), QStringLiteral("王老师")}));
+    EXPECT_EQ(Eval(Box("EdCn", oldest) + ".querySelector('.dts').textContent").toString(),
+              QStringLiteral("139-3333-4444"));
+
+    writes = ListWrites();
+    QString question;
+    QString answer;
+    AnswerMessage(&Tsmsf::BtNo, &question, &answer);
+    ASSERT_TRUE(Click(Icon("DeCn", other)));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    EXPECT_EQ(answer, QStringLiteral("否"));
+    EXPECT_EQ(ListWrites(), writes);
+    EXPECT_EQ(Rows("SELECT title FROM mylist WHERE ID=" + other).size(), 1u);
+
+    answer.clear();
+    AnswerMessage(&Tsmsf::BtYes, &question, &answer);
+    ASSERT_TRUE(Click(Icon("DeCn", other)));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    EXPECT_EQ(question, QStringLiteral("是否真的要删除您所选择的记录？"));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabContacts"));
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("张阿姨")});
+    EXPECT_TRUE(Rows("SELECT title FROM mylist WHERE ID=" + other).empty());
+}
+
+TEST_F(EndToEnd, ThePageRestoresTheStandardViewFromTheCompactOne) {
+    TMyHappy& w = Window();
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    w.CBN->setChecked(true);
+    const auto compact = [&] {
+        w.N3->trigger();
+        ASSERT_TRUE(w.IsCompact());
+        ASSERT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                     QStringLiteral("compact")));
+    };
+    const auto standardAgain = [&] {
+        return Eventually([&] { return !w.IsCompact(); }, kWait) &&
+               EventuallyEquals(QStringLiteral("document.documentElement.className"), QString());
+    };
+
+    compact();
+    EXPECT_EQ(Eval(QStringLiteral("window.external.MyDoEx(0, 0, 0, 0, 0, 'SHOW', '', '', '', '')")),
+              QVariant(QString()));
+    EXPECT_TRUE(standardAgain());
+
+    compact();  // the page's own control in its compact bar
+    ASSERT_TRUE(Click(QStringLiteral("#btnStandard")));
+    EXPECT_TRUE(standardAgain());
+
+    compact();  // the restore address reaches the dispatcher
+    Eval(QStringLiteral("location.href = ") + JsString(QString::fromLatin1(test::kRestoreUrl)));
+    EXPECT_TRUE(standardAgain());
+}
+
+TEST_F(EndToEnd, TheUpdateButtonStartsTheUpdaterAndEndsTheProgramWithoutSaving) {
+    const fs::path updater = app_.path() / "update.exe";
+    std::ofstream(updater) << "#!/bin/sh\necho \"$*\" > updater-args.txt\n";
+    fs::permissions(updater, fs::perms::owner_all);
+    TMyHappy& w = Window();
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+
+    // The first click only arms the button; the second hands over, from
+    // within the program's event loop as a user's click would.
+    ASSERT_TRUE(Click(QStringLiteral("#btnUpdate")));
+    QTimer::singleShot(0, Page(), [this] {
+        Page()->runJavaScript(QStringLiteral("document.getElementById('btnUpdate').click()"));
+    });
+    EXPECT_EQ(RunUntilTheProgramEnds(), 0);
+    EXPECT_TRUE(w.TerminationRequested());
+    const fs::path args = app_.path() / "updater-args.txt";
+    ASSERT_TRUE(Eventually([&] { return !ReadFile(args).empty(); }, kWait));
+    // The running executable here is the test program.
+    EXPECT_EQ(ReadFile(args), "Quorvex 20110913 web_tests\n");
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(EndToEnd, AMissingPageIsReportedAndEndsTheProgramWithoutSaving) {
+    fs::remove(app_.path() / "hd" / "main.html");
+    TMyHappy& w = Window();
+    QString notice;
+    WhenModal(smsf, [&] {
+        notice = smsf->Memo1->toPlainText();
+        smsf->BtOk->click();
+    });
+    w.show();
+    EXPECT_EQ(RunUntilTheProgramEnds(), 0);
+    EXPECT_EQ(notice, QStringLiteral("安装不完整，请重新下载安装"));
+    EXPECT_TRUE(w.TerminationRequested());
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+}  // namespace
+}  // namespace korvane

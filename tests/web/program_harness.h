@@ -1,0 +1,105 @@
+// The program as its entry assembles it, over a temporary application folder:
+// the main window created with an executable path inside the folder, the
+// three dialogs over it, and a private autostart folder so nothing outside
+// the test is touched. Script helpers run in the page the window shows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/korvaneM.h"
+#include "dialogs/dialogs.h"
+#include "support/tempdir.h"
+
+namespace korvane::test {
+
+// Points XDG_CONFIG_HOME (where autostart entries go) at a folder of its own
+// while it lives.
+class ScopedConfigHome {
+  public:
+    explicit ScopedConfigHome(const std::string& name) : dir_(name) {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) old_ = old;
+        ::setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+    }
+    ~ScopedConfigHome() {
+        if (old_) {
+            ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_CONFIG_HOME");
+        }
+    }
+    ScopedConfigHome(const ScopedConfigHome&) = delete;
+    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
+
+  private:
+    TempDir dir_;
+    std::optional<std::string> old_;
+};
+
+// Waits until `done` holds, running the event loop the way the program's own
+// loop runs it; false after `timeoutMs`. (QTest::qWaitFor sleeps between
+// batches of events, and the engine, whose browser side runs on this thread
+// one small task at a time, then takes seconds to load a page, longer than
+// the program's page timer.)
+template <class Predicate>
+bool Eventually(Predicate done, int timeoutMs = 5000) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer clock;
+    clock.start();
+    bool met = false;
+    bool checking = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (checking) return;  // a check that runs script waits in a loop of its own
+        checking = true;
+        met = done();
+        checking = false;
+        if (met || clock.elapsed() > timeoutMs) loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    return met;
+}
+
+// The program as its entry assembles it: the main window and the dialogs.
+class ProgramTest : public ::testing::Test {
+  protected:
+    explicit ProgramTest(const std::string& name) : app_(name), config_(name + " config") {
+        window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
+        CreateDialogs(window_.get());
+    }
+
+    TMyHappy& Window() { return *window_; }
+    QWebEnginePage* Page() { return window_->MyBody->page(); }
+
+    // The value of a script expression in the page; invalid when the page
+    // does not answer within the wait.
+    QVariant Eval(const QString& expression, int timeoutMs = 5000) {
+        auto result = std::make_shared<std::optional<QVariant>>();
+        Page()->runJavaScript(expression, [result](const QVariant& v) { *result = v; });
+        if (!Eventually([&] { return result->has_value(); }, timeoutMs)) return {};
+        return **result;
+    }
+
+    bool EventuallyEquals(const QString& expression, const QVariant& expected,
+                          int timeoutMs = 5000) {
+        return Eventually([&] { return Eval(expression) == expected; }, timeoutMs);
+    }
+
+    AppFolder app_;
+    ScopedConfigHome config_;
+    std::unique_ptr<TMyHappy> window_;
+};
+
+}  // namespace korvane::test
