@@ -9,8 +9,9 @@ BIN_DIR holds the built program and its data files. The program is copied
 into a fresh folder (with a stand-in update.exe that records its arguments),
 so nothing outside that folder and the test's own settings folders is touched.
 --require-updater fails the run when the page's update button does not reach
-the updater (the page bridge is then part of the build). --screenshots writes
-window-standard.png and window-compact.png into DIR.
+the updater (the page bridge is then part of the build). --screenshots seeds a
+few notes and contacts and writes window-standard.png (the notes list),
+window-contacts.png, window-note-editor.png and window-compact.png into DIR.
 
 Exit status 0 when every check passed, 1 otherwise, 77 when a tool is missing.
 """
@@ -19,6 +20,7 @@ import os
 import re
 import select
 import shutil
+import sqlite3
 import signal
 import subprocess
 import sys
@@ -472,55 +474,142 @@ class Checks:
 
     # Screenshots -------------------------------------------------------------
 
+    # Records for the pictures: (title, telephone, content, time); a telephone
+    # of None makes a note. Stored as the program stores them: GBK bytes.
+    SAMPLE_RECORDS = [
+        ("周末采购清单", None, "鸡蛋、牛奶、全麦面包\r\n记得带购物袋 {EM0EM}",
+         "2026-03-14 09:12:40"),
+        ("项目会议纪要", None, '<span class="TBred">周三前</span>提交第二版设计稿。\r\n'
+         "接口文档由小王负责整理，测试环境下周一开放。{EM19EM}", "2026-03-13 18:05:11"),
+        ("读书笔记：《活着》", None,
+         "“人是为活着本身而活着的，而不是为了活着之外的任何事物所活着。”",
+         "2026-03-10 22:47:03"),
+        ("给妈妈打电话", None, "问问体检结果 {EM6EM}{EM5EM}", "2026-03-08 20:30:00"),
+        ("陈晓明", "138-0013-8000", "大学同学，现在在杭州。\r\n{QQ20488QQ}",
+         "2026-03-12 10:00:00"),
+        ("李娜（设计部）", "021-6555 1234 转 806",
+         "{MSlina@example.comMS}\r\n周一到周五 9:00-18:00", "2026-03-11 15:20:00"),
+        ("王建国", "139 1122 3344", "{SPwang.jianguoSP} {ALjianguo88AL}",
+         "2026-03-09 08:45:00"),
+    ]
+
+    def seed_records(self):
+        """Writes SAMPLE_RECORDS into the application folder's notebook, made
+        from the pristine copy as the program makes it."""
+        hd = os.path.join(self.app, "hd")
+        db = os.path.join(hd, "glst.mysql")
+        if not os.path.exists(db):
+            shutil.copy2(os.path.join(hd, "glst.mysql.root"), db)
+        text = lambda value: "CAST(X'%s' AS TEXT)" % value.encode("gb18030").hex()
+        with sqlite3.connect(db) as connection:
+            for title, tel, content, when in self.SAMPLE_RECORDS:
+                connection.execute(
+                    "INSERT INTO mylist(title,tel,content,state,cre_date) VALUES(%s,%s,%s,%d,%s)"
+                    % (text(title), text(tel or ""), text(content), 0 if tel is None else 1,
+                       text(when)))
+        connection.close()
+
     def screenshot_runs(self):
-        """The window at its designed size, standard and compact. Every show
-        loads the page afresh, so each picture is taken right after a show."""
+        """The window at its designed size with a few records: the notes list,
+        the contacts list, the note editor over the window, the compact view."""
         d = self.desktop
         d.paint_root("#7d9bbd")
+        self.seed_records()
         with open(self.ini, "w") as f:
             f.write("[sys]\nL=316\nT=80\nW=391\nH=570\nTra=1\nTT=0\nCNQ=1\n")
         program, wid = self.start()
-        other = subprocess.Popen(["xmessage", "-geometry", "+0+0", "elsewhere"], env=d.env,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            other_wid = wait_for("another window", lambda: d.find("xmessage"))
-            for name, compact in (("window-standard.png", False), ("window-compact.png", True)):
-                self.take(name, compact, other_wid)
+            g = d.window_info(wid)
+            self.wait_for_list(g)
+            self.shot_window("window-standard.png", g)
+
+            self.click_page(g, 128, 22)  # the 联系人 tab
+            # The contacts list's 新增联系人 button is wider than 新增记事.
+            wait_for("the contacts list", lambda: self.page_pixel(g, 96, 69) != self.PAGE)
+            time.sleep(0.5)  # the messenger pictures
+            self.shot_window("window-contacts.png", g)
+            self.click_page(g, 52, 22)  # back to 记事本
+            wait_for("the notes list", lambda: self.page_pixel(g, 96, 69) == self.PAGE)
+
+            self.shot_note_editor(g)
+
+            other = subprocess.Popen(["xmessage", "-geometry", "+0+0", "elsewhere"], env=d.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                other_wid = wait_for("another window", lambda: d.find("xmessage"))
+                d.x("xdotool", "windowactivate", str(other_wid), ok_fail=True)
+                wait_for("the compact view",
+                         lambda: min(d.pixel(g["x"] + g["w"] // 2, g["y"] + 10)) > 230)
+                time.sleep(0.5)  # the page drops its top bar
+                self.shot_window("window-compact.png", g)
+            finally:
+                other.terminate()
+                other.wait()
         finally:
-            other.terminate()
-            other.wait()
             program.stop()
 
-    def take(self, name, compact, other_wid):
+    # The page's background; its top-left corner sits below the caption (28)
+    # and the options bar (21), right of the left grip (3).
+    PAGE = (238, 242, 246)
+    PAGE_TOP = 28 + 21
+    PAGE_LEFT = 3
+
+    def page_pixel(self, g, x, y):
+        return self.desktop.pixel(g["x"] + self.PAGE_LEFT + x, g["y"] + self.PAGE_TOP + y)
+
+    def click_page(self, g, x, y):
+        self.desktop.click(g["x"] + self.PAGE_LEFT + x, g["y"] + self.PAGE_TOP + y)
+
+    def wait_for_list(self, g):
+        """The page asks for its list a second after the show; the first
+        record's white box then covers the page background."""
+        wait_for("the list", lambda: self.page_pixel(g, 300, 150) == (255, 255, 255), timeout=10)
+        time.sleep(0.5)  # its pictures
+
+    def shot_window(self, name, g):
+        self.desktop.x("xdotool", "mousemove", "0", str(SCREEN[1] - 1))  # no hover marks
+        time.sleep(0.3)
+        self.desktop.shot(os.path.join(self.screenshots, name), g)
+        self.ok("wrote " + name)
+
+    def framed(self, wid):
+        """A window's box with the frame the window manager draws around it."""
+        info = self.desktop.window_info(wid)
+        out = self.desktop.x("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS", ok_fail=True) or ""
+        found = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
+        left, right, top, bottom = (int(v) for v in found.groups()) if found else (0, 0, 0, 0)
+        return {"x": info["x"] - left, "y": info["y"] - top, "w": info["w"] + left + right,
+                "h": info["h"] + top + bottom}
+
+    def shot_note_editor(self, g):
+        """The note editor over the window, opened by the list's 新增记事
+        button, with a note typed; closed again without saving."""
         d = self.desktop
-        page = (238, 242, 246)  # the page's background
-        for _ in range(8):
-            wid = self.main_window()
-            g = d.window_info(wid)
-            d.click(g["x"] + g["w"] - 47 + 9, g["y"] + 14)  # hide; the next show reloads
-            wait_for("the window to hide", lambda: not self.main_window())
-            d.keys("ctrl+q")
-            wid = wait_for("the window", self.main_window)
-            # Hidden, the program was inactive and went compact: back to standard.
-            d.x("xdotool", "mousemove", str(g["x"] + g["w"] // 2), str(g["y"] + 8), "click",
-                "--repeat", "2", "--delay", "60", "1")
-            probe = (g["x"] + 6, g["y"] + g["h"] - 40)  # the page margin, beside any list
-            try:
-                wait_for("the page", lambda: d.pixel(*probe) == page, timeout=3, step=0.02)
-                if compact:
-                    d.x("xdotool", "windowactivate", str(other_wid), ok_fail=True)
-                    wait_for("the compact view", lambda: min(d.pixel(
-                        g["x"] + g["w"] // 2, g["y"] + 10)) > 230, timeout=3, step=0.02)
-                path = os.path.join(self.screenshots, name)
-                d.shot(path, g)
-            except Failure:
-                continue
-            # The page's own start-up replaces the page when no program answers
-            # it; a picture taken after that is taken again.
-            if d.pixel(*probe) == page:
-                self.ok("wrote " + name)
-                return
-        raise Failure("no clean picture for " + name)
+        self.click_page(g, 50, 69)
+        editor = wait_for("the note editor", lambda: d.find("新增或修改内容"))
+        d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
+        time.sleep(0.3)
+        d.x("xdotool", "type", "--delay", "40", "周五项目例会")
+        d.keys("Return")  # on to the body
+        d.x("xdotool", "type", "--delay", "40", "1. 确认第二版设计稿")
+        d.keys("Return")
+        d.x("xdotool", "type", "--delay", "40", "2. 测试环境周一开放，请提前准备数据")
+        e = self.framed(editor)
+        left, top = min(g["x"], e["x"]), min(g["y"], e["y"])
+        right = max(g["x"] + g["w"], e["x"] + e["w"])
+        bottom = max(g["y"] + g["h"], e["y"] + e["h"])
+        box = {"x": left, "y": top, "w": right - left, "h": bottom - top}
+        d.x("xdotool", "mousemove", "0", str(SCREEN[1] - 1))
+        time.sleep(0.3)
+        d.shot(os.path.join(self.screenshots, "window-note-editor.png"), box)
+        self.ok("wrote window-note-editor.png")
+        d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
+        d.keys("Escape")
+        try:
+            wait_for("the editor to close", lambda: not d.find("新增或修改内容"), timeout=3)
+        except Failure:
+            d.x("xdotool", "windowclose", str(editor), ok_fail=True)
+            wait_for("the editor to close", lambda: not d.find("新增或修改内容"))
 
     def run(self):
         self.programs = []
