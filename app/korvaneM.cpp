@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWindow>
@@ -374,6 +375,14 @@ void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
         [this](const DoExCall& call) { DoEx(call.n); });
+    // Only the end of the page's own load counts, not that of a load it replaced.
+    connect(MyBody->page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo& info) {
+                if (info.url() == pageUrl_ &&
+                    info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+                    PageLoadFinished();
+                }
+            });
 }
 
 // ---------------------------------------------------------------------------
@@ -481,7 +490,10 @@ void TMyHappy::LoadPage() {
     // altered is treated like a damaged installation.
     if (CheckPageFile(page) && Label1->text() == MakersNotice()) {
         MyTop->hide();
-        MyBody->load(QUrl::fromLocalFile(QString::fromUtf8(platform::NativePath(page))));
+        pageUrl_ = QUrl::fromLocalFile(QString::fromUtf8(platform::NativePath(page)));
+        pageLoaded_ = false;
+        bodyLoadPending_ = false;
+        MyBody->load(pageUrl_);
         Timer1->start();  // restarts a pending tick: one BodyLoad() per show
         return;
     }
@@ -492,6 +504,19 @@ void TMyHappy::LoadPage() {
 
 void TMyHappy::Timer1Timer() {
     Timer1->stop();
+    // A page still loading when the second is up (a slow or busy machine)
+    // would miss its start-up call; it then gets it as soon as it has loaded.
+    if (!pageLoaded_) {
+        bodyLoadPending_ = true;
+        return;
+    }
+    RunJs(MyBody, "BodyLoad()");
+}
+
+void TMyHappy::PageLoadFinished() {
+    pageLoaded_ = true;
+    if (!bodyLoadPending_) return;
+    bodyLoadPending_ = false;
     RunJs(MyBody, "BodyLoad()");
 }
 
@@ -513,7 +538,8 @@ void TMyHappy::RequestTermination() {
     terminating_ = true;
     // exit, not quit: a quit first closes every visible window, and the main
     // window's close request would write the settings after all.
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -130,6 +131,8 @@ class TMyHappy : public QWidget, public DispatchHost {
     void N6Click();
     void Label1Click();
     void Timer1Timer();
+    // The page has finished loading: runs a start-up call the tick deferred.
+    void PageLoadFinished();
     void HotkeyPressed();
 
   protected:
@@ -163,6 +166,9 @@ class TMyHappy : public QWidget, public DispatchHost {
     TExternalContainer* container_ = nullptr;
     QWidget* bodyArea_;
     bool terminating_ = false;
+    QUrl pageUrl_;                  // the page of the current show
+    bool pageLoaded_ = false;       // the page of the current show has loaded
+    bool bodyLoadPending_ = false;  // the tick came before the page had loaded
     bool maskPending_ = false;
     bool taskbarCheckPending_ = false;
 };
