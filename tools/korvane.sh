@@ -8,7 +8,7 @@ mode=${1:-run}
 
 packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libxcb1-dev libgl-dev
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libxcb1-dev libgl-dev
   fonts-wqy-microhei
   xvfb xauth openbox trayer xdotool x11-utils imagemagick"
 
