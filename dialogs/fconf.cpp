@@ -199,8 +199,10 @@ void Tfcon::Button1Click() {
     tel = ReplaceApostrophes(tel);
     remark = ReplaceApostrophes(remark);
     const std::string time = EditText(*Edit3);
+    // Only a positive record number was loaded into the form; any other is a
+    // new entry (an update would match no row and the text would be lost).
     const std::string statement =
-        RecordId == 0
+        RecordId <= 0
             ? "INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" + name + "','" + tel +
                   "','" + remark + "',1,'" + time + "')"
             : "UPDATE mylist SET title='" + name + "',tel='" + tel + "',content='" + remark +

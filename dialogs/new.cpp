@@ -230,8 +230,10 @@ void TNE::Button1Click() {
     title = ReplaceApostrophes(title);
     body = ReplaceApostrophes(body);
     const std::string time = EditText(*Edit2);
+    // Only a positive record number was loaded into the form; any other is a
+    // new entry (an update would match no row and the text would be lost).
     const std::string statement =
-        RecordId == 0 ? "INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title + "','" +
+        RecordId <= 0 ? "INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title + "','" +
                             body + "',0,'" + time + "')"
                       : "UPDATE mylist SET title='" + title + "',content='" + body +
                             "',cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);

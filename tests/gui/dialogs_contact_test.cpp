@@ -156,6 +156,24 @@ TEST_F(ContactEditor, EditSaveUpdatesClosesAndTheNextShowingStartsEmpty) {
     EXPECT_FALSE(fcon->Saved);
 }
 
+// A negative record number from the page leaves an empty form; its entry is
+// stored as a new contact, not lost in an update that matches no row.
+TEST_F(ContactEditor, ANegativeRecordNumberSavesANewContact) {
+    fcon->RecordId = -3;
+    std::string notice;
+    WhenModal(fcon, [&] {
+        EXPECT_TRUE(fcon->Edit1->text().isEmpty());
+        fcon->Edit2->setText("555");
+        AnswerNextMessage(&notice);
+        fcon->Button1->click();
+        fcon->Button2->click();
+    });
+    fcon->exec();
+    EXPECT_EQ(Utf8(notice), "保存成功");
+    EXPECT_EQ(Rows("SELECT tel,state FROM mylist"),
+              (std::vector<std::vector<std::string>>{{"555", "1"}}));
+}
+
 TEST_F(ContactEditor, FailedSaveShowsTheStoreTextAndKeepsTheFields) {
     ASSERT_EQ(ExecSql("DROP TABLE mylist"), "Done");
     std::string notice;

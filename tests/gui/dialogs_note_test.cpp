@@ -176,6 +176,24 @@ TEST_F(NoteEditor, AVanishedNoteIsNotSilentlyLostOnSave) {
               (std::vector<std::vector<std::string>>{{"typed meanwhile"}}));
 }
 
+// A page command can carry a negative record number ("EdNo-3"); the editor
+// then shows an empty form, and what the user types there must be stored.
+TEST_F(NoteEditor, ANegativeRecordNumberSavesANewNote) {
+    NE->RecordId = -3;
+    std::string notice;
+    WhenModal(NE, [&] {
+        EXPECT_TRUE(NE->Edit1->text().isEmpty());
+        NE->Edit1->setText("typed");
+        AnswerNextMessage(&notice);
+        NE->Button1->click();
+        NE->Button2->click();
+    });
+    NE->exec();
+    EXPECT_EQ(Utf8(notice), "保存成功");
+    EXPECT_EQ(Rows("SELECT title,state FROM mylist"),
+              (std::vector<std::vector<std::string>>{{"typed", "0"}}));
+}
+
 TEST_F(NoteEditor, EmoticonsAndSnippetsReplaceTheSelection) {
     WhenModal(NE, [&] {
         NE->Button3->click();
