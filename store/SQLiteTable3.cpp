@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -254,6 +256,19 @@ bool TSQLiteTable::GoNext() {
     return true;
 }
 
+namespace {
+
+// Truncates toward zero; values beyond the 64-bit range saturate and NaN is 0,
+// where a plain conversion would be undefined.
+int64_t TruncateToInt64(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 9223372036854775807.0) return INT64_MAX;
+    if (value <= -9223372036854775808.0) return INT64_MIN;
+    return static_cast<int64_t>(value);
+}
+
+}  // namespace
+
 const TSQLiteTable::Cell& TSQLiteTable::CellAt(int column) {
     if (AtEnd()) throw ESQLiteException("Table is at End of File");
     if (column < 0 || column >= columnCount_) {
@@ -287,7 +302,7 @@ int64_t TSQLiteTable::FieldInt64(int column) {
     const Cell& cell = CellAt(column);
     if (std::holds_alternative<std::monostate>(cell)) return 0;
     if (KindOf(column) == Kind::Integer) return std::get<int64_t>(cell);
-    if (KindOf(column) == Kind::Float) return static_cast<int64_t>(std::get<double>(cell));
+    if (KindOf(column) == Kind::Float) return TruncateToInt64(std::get<double>(cell));
     throw ESQLiteException("Not an integer or numeric field");
 }
 

@@ -80,6 +80,17 @@ TEST_F(SqliteLayer, FieldKindsFollowTheDeclaredTypeExactly) {
     EXPECT_THROW(table->FieldFloat(1), ESQLiteException);
 }
 
+TEST_F(SqliteLayer, HugeFloatsSaturateWhenReadAsIntegers) {
+    db.Execute("CREATE TABLE t (f REAL)");
+    db.Execute("INSERT INTO t VALUES (1e300), (-1e300), (-2.9)");
+    auto table = db.OpenQuery("SELECT f FROM t ORDER BY rowid");
+    EXPECT_EQ(table->FieldInt64(0), INT64_MAX);
+    table->GoNext();
+    EXPECT_EQ(table->FieldInt64(0), INT64_MIN);
+    table->GoNext();
+    EXPECT_EQ(table->FieldInt64(0), -2);
+}
+
 TEST_F(SqliteLayer, ExpressionColumnsTakeTheirKindFromTheFirstRow) {
     auto table = db.OpenQuery("SELECT 1+1, 0.5*3, 'a'||'b', NULL");
     EXPECT_EQ(table->FieldInt64(0), 2);
