@@ -36,7 +36,9 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TempDir::CodePageDir() const { return platform::ToCodePage(path_.string() + "/"); }
+std::string TempDir::CodePageDir() const {
+    return platform::ToCodePage(path_.string() + "/");
+}
 
 AppFolder::AppFolder(const std::string& name, bool withPristineDb) : TempDir(name) {
     fs::copy(KORVANE_DATA_DIR, path(), fs::copy_options::recursive);
@@ -45,6 +47,8 @@ AppFolder::AppFolder(const std::string& name, bool withPristineDb) : TempDir(nam
     SetApplicationPaths(CodePageDir() + "korvane");
 }
 
-AppFolder::~AppFolder() { CloseDatabase(); }
+AppFolder::~AppFolder() {
+    CloseDatabase();
+}
 
 }  // namespace korvane::test

@@ -12,7 +12,7 @@ std::string ReadFile(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 
 class TempDir {
-public:
+  public:
     // `name` may hold blanks and Chinese characters (UTF-8).
     explicit TempDir(const std::string& name = "korvane");
     ~TempDir();
@@ -23,14 +23,14 @@ public:
     // The folder in the program's code page, with its trailing separator.
     std::string CodePageDir() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // A temporary application folder holding the shipped data files, with the
 // program's paths pointed at it and the store's connection dropped.
 class AppFolder : public TempDir {
-public:
+  public:
     explicit AppFolder(const std::string& name = "korvane app", bool withPristineDb = true);
     ~AppFolder();
     std::filesystem::path Database() const { return path() / "hd" / "glst.mysql"; }

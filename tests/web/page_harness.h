@@ -26,7 +26,9 @@
 #include "support/tempdir.h"
 
 // Readable test failures for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace korvane::test {
 
@@ -35,19 +37,19 @@ inline constexpr char kRestoreUrl[] = "http://restore.korvane.invalid/";
 
 // Records every navigation request and lets none of the program's pseudo-URLs through.
 class RecordingPage : public QWebEnginePage {
-public:
+  public:
     using QWebEnginePage::QWebEnginePage;
 
     std::vector<QString> requests;
     std::vector<QString> errors;  // console errors of the page
     std::function<void(const QString&)> onCommand;
 
-protected:
+  protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
         const QString text = url.toString();
         requests.push_back(text);
-        const bool command = url.host() == "command.korvane.invalid" ||
-                             url.host() == "restore.korvane.invalid";
+        const bool command =
+            url.host() == "command.korvane.invalid" || url.host() == "restore.korvane.invalid";
         if (command && onCommand) {
             // Never work inside the engine's callback: decide now, act later.
             QTimer::singleShot(0, this, [this, text] { onCommand(text); });
@@ -57,7 +59,8 @@ protected:
 
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                   int line, const QString&) override {
-        if (level == ErrorMessageLevel) errors.push_back(message + " (line " + QString::number(line) + ")");
+        if (level == ErrorMessageLevel)
+            errors.push_back(message + " (line " + QString::number(line) + ")");
     }
 };
 
@@ -86,7 +89,7 @@ inline QString FromProgram(const std::string& codePage) {
 }
 
 class PageHarness {
-public:
+  public:
     // Loads hd/main.html of `app` into a view of the program's window size.
     explicit PageHarness(const AppFolder& app, QSize size = QSize(391, 570)) {
         page_ = new RecordingPage(&profile_, &view_);
@@ -100,7 +103,6 @@ public:
         loadOk_ = loaded.wait(20000) && loaded.first().first().toBool();
         page_->requests.clear();
     }
-
 
     bool loaded() const { return loadOk_; }
     RecordingPage& page() { return *page_; }
@@ -150,7 +152,7 @@ public:
 
     int listWrites = 0;
 
-private:
+  private:
     // What the program does with the two list commands.
     void Dispatch(const QString& url) {
         int kind = -1;

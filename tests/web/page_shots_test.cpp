@@ -39,9 +39,10 @@ void FillNotebook() {
     AddNote("给妈妈打电话", "问问体检结果 {EM6EM}{EM5EM}", "2026-03-08 20:30:00");
     AddContact("陈晓明", "138-0013-8000", "大学同学，现在在杭州。\r\n{QQ20488QQ}",
                "2026-03-12 10:00:00");
-    AddContact("李娜（设计部）", "021-6555 1234 转 806", "{MSlina@example.comMS}\r\n周一到周五 9:00-18:00",
-               "2026-03-11 15:20:00");
-    AddContact("王建国", "139 1122 3344", "{SPwang.jianguoSP} {ALjianguo88AL}", "2026-03-09 08:45:00");
+    AddContact("李娜（设计部）", "021-6555 1234 转 806",
+               "{MSlina@example.comMS}\r\n周一到周五 9:00-18:00", "2026-03-11 15:20:00");
+    AddContact("王建国", "139 1122 3344", "{SPwang.jianguoSP} {ALjianguo88AL}",
+               "2026-03-09 08:45:00");
 }
 
 TEST(PageShots, NotesContactsAndCompactView) {

@@ -15,7 +15,7 @@ QString Click(const QString& selector) {
 }
 
 class PageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(OpenDatabase(), "1");
         harness_ = std::make_unique<PageHarness>(app_);
@@ -51,8 +51,9 @@ TEST_F(PageTest, DefinesWhatTheProgramAndTheListsCall) {
     EXPECT_EQ(page().Js("document.characterSet").toString(), "UTF-8");
     // The style sheet arrived: record boxes lay out at a fixed width.
     page().SetList("<table class=\"round\"><tr><td>x</td></tr></table>");
-    EXPECT_EQ(page().Js("getComputedStyle(document.querySelector('.round')).tableLayout").toString(),
-              "fixed");
+    EXPECT_EQ(
+        page().Js("getComputedStyle(document.querySelector('.round')).tableLayout").toString(),
+        "fixed");
 }
 
 TEST_F(PageTest, BodyLoadAndTheTabsAskForTheLists) {
@@ -107,9 +108,9 @@ TEST_F(PageTest, ContactIconsAndNewButtonNavigateToTheirCommands) {
 
 TEST_F(PageTest, EditDelRefusesAnythingButACodeAndADecimalNumber) {
     // Each refused call would have navigated before the sentinel if it went through.
-    for (const char* call : {"EditDel('DeNo', '1 OR 1=1')", "EditDel('DeNo', '')",
-                             "EditDel('DeNo', -3)", "EditDel('Drop', 3)", "EditDel('deno', 3)",
-                             "EditDel('EdNo', '0x10')"}) {
+    for (const char* call :
+         {"EditDel('DeNo', '1 OR 1=1')", "EditDel('DeNo', '')", "EditDel('DeNo', -3)",
+          "EditDel('Drop', 3)", "EditDel('deno', 3)", "EditDel('EdNo', '0x10')"}) {
         EXPECT_EQ(page().JsGuarded(call), "ok") << call;
     }
     page().Js("Newc(0)");
@@ -138,8 +139,9 @@ TEST_F(PageTest, CompactViewSwapsTheTopBarForTheRestoreControl) {
     EXPECT_EQ(page().NextRequest(), QString(kRestoreUrl));
 
     // With it, the page asks for the standard view through MyDoEx and does not navigate.
-    page().Js("window.calls = []; window.external = {MyDoEx: function() {"
-              " calls.push(Array.from(arguments)); return ''; }};");
+    page().Js(
+        "window.calls = []; window.external = {MyDoEx: function() {"
+        " calls.push(Array.from(arguments)); return ''; }};");
     page().Js(Click("#btnStandard"));
     const QVariantList calls = page().Js("window.calls").toList();
     ASSERT_EQ(calls.size(), 1);
@@ -157,8 +159,9 @@ TEST_F(PageTest, CompactViewSwapsTheTopBarForTheRestoreControl) {
 TEST_F(PageTest, UpdateAsksTwiceAndNeedsTheProgram) {
     // No MyDoEx: two clicks neither throw nor navigate.
     EXPECT_EQ(page().JsGuarded(Click("#btnUpdate") + ";" + Click("#btnUpdate")), "ok");
-    page().Js("window.calls = []; window.external = {MyDoEx: function() {"
-              " calls.push(Array.from(arguments)); }};");
+    page().Js(
+        "window.calls = []; window.external = {MyDoEx: function() {"
+        " calls.push(Array.from(arguments)); }};");
     page().Js(Click("#btnUpdate"));
     EXPECT_EQ(page().Js("calls.length").toInt(), 0);
     EXPECT_EQ(page().Js("document.getElementById('btnUpdate').className").toString(), "tool armed");
@@ -197,8 +200,9 @@ TEST_F(PageTest, LongTextsWrapWithoutHorizontalScrolling) {
     EXPECT_LE(page().Js(overflow).toInt(), 0);
     EXPECT_EQ(page().Js("document.querySelectorAll('.round_body_contain br').length").toInt(), 1);
     // The box stays inside the window.
-    EXPECT_LE(page().Js("document.querySelector('.round').getBoundingClientRect().right").toDouble(),
-              391.0);
+    EXPECT_LE(
+        page().Js("document.querySelector('.round').getBoundingClientRect().right").toDouble(),
+        391.0);
     page().Js("htit()");
     EXPECT_LE(page().Js(overflow).toInt(), 0);
 }
@@ -207,7 +211,8 @@ TEST_F(PageTest, AnEmptyListPutsItsMessageUnderTheButton) {
     ShowList(1);
     const QString empty = "document.getElementById('MyWinS').classList.contains('empty')";
     EXPECT_TRUE(page().Js(empty).toBool());
-    EXPECT_GT(page().Js("document.querySelector('#MyWinS .New').getBoundingClientRect().height")
+    EXPECT_GT(page()
+                  .Js("document.querySelector('#MyWinS .New').getBoundingClientRect().height")
                   .toDouble(),
               0.0);
     ASSERT_EQ(AddContact("赵六", "2", "", "2026-01-01 08:00:00"), "Done");
