@@ -1,5 +1,7 @@
 #include "render/listpage.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -16,7 +18,7 @@ constexpr int kNotes = 0;
 constexpr int kContacts = 1;
 
 // Columns of the list query.
-enum Column { kDate = 0, kTitle = 1, kContent = 2, kId = 3, kTel = 4 };
+enum Column { kDate = 0, kTitle = 1, kContent = 2, kId = 3, kTel = 4, kCount = 5 };
 
 const std::string& QueryFailed() {
     static const std::string text = Cp("无法完成！请与软件商联系！");
@@ -105,11 +107,20 @@ std::string ConvertContent(int kind, const std::string& content) {
                           : BreakLines(ExpandMessengerTags(content));
 }
 
-// Appends the box of the current row; `ordinal` counts the rows from 1.
-void AppendRecord(std::string& out, const ListKind& kind, int listKind, TSQLiteTable& row,
-                  int ordinal) {
+// Bytes of one record box: its fixed markup plus room for typical texts, so
+// the page grows without repeated copying.
+size_t RecordEstimate(const ListKind& kind) {
+    constexpr size_t kTexts = 160;
+    return kBoxTop.size() + kBoxBottom.size() + kind.editBefore.size() + kind.deleteBefore.size() +
+           kind.bodyClose.size() + 270 + kTexts;
+}
+
+// The box of the current row; `ordinal` counts the rows of the whole list from 1.
+std::string RecordBox(const ListKind& kind, int listKind, TSQLiteTable& row, int ordinal) {
     const std::string number = std::to_string(ordinal);
     const std::string id = row.FieldText(kId);
+    std::string out;
+    out.reserve(RecordEstimate(kind));
     out += kBoxTop;
     out += kind.bodyOpen;
     out += "<span id=\"mm";
@@ -139,41 +150,86 @@ void AppendRecord(std::string& out, const ListKind& kind, int listKind, TSQLiteT
     out += number;
     out += "#&nbsp;</span></td>";
     out += kBoxBottom;
+    return out;
 }
 
-// Bytes of one record box: its fixed markup plus room for typical texts, so
-// the page grows without repeated copying.
-size_t RecordEstimate(const ListKind& kind) {
-    constexpr size_t kTexts = 160;
-    return kBoxTop.size() + kBoxBottom.size() + kind.editBefore.size() + kind.deleteBefore.size() +
-           kind.bodyClose.size() + 270 + kTexts;
-}
+// Both the whole list and its windows read in this order. The record number
+// breaks ties between equal dates, so windows never overlap or skip; the
+// (state, cre_date) index holds the rowid too, so no sorting is needed.
+constexpr std::string_view kListColumns = "SELECT cre_date,title,content,ID,tel";
+constexpr std::string_view kListOrder = " ORDER BY cre_date DESC, ID DESC";
 
 std::string ListQuery(int kind) {
-    return "SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=" + std::to_string(kind) +
-           " ORDER BY cre_date DESC";
+    return std::string(kListColumns) + " FROM mylist WHERE state=" + std::to_string(kind) +
+           std::string(kListOrder);
+}
+
+// The window's rows, each carrying the kind's count in one more column, so
+// the count and the rows come from one read of the database.
+std::string WindowQuery() {
+    return std::string(kListColumns) +
+           ",(SELECT count(*) FROM mylist WHERE state=?1) FROM mylist WHERE state=?1" +
+           std::string(kListOrder) + " LIMIT ?2 OFFSET ?3";
+}
+
+const ListKind& KindOf(int listKind) {
+    if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
+    return listKind == kNotes ? NotesKind() : ContactsKind();
+}
+
+std::string CountHeader(const ListKind& kind, int64_t count) {
+    static const std::string countBefore = Cp("<span class=\"TlNo\">共");
+    static const std::string countAfter = Cp("项</span>");
+    return kind.newButton + countBefore + std::to_string(count) + countAfter;
+}
+
+std::string Header(const ListKind& kind, int64_t count) {
+    return count == 0 ? kind.newButton + texts::NoData() : CountHeader(kind, count);
 }
 
 // Everything after the database is open; failures throw.
 std::string BuildList(int listKind) {
     TSQLiteDatabase& db = *Database();
     if (!db.HasTable("mylist")) return texts::DatabaseBroken();
-    if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
-    const ListKind& kind = listKind == kNotes ? NotesKind() : ContactsKind();
+    const ListKind& kind = KindOf(listKind);
 
     const std::unique_ptr<TSQLiteTable> rows = db.OpenQuery(ListQuery(listKind));
-    if (rows->RowCount() == 0) return kind.newButton + texts::NoData();
-
-    static const std::string countBefore = Cp("<span class=\"TlNo\">共");
-    static const std::string countAfter = Cp("项</span>");
-    std::string out = kind.newButton + countBefore + std::to_string(rows->RowCount()) + countAfter;
+    std::string out = Header(kind, rows->RowCount());
+    if (rows->RowCount() == 0) return out;
     out.reserve(out.size() + static_cast<size_t>(rows->RowCount()) * RecordEstimate(kind));
     rows->GoFirst();
     for (int ordinal = 1; ordinal <= rows->RowCount(); ++ordinal) {
-        AppendRecord(out, kind, listKind, *rows, ordinal);
+        out += RecordBox(kind, listKind, *rows, ordinal);
         rows->GoNext();
     }
     return out;
+}
+
+void FillWindow(ListWindow& window, int count) {
+    TSQLiteDatabase& db = *Database();
+    if (!db.HasTable("mylist")) {
+        window.header = texts::DatabaseBroken();
+        return;
+    }
+    const ListKind& kind = KindOf(window.kind);
+    const std::unique_ptr<TSQLiteTable> rows =
+        db.OpenQuery(WindowQuery(), {int32_t{window.kind}, int32_t{count}, int32_t{window.first}});
+    int64_t total = 0;
+    if (rows->RowCount() > 0) {
+        rows->GoFirst();
+        total = rows->FieldInt64(kCount);
+    } else {
+        // A window past the end has no row to carry the count.
+        total = db.OpenQuery("SELECT count(*) FROM mylist WHERE state=?1", {int32_t{window.kind}})
+                    ->FieldInt64(0);
+    }
+    window.total = static_cast<int>(std::min<int64_t>(total, INT32_MAX));
+    window.header = Header(kind, total);
+    window.boxes.reserve(static_cast<size_t>(rows->RowCount()));
+    for (int i = 0; i < rows->RowCount(); ++i) {
+        window.boxes.push_back(RecordBox(kind, window.kind, *rows, window.first + i + 1));
+        rows->GoNext();
+    }
 }
 
 }  // namespace
@@ -190,6 +246,37 @@ std::string BuildListPage(int kind) {
             return std::string();  // out of memory even for the message
         }
     }
+}
+
+}  // namespace korvane
+
+namespace korvane {
+
+ListWindow BuildListWindow(int kind, int first, int count) {
+    ListWindow window;
+    window.kind = kind;
+    window.first = first;
+    try {
+        if (first < 0 || count < 0 || count > kMaxWindowRecords) {
+            window.header = QueryFailed();
+            return window;
+        }
+        std::string opened = OpenDatabase();
+        if (opened != texts::kOpen) {
+            window.header = std::move(opened);
+            return window;
+        }
+        FillWindow(window, count);
+    } catch (...) {
+        window.total = 0;
+        window.boxes.clear();
+        try {
+            window.header = QueryFailed();
+        } catch (...) {
+            window.header.clear();  // out of memory even for the message
+        }
+    }
+    return window;
 }
 
 }  // namespace korvane

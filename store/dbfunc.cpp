@@ -49,6 +49,18 @@ Store& State() {
     return store;
 }
 
+// The lists read one kind newest first, a window at a time; without this
+// index every window would sort the whole table. A notebook made elsewhere may
+// lack it. Adding an index changes nothing other readers see; when the file
+// cannot be written now (read-only, locked), the lists simply read slower.
+void EnsureListIndex(TSQLiteDatabase& db) {
+    try {
+        if (!db.HasTable(kTable)) return;
+        db.Execute("CREATE INDEX IF NOT EXISTS mylist_state_date ON mylist (state, cre_date)");
+    } catch (const ESQLiteException&) {
+    }
+}
+
 }  // namespace
 
 std::string OpenDatabase() {
@@ -64,6 +76,7 @@ std::string OpenDatabase() {
             return texts::DatabaseMissing();
         }
         store.connection = std::make_unique<TSQLiteDatabase>(working);
+        EnsureListIndex(*store.connection);
         return texts::kOpen;
     } catch (...) {
         store.path.clear();

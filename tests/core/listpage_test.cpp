@@ -2,7 +2,11 @@
 // shows when the database is missing, broken or cannot be queried.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "render/listpage.h"
@@ -163,6 +167,122 @@ TEST(ListPage, FailuresShowTheirTextInsteadOfTheList) {
         EXPECT_EQ(List(0), kNewNote + "没有数据,请立即新增！");  // and the store still works
     }
 }
+
+// ---------------------------------------------------------------------------
+// Windows of a list
+
+namespace window {
+
+// A notebook of `notes` notes and a few contacts, with dates drawn from a small
+// set so that many records share one, and contents that exercise the converters.
+void SeedRandomNotebook(std::mt19937& random, int notes) {
+    static const char* const kContents[] = {
+        "",   "第一行\r\n第二行", "{EM3EM}{EM29EM}", "x{QQ1QQ}", "<span class=\"Tred\">红</span>",
+        "a'b"};
+    std::uniform_int_distribution<int> day(1, 9);
+    std::uniform_int_distribution<int> content(0, std::size(kContents) - 1);
+    std::uniform_int_distribution<int> kind(0, 9);
+    for (int i = 0; i < notes; ++i) {
+        const std::string date = "2026-01-0" + std::to_string(day(random)) + " 00:00:00";
+        const std::string title = "标题" + std::to_string(i);
+        const std::string body = kContents[content(random)];
+        const std::string done =
+            kind(random) == 0 ? AddContact(title, "1", body, date) : AddNote(title, body, date);
+        ASSERT_EQ(done, "Done");
+    }
+}
+
+std::string Joined(const std::vector<std::string>& boxes) {
+    std::string all;
+    for (const std::string& box : boxes) all += box;
+    return all;
+}
+
+TEST(ListWindow, WindowsLaidEndToEndAreTheWholeList) {
+    std::mt19937 random(20261208);
+    for (int notebook = 0; notebook < 6; ++notebook) {
+        test::AppFolder app;
+        SeedRandomNotebook(random, std::uniform_int_distribution<int>(0, 120)(random));
+        for (int kind : {0, 1}) {
+            const std::string whole = BuildListPage(kind);
+            std::uniform_int_distribution<int> size(1, 17);
+            std::string header;
+            std::string records;
+            int first = 0;
+            int total = -1;
+            do {
+                const ListWindow w = BuildListWindow(kind, first, size(random));
+                EXPECT_EQ(w.kind, kind);
+                EXPECT_EQ(w.first, first);
+                header = w.header;
+                total = w.total;
+                records += Joined(w.boxes);
+                first += static_cast<int>(w.boxes.size());
+                if (w.boxes.empty()) break;
+            } while (true);
+            EXPECT_EQ(first, total);
+            EXPECT_EQ(header + records, whole) << "notebook " << notebook << " kind " << kind;
+        }
+    }
+}
+
+TEST(ListWindow, CountsOrdinalsAndTheEnd) {
+    test::AppFolder app;
+    for (int i = 0; i < 7; ++i)
+        ASSERT_EQ(AddNote("n" + std::to_string(i), "", "2026-01-01 00:00:00"), "Done");
+    ASSERT_EQ(AddContact("c", "1", "", "2026-01-01 00:00:00"), "Done");
+
+    ListWindow w = BuildListWindow(0, 5, 10);
+    EXPECT_EQ(w.total, 7);
+    ASSERT_EQ(w.boxes.size(), 2u);
+    // Ordinals count in the whole list; equal dates fall back to newest record first.
+    EXPECT_NE(FromCodePage(w.boxes[0]).find(R"(id="t6">n1<)"), std::string::npos);
+    EXPECT_NE(FromCodePage(w.boxes[1]).find(R"(id="t7">n0<)"), std::string::npos);
+    EXPECT_NE(FromCodePage(w.header).find("共7项"), std::string::npos);
+
+    // Past the end: no boxes, and the count still comes back.
+    w = BuildListWindow(0, 7, 10);
+    EXPECT_TRUE(w.boxes.empty());
+    EXPECT_EQ(w.total, 7);
+    EXPECT_EQ(BuildListWindow(1, 0, 0).total, 1);
+}
+
+TEST(ListWindow, RefusesBadNumbersAndReportsFailures) {
+    test::AppFolder app;
+    ASSERT_EQ(AddNote("n", "", "2026-01-01 00:00:00"), "Done");
+    for (auto [first, count] :
+         {std::pair{-1, 10}, {0, -1}, {0, kMaxWindowRecords + 1}, {-2147483647 - 1, 1}}) {
+        const ListWindow w = BuildListWindow(0, first, count);
+        EXPECT_EQ(FromCodePage(w.header), "无法完成！请与软件商联系！") << first << " " << count;
+        EXPECT_TRUE(w.boxes.empty());
+        EXPECT_EQ(w.total, 0);
+    }
+    EXPECT_EQ(FromCodePage(BuildListWindow(2, 0, 10).header), "无法完成！请与软件商联系！");
+    EXPECT_EQ(BuildListWindow(0, 2147483647, kMaxWindowRecords).total, 1);
+
+    const ListWindow empty = BuildListWindow(1, 0, 50);
+    EXPECT_EQ(empty.header, ToCodePage(kNewContact + "没有数据,请立即新增！"));
+    EXPECT_EQ(empty.total, 0);
+
+    ASSERT_EQ(ExecSql("DROP TABLE mylist"), "Done");
+    EXPECT_EQ(FromCodePage(BuildListWindow(0, 0, 10).header), "无法完成！数据库有问题！请重新安装");
+}
+
+TEST(ListWindow, ANotebookWithoutTheListIndexGetsIt) {
+    test::AppFolder app;
+    ASSERT_EQ(ExecSql("DROP INDEX mylist_state_date"), "Done");
+    CloseDatabase();
+    ASSERT_EQ(OpenDatabase(), "1");
+    const auto plan = Database()->OpenQuery(
+        "EXPLAIN QUERY PLAN SELECT ID FROM mylist WHERE state=0 ORDER BY cre_date DESC, ID DESC "
+        "LIMIT 5 OFFSET 5");
+    plan->GoFirst();
+    const std::string detail = plan->FieldText(3);
+    EXPECT_NE(detail.find("mylist_state_date"), std::string::npos) << detail;
+    EXPECT_EQ(detail.find("TEMP B-TREE"), std::string::npos) << detail;
+}
+
+}  // namespace window
 
 }  // namespace
 }  // namespace korvane
