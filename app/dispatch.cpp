@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/codepage.h"
+#include "render/listpage.h"
 #include "store/ansitext.h"
 #include "store/dbfunc.h"
 
@@ -51,8 +52,29 @@ const std::string& DeleteQuestion() {
     return text;
 }
 
-void ShowList(DispatchHost& host, int kind) {
-    host.ShowList([&host, kind] { return host.BuildListPage(kind); });
+void ShowList(DispatchHost& host, int kind, ListRequest::Mode mode) {
+    ListRequest request;
+    request.kind = kind;
+    request.mode = mode;
+    host.ShowList(request);
+}
+
+// The working URL: what the page asked for, decoded and trimmed.
+std::string Working(std::string_view url) {
+    return Trim(DecodePercent(url));
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// One of the window request's numbers: one to nine decimal digits.
+std::optional<int> WindowNumber(std::string_view text) {
+    if (text.empty() || text.size() > 9 || !IsDecimalDigits(text)) return std::nullopt;
+    return ParseInt32(text);
 }
 
 // Deletes the record a "DeNo"/"DeCn" URL names after asking. False when the
@@ -80,22 +102,76 @@ std::string RecordNumberText(std::string_view url) {
     return Trim(text);
 }
 
+std::string DecodePercent(std::string_view url) {
+    std::string out;
+    out.reserve(url.size());
+    for (size_t i = 0; i < url.size(); ++i) {
+        if (url[i] == '%' && i + 2 < url.size() && HexValue(url[i + 1]) >= 0 &&
+            HexValue(url[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(url[i + 1]) * 16 + HexValue(url[i + 2]));
+            i += 2;
+        } else {
+            out += url[i];
+        }
+    }
+    return out;
+}
+
 bool IsCommandUrl(const std::string& url) {
     static const std::string whole[] = {Command("New0/"), Command("New1/"), NotesListUrl(),
                                         ContactsListUrl()};
-    const std::string work = Trim(url);
+    const std::string work = Working(url);
     if (work == kRestoreUrl) return true;
     if (std::find(std::begin(whole), std::end(whole), work) != std::end(whole)) return true;
+    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn", "WiNo", "WiCn"}) {
+        if (HasRecordCode(work, code)) return true;
+    }
+    return false;
+}
+
+bool CommandOpensDialog(const std::string& url) {
+    const std::string work = Working(url);
+    if (work == Command("New0/") || work == Command("New1/")) return true;
     for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn"}) {
         if (HasRecordCode(work, code)) return true;
     }
     return false;
 }
 
+std::optional<ListRequest> WindowRequestFor(const std::string& url) {
+    const std::string work = Working(url);
+    const bool notes = HasRecordCode(work, "WiNo");
+    if (!notes && !HasRecordCode(work, "WiCn")) return std::nullopt;
+    // "/first/count/serial/": four slashes around three numbers, nothing else.
+    std::string_view rest = std::string_view(work).substr(kCommandBase.size() + kCodeLength);
+    if (!rest.starts_with('/') || !rest.ends_with('/')) return std::nullopt;
+    rest = rest.substr(1);
+    int numbers[3];
+    for (int& number : numbers) {
+        const size_t slash = rest.find('/');
+        if (slash == std::string_view::npos) return std::nullopt;
+        const std::optional<int> value = WindowNumber(rest.substr(0, slash));
+        if (!value) return std::nullopt;
+        number = *value;
+        rest = rest.substr(slash + 1);
+    }
+    if (!rest.empty() || numbers[1] > kMaxWindowRecords) return std::nullopt;
+    return ListRequest{notes ? kNoteKind : kContactKind, numbers[0], numbers[1], numbers[2],
+                       ListRequest::Mode::kWindow};
+}
+
 void RunCommand(const std::string& url, DispatchHost& host) {
+    if (const std::optional<ListRequest> window = WindowRequestFor(url)) {
+        host.ShowList(*window);
+        return;
+    }
     // Each step may rewrite the working URL into a list URL that a later step
-    // consumes, so a successful change always ends with its list shown.
-    std::string work = Trim(url);
+    // consumes, so a successful change always ends with its list shown. The
+    // list the page asked for starts at the top; one shown after a change
+    // keeps the page's place.
+    std::string work = Working(url);
+    ListRequest::Mode mode = ListRequest::Mode::kRefresh;
+    if (work == NotesListUrl() || work == ContactsListUrl()) mode = ListRequest::Mode::kShow;
     if (work == kRestoreUrl) {
         host.ShowStandard();
         return;
@@ -114,7 +190,7 @@ void RunCommand(const std::string& url, DispatchHost& host) {
         work = contact ? ContactsListUrl() : NotesListUrl();
     }
     if (work == NotesListUrl()) {
-        ShowList(host, kNoteKind);
+        ShowList(host, kNoteKind, mode);
         return;
     }
     if (work == Command("New1/")) {
@@ -125,7 +201,7 @@ void RunCommand(const std::string& url, DispatchHost& host) {
         if (!host.EditContact(RecordNumber(work))) return;
         work = ContactsListUrl();
     }
-    if (work == ContactsListUrl()) ShowList(host, kContactKind);
+    if (work == ContactsListUrl()) ShowList(host, kContactKind, mode);
 }
 
 ExternalRequest ExternalRequestFor(std::string_view name) {

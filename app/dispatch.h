@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,25 @@ inline constexpr std::string_view kRestoreUrl = "http://restore.korvane.invalid/
 inline constexpr int kNoteKind = 0;
 inline constexpr int kContactKind = 1;
 
+// How many records the page gets when a list is shown from its top.
+inline constexpr int kHeadWindow = 60;
+
+// A list the page is to get: which kind, which records, and why.
+struct ListRequest {
+    enum class Mode {
+        kShow,     // the page asked for the list: show it from the top
+        kRefresh,  // a record changed: show the new state, keeping the page's place
+        kWindow,   // the page asked for the records at a place in the list
+    };
+    int kind = kNoteKind;
+    int first = 0;  // position of the first record, from 0
+    int count = kHeadWindow;
+    int serial = 0;  // the page's number for its request, handed back with the answer
+    Mode mode = Mode::kShow;
+
+    bool operator==(const ListRequest&) const = default;
+};
+
 // What the main window must offer the dispatcher. Texts are code-page strings.
 class DispatchHost {
   public:
@@ -40,19 +60,33 @@ class DispatchHost {
     // A notice with an OK button only.
     virtual void Notify(const std::string& text) = 0;
     virtual std::string ExecSql(const std::string& statement) = 0;
-    virtual std::string BuildListPage(int kind) = 0;
     // Looks up the page's list element (the first element with id MyWinS) and,
-    // only when there is one, calls `renderList` and writes its HTML as the
-    // element's inner HTML. Without the element nothing happens. The work may
-    // finish after this call has returned.
-    virtual void ShowList(std::function<std::string()> renderList) = 0;
+    // only when there is one, reads the requested window of the list and hands
+    // it to the page. Without the element nothing happens. The work may finish
+    // after this call has returned.
+    virtual void ShowList(const ListRequest& request) = 0;
 };
 
 // True exactly for the navigations the page means as commands, which must be
-// cancelled: after trimming blanks and control characters, the restore URL, the
-// whole-URL codes "New0/", "New1/", "reNote/", "reCont/" and any URL starting
-// with a record code "EdNo", "EdCn", "DeNo" or "DeCn". Case-sensitive.
+// cancelled: after percent-decoding and trimming blanks and control
+// characters, the restore URL, the whole-URL codes "New0/", "New1/",
+// "reNote/", "reCont/" and any URL starting with a record code "EdNo", "EdCn",
+// "DeNo" or "DeCn" or a window code "WiNo", "WiCn". Case-sensitive.
 bool IsCommandUrl(const std::string& url);
+
+// True for the commands that open an editor or ask a question. While one of
+// those runs, the window must not start another.
+bool CommandOpensDialog(const std::string& url);
+
+// The page's request for a window of a list: the window code followed by
+// "/first/count/serial/", each a decimal number of at most nine digits and
+// count at most the largest window. Anything else gives nothing.
+std::optional<ListRequest> WindowRequestFor(const std::string& url);
+
+// %HH sequences decoded to their bytes; a "%" not followed by two hexadecimal
+// digits stays as it is. The engine percent-encodes what the page navigates
+// to, so commands are matched on the decoded form.
+std::string DecodePercent(std::string_view url);
 
 // Carries out the command `url` names; a URL that is no command does nothing.
 void RunCommand(const std::string& url, DispatchHost& host);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 
 #include "app/apppaths.h"
 #include "app/framedrag.h"
+#include "app/listanswer.h"
 #include "app/md5.h"
 #include "app/settings.h"
 #include "app/skin.h"
@@ -375,6 +377,13 @@ void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
         [this](const DoExCall& call) { DoEx(call.n); });
+    connect(MyBody->page(), &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+                if (status != QWebEnginePage::NormalTerminationStatus) {
+                    QMetaObject::invokeMethod(
+                        this, [this] { PageProcessEnded(); }, Qt::QueuedConnection);
+                }
+            });
     // Only the end of the page's own load counts, not that of a load it replaced.
     connect(MyBody->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) {
@@ -389,7 +398,15 @@ void TMyHappy::AttachBrowser() {
 // Command dispatcher
 
 void TMyHappy::MyBodyBeforeNavigate2(const std::string& url) {
+    // An editor or a question runs a nested event loop, in which further
+    // commands of the page arrive. None of them may open another dialog or
+    // re-target the open editor: they are dropped, not queued, so nothing the
+    // user did not ask for happens once the dialog closes.
+    if ((runningCommand_ || QApplication::activeModalWidget()) && CommandOpensDialog(url)) return;
+    const bool outer = !runningCommand_;
+    runningCommand_ = true;
     RunCommand(url, *this);
+    if (outer) runningCommand_ = false;
 }
 
 void TMyHappy::PlaceEditor(QWidget* editor) const {
@@ -423,12 +440,8 @@ std::string TMyHappy::ExecSql(const std::string& statement) {
     return korvane::ExecSql(statement);
 }
 
-std::string TMyHappy::BuildListPage(int kind) {
-    return korvane::BuildListPage(kind);
-}
-
-void TMyHappy::ShowList(std::function<std::string()> renderList) {
-    FillListElement(MyBody->page(), std::move(renderList));
+void TMyHappy::ShowList(const ListRequest& request) {
+    FillListWindow(MyBody->page(), [request] { return ListAnswer(request); });
 }
 
 // ---------------------------------------------------------------------------
@@ -518,6 +531,27 @@ void TMyHappy::PageLoadFinished() {
     if (!bodyLoadPending_) return;
     bodyLoadPending_ = false;
     RunJs(MyBody, "BodyLoad()");
+}
+
+void TMyHappy::PageProcessEnded() {
+    if (terminating_ || pageUrl_.isEmpty()) return;
+    // A page that keeps ending its process would be loaded again for ever;
+    // after a few ends within a minute the window says so instead.
+    constexpr int kRestarts = 3;
+    constexpr qint64 kWithinMs = 60000;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    pageRestarts_.append(now);
+    while (!pageRestarts_.isEmpty() && now - pageRestarts_.first() > kWithinMs)
+        pageRestarts_.removeFirst();
+    if (pageRestarts_.size() > kRestarts) {
+        MyTop->show();
+        MyTop->raise();
+        MyTop->setText(QStringLiteral("页面多次意外关闭，请重新打开窗口"));
+        return;
+    }
+    pageLoaded_ = false;
+    bodyLoadPending_ = true;  // BodyLoad() runs as soon as the page has loaded
+    MyBody->load(pageUrl_);
 }
 
 void TMyHappy::closeEvent(QCloseEvent* event) {

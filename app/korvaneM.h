@@ -93,8 +93,7 @@ class TMyHappy : public QWidget, public DispatchHost {
     bool Ask(const std::string& question) override;
     void Notify(const std::string& text) override;
     std::string ExecSql(const std::string& statement) override;
-    std::string BuildListPage(int kind) override;
-    void ShowList(std::function<std::string()> renderList) override;
+    void ShowList(const ListRequest& request) override;
 
     // Commands from the page: "SHOW" and "UPFS", compared exactly.
     void DoEx(const QString& n);
@@ -133,6 +132,9 @@ class TMyHappy : public QWidget, public DispatchHost {
     void Timer1Timer();
     // The page has finished loading: runs a start-up call the tick deferred.
     void PageLoadFinished();
+    // The page's render process ended unasked (a crash, or killed for want of
+    // memory): the page is loaded again, so the window is never left blank.
+    void PageProcessEnded();
     void HotkeyPressed();
 
   protected:
@@ -171,6 +173,8 @@ class TMyHappy : public QWidget, public DispatchHost {
     bool bodyLoadPending_ = false;  // the tick came before the page had loaded
     bool maskPending_ = false;
     bool taskbarCheckPending_ = false;
+    bool runningCommand_ = false;  // a command (and any dialog it opened) is running
+    QList<qint64> pageRestarts_;   // when the page was last loaded again after its process ended
 };
 
 // The program's one main window.

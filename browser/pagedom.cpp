@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QVariant>
 #include <QWebEnginePage>
@@ -19,19 +20,23 @@ void Report(const std::function<void(bool)>& done, bool found) {
     if (done) done(found);
 }
 
-}  // namespace
-
-QString JsStringLiteral(const QString& text) {
-    // A one-element JSON array gives a correctly escaped string; strip the brackets.
-    QString json =
-        QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
-    json = json.mid(1, json.size() - 2);
-    // JSON leaves these raw; older script parsers take them for line ends, and
-    // "</" would end an inline script block if the text were ever placed in one.
+// The document as JSON text that is safe anywhere in a script. JSON leaves
+// U+2028 and U+2029 raw, which older script parsers take for line ends, and
+// "</" would end an inline script block if the text were ever placed in one.
+QString ScriptJson(const QJsonDocument& document) {
+    QString json = QString::fromUtf8(document.toJson(QJsonDocument::Compact));
     json.replace(QChar(0x2028), QStringLiteral("\\u2028"));
     json.replace(QChar(0x2029), QStringLiteral("\\u2029"));
     json.replace(QStringLiteral("</"), QStringLiteral("<\\/"));
     return json;
+}
+
+}  // namespace
+
+QString JsStringLiteral(const QString& text) {
+    // A one-element JSON array gives a correctly escaped string; strip the brackets.
+    const QString json = ScriptJson(QJsonDocument(QJsonArray{text}));
+    return json.mid(1, json.size() - 2);
 }
 
 void SetInnerHtmlById(QWebEnginePage* page, const QString& id, const QString& html,
@@ -55,6 +60,43 @@ void FillElementById(QWebEnginePage* page, const QString& id, std::function<QStr
     page->runJavaScript(lookup, kDomWorld, [target, id, html, done](const QVariant& found) {
         if (!target || !found.toBool()) return Report(done, false);
         SetInnerHtmlById(target, id, html(), done);
+    });
+}
+
+QString PageListJson(const PageList& list) {
+    QJsonArray boxes;
+    for (const std::string& box : list.boxes) {
+        boxes.append(QString::fromUtf8(platform::FromCodePage(box)));
+    }
+    const QJsonObject object{
+        {QStringLiteral("mode"), list.mode},
+        {QStringLiteral("kind"), list.kind},
+        {QStringLiteral("total"), list.total},
+        {QStringLiteral("first"), list.first},
+        {QStringLiteral("serial"), list.serial},
+        {QStringLiteral("header"), QString::fromUtf8(platform::FromCodePage(list.header))},
+        {QStringLiteral("boxes"), boxes},
+    };
+    return ScriptJson(QJsonDocument(object));
+}
+
+void FillListWindow(QWebEnginePage* page, std::function<PageList()> read,
+                    std::function<void(bool found)> done) {
+    if (!page) return Report(done, false);
+    const QString lookup = QStringLiteral("document.getElementById(%1) !== null")
+                               .arg(JsStringLiteral(QString::fromLatin1(kListElementId)));
+    QPointer<QWebEnginePage> target(page);
+    page->runJavaScript(lookup, kDomWorld, [target, read, done](const QVariant& found) {
+        if (!target || !found.toBool()) return Report(done, false);
+        // The page's own script places the records, so this runs in its world.
+        const QString script =
+            QStringLiteral(
+                "(function (answer) { var e = document.getElementById(%1); if (!e) return false;"
+                " if (typeof KvList === 'function') KvList(answer);"
+                " else e.innerHTML = answer.header + answer.boxes.join(''); return true; })(%2)")
+                .arg(JsStringLiteral(QString::fromLatin1(kListElementId)), PageListJson(read()));
+        target->runJavaScript(script, QWebEngineScript::MainWorld,
+                              [done](const QVariant& result) { Report(done, result.toBool()); });
     });
 }
 

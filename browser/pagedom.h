@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWebEnginePage;
 
@@ -30,6 +31,28 @@ void SetInnerHtmlById(QWebEnginePage* page, const QString& id, const QString& ht
 // exists, then writes it as SetInnerHtmlById does.
 void FillElementById(QWebEnginePage* page, const QString& id, std::function<QString()> html,
                      std::function<void(bool found)> done = {});
+
+// One answer to the page's list: the mode the page takes it in ("show",
+// "refresh" or "window"), the list's numbers and its code-page (GBK) markup.
+struct PageList {
+    QString mode;
+    int kind = 0;
+    int total = 0;
+    int first = 0;
+    int serial = 0;
+    std::string header;
+    std::vector<std::string> boxes;
+};
+
+// The answer as the argument of the page's KvList(): a JSON object whose texts
+// are safe anywhere in a script.
+QString PageListJson(const PageList& list);
+
+// Looks the list element up first and only when the page has it calls `read`
+// and hands the answer to the page's KvList(). A page without KvList() gets
+// the header and the boxes as the element's inner HTML.
+void FillListWindow(QWebEnginePage* page, std::function<PageList()> read,
+                    std::function<void(bool found)> done = {});
 
 // The list element filled with code-page (GBK) markup from `renderList`, which
 // is called only when the page has the element.

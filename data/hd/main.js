@@ -115,25 +115,462 @@ function DisarmUpdate(button) {
     button.className = "tool";
 }
 
-/* The program writes lists straight into #MyWinS, also after an edit or a
- * delete. Follow what arrived: mark the matching tab, and flag a list without
- * records so its message gets a line of its own. */
-function ListChanged(list) {
-    var html = list.innerHTML;
-    var kind = html.indexOf("Newc(1)") >= 0 ? 1 : html.indexOf("Newc(0)") >= 0 ? 0 : -1;
-    if (kind >= 0) MarkTab(kind);
-    var hasButton = !!list.querySelector(".New");
-    var hasRecords = !!list.querySelector("table.round");
+/* ---- The list: a window onto a list of any length ----------------------
+ *
+ * The page never holds a whole list. The program answers each request with
+ * the list's header, its record count and the record boxes of one window;
+ * the page keeps the boxes near what the user sees and asks for more
+ * (command WiNo or WiCn with first position, count and a request number) as
+ * the user moves. The place in the list is a record number and a pixel offset
+ * into that record, so boxes arriving or leaving above never move what the
+ * user looks at, and the scroll bar stands for records, not pixels: it covers
+ * the whole list however tall its boxes are.
+ */
+
+var WINDOW = 50;          /* records per request */
+var KEEP_BEFORE = 80;     /* boxes kept above the place before older ones go */
+var KEEP_AFTER = 130;     /* and below it */
+var BUSY_MS = 200;        /* a request slower than this shows the busy sign */
+var RETRY_MS = 4000;      /* an unanswered request is given up after this */
+var LINE_PX = 40;         /* one arrow key or wheel line */
+
+var list = {
+    kind: 0,
+    total: 0,
+    first: 0,        /* list position of the first box in the page */
+    boxes: [],       /* the box wrappers, in list order */
+    place: 0,        /* list position of the record at the top of the view */
+    offset: 0,       /* pixels of that record above the view's top */
+    pending: null,   /* the request in flight */
+    serial: 0,
+    target: null,    /* where a jump lands once its window arrives */
+    busyTimer: null,
+    retryTimer: null,
+    parts: null      /* the elements of the list area */
+};
+
+function ListParts() {
+    var root = document.getElementById("MyWinS");
+    if (!root) return null;
+    if (list.parts && list.parts.root === root && root.contains(list.parts.port)) return list.parts;
+    root.innerHTML = '<div class="vhead"></div><div class="vport"><div class="vbody"></div>' +
+        '<div class="vbar"><div class="vthumb"></div></div>' +
+        '<div class="vbusy">正在载入…</div></div>';
+    list.parts = {
+        root: root,
+        head: root.querySelector(".vhead"),
+        port: root.querySelector(".vport"),
+        body: root.querySelector(".vbody"),
+        bar: root.querySelector(".vbar"),
+        thumb: root.querySelector(".vthumb"),
+        busy: root.querySelector(".vbusy")
+    };
+    WatchInput(list.parts);
+    return list.parts;
+}
+
+/* Called by the program with one answer:
+ *   mode   "show" (a list from its top), "refresh" (the list after a change;
+ *          keep the place) or "window" (the answer to a request of ours),
+ *   kind, total, first, serial, header (markup), boxes (markup, one each). */
+function KvList(answer) {
+    var parts = ListParts();
+    if (!parts) return;
+    var kind = answer.kind === 1 ? 1 : 0;
+    if (answer.mode === "window") {
+        if (!list.pending || answer.serial !== list.pending.serial || kind !== list.kind) return;
+        var how = list.pending.how;
+        EndRequest();
+        SetHeader(parts, answer);
+        TakeWindow(answer, how);
+    } else if (answer.mode === "refresh" && kind === list.kind && list.boxes.length) {
+        SetHeader(parts, answer);
+        Refresh(answer);
+    } else {
+        EndRequest();
+        list.kind = kind;
+        list.place = 0;
+        list.offset = 0;
+        list.target = null;
+        SetHeader(parts, answer);
+        Replace(answer.first, answer.boxes);
+    }
+    Place();
+    Need();
+}
+
+function SetHeader(parts, answer) {
+    var kind = answer.kind === 1 ? 1 : 0;
+    MarkTab(kind);
+    list.total = Math.max(0, answer.total | 0);
+    parts.head.innerHTML = answer.header;
     var name = "list";
     if (kind === 1) name += " contacts";
-    if (hasButton && !hasRecords) name += " empty";
-    list.className = name;
+    if (list.total === 0) name += " empty";
+    parts.root.className = name;
 }
 
-function WatchList() {
-    var list = document.getElementById("MyWinS");
-    if (!list || typeof MutationObserver === "undefined") return;
-    new MutationObserver(function () { ListChanged(list); }).observe(list, { childList: true });
+/* After an add, edit or delete the program sends the head of the list. Where
+ * the user is at the top it is all that is needed; elsewhere the window at the
+ * user's place is asked for again, and the old boxes stay until it comes. */
+function Refresh(answer) {
+    list.place = Math.min(list.place, Math.max(0, list.total - 1));
+    if (list.place < answer.boxes.length || list.total === 0) {
+        Replace(0, answer.boxes);
+        return;
+    }
+    list.target = { place: list.place, offset: list.offset, bottom: false };
+    Request(Math.max(0, list.place - 10), WINDOW + 10, "replace");
 }
 
-document.addEventListener("DOMContentLoaded", WatchList);
+function TakeWindow(answer, how) {
+    var boxes = answer.boxes;
+    var first = answer.first;
+    var end = list.first + list.boxes.length;
+    if (how === "append" && first === end) {
+        Append(boxes);
+    } else if (how === "prepend" && first + boxes.length === list.first) {
+        Prepend(boxes);
+    } else if (how === "replace") {
+        Replace(first, boxes);
+        Land();
+    }
+}
+
+function MakeBox(position, markup) {
+    var wrap = document.createElement("div");
+    wrap.className = "rec";
+    wrap.setAttribute("data-i", String(position));
+    wrap.innerHTML = markup;
+    return wrap;
+}
+
+function Replace(first, markups) {
+    var body = list.parts.body;
+    body.textContent = "";
+    list.first = first;
+    list.boxes = [];
+    Append(markups);
+}
+
+function Append(markups) {
+    var body = list.parts.body;
+    var at = list.first + list.boxes.length;
+    var added = [];
+    for (var i = 0; i < markups.length; ++i) {
+        var box = MakeBox(at + i, markups[i]);
+        body.appendChild(box);
+        list.boxes.push(box);
+        added.push(box);
+    }
+    ClipLong(added);
+}
+
+function Prepend(markups) {
+    var body = list.parts.body;
+    var before = body.firstChild;
+    var added = [];
+    for (var i = 0; i < markups.length; ++i) {
+        var box = MakeBox(list.first - markups.length + i, markups[i]);
+        body.insertBefore(box, before);
+        added.push(box);
+    }
+    list.first -= markups.length;
+    list.boxes = added.concat(list.boxes);
+    ClipLong(added);
+}
+
+/* A note longer than a few screens shows its beginning and a control that
+ * shows the rest. */
+function ClipLong(boxes) {
+    var limit = Math.max(600, 2 * list.parts.port.clientHeight);
+    for (var i = 0; i < boxes.length; ++i) {
+        var content = boxes[i].querySelector(".round_body_contain");
+        if (!content || content.scrollHeight <= limit) continue;
+        boxes[i].classList.add("clipped");
+        content.style.maxHeight = limit + "px";
+        var more = document.createElement("button");
+        more.type = "button";
+        more.className = "more";
+        more.textContent = "展开全文";
+        more.onclick = ToggleLong;
+        boxes[i].appendChild(more);
+    }
+}
+
+function ToggleLong(event) {
+    var box = event.currentTarget.parentNode;
+    var open = box.classList.toggle("open");
+    event.currentTarget.textContent = open ? "收起" : "展开全文";
+    Place();
+    Need();
+}
+
+/* ---- Where the view is -------------------------------------------------- */
+
+function BoxTop(index) {
+    return list.boxes[index].offsetTop;
+}
+
+function ContentHeight() {
+    var n = list.boxes.length;
+    return n ? BoxTop(n - 1) + list.boxes[n - 1].offsetHeight : 0;
+}
+
+/* The pixel position of the view's top in the page's boxes. */
+function ViewTop() {
+    var index = list.place - list.first;
+    if (index < 0 || index >= list.boxes.length) return 0;
+    return BoxTop(index) + list.offset;
+}
+
+/* Sets the place from a pixel position in the boxes, kept inside them. */
+function SetViewTop(y) {
+    var n = list.boxes.length;
+    if (!n) {
+        list.place = list.first;
+        list.offset = 0;
+        return;
+    }
+    var max = Math.max(0, ContentHeight() - list.parts.port.clientHeight);
+    y = Math.max(0, Math.min(y, max));
+    var lo = 0;
+    var hi = n - 1;
+    while (lo < hi) {
+        var mid = (lo + hi + 1) >> 1;
+        if (BoxTop(mid) <= y) lo = mid;
+        else hi = mid - 1;
+    }
+    list.place = list.first + lo;
+    list.offset = y - BoxTop(lo);
+}
+
+/* Lands a jump whose window has arrived. A jump made while the window was on
+ * its way (a dragged thumb) asks again for where it now points. */
+function Land() {
+    var target = list.target;
+    list.target = null;
+    if (!target || !list.boxes.length) return;
+    var end = list.first + list.boxes.length;
+    var here = target.bottom ? end === list.total
+                             : target.place >= list.first && target.place < end;
+    if (!here && target.place < list.total) {
+        JumpTo(target.place, target.bottom);
+        return;
+    }
+    if (target.bottom) {
+        SetViewTop(ContentHeight());
+        return;
+    }
+    var index = Math.max(0, Math.min(target.place - list.first, list.boxes.length - 1));
+    SetViewTop(BoxTop(index) + (target.offset || 0));
+}
+
+function Place() {
+    var parts = list.parts;
+    if (!parts) return;
+    if (list.place < list.first || list.place >= list.first + list.boxes.length) {
+        list.place = list.first;
+        list.offset = 0;
+    }
+    SetViewTop(ViewTop());
+    parts.body.style.transform = "translateY(" + (-ViewTop()) + "px)";
+    PlaceThumb();
+}
+
+/* ---- Moving ------------------------------------------------------------- */
+
+function ScrollBy(dy) {
+    if (!list.boxes.length) return;
+    SetViewTop(ViewTop() + dy);
+    Place();
+    Need();
+}
+
+/* Goes to a list position; `bottom` shows the end of the list instead. */
+function JumpTo(position, bottom) {
+    if (!list.total) return;
+    position = Math.max(0, Math.min(position, list.total - 1));
+    var end = list.first + list.boxes.length;
+    var loaded = bottom ? end === list.total && list.boxes.length > 0
+                        : position >= list.first && position < end;
+    if (loaded) {
+        list.target = { place: position, offset: 0, bottom: bottom };
+        Land();
+        Place();
+        Need();
+        return;
+    }
+    list.target = { place: position, offset: 0, bottom: bottom };
+    if (list.pending && list.pending.how === "replace") return;  /* lands when it comes */
+    var first = bottom ? Math.max(0, list.total - WINDOW) : Math.max(0, position - 10);
+    Request(first, WINDOW + 10, "replace");
+}
+
+/* ---- Asking the program --------------------------------------------------- */
+
+/* Asks for more boxes when the view comes near the edge of those it holds,
+ * and lets boxes far from the view go. */
+function Need() {
+    if (!list.parts || list.pending || !list.boxes.length) return;
+    Trim();
+    var view = list.parts.port.clientHeight;
+    var top = ViewTop();
+    var end = list.first + list.boxes.length;
+    if (end < list.total && ContentHeight() - (top + view) < 2 * view + 1) {
+        Request(end, WINDOW, "append");
+    } else if (list.first > 0 && top < 2 * view + 1) {
+        var first = Math.max(0, list.first - WINDOW);
+        Request(first, list.first - first, "prepend");
+    }
+}
+
+function Trim() {
+    var index = list.place - list.first;
+    var body = list.parts.body;
+    var excess = list.boxes.length - (index + KEEP_AFTER);
+    if (excess > 0) {
+        var gone = list.boxes.splice(list.boxes.length - excess, excess);
+        for (var i = 0; i < gone.length; ++i) body.removeChild(gone[i]);
+    }
+    var before = index - KEEP_BEFORE;
+    if (before > 0) {
+        var top = list.boxes.splice(0, before);
+        for (var j = 0; j < top.length; ++j) body.removeChild(top[j]);
+        list.first += before;
+        Place();
+    }
+}
+
+function Request(first, count, how) {
+    EndRequest();
+    list.serial = (list.serial + 1) % 1000000000;
+    list.pending = { serial: list.serial, how: how };
+    list.busyTimer = setTimeout(function () { ShowBusy(true); }, BUSY_MS);
+    list.retryTimer = setTimeout(function () { EndRequest(); }, RETRY_MS);
+    Command((list.kind === 1 ? "WiCn/" : "WiNo/") + first + "/" + count + "/" + list.serial + "/");
+}
+
+function EndRequest() {
+    if (list.busyTimer !== null) clearTimeout(list.busyTimer);
+    if (list.retryTimer !== null) clearTimeout(list.retryTimer);
+    list.busyTimer = null;
+    list.retryTimer = null;
+    list.pending = null;
+    ShowBusy(false);
+}
+
+function ShowBusy(on) {
+    if (list.parts) list.parts.busy.className = on ? "vbusy on" : "vbusy";
+}
+
+/* ---- The scroll bar --------------------------------------------------------- */
+
+/* Records that fit in the view, from the boxes held. */
+function RecordsInView() {
+    var n = list.boxes.length;
+    if (!n) return 1;
+    return Math.max(1, list.parts.port.clientHeight * n / Math.max(1, ContentHeight()));
+}
+
+function PlaceThumb() {
+    var parts = list.parts;
+    var inView = RecordsInView();
+    var scrollable = list.total > inView || list.first > 0 ||
+        ContentHeight() > parts.port.clientHeight + 1;
+    parts.bar.style.display = scrollable ? "block" : "none";
+    if (!scrollable) return;
+    var track = parts.bar.clientHeight;
+    var size = Math.max(24, Math.min(track, track * inView / Math.max(1, list.total)));
+    var index = list.place - list.first;
+    var height = index >= 0 && index < list.boxes.length ? list.boxes[index].offsetHeight : 1;
+    var at = list.place + Math.min(1, list.offset / Math.max(1, height));
+    var span = Math.max(1e-9, list.total - inView);
+    var fraction = Math.max(0, Math.min(1, at / span));
+    var end = list.first + list.boxes.length;
+    if (end === list.total && ViewTop() >= ContentHeight() - parts.port.clientHeight - 1) fraction = 1;
+    parts.thumb.style.height = size + "px";
+    parts.thumb.style.transform = "translateY(" + Math.round((track - size) * fraction) + "px)";
+}
+
+/* The position a fraction of the bar stands for. */
+function JumpToFraction(fraction) {
+    fraction = Math.max(0, Math.min(1, fraction));
+    if (fraction >= 0.999) {
+        JumpTo(list.total - 1, true);
+        return;
+    }
+    JumpTo(Math.floor(fraction * Math.max(0, list.total - RecordsInView())), false);
+}
+
+/* ---- Input -------------------------------------------------------------------- */
+
+function IsTyping(target) {
+    if (!target || !target.tagName) return false;
+    var tag = target.tagName.toLowerCase();
+    return tag === "input" || tag === "textarea" || tag === "select" || target.isContentEditable;
+}
+
+function WatchInput(parts) {
+    parts.port.addEventListener("wheel", function (event) {
+        if (event.ctrlKey) return;
+        event.preventDefault();
+        var unit = event.deltaMode === 1 ? LINE_PX : event.deltaMode === 2 ? parts.port.clientHeight : 1;
+        ScrollBy(event.deltaY * unit);
+    }, { passive: false });
+
+    var drag = null;
+    parts.thumb.addEventListener("pointerdown", function (event) {
+        event.preventDefault();
+        event.stopPropagation();
+        drag = { grab: event.clientY - parts.thumb.getBoundingClientRect().top };
+        parts.thumb.setPointerCapture(event.pointerId);
+        parts.thumb.classList.add("held");
+    });
+    parts.thumb.addEventListener("pointermove", function (event) {
+        if (!drag) return;
+        var bar = parts.bar.getBoundingClientRect();
+        var room = Math.max(1, bar.height - parts.thumb.offsetHeight);
+        var fraction = (event.clientY - drag.grab - bar.top) / room;
+        parts.thumb.style.transform = "translateY(" + Math.round(Math.max(0, Math.min(1, fraction)) * room) + "px)";
+        JumpToFraction(fraction);
+    });
+    var release = function () {
+        drag = null;
+        parts.thumb.classList.remove("held");
+    };
+    parts.thumb.addEventListener("pointerup", release);
+    parts.thumb.addEventListener("pointercancel", release);
+    parts.bar.addEventListener("pointerdown", function (event) {
+        if (event.target !== parts.bar) return;
+        var thumb = parts.thumb.getBoundingClientRect();
+        var page = parts.port.clientHeight - LINE_PX;
+        ScrollBy(event.clientY < thumb.top ? -page : page);
+    });
+}
+
+document.addEventListener("keydown", function (event) {
+    if (!list.parts || event.ctrlKey || event.altKey || event.metaKey || IsTyping(event.target)) return;
+    var page = list.parts.port.clientHeight - LINE_PX;
+    var onButton = event.target && event.target.tagName && event.target.tagName.toLowerCase() === "button";
+    switch (event.key) {
+        case "PageDown": ScrollBy(page); break;
+        case "PageUp": ScrollBy(-page); break;
+        case " ":
+            if (onButton) return;
+            ScrollBy(event.shiftKey ? -page : page);
+            break;
+        case "ArrowDown": ScrollBy(LINE_PX); break;
+        case "ArrowUp": ScrollBy(-LINE_PX); break;
+        case "Home": JumpTo(0, false); break;
+        case "End": JumpTo(list.total - 1, true); break;
+        default: return;
+    }
+    event.preventDefault();
+});
+
+window.addEventListener("resize", function () {
+    if (!list.parts) return;
+    Place();
+    Need();
+});

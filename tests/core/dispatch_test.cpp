@@ -21,8 +21,6 @@ class FakeHost : public DispatchHost {
     std::deque<bool> saves;  // editor answers, in order; empty means "saved"
     bool answerYes = true;
     std::string sqlResult = "Done";
-    bool pageHasList = true;
-    std::string shownList;
 
     void ShowStandard() override { calls.push_back("ShowStandard"); }
     bool EditNote(int id) override { return Edit("EditNote " + std::to_string(id)); }
@@ -36,13 +34,11 @@ class FakeHost : public DispatchHost {
         calls.push_back("ExecSql " + statement);
         return sqlResult;
     }
-    std::string BuildListPage(int kind) override {
-        calls.push_back("BuildListPage " + std::to_string(kind));
-        return "<list " + std::to_string(kind) + ">";
-    }
-    void ShowList(std::function<std::string()> renderList) override {
-        calls.push_back("ShowList");
-        if (pageHasList) shownList = renderList();
+    void ShowList(const ListRequest& r) override {
+        static const char* const modes[] = {"show", "refresh", "window"};
+        calls.push_back("ShowList " + std::to_string(r.kind) + " " +
+                        modes[static_cast<int>(r.mode)] + " " + std::to_string(r.first) + " " +
+                        std::to_string(r.count) + " " + std::to_string(r.serial));
     }
 
   private:
@@ -66,8 +62,12 @@ std::vector<std::string> Dispatch(const std::string& url) {
 }
 
 using Calls = std::vector<std::string>;
-const Calls kNotesList = {"ShowList", "BuildListPage 0"};
-const Calls kContactsList = {"ShowList", "BuildListPage 1"};
+const std::string kHead = " 0 " + std::to_string(kHeadWindow) + " 0";
+// A list the page asked for, from the top; one shown after a change.
+const Calls kNotesList = {"ShowList 0 show" + kHead};
+const Calls kContactsList = {"ShowList 1 show" + kHead};
+const Calls kNotesAfterChange = {"ShowList 0 refresh" + kHead};
+const Calls kContactsAfterChange = {"ShowList 1 refresh" + kHead};
 
 Calls Then(Calls first, const Calls& rest) {
     first.insert(first.end(), rest.begin(), rest.end());
@@ -126,15 +126,15 @@ TEST(Restore, SwitchesToTheStandardViewOnly) {
 }
 
 TEST(NoteCommands, SavedEditsShowTheNotesList) {
-    EXPECT_EQ(Dispatch(kBase + "New0/"), Then({"EditNote 0"}, kNotesList));
-    EXPECT_EQ(Dispatch(kBase + "EdNo/12/"), Then({"EditNote 12"}, kNotesList));
-    EXPECT_EQ(Dispatch(kBase + "EdNo12"), Then({"EditNote 12"}, kNotesList));
+    EXPECT_EQ(Dispatch(kBase + "New0/"), Then({"EditNote 0"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdNo/12/"), Then({"EditNote 12"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdNo12"), Then({"EditNote 12"}, kNotesAfterChange));
     // Without a number, or with text that is no number, the editor opens for a new note.
-    EXPECT_EQ(Dispatch(kBase + "EdNo"), Then({"EditNote 0"}, kNotesList));
-    EXPECT_EQ(Dispatch(kBase + "EdNo/abc/"), Then({"EditNote 0"}, kNotesList));
+    EXPECT_EQ(Dispatch(kBase + "EdNo"), Then({"EditNote 0"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdNo/abc/"), Then({"EditNote 0"}, kNotesAfterChange));
     // Whatever follows the first 20 characters is ignored.
     EXPECT_EQ(Dispatch(kBase + "EdNo/" + std::string(19, ' ') + "7/"),
-              Then({"EditNote 0"}, kNotesList));
+              Then({"EditNote 0"}, kNotesAfterChange));
     EXPECT_EQ(Dispatch(kBase + "reNote/"), kNotesList);
 }
 
@@ -146,15 +146,15 @@ TEST(NoteCommands, NeverFallThroughToTheContactSteps) {
         const Calls calls = Dispatch(url);
         for (const std::string& call : calls) {
             EXPECT_EQ(call.find("Contact"), std::string::npos) << url;
-            EXPECT_NE(call, "BuildListPage 1") << url;
+            EXPECT_EQ(call.find("ShowList 1"), std::string::npos) << url;
         }
-        EXPECT_EQ(calls.back(), "BuildListPage 0") << url;
+        EXPECT_EQ(calls.back(), kNotesAfterChange[0]) << url;
     }
 }
 
 TEST(ContactCommands, SavedEditsShowTheContactsList) {
-    EXPECT_EQ(Dispatch(kBase + "New1/"), Then({"EditContact 0"}, kContactsList));
-    EXPECT_EQ(Dispatch(kBase + "EdCn/5/"), Then({"EditContact 5"}, kContactsList));
+    EXPECT_EQ(Dispatch(kBase + "New1/"), Then({"EditContact 0"}, kContactsAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdCn/5/"), Then({"EditContact 5"}, kContactsAfterChange));
     EXPECT_EQ(Dispatch(kBase + "reCont/"), kContactsList);
 }
 
@@ -169,12 +169,12 @@ TEST(Editors, ClosedWithoutSavingShowNoList) {
 
 TEST(Delete, AsksDeletesAndShowsTheListOfThatKind) {
     EXPECT_EQ(Dispatch(kBase + "DeNo/9/"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=9"}, kNotesList));
+              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=9"}, kNotesAfterChange));
     // A deleted contact leaves the contacts list showing, whatever was shown before.
     EXPECT_EQ(Dispatch(kBase + "DeCn/4/"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsList));
+              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsAfterChange));
     EXPECT_EQ(Dispatch(kBase + "DeCn4"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsList));
+              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsAfterChange));
 }
 
 TEST(Delete, DeclinedDoesNothing) {
@@ -204,13 +204,43 @@ TEST(Delete, OnlyAPlainRecordNumberReachesTheStatement) {
     EXPECT_EQ(Dispatch(kBase + "DeNo/ 007 /")[1], "ExecSql DELETE FROM mylist WHERE ID=7");
 }
 
-TEST(Lists, ThePageWithoutTheListElementGetsNothingRendered) {
-    FakeHost host;
-    host.pageHasList = false;
-    EXPECT_EQ(Dispatch(kBase + "reNote/", host), Calls{"ShowList"});
-    FakeHost shown;
-    Dispatch(kBase + "reCont/", shown);
-    EXPECT_EQ(shown.shownList, "<list 1>");
+TEST(Windows, ThePageAsksForRecordsByDecimalNumbersOnly) {
+    EXPECT_EQ(Dispatch(kBase + "WiNo/100/50/7/"), Calls{"ShowList 0 window 100 50 7"});
+    EXPECT_EQ(Dispatch(kBase + "WiCn/0/0/0/"), Calls{"ShowList 1 window 0 0 0"});
+    EXPECT_EQ(Dispatch(kBase + "WiNo/999999999/500/999999999/"),
+              Calls{"ShowList 0 window 999999999 500 999999999"});
+    EXPECT_EQ(Dispatch(kBase + "WiNo%2F3%2F4%2F5%2F"), Calls{"ShowList 0 window 3 4 5"});
+    for (const std::string tail :
+         {"", "/", "/1/2/", "/1/2/3", "1/2/3/", "/1/2/3/4/", "/-1/2/3/", "/1/+2/3/", "/1/2/3 /",
+          "/ 1/2/3/", "/1/501/3/", "/1000000000/2/3/", "/0x1/2/3/", "/1//3/", "/1/2/3/x",
+          "/1;DROP TABLE mylist/2/3/", "/1e3/2/3/", "/%31%00/2/3/"}) {
+        EXPECT_TRUE(IsCommandUrl(kBase + "WiNo" + tail)) << tail;
+        EXPECT_FALSE(WindowRequestFor(kBase + "WiNo" + tail)) << tail;
+        EXPECT_TRUE(Dispatch(kBase + "WiNo" + tail).empty()) << tail;
+    }
+    EXPECT_FALSE(IsCommandUrl(kBase + "wino/1/2/3/"));
+}
+
+TEST(Commands, MatchWhatThePageAskedForNotTheEnginesEncoding) {
+    // The engine sends blanks and other bytes percent-encoded.
+    EXPECT_EQ(Dispatch(kBase + "EdNo/%2012%20/"), Then({"EditNote 12"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "DeNo/%2012%20/")[1], "ExecSql DELETE FROM mylist WHERE ID=12");
+    EXPECT_EQ(Dispatch(kBase + "%72eNote/"), kNotesList);
+    EXPECT_TRUE(IsCommandUrl("%20" + kBase + "New0/%0A"));
+    // Only plain numbers reach a statement, whatever the encoding hid.
+    EXPECT_TRUE(Dispatch(kBase + "DeNo/1%20OR%201=1/").empty());
+    EXPECT_TRUE(Dispatch(kBase + "DeNo/1%3BDROP/").empty());
+    EXPECT_EQ(DecodePercent("%41%4a%zz%4%"), "AJ%zz%4%");
+    EXPECT_EQ(DecodePercent("a%00b"), std::string("a\0b", 3));
+}
+
+TEST(Commands, OnlyEditorsAndDeletesOpenDialogs) {
+    for (const std::string code : {"New0/", "New1/", "EdNo/1/", "EdCn", "DeNo/2/", "DeCn/3/"})
+        EXPECT_TRUE(CommandOpensDialog(kBase + code)) << code;
+    EXPECT_TRUE(CommandOpensDialog(kBase + "Ed%4Eo/1/"));
+    for (const std::string code : {"reNote/", "reCont/", "WiNo/0/10/1/", "New0", "new0/"})
+        EXPECT_FALSE(CommandOpensDialog(kBase + code)) << code;
+    EXPECT_FALSE(CommandOpensDialog(std::string(kRestoreUrl)));
 }
 
 TEST(ExternalRequests, OnlyTheExactNamesCount) {

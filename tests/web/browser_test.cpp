@@ -376,11 +376,10 @@ class ListOnlyHost : public DispatchHost {
     bool Ask(const std::string&) override { return false; }
     void Notify(const std::string&) override {}
     std::string ExecSql(const std::string&) override { return {}; }
-    std::string BuildListPage(int kind) override {
-        return Cp("<p id='rendered'>列表 ") + std::to_string(kind) + "</p>";
-    }
-    void ShowList(std::function<std::string()> renderList) override {
-        FillListElement(page_, std::move(renderList));
+    void ShowList(const ListRequest& request) override {
+        FillListElement(page_, [kind = request.kind] {
+            return Cp("<p id='rendered'>列表 ") + std::to_string(kind) + "</p>";
+        });
     }
 
   private:

@@ -35,7 +35,7 @@ constexpr int kStartWait = 30000;  // the first page of a run starts the engine
 constexpr int kWait = 10000;
 
 // Script installed before the page's own start-up runs: counts the calls of
-// BodyLoad() and the lists written into #MyWinS.
+// BodyLoad() and the lists the program hands the page.
 constexpr char kCounters[] = R"(
 (function () {
     window.bodyLoads = 0;
@@ -44,9 +44,10 @@ constexpr char kCounters[] = R"(
         var original = BodyLoad;
         BodyLoad = function () { window.bodyLoads += 1; return original.apply(this, arguments); };
     }
-    var list = document.getElementById('MyWinS');
-    if (list) new MutationObserver(function () { window.listWrites += 1; })
-                     .observe(list, { childList: true });
+    if (typeof KvList === 'function') {
+        var take = KvList;
+        KvList = function () { window.listWrites += 1; return take.apply(this, arguments); };
+    }
 })();
 )";
 

@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dispatch.h"
+#include "app/listanswer.h"
+#include "browser/pagedom.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
 #include "store/dbfunc.h"
@@ -153,15 +156,28 @@ class PageHarness {
     int listWrites = 0;
 
   private:
-    // What the program does with the two list commands.
+    // What the program does with the list commands and the window requests.
     void Dispatch(const QString& url) {
-        int kind = -1;
-        if (url == QString(kCommandBase) + "reNote/") kind = 0;
-        if (url == QString(kCommandBase) + "reCont/") kind = 1;
-        if (kind < 0) return;
-        SetList(FromProgram(BuildListPage(kind)));
-        ++listWrites;
+        ListRequest request;
+        if (auto window = WindowRequestFor(url.toStdString())) {
+            request = *window;
+        } else if (url == QString(kCommandBase) + "reCont/") {
+            request.kind = kContactKind;
+        } else if (url != QString(kCommandBase) + "reNote/") {
+            return;
+        }
+        ShowList(request);
     }
+
+  public:
+    // Hands the page a list as the program does; listWrites counts it once
+    // the page has taken it.
+    void ShowList(const ListRequest& request) {
+        FillListWindow(page_, [request] { return ListAnswer(request); },
+                       [this](bool) { ++listWrites; });
+    }
+
+  private:
 
     // Declared in this order so the view, and with it the page, goes before
     // the profile. The profile is off the record: nothing is written to disk.

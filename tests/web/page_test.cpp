@@ -76,7 +76,11 @@ TEST_F(PageTest, TheTabFollowsTheListTheProgramWrote) {
     // After deleting a contact the program writes the contacts list on its own.
     AddContact("张三", "13800000000", "", "2026-01-02 08:00:00");
     ShowList(0);
-    page().SetList(FromProgram(BuildListPage(1)));
+    ListRequest contacts;
+    contacts.kind = kContactKind;
+    contacts.mode = ListRequest::Mode::kRefresh;
+    page().ShowList(contacts);
+    ASSERT_TRUE(WaitUntil([&] { return page().listWrites == 2; }, 5000));
     EXPECT_EQ(page().Js("document.getElementById('tabContacts').className").toString(),
               "tab active");
     EXPECT_EQ(page().Js("document.getElementById('tabNotes').className").toString(), "tab");

@@ -1,0 +1,13 @@
+// The program's answer to the page's request for a list: the window of
+// records read from the notebook, in the form the page takes it.
+#pragma once
+
+#include "app/dispatch.h"
+#include "browser/pagedom.h"
+
+namespace korvane {
+
+// Reads the window `request` names. Never throws; failures are in the header.
+PageList ListAnswer(const ListRequest& request);
+
+}  // namespace korvane
