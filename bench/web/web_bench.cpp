@@ -1,28 +1,38 @@
-// The list refresh of the real main window in the web engine, and the memory
-// the program needs beside a bare web view.
+// The notes list of the real main window in the web engine, at notebooks of
+// 100, 10,000, 100,000 and 1,000,000 realistic notes, side by side in one run.
 //
-// Refresh: from the page's navigation to the notes-list command until the list
-// of 1,000 and of 10,000 notes is in the page, against the floor of setting
-// the same markup from a script in the same engine. Both end at the same
-// signal: an observer on the list element changes the page title, which the
-// program side sees as QWebEnginePage::titleChanged.
+// Each size runs in a fresh copy of this program (so launch and memory are a
+// new process's), seeded with notes like a user's, and reports:
+//   launch   from the window being shown until the first records are painted
+//            (this includes the page timer's fixed second before BodyLoad());
+//   show     the same after a hide, as the tray menu or Ctrl+Q shows it again
+//            (the page is loaded anew);
+//   refresh  after a note is saved, from the program sending the changed list
+//            until its head is painted (median);
+//   end      from the End key until the oldest note is painted (median);
+//   memory   RSS and PSS of the process and all its web engine helpers after
+//            start and three refreshes;
+//   frame    the longest frame while the wheel scrolls through the list
+//            (10,000 notes only);
+//   ended    whether the page's render process ended on its own.
+// "Painted" is the page's next animation frame after it took the list.
 //
-// Memory: RSS and PSS (from /proc/<pid>/smaps_rollup) of the process and all
-// its descendants, the web engine's helper processes, once the real main
-// window shows the page with 100 notes, and once a bare QWebEngineView shows
-// the same page file. Each side runs in a fresh copy of this program.
-//
-// usage: web_bench [--runs N]          everything, ratios included
-//        web_bench --memory program|bare   one memory figure (used by the above)
+// usage: web_bench [--runs N] [--no-million]    every size, with the ratios
+//        web_bench --size N [--runs N] [--wheel]  one size (used by the above)
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -38,19 +48,17 @@
 
 #include "app/dispatch.h"
 #include "app/korvaneM.h"
-#include "browser/pagedom.h"
 #include "dialogs/dialogs.h"
 #include "platform/codepage.h"
-#include "render/listpage.h"
 #include "store/dbfunc.h"
+#include "support/seed.h"
 
 namespace fs = std::filesystem;
 using namespace korvane;
 
 namespace {
 
-constexpr int kLoadWaitMs = 60000;
-
+constexpr int kLoadWaitMs = 120000;
 // ---- Waiting -----------------------------------------------------------------
 
 // Runs the event loop until `done` holds or `timeoutMs` passes.
@@ -115,156 +123,6 @@ class AppFolder {
     fs::path dir_;
 };
 
-// Replaces the notes with `count` notes like a user's: Chinese titles and
-// bodies with line breaks and emoticons, distinct times.
-void SeedNotes(int count) {
-    ExecSql("DELETE FROM mylist");
-    const std::string title = Cp("会议纪要 第");
-    const std::string titleEnd = Cp("号");
-    const std::string body = Cp("下午三点在二楼会议室讨论新版本的发布计划");
-    const std::string line = Cp("记得带上笔记本电脑 {EM3EM} 和上周的报告");
-    const std::string result = ExecSql(
-        "INSERT INTO mylist(title,content,state,cre_date) "
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
-        std::to_string(count) + ") SELECT '" + title + "' || i || '" + titleEnd + "', '" + body +
-        "' || char(13,10) || '" + line +
-        "' || char(13,10) || '{EM' || (i%30) || 'EM}', 0, "
-        "printf('20%02d-%02d-%02d %02d:%02d:%02d', 10 + i/100000, i/8640%12+1, i/288%28+1, "
-        "i/12%24, i%12*5, i%60) FROM n");
-    if (result != "Done") {
-        std::fprintf(stderr, "seeding failed: %s\n", platform::FromCodePage(result).c_str());
-        std::exit(1);
-    }
-}
-
-// The real main window as the program's entry builds it, shown, with its
-// start-up list in the page.
-class Program {
-  public:
-    explicit Program(const AppFolder& app) : window_(app.Executable()) { CreateDialogs(&window_); }
-
-    void ShowAndWaitForList() {
-        window_.show();
-        const bool shown = RunUntil(
-            [&] {
-                return Eval(Page(), QStringLiteral("!!document.querySelector('#MyWinS .New')"))
-                    .toBool();
-            },
-            kLoadWaitMs);
-        if (!shown) {
-            std::fprintf(stderr, "the start-up list never arrived\n");
-            std::exit(1);
-        }
-    }
-
-    QWebEnginePage* Page() { return window_.MyBody->page(); }
-
-  private:
-    TMyHappy window_;
-};
-
-// ---- Refresh -----------------------------------------------------------------
-
-// Every write into the list element changes the title to "w<count>".
-class ListWatch {
-  public:
-    explicit ListWatch(QWebEnginePage* page) {
-        Eval(page, QStringLiteral(
-                       "window.benchWrites = 0; new MutationObserver(function () {"
-                       " document.title = 'w' + (++window.benchWrites); })"
-                       ".observe(document.getElementById('MyWinS'), { childList: true }); true"));
-        connection_ = QObject::connect(page, &QWebEnginePage::titleChanged,
-                                       [this](const QString& title) { title_ = title; });
-    }
-    ~ListWatch() { QObject::disconnect(connection_); }
-    ListWatch(const ListWatch&) = delete;
-    ListWatch& operator=(const ListWatch&) = delete;
-
-    // Waits until the page has drawn what it was given, so that one write's
-    // layout and painting are not counted in the next one's time.
-    void WaitUntilIdle(QWebEnginePage* page) {
-        const QString expected = QStringLiteral("idle%1").arg(++idles_);
-        page->runJavaScript(
-            QStringLiteral("requestAnimationFrame(function () { setTimeout(function () {"
-                           " document.title = '%1'; }, 0); })")
-                .arg(expected));
-        RunUntil([&] { return title_ == expected; }, kLoadWaitMs);
-    }
-
-    // Milliseconds from `start` being called until the next write arrives.
-    double Time(const std::function<void()>& start) {
-        const QString expected = QStringLiteral("w%1").arg(++writes_);
-        QElapsedTimer clock;
-        clock.start();
-        start();
-        if (!RunUntil([&] { return title_ == expected; }, kLoadWaitMs)) {
-            std::fprintf(stderr, "the list write never arrived\n");
-            std::exit(1);
-        }
-        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    }
-
-  private:
-    QMetaObject::Connection connection_;
-    QString title_;
-    int writes_ = 0;
-    int idles_ = 0;
-};
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-void RefreshFigures(int runs) {
-    AppFolder app;
-    Program program(app);
-    SeedNotes(1);
-    program.ShowAndWaitForList();
-    QWebEnginePage* page = program.Page();
-    ListWatch watch(page);
-
-    std::printf("Refresh of the notes list, median of %d runs (ms)\n", runs);
-    std::printf("%8s %12s %12s %8s\n", "notes", "program", "floor", "ratio");
-    for (const int count : {1000, 10000}) {
-        SeedNotes(count);
-        const QString html = QString::fromUtf8(platform::FromCodePage(BuildListPage(kNoteKind)));
-        const QString setScript = QStringLiteral("document.getElementById('MyWinS').innerHTML = ") +
-                                  JsStringLiteral(html) + QStringLiteral("; true");
-        const QString navigate =
-            QStringLiteral("location.href = ") +
-            JsStringLiteral(QString::fromLatin1(kCommandBase.data(), kCommandBase.size()) +
-                            QStringLiteral("reNote/"));
-        std::vector<double> programTimes;
-        std::vector<double> floorTimes;
-        // One warm-up of each, then the two alternate so drift hits both alike.
-        const auto viaProgram = [&] { return watch.Time([&] { page->runJavaScript(navigate); }); };
-        const auto viaScript = [&] { return watch.Time([&] { page->runJavaScript(setScript); }); };
-        watch.WaitUntilIdle(page);
-        viaProgram();
-        watch.WaitUntilIdle(page);
-        viaScript();
-        for (int i = 0; i < runs; ++i) {
-            watch.WaitUntilIdle(page);
-            programTimes.push_back(viaProgram());
-            watch.WaitUntilIdle(page);
-            floorTimes.push_back(viaScript());
-        }
-        const int shown =
-            Eval(page, QStringLiteral("document.querySelectorAll('#MyWinS table.round').length"))
-                .toInt();
-        if (shown != count) {
-            std::fprintf(stderr, "the page shows %d notes, expected %d\n", shown, count);
-            std::exit(1);
-        }
-        const double ours = Median(programTimes);
-        const double floor = Median(floorTimes);
-        std::printf("%8d %12.1f %12.1f %7.2fx\n", count, ours, floor, ours / floor);
-        std::fflush(stdout);
-    }
-}
-
 // ---- Memory ------------------------------------------------------------------
 
 struct Memory {
@@ -320,58 +178,250 @@ Memory MeasureProcessTree() {
     return total;
 }
 
-int MemoryFigure(const std::string& side) {
-    AppFolder app;
-    std::optional<Program> program;
-    std::optional<QWebEngineView> bare;
-    if (side == "program") {
-        program.emplace(app);
-        SeedNotes(100);
-        program->ShowAndWaitForList();
-    } else {
-        bare.emplace();
-        bare->resize(391, 570);
-        bool finished = false;
-        QObject::connect(&*bare, &QWebEngineView::loadFinished, [&] { finished = true; });
-        bare->show();
-        bare->load(
-            QUrl::fromLocalFile(QString::fromStdString((app.path() / "hd/main.html").string())));
-        if (!RunUntil([&] { return finished; }, kLoadWaitMs)) return 1;
+// Every list the page takes is followed, once painted, by a title "p<n>".
+constexpr char kPaintWatch[] = R"(
+(function () {
+    window.benchPaints = 0;
+    if (typeof KvList !== 'function') return;
+    var take = KvList;
+    KvList = function () {
+        var result = take.apply(this, arguments);
+        requestAnimationFrame(function () { setTimeout(function () {
+            document.title = 'p' + (++window.benchPaints); }, 0); });
+        return result;
+    };
+})();
+)";
+
+// The real main window as the program's entry builds it, with the paint watch
+// in every page it loads.
+class Program {
+  public:
+    explicit Program(const AppFolder& app) : window_(app.Executable()) {
+        CreateDialogs(&window_);
+        QWebEngineScript watch;
+        watch.setName(QStringLiteral("bench paint watch"));
+        watch.setInjectionPoint(QWebEngineScript::DocumentReady);
+        watch.setWorldId(QWebEngineScript::MainWorld);
+        watch.setRunsOnSubFrames(false);
+        watch.setSourceCode(QString::fromLatin1(kPaintWatch));
+        Page()->scripts().insert(watch);
+        QObject::connect(Page(), &QWebEnginePage::titleChanged,
+                         [this](const QString& title) { title_ = title; });
+        QObject::connect(Page(), &QWebEnginePage::renderProcessTerminated,
+                         [this] { processEnded_ = true; });
     }
-    Settle(3000);  // the engine finishes its start-up work
-    const Memory m = MeasureProcessTree();
-    std::printf("%ld %ld %d\n", m.rssKib, m.pssKib, m.processes);
+
+    QWebEnginePage* Page() { return window_.MyBody->page(); }
+    TMyHappy& Window() { return window_; }
+    bool ProcessEnded() const { return processEnded_; }
+
+    // Milliseconds from `start` until the page has painted a list for which
+    // `ready` (a script expression) holds.
+    double TimeUntilPainted(const std::function<void()>& start,
+                            const QString& ready = QStringLiteral("true")) {
+        title_.clear();
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        const bool painted = RunUntil(
+            [&] {
+                if (!title_.startsWith(QLatin1Char('p'))) return false;
+                if (Eval(Page(), ready).toBool()) return true;
+                title_.clear();  // painted, but not yet what is waited for
+                return false;
+            },
+            kLoadWaitMs);
+        if (!painted) Fail("the list was never painted");
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+
+    // Waits until the page has no request in flight and has drawn a frame.
+    void WaitUntilIdle() {
+        RunUntil([&] { return Eval(Page(), QStringLiteral("!list.pending")).toBool(); },
+                 kLoadWaitMs);
+        Settle(50);
+    }
+
+    void Key(Qt::Key key) {
+        QWidget* input = window_.MyBody->focusProxy();
+        if (!input) Fail("the view has no input widget");
+        input->setFocus();
+        QTest::keyClick(input, key);
+    }
+
+    [[noreturn]] static void Fail(const char* what) {
+        std::fprintf(stderr, "%s\n", what);
+        std::exit(1);
+    }
+
+  private:
+    TMyHappy window_;
+    QString title_;
+    bool processEnded_ = false;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+const QString kHasRecords = QStringLiteral("list.boxes.length > 0");
+const QString kAtEnd = QStringLiteral(
+    "list.first + list.boxes.length === list.total && list.boxes.length > 0 && "
+    "ViewTop() >= ContentHeight() - list.parts.port.clientHeight - 1");
+
+// A note saved the way the note editor saves a new one.
+void SaveANote(int n) {
+    const std::string result =
+        ExecSql("INSERT INTO mylist(title,content,state,cre_date) VALUES('" + Cp("刚保存的记事 ") +
+                std::to_string(n) + "','" + Cp("内容") + "',0,datetime('now','localtime'))");
+    if (result != texts::kDone) Program::Fail("saving a note failed");
+}
+
+// Scrolls by wheel through the whole list and returns the longest frame (ms).
+double LongestWheelFrame(Program& program) {
+    QWebEnginePage* page = program.Page();
+    Eval(page, QStringLiteral(
+                   "window.frameLongest = 0; window.frameLast = performance.now(); window.gaps = []; window.kvmax = 0; window.kvn = 0; window.kvsum = 0;"
+                   "window.prof = {}; ['Append','Trim','Place','Need','SetHeader','PlaceThumb'].forEach(function (n) { var f = window[n]; window.prof[n] = 0; window[n] = function () { var t = performance.now(); var r = f.apply(this, arguments); window.prof[n] += performance.now() - t; return r; }; });"
+                   "var kvOld = KvList; KvList = function (a) { var t = performance.now(); kvOld(a); var d = performance.now() - t; window.kvn++; window.kvsum += d; window.kvmax = Math.max(window.kvmax, d); };"
+                   " window.frameRun = true; (function tick(now) {"
+                   " if (now - window.frameLast > 40) window.gaps.push(Math.round(now - window.frameLast));"
+                   " window.frameLongest = Math.max(window.frameLongest, now - window.frameLast);"
+                   " window.frameLast = now; if (window.frameRun) requestAnimationFrame(tick); })"
+                   "(performance.now()); true"));
+    QWidget* input = program.Window().MyBody->focusProxy();
+    const QPointF at(input->width() / 2.0, input->height() / 2.0);
+    QElapsedTimer clock;
+    clock.start();
+    const int stopAt = qEnvironmentVariableIntValue("KV_STOP");
+    while (!Eval(page, kAtEnd).toBool() && clock.elapsed() < 600000) {
+        if (stopAt && Eval(page, QStringLiteral("list.place")).toInt() > stopAt) break;
+        // A fast flick: ten notches per event, an event per frame.
+        QWheelEvent wheel(at, input->mapToGlobal(at), QPoint(), QPoint(0, -1200), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(input, &wheel);
+        Settle(16);
+    }
+    Eval(page, QStringLiteral("window.frameRun = false; true"));
+    if (!stopAt && !Eval(page, kAtEnd).toBool()) Program::Fail("the wheel never reached the end");
+    std::fprintf(stderr, "DEBUG %s\n", Eval(page, QStringLiteral("JSON.stringify({prof: window.prof, kvmax: window.kvmax, kvn: window.kvn, kvsum: window.kvsum, gaps: window.gaps})")).toString().toUtf8().constData());
+    return Eval(page, QStringLiteral("window.frameLongest")).toDouble();
+}
+
+// One size, in this process: prints "launch show refresh end rss pss frame ended".
+int SizeFigures(int notes, int runs, bool wheel) {
+    AppFolder app;
+    Program program(app);
+    if (OpenDatabase() != texts::kOpen || test::SeedNotes(notes) != texts::kDone)
+        Program::Fail("seeding failed");
+    QWebEnginePage* page = program.Page();
+
+    const double launch = program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    program.WaitUntilIdle();
+    program.Window().hide();
+    Settle(200);
+    const double show = program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    program.WaitUntilIdle();
+
+    std::vector<double> refreshes;
+    for (int i = 0; i < std::max(runs, 3); ++i) {
+        SaveANote(i);
+        ListRequest changed;
+        changed.mode = ListRequest::Mode::kRefresh;
+        refreshes.push_back(program.TimeUntilPainted([&] { program.Window().ShowList(changed); }));
+        program.WaitUntilIdle();
+    }
+    Settle(3000);  // the engine finishes its own work before memory is read
+    const Memory memory = MeasureProcessTree();
+
+    std::vector<double> ends;
+    for (int i = 0; i < runs; ++i) {
+        program.Key(Qt::Key_Home);
+        RunUntil(
+            [&] {
+                return Eval(page, QStringLiteral("!list.pending && list.place === 0")).toBool();
+            },
+            kLoadWaitMs);
+        program.WaitUntilIdle();
+        ends.push_back(program.TimeUntilPainted([&] { program.Key(Qt::Key_End); }, kAtEnd));
+        program.WaitUntilIdle();
+    }
+    double frame = 0;
+    if (wheel) {
+        program.Key(Qt::Key_Home);
+        program.WaitUntilIdle();
+        frame = LongestWheelFrame(program);
+    }
+    std::printf("%.1f %.1f %.1f %.1f %ld %ld %.1f %d\n", launch, show, Median(refreshes),
+                Median(ends), memory.rssKib, memory.pssKib, frame, program.ProcessEnded() ? 1 : 0);
     return 0;
 }
 
-std::optional<Memory> MemoryOfSide(const char* side) {
+struct Figures {
+    double launch = 0, show = 0, refresh = 0, end = 0;
+    long rss = 0, pss = 0;
+    double frame = 0;
+    int ended = 0;
+};
+
+std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--memory"), QString::fromLatin1(side)});
-    if (!child.waitForFinished(120000) || child.exitCode() != 0) return std::nullopt;
-    Memory m;
+    QStringList args{QStringLiteral("--size"), QString::number(notes), QStringLiteral("--runs"),
+                     QString::number(runs)};
+    if (wheel) args << QStringLiteral("--wheel");
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForFinished(1800000) || child.exitCode() != 0) return std::nullopt;
+    Figures f;
     std::istringstream out(child.readAllStandardOutput().toStdString());
-    if (!(out >> m.rssKib >> m.pssKib >> m.processes)) return std::nullopt;
-    return m;
+    if (!(out >> f.launch >> f.show >> f.refresh >> f.end >> f.rss >> f.pss >> f.frame >> f.ended))
+        return std::nullopt;
+    return f;
 }
 
-int MemoryFigures() {
-    const auto program = MemoryOfSide("program");
-    const auto bare = MemoryOfSide("bare");
-    if (!program || !bare) {
-        std::fprintf(stderr, "a memory run failed\n");
-        return 1;
+int AllFigures(int runs, bool million) {
+    std::vector<int> sizes{100, 10000, 100000};
+    if (million) sizes.push_back(1000000);
+    std::map<int, Figures> figures;
+    for (int notes : sizes) {
+        const auto f = RunSize(notes, runs, notes == 10000);
+        if (!f) {
+            std::fprintf(stderr, "the run with %d notes failed\n", notes);
+            return 1;
+        }
+        figures[notes] = *f;
     }
-    std::printf("\nMemory after start-up, the process and its web engine helpers (MiB)\n");
-    std::printf("%-34s %9s %9s %10s\n", "", "RSS", "PSS", "processes");
-    std::printf("%-34s %9.1f %9.1f %10d\n", "main window, page with 100 notes",
-                program->rssKib / 1024.0, program->pssKib / 1024.0, program->processes);
-    std::printf("%-34s %9.1f %9.1f %10d\n", "bare QWebEngineView, same page", bare->rssKib / 1024.0,
-                bare->pssKib / 1024.0, bare->processes);
-    std::printf("memory ratio program/bare: RSS %.2fx, PSS %.2fx\n",
-                double(program->rssKib) / double(bare->rssKib),
-                double(program->pssKib) / double(bare->pssKib));
+    std::printf("Notes list in the real program; times in ms, medians of %d where repeated\n",
+                runs);
+    std::printf("%9s %8s %8s %8s %8s %9s %9s %8s %6s\n", "notes", "launch", "show", "refresh",
+                "end", "RSS MiB", "PSS MiB", "frame", "ended");
+    for (const auto& [notes, f] : figures) {
+        std::printf("%9d %8.1f %8.1f %8.1f %8.1f %9.1f %9.1f %8s %6s\n", notes, f.launch, f.show,
+                    f.refresh, f.end, f.rss / 1024.0, f.pss / 1024.0,
+                    notes == 10000 ? QByteArray::number(f.frame, 'f', 1).constData() : "-",
+                    f.ended ? "yes" : "no");
+    }
+    const Figures& small = figures[100];
+    const Figures& big = figures[100000];
+    std::printf("\n100,000 notes against 100 notes:\n");
+    std::printf("  refresh after a save   %.2fx (at most 1.5)\n", big.refresh / small.refresh);
+    std::printf("  launch                 %.2fx (at most 1.5)\n", big.launch / small.launch);
+    std::printf("  show again             %.2fx (at most 1.5)\n", big.show / small.show);
+    std::printf("  End at 100,000 against a refresh at 100: %.2fx (at most 2)\n",
+                big.end / small.refresh);
+    std::printf("  memory                 RSS %.2fx, PSS %.2fx (at most 1.3)\n",
+                double(big.rss) / double(small.rss), double(big.pss) / double(small.pss));
+    std::printf(
+        "Longest frame while the wheel scrolls through 10,000 notes: %.1f ms (at most 50)\n",
+        figures[10000].frame);
+    if (million) {
+        std::printf(
+            "1,000,000 notes: render process ended: %s; End reached the oldest in %.1f ms\n",
+            figures[1000000].ended ? "yes" : "no", figures[1000000].end);
+    }
     return 0;
 }
 
@@ -385,13 +435,11 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QStringList args = QApplication::arguments();
-    const qsizetype memory = args.indexOf(QStringLiteral("--memory"));
-    if (memory >= 0 && memory + 1 < args.size())
-        return MemoryFigure(args[memory + 1].toStdString());
-
-    int runs = 7;
+    int runs = 5;
     const qsizetype runsAt = args.indexOf(QStringLiteral("--runs"));
     if (runsAt >= 0 && runsAt + 1 < args.size()) runs = std::max(1, args[runsAt + 1].toInt());
-    RefreshFigures(runs);
-    return MemoryFigures();
+    const qsizetype size = args.indexOf(QStringLiteral("--size"));
+    if (size >= 0 && size + 1 < args.size())
+        return SizeFigures(args[size + 1].toInt(), runs, args.contains(QStringLiteral("--wheel")));
+    return AllFigures(runs, !args.contains(QStringLiteral("--no-million")));
 }

@@ -141,6 +141,7 @@ var list = {
     boxes: [],       /* the box wrappers, in list order */
     place: 0,        /* list position of the record at the top of the view */
     offset: 0,       /* pixels of that record above the view's top */
+    pinned: false,   /* the view stays at the end of the list (after End) */
     pending: null,   /* the request in flight */
     serial: 0,
     target: null,    /* where a jump lands once its window arrives */
@@ -191,6 +192,7 @@ function KvList(answer) {
         list.kind = kind;
         list.place = 0;
         list.offset = 0;
+        list.pinned = false;
         list.target = null;
         SetHeader(parts, answer);
         Replace(answer.first, answer.boxes);
@@ -237,11 +239,29 @@ function TakeWindow(answer, how) {
     }
 }
 
+/* Boxes far from the view are not laid out until they come near it (see the
+ * style sheet), and then take their real height, a frame after they were
+ * placed. The view is placed again in the frames after each move, so what the
+ * user looks at stays where it is. */
+var SETTLE_FRAMES = 3;
+var settling = 0;
+
+function SettleSoon() {
+    var waiting = settling > 0;
+    settling = SETTLE_FRAMES;
+    if (waiting) return;
+    requestAnimationFrame(function settle() {
+        Place(true);
+        if (--settling > 0) requestAnimationFrame(settle);
+    });
+}
+
 function MakeBox(position, markup) {
     var wrap = document.createElement("div");
     wrap.className = "rec";
     wrap.setAttribute("data-i", String(position));
     wrap.innerHTML = markup;
+    ClipLong(wrap, markup);
     return wrap;
 }
 
@@ -256,14 +276,11 @@ function Replace(first, markups) {
 function Append(markups) {
     var body = list.parts.body;
     var at = list.first + list.boxes.length;
-    var added = [];
     for (var i = 0; i < markups.length; ++i) {
         var box = MakeBox(at + i, markups[i]);
         body.appendChild(box);
         list.boxes.push(box);
-        added.push(box);
     }
-    ClipLong(added);
 }
 
 function Prepend(markups) {
@@ -277,25 +294,32 @@ function Prepend(markups) {
     }
     list.first -= markups.length;
     list.boxes = added.concat(list.boxes);
-    ClipLong(added);
 }
 
 /* A note longer than a few screens shows its beginning and a control that
- * shows the rest. */
-function ClipLong(boxes) {
-    var limit = Math.max(600, 2 * list.parts.port.clientHeight);
-    for (var i = 0; i < boxes.length; ++i) {
-        var content = boxes[i].querySelector(".round_body_contain");
-        if (!content || content.scrollHeight <= limit) continue;
-        boxes[i].classList.add("clipped");
-        content.style.maxHeight = limit + "px";
-        var more = document.createElement("button");
-        more.type = "button";
-        more.className = "more";
-        more.textContent = "展开全文";
-        more.onclick = ToggleLong;
-        boxes[i].appendChild(more);
+ * shows the rest. Whether a box is that long is judged from its markup, so
+ * that no box has to be laid out before it comes into view. */
+var LONG_MARKUP = 6000;   /* characters of a box's markup */
+var LONG_LINES = 45;      /* or line breaks in it */
+
+function IsLong(markup) {
+    if (markup.length > LONG_MARKUP) return true;
+    var lines = 0;
+    for (var at = markup.indexOf("<br"); at >= 0; at = markup.indexOf("<br", at + 3)) {
+        if (++lines > LONG_LINES) return true;
     }
+    return false;
+}
+
+function ClipLong(box, markup) {
+    if (!IsLong(markup)) return;
+    box.classList.add("clipped");
+    var more = document.createElement("button");
+    more.type = "button";
+    more.className = "more";
+    more.textContent = "展开全文";
+    more.onclick = ToggleLong;
+    box.appendChild(more);
 }
 
 function ToggleLong(event) {
@@ -358,6 +382,7 @@ function Land() {
         JumpTo(target.place, target.bottom);
         return;
     }
+    list.pinned = !!target.bottom;
     if (target.bottom) {
         SetViewTop(ContentHeight());
         return;
@@ -366,14 +391,16 @@ function Land() {
     SetViewTop(BoxTop(index) + (target.offset || 0));
 }
 
-function Place() {
+/* Moves the boxes to the place; `settled` is set by the frames after a move. */
+function Place(settled) {
     var parts = list.parts;
     if (!parts) return;
+    if (!settled) SettleSoon();
     if (list.place < list.first || list.place >= list.first + list.boxes.length) {
         list.place = list.first;
         list.offset = 0;
     }
-    SetViewTop(ViewTop());
+    SetViewTop(list.pinned ? ContentHeight() : ViewTop());
     parts.body.style.transform = "translateY(" + (-ViewTop()) + "px)";
     PlaceThumb();
 }
@@ -382,6 +409,7 @@ function Place() {
 
 function ScrollBy(dy) {
     if (!list.boxes.length) return;
+    list.pinned = false;
     SetViewTop(ViewTop() + dy);
     Place();
     Need();
@@ -390,6 +418,7 @@ function ScrollBy(dy) {
 /* Goes to a list position; `bottom` shows the end of the list instead. */
 function JumpTo(position, bottom) {
     if (!list.total) return;
+    list.pinned = false;
     position = Math.max(0, Math.min(position, list.total - 1));
     var end = list.first + list.boxes.length;
     var loaded = bottom ? end === list.total && list.boxes.length > 0

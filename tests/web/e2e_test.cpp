@@ -16,9 +16,13 @@
 #include <fstream>
 #include <string>
 
+#include <csignal>
+#include <iostream>
+
 #include "gui/dialog_driver.h"
 #include "page_harness.h"
 #include "program_harness.h"
+#include "support/seed.h"
 
 namespace fs = std::filesystem;
 
@@ -459,6 +463,211 @@ TEST_F(EndToEnd, AMissingPageIsReportedAndEndsTheProgramWithoutSaving) {
     EXPECT_EQ(notice, QStringLiteral("安装不完整，请重新下载安装"));
     EXPECT_TRUE(w.TerminationRequested());
     EXPECT_FALSE(fs::exists(Ini()));
+}
+
+// ---------------------------------------------------------------------------
+// A notebook of realistic size: the page holds a window of it, never all.
+
+constexpr int kBigNotebook = 20000;
+
+// Walks the list down from where it is, window by window as fast as they
+// arrive, and records which record each list position showed. A
+// position that showed two different records is an error.
+constexpr char kWalker[] = R"(
+(function () {
+    window.walk = { seen: [], done: false, error: "", most: 0 };
+    function step() {
+        var port = list.parts.port;
+        walk.most = Math.max(walk.most, list.parts.body.children.length);
+        for (var k = 0; k < list.boxes.length; ++k) {
+            var box = list.boxes[k];
+            var at = Number(box.getAttribute("data-i"));
+            var m = /EditDel\('EdNo',(\d+)\)/.exec(box.querySelector(".tm img").getAttribute("onclick"));
+            var id = m ? Number(m[1]) : -1;
+            if (walk.seen[at] === undefined) walk.seen[at] = id;
+            else if (walk.seen[at] !== id) walk.error += "position " + at + " showed " + walk.seen[at] + " and " + id + "; ";
+        }
+        var end = list.first + list.boxes.length;
+        if (end >= list.total && ViewTop() >= ContentHeight() - port.clientHeight - 1) {
+            walk.done = true;
+            return;
+        }
+        ScrollBy(1e7);  /* to the end of the boxes held, which asks for the next window */
+        wait();
+    }
+    function wait() {
+        if (list.pending) setTimeout(wait, 2);
+        else step();
+    }
+    step();
+})();
+)";
+
+class BigList : public EndToEnd {
+  protected:
+    BigList() {
+        EXPECT_EQ(OpenDatabase(), "1");
+        EXPECT_EQ(test::SeedNotes(kBigNotebook), "Done");
+    }
+
+    // Starts the program and waits for the head of the list.
+    bool StartBig() {
+        Window().show();
+        return EventuallyEquals(QStringLiteral("typeof list === 'object' && list.total"),
+                                kBigNotebook, kStartWait);
+    }
+
+    // The record numbers in list order, as the database has them.
+    static QVariantList NotesInOrder() {
+        QVariantList ids;
+        for (const auto& row : Rows("SELECT ID FROM mylist WHERE state=0 "
+                                    "ORDER BY cre_date DESC, ID DESC"))
+            ids.append(std::stoi(row[0]));
+        return ids;
+    }
+
+    // The record number of the record at the top of the view.
+    int TopRecord() {
+        return Eval(QStringLiteral(
+                        "(function () { var b = list.boxes[list.place - list.first];"
+                        " var m = "
+                        "/EdNo',(\\d+)/.exec(b.querySelector('.tm img').getAttribute('onclick'));"
+                        " return m ? Number(m[1]) : -1; })()"))
+            .toInt();
+    }
+
+    QString Count() {
+        return Eval(QStringLiteral("document.querySelector('#MyWinS .TlNo').textContent"))
+            .toString();
+    }
+
+    // Goes to a list position the way a dragged thumb does, and waits for it.
+    bool GoTo(int position) {
+        Eval(QStringLiteral("JumpTo(%1, false)").arg(position));
+        return EventuallyEquals(QStringLiteral("!list.pending && list.place === %1").arg(position),
+                                true, kWait);
+    }
+};
+
+TEST_F(BigList, WalkingTheWholeListShowsEveryRecordOnceInOrder) {
+    ASSERT_TRUE(StartBig()) << "the head of the list never arrived";
+    EXPECT_EQ(Count(), QStringLiteral("共20000项"));
+    EXPECT_LE(Eval(QStringLiteral("list.boxes.length")).toInt(), 100);
+
+    Eval(QString::fromLatin1(kWalker));
+    Eval(QStringLiteral("window.t0 = performance.now(); window.reqs = 0; window.rt = 0; var oldReq = Request; Request = function(a,b,c){ window.reqs++; window.rs = performance.now(); return oldReq(a,b,c); }; var oldKv = KvList; KvList = function(a){ if (a.mode==='window') window.rt += performance.now() - window.rs; var t = performance.now(); oldKv(a); window.kv = (window.kv||0) + performance.now() - t; }"));
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("walk.done"), true, 240000));
+    EXPECT_EQ(Eval(QStringLiteral("walk.error")).toString(), QString());
+    std::cerr << "walk ms " << Eval(QStringLiteral("performance.now() - t0")).toDouble() << " reqs " << Eval(QStringLiteral("reqs")).toInt() << " roundtrip " << Eval(QStringLiteral("rt")).toDouble() << " kv " << Eval(QStringLiteral("kv")).toDouble() << "\n";
+    EXPECT_EQ(Eval(QStringLiteral("walk.seen"), 30000).toList(), NotesInOrder());
+    // Records far from the view left the page on the way down.
+    EXPECT_LE(Eval(QStringLiteral("walk.most")).toInt(), 300);
+}
+
+TEST_F(BigList, EndShowsTheOldestNoteAndHomeTheNewest) {
+    ASSERT_TRUE(StartBig()) << "the head of the list never arrived";
+    QWidget* input = Window().MyBody->focusProxy();
+    ASSERT_NE(input, nullptr);
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_End);
+    ASSERT_TRUE(EventuallyEquals(
+        QStringLiteral("!list.pending && list.first + list.boxes.length === list.total && "
+                       "ViewTop() >= ContentHeight() - list.parts.port.clientHeight - 1"),
+        true, kWait));
+    const QVariantList order = NotesInOrder();
+    EXPECT_EQ(Eval(QStringLiteral("list.boxes[list.boxes.length - 1].querySelector('.tm img')"
+                                  ".getAttribute('onclick')"))
+                  .toString(),
+              QStringLiteral("EditDel('EdNo',%1);").arg(order.back().toInt()));
+    // The scroll bar stands at its end.
+    EXPECT_TRUE(EventuallyEquals(
+        QStringLiteral("Math.round(list.parts.thumb.getBoundingClientRect().bottom) >= "
+                       "Math.round(list.parts.bar.getBoundingClientRect().bottom) - 1"),
+        true));
+
+    QTest::keyClick(input, Qt::Key_Home);
+    ASSERT_TRUE(EventuallyEquals(
+        QStringLiteral("!list.pending && list.place === 0 && list.offset === 0"), true, kWait));
+    EXPECT_EQ(TopRecord(), order.front().toInt());
+}
+
+TEST_F(BigList, ChangesUpdateWhatIsOnScreenAndKeepThePlace) {
+    ASSERT_TRUE(StartBig()) << "the head of the list never arrived";
+    ASSERT_TRUE(GoTo(10000));
+    const QVariantList order = NotesInOrder();
+    ASSERT_EQ(TopRecord(), order[10000].toInt());
+
+    // Add: the count follows, the place stays, and the new note heads the list.
+    bool added = false;
+    WhenModal(NE, [&] {
+        Type(NE->Edit1, QStringLiteral("新的一条"));
+        QString notice;
+        AnswerMessage(&Tsmsf::BtOk, &notice);
+        QTest::mouseClick(NE->Button1, Qt::LeftButton);
+        QTest::mouseClick(NE->Button2, Qt::LeftButton);
+        added = true;
+    });
+    ASSERT_TRUE(Click(QStringLiteral("#MyWinS .New input")));
+    ASSERT_TRUE(Eventually([&] { return added; }, kWait));
+    ASSERT_TRUE(
+        EventuallyEquals(QStringLiteral("document.querySelector('#MyWinS .TlNo').textContent"),
+                         QStringLiteral("共20001项"), kWait));
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("!list.pending && list.place"), 10000, kWait));
+    // Everything moved down by one: position 10000 now holds what 9999 held.
+    EXPECT_TRUE(Eventually([&] { return TopRecord() == order[9999].toInt(); }, kWait));
+
+    // Edit a record on screen: it leaves this place for the top of the list.
+    const int edited = TopRecord();
+    bool saved = false;
+    WhenModal(NE, [&] {
+        NE->Edit1->clear();
+        Type(NE->Edit1, QStringLiteral("改过的标题"));
+        QTest::mouseClick(NE->Button1, Qt::LeftButton);
+        saved = true;
+    });
+    ASSERT_TRUE(Click(Icon("EdNo", std::to_string(edited))));
+    ASSERT_TRUE(Eventually([&] { return saved; }, kWait));
+    ASSERT_TRUE(Eventually([&] { return TopRecord() != edited; }, kWait));
+    EXPECT_EQ(Count(), QStringLiteral("共20001项"));
+    EXPECT_EQ(Eval(QStringLiteral("list.place")).toInt(), 10000);
+
+    // Delete a record on screen: it is gone from the page and the count drops.
+    const int doomed = TopRecord();
+    QString question;
+    QString answer;
+    AnswerMessage(&Tsmsf::BtYes, &question, &answer);
+    ASSERT_TRUE(Click(Icon("DeNo", std::to_string(doomed))));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    ASSERT_TRUE(
+        EventuallyEquals(QStringLiteral("document.querySelector('#MyWinS .TlNo').textContent"),
+                         QStringLiteral("共20000项"), kWait));
+    EXPECT_TRUE(Eventually([&] { return TopRecord() != doomed; }, kWait));
+    EXPECT_FALSE(
+        Eval("!!document.querySelector(" + JsString(Icon("DeNo", std::to_string(doomed))) + ")")
+            .toBool());
+
+    // At the top: the edited and the added note, saved within moments of each
+    // other (in the same second the newer record number goes first).
+    ASSERT_TRUE(GoTo(0));
+    const QStringList top{
+        Eval(QStringLiteral("document.getElementById('t1').textContent")).toString(),
+        Eval(QStringLiteral("document.getElementById('t2').textContent")).toString()};
+    EXPECT_TRUE(top.contains(QStringLiteral("改过的标题"))) << top.join(',').toStdString();
+    EXPECT_TRUE(top.contains(QStringLiteral("新的一条"))) << top.join(',').toStdString();
+}
+
+TEST_F(BigList, AKilledPageProcessComesBackWithTheList) {
+    ASSERT_TRUE(StartBig()) << "the head of the list never arrived";
+    const qint64 pid = Page()->renderProcessPid();
+    ASSERT_GT(pid, 0);
+    Eval(QStringLiteral("window.beforeTheCrash = true"));
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+    ASSERT_TRUE(Eventually([&] { return Page()->renderProcessPid() != pid; }, kStartWait));
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("typeof list === 'object' && list.total"),
+                                 kBigNotebook, kStartWait));
+    EXPECT_EQ(Eval(QStringLiteral("window.beforeTheCrash === undefined")).toBool(), true);
+    EXPECT_EQ(Count(), QStringLiteral("共20000项"));
+    EXPECT_TRUE(Window().MyTop->isHidden());
 }
 
 }  // namespace
