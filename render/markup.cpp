@@ -55,12 +55,14 @@ constexpr MessengerService kServices[] = {
 };
 
 // The picture of the service followed by a chat link whose text is the id.
+// The id's copy inside the href has its double quotes escaped, so an id can
+// never end the attribute and add attributes of its own.
 std::string MessengerLink(const MessengerService& service, std::string_view id) {
     std::string out = "<img src=\"image/";
     out += service.name;
     out += ".gif\"><a target=\"_blank\" href=\"";
     out += service.linkBefore;
-    out += id;
+    out += ReplaceAll(id, "\"", "&quot;");
     out += service.linkAfter;
     out += "\">";
     out += id;

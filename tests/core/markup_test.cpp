@@ -100,6 +100,17 @@ TEST(MessengerTags, IdenticalTagsConvertTogetherAndIdsAreNotEscaped) {
     EXPECT_EQ(Count(out, "callto://x"), 1u);
 }
 
+TEST(MessengerTags, AQuoteInAnIdCannotEndTheLinkAddress) {
+    EXPECT_EQ(
+        ExpandMessengerTags("{SPx\" onmouseover=\"alert(1)SP}"),
+        "<img src=\"image/SP.gif\"><a target=\"_blank\" "
+        "href=\"callto://x&quot; onmouseover=&quot;alert(1)\">x\" onmouseover=\"alert(1)</a>");
+    EXPECT_EQ(
+        ExpandMessengerTags("{QQ\"\"QQ}"),
+        "<img src=\"image/QQ.gif\"><a target=\"_blank\" "
+        "href=\"http://wpa.qq.com/msgrd?v=3&uin=&quot;&quot;&site=korvane&menu=yes\">\"\"</a>");
+}
+
 TEST(MessengerTags, AnUnclosedOpeningGetsAHyphenAndTheContentIsTrimmed) {
     EXPECT_EQ(ExpandMessengerTags(" \r\n call {SPbob please \r\n\t"), "call {S-Pbob please");
     // Every unclosed opening costs a pass; inner blanks stay.
