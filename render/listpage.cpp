@@ -8,6 +8,8 @@
 
 #include "platform/codepage.h"
 #include "render/markup.h"
+#include "render/sanitize.h"
+#include "store/ansitext.h"
 #include "store/SQLiteTable3.h"
 #include "store/dbfunc.h"
 
@@ -102,9 +104,18 @@ constexpr std::string_view kBoxBottom =
     "<td align=\"right\" class=\"l4\"><img src=\"images/box/rb.jpg\" /></td>"
     "</tr></table>";
 
+// Stored text is shown, never run: each field passes the sanitiser first, and
+// the converters then add only their own pictures and links.
 std::string ConvertContent(int kind, const std::string& content) {
-    return kind == kNotes ? BreakLines(ExpandEmoticons(content))
-                          : BreakLines(ExpandMessengerTags(content));
+    const std::string text = SanitizeMarkup(content);
+    return kind == kNotes ? BreakLines(ExpandEmoticons(text)) : BreakLines(ExpandMessengerTags(text));
+}
+
+// The record number goes into the icons' script calls: anything but digits
+// (a notebook whose ID column holds text) becomes 0, which no command acts on.
+std::string RecordNumber(TSQLiteTable& row) {
+    std::string id = row.FieldText(kId);
+    return IsDecimalDigits(id) ? id : std::string("0");
 }
 
 // Bytes of one record box: its fixed markup plus room for typical texts, so
@@ -118,7 +129,7 @@ size_t RecordEstimate(const ListKind& kind) {
 // The box of the current row; `ordinal` counts the rows of the whole list from 1.
 std::string RecordBox(const ListKind& kind, int listKind, TSQLiteTable& row, int ordinal) {
     const std::string number = std::to_string(ordinal);
-    const std::string id = row.FieldText(kId);
+    const std::string id = RecordNumber(row);
     std::string out;
     out.reserve(RecordEstimate(kind));
     out += kBoxTop;
@@ -135,10 +146,10 @@ std::string RecordBox(const ListKind& kind, int listKind, TSQLiteTable& row, int
     out += "</span><span class=\"t\" id=\"t";
     out += number;
     out += "\">";
-    out += row.FieldText(kTitle);
+    out += SanitizeMarkup(row.FieldText(kTitle));
     out += kind.titleClose;
     out += "<div class=\"dts\">";
-    out += row.FieldText(kind.detailColumn);
+    out += SanitizeMarkup(row.FieldText(kind.detailColumn));
     out += "</div>";
     out += "<div class=\"round_body_contain\">";
     out += ConvertContent(listKind, row.FieldText(kContent));

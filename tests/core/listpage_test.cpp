@@ -127,16 +127,57 @@ TEST(ListPage, NewestFirstWithOrdinalsAndRecordNumbers) {
     EXPECT_NE(page.find("EditDel('EdNo',3);"), std::string::npos);
 }
 
-TEST(ListPage, StoredMarkupIsLiveAndOnlyContentIsConverted) {
+TEST(ListPage, StoredTextShowsAsTypedAndOnlyContentIsConverted) {
     test::AppFolder app;
     ASSERT_EQ(AddNote("<b>bold</b> it's {EM3EM}", "<i>x</i> {QQ1QQ}", "2026-01-01 00:00:00"),
               "Done");
     const std::string page = List(0);
-    // The title is inserted as stored: live tags, the full-width apostrophe, no conversion.
-    EXPECT_NE(page.find(R"(id="t1"><b>bold</b> it＇s {EM3EM}</span>)"), std::string::npos);
-    // Notes convert emoticons only; messenger tags belong to contacts.
-    EXPECT_NE(page.find(R"(<div class="round_body_contain"><i>x</i> {QQ1QQ}</div>)"),
+    // Markup the editors never insert is text; the apostrophe is the stored full-width one.
+    EXPECT_NE(page.find(R"(id="t1">&lt;b&gt;bold&lt;/b&gt; it＇s {EM3EM}</span>)"),
               std::string::npos);
+    // Notes convert emoticons only; messenger tags belong to contacts.
+    EXPECT_NE(page.find(R"(<div class="round_body_contain">&lt;i&gt;x&lt;/i&gt; {QQ1QQ}</div>)"),
+              std::string::npos);
+}
+
+TEST(ListPage, TheEditorsOwnMarkupKeepsItsExactBytes) {
+    test::AppFolder app;
+    const std::string snippets =
+        R"(<span class="TBlank">黑</span><span class="TBBl">大</span><span class="Tred">红</span>)"
+        R"(<span class="TBred">大红</span><a href="http://您的网址" target="_blank">链接</a>)";
+    ASSERT_EQ(AddNote(snippets, snippets + "\r\n{EM3EM}", "2026-01-01 00:00:00"), "Done");
+    ASSERT_EQ(AddContact(snippets, "1", snippets + " {QQ123QQ}", "2026-01-01 00:00:00"), "Done");
+    const std::string notes = List(0);
+    EXPECT_NE(notes.find(R"(id="t1">)" + snippets + "</span>"), std::string::npos);
+    EXPECT_NE(notes.find(">" + snippets + "<br/>\n<img src=\"icons/3.gif\"/></div>"),
+              std::string::npos);
+    const std::string contacts = List(1);
+    EXPECT_NE(contacts.find(">" + snippets + R"( <img src="image/QQ.gif"><a target="_blank" )"),
+              std::string::npos);
+}
+
+TEST(ListPage, NoRecordCanReachIntoAnother) {
+    test::AppFolder app;
+    ASSERT_EQ(AddNote("<!--", "<div><span class=\"Tred\">open", "2026-01-02 00:00:00"), "Done");
+    ASSERT_EQ(AddNote("next", "<img src=x onerror=alert(1)>", "2026-01-01 00:00:00"), "Done");
+    const std::string page = List(0);
+    EXPECT_NE(page.find(R"(id="t1">&lt;!--</span>)"), std::string::npos);
+    EXPECT_NE(page.find(R"(&lt;div&gt;<span class="Tred">open</span></div>)"), std::string::npos);
+    EXPECT_NE(page.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
+    EXPECT_EQ(page.find("<img src=x"), std::string::npos);
+}
+
+TEST(ListPage, ARecordNumberThatIsNoNumberNeverReachesTheIconsScript) {
+    test::AppFolder app;
+    ASSERT_EQ(OpenDatabase(), "1");
+    Database()->Execute("DROP TABLE mylist");
+    Database()->Execute(
+        "CREATE TABLE mylist(ID TEXT, title TEXT, content TEXT, tel TEXT, state INT, cre_date TEXT)");
+    Database()->Execute(
+        "INSERT INTO mylist VALUES('1);alert(1);(', 't', 'c', '', 0, '2026-01-01 00:00:00')");
+    const std::string odd = List(0);
+    EXPECT_NE(odd.find("EditDel('EdNo',0);"), std::string::npos);
+    EXPECT_EQ(odd.find("alert"), std::string::npos);
 }
 
 TEST(ListPage, AnEmptyListOffersTheNewButton) {
