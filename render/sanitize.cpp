@@ -50,15 +50,6 @@ bool EqualsNoCase(std::string_view text, std::string_view lower) {
 
 // ---- Text ----
 
-// The escapes this sanitiser writes. Typed as text they stay as they are, so
-// its output passes through it again unchanged.
-constexpr std::array<std::string_view, 3> kOwnEscapes = {"&amp;", "&lt;", "&gt;"};
-
-bool StartsWithOwnEscape(std::string_view text) {
-    return std::any_of(kOwnEscapes.begin(), kOwnEscapes.end(),
-                       [text](std::string_view escape) { return text.starts_with(escape); });
-}
-
 // Appends `text` to show as typed.
 void AppendText(std::string& out, std::string_view text) {
     size_t done = 0;
@@ -70,7 +61,7 @@ void AppendText(std::string& out, std::string_view text) {
         } else if (text[at] == '>') {
             out += "&gt;";
         } else {
-            out += StartsWithOwnEscape(text.substr(at)) ? "&" : "&amp;";
+            out += "&amp;";
         }
         done = at + 1;
     }

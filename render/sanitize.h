@@ -20,8 +20,7 @@ namespace korvane {
 // in any letter case accepted, a link always opening in a new view). Links do
 // not nest: a link opening while another is open closes that one first.
 // Everything else shows as typed: '<', '>' and '&' become &lt;, &gt; and
-// &amp;, except that the three escapes "&amp;", "&lt;" and "&gt;" are kept as
-// they are, so sanitising sanitised markup changes nothing. An end tag closes
+// &amp; (so a typed "&lt;" shows as "&lt;", not as "<"). An end tag closes
 // the tags opened inside its own; one without a matching opening shows as text.
 // Tags still open at the end are closed there, so a text never leaves a tag
 // open for the markup after it. A tag, comment or declaration the text ends

@@ -25,7 +25,6 @@ std::string Unescaped(const std::string& html) {
 void ExpectSafe(const std::string& in) {
     const std::string out = SanitizeMarkup(in);
     EXPECT_EQ(test::SanitizedMarkupFault(out), "") << "input: " << in << "\noutput: " << out;
-    EXPECT_EQ(SanitizeMarkup(out), out) << "input: " << in;
 }
 
 // Texts that hold no kept tag must come out wholly as text, every byte shown.
@@ -175,9 +174,10 @@ TEST(SanitizeMarkup, TextShowsAsTypedWithEveryByteKept) {
     EXPECT_EQ(SanitizeMarkup(Cp("价格<五元>")), Cp("价格&lt;五元&gt;"));
 }
 
-// The escapes the sanitiser writes stay as they are, so its output is stable.
-TEST(SanitizeMarkup, ItsOwnEscapesStayAsTheyAre) {
-    EXPECT_EQ(SanitizeMarkup("&lt;script&gt; &amp; &quot;"), "&lt;script&gt; &amp; &amp;quot;");
+// Entities show as typed, not as the characters they stand for.
+TEST(SanitizeMarkup, EntitiesShowAsTyped) {
+    EXPECT_EQ(SanitizeMarkup("&lt;script&gt; &amp; &quot;"),
+              "&amp;lt;script&amp;gt; &amp;amp; &amp;quot;");
     EXPECT_EQ(SanitizeMarkup("&AMP; &LT;"), "&amp;AMP; &amp;LT;");
 }
 
@@ -279,8 +279,8 @@ TEST(SanitizeMarkup, RandomWellFormedTextsPassUnchanged) {
         "<span class=\"TBred\">",
         "<a href=\"https://x.invalid/?a=1&b=2\" target=\"_blank\">",
         "<a href=\"mailto:a@x.invalid\" target=\"_blank\">"};
-    const std::vector<std::string> texts = {"x", " ",    "\"",       "'",     "=",
-                                            "/", "\r\n", Cp("中文"), "&amp;", "\x80"};
+    const std::vector<std::string> texts = {"x", " ",    "\"",       "'",   "=",
+                                            "/", "\r\n", Cp("中文"), "\x80"};
     std::mt19937 random(77);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
