@@ -22,6 +22,8 @@
 #include "gui/dialog_driver.h"
 #include "page_harness.h"
 #include "program_harness.h"
+#include "render/sanitize.h"
+#include "store/ansitext.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;
@@ -555,10 +557,18 @@ TEST_F(BigList, WalkingTheWholeListShowsEveryRecordOnceInOrder) {
     EXPECT_LE(Eval(QStringLiteral("list.boxes.length")).toInt(), 100);
 
     Eval(QString::fromLatin1(kWalker));
-    Eval(QStringLiteral("window.t0 = performance.now(); window.reqs = 0; window.rt = 0; var oldReq = Request; Request = function(a,b,c){ window.reqs++; window.rs = performance.now(); return oldReq(a,b,c); }; var oldKv = KvList; KvList = function(a){ if (a.mode==='window') window.rt += performance.now() - window.rs; var t = performance.now(); oldKv(a); window.kv = (window.kv||0) + performance.now() - t; }"));
+    Eval(QStringLiteral(
+        "window.t0 = performance.now(); window.reqs = 0; window.rt = 0; var oldReq = Request; "
+        "Request = function(a,b,c){ window.reqs++; window.rs = performance.now(); return "
+        "oldReq(a,b,c); }; var oldKv = KvList; KvList = function(a){ if (a.mode==='window') "
+        "window.rt += performance.now() - window.rs; var t = performance.now(); oldKv(a); "
+        "window.kv = (window.kv||0) + performance.now() - t; }"));
     ASSERT_TRUE(EventuallyEquals(QStringLiteral("walk.done"), true, 240000));
     EXPECT_EQ(Eval(QStringLiteral("walk.error")).toString(), QString());
-    std::cerr << "walk ms " << Eval(QStringLiteral("performance.now() - t0")).toDouble() << " reqs " << Eval(QStringLiteral("reqs")).toInt() << " roundtrip " << Eval(QStringLiteral("rt")).toDouble() << " kv " << Eval(QStringLiteral("kv")).toDouble() << "\n";
+    std::cerr << "walk ms " << Eval(QStringLiteral("performance.now() - t0")).toDouble() << " reqs "
+              << Eval(QStringLiteral("reqs")).toInt() << " roundtrip "
+              << Eval(QStringLiteral("rt")).toDouble() << " kv "
+              << Eval(QStringLiteral("kv")).toDouble() << "\n";
     EXPECT_EQ(Eval(QStringLiteral("walk.seen"), 30000).toList(), NotesInOrder());
     // Records far from the view left the page on the way down.
     EXPECT_LE(Eval(QStringLiteral("walk.most")).toInt(), 300);
@@ -668,6 +678,115 @@ TEST_F(BigList, AKilledPageProcessComesBackWithTheList) {
     EXPECT_EQ(Eval(QStringLiteral("window.beforeTheCrash === undefined")).toBool(), true);
     EXPECT_EQ(Count(), QStringLiteral("共20000项"));
     EXPECT_TRUE(Window().MyTop->isHidden());
+}
+
+// ---------------------------------------------------------------------------
+// Stored text is shown, never run
+
+// The texts of tests/data/hostile_notes.txt, each once as title and body.
+std::vector<std::string> HostileTexts() {
+    std::ifstream in(std::string(KORVANE_SOURCE_DIR) + "/tests/data/hostile_notes.txt");
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] != '#') texts.push_back(line);
+    }
+    return texts;
+}
+
+TEST_F(EndToEnd, AHostileNotebookShowsEveryNoteAsTextAndRunsNothing) {
+    const std::vector<std::string> texts = HostileTexts();
+    ASSERT_GT(texts.size(), 30u);
+    ASSERT_LT(texts.size(), static_cast<size_t>(kHeadWindow));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        // Newest first in the list: the first text gets the latest time.
+        char date[32];
+        std::snprintf(date, sizeof date, "2026-01-01 00:%02zu:00", 59 - i);
+        ASSERT_EQ(test::AddNote(texts[i], texts[i], date), "Done") << texts[i];
+    }
+    const std::string seeded = test::ReadFile(app_.Database());
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+
+    // Ten seconds of the program showing the list: nothing asks anything,
+    // nothing ends the program, nothing is written.
+    bool dialog = false;
+    Eventually(
+        [&] {
+            dialog = dialog || QApplication::activeModalWidget() != nullptr;
+            return false;
+        },
+        10000);
+    EXPECT_FALSE(dialog);
+    EXPECT_FALSE(Window().TerminationRequested());
+    EXPECT_EQ(test::ReadFile(app_.Database()), seeded);
+    EXPECT_EQ(Eval(QStringLiteral("String(window.kvPwned)")).toString(),
+              QStringLiteral("undefined"));
+    EXPECT_EQ(Eval(QStringLiteral("document.title")).toString(), QStringLiteral("Korvane"));
+    EXPECT_EQ(Window().MyBody->url().fileName(), QStringLiteral("main.html"));
+    EXPECT_EQ(Eval(QStringLiteral("getComputedStyle(document.body).display")).toString(),
+              QStringLiteral("flex"));
+
+    // Every note has its box, showing its text as typed.
+    EXPECT_EQ(Eval(QStringLiteral("list.total")).toInt(), static_cast<int>(texts.size()));
+    const QStringList titles = Titles();
+    ASSERT_EQ(titles.size(), static_cast<int>(texts.size()));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        // A text holding an editor's own tag shows it formatted, its other
+        // attributes dropped; every other text shows exactly as typed.
+        if (SanitizeMarkup(texts[i]).find('<') != std::string::npos) continue;
+        const QString text = QString::fromStdString(ReplaceAll(texts[i], "'", "＇"));
+        EXPECT_EQ(titles[static_cast<int>(i)], text);
+        EXPECT_EQ(Eval(QStringLiteral("document.getElementById('mm%1').parentNode"
+                                      ".querySelector('.round_body_contain').textContent")
+                           .arg(i + 1))
+                      .toString(),
+                  text);
+    }
+    // No note brought an element, a style or a handler of its own.
+    EXPECT_EQ(Eval(QStringLiteral(
+                       "document.querySelectorAll('.vbody :is(script, style, iframe, svg, form, "
+                       "meta, base, object, embed, img:not([src$=\".gif\"]):not([src$=\".jpg\"])), "
+                       ".round_body_contain [style], .round_body_contain [onclick], "
+                       ".t [style], .t *:not(span):not(a)').length"))
+                  .toInt(),
+              0);
+    // Nothing in a note covers the page: the top of the window is the tab bar.
+    EXPECT_EQ(Eval(QStringLiteral("document.elementFromPoint(20, 10).closest('#chrome') !== null"))
+                  .toBool(),
+              true);
+}
+
+TEST_F(EndToEnd, ACommandWhileTheEditorIsOpenCannotRetargetIt) {
+    test::AddNote("原有的记事", "不能被改写", "2021-03-01 09:00:00");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    const auto before = Rows("SELECT ID,title,content,cre_date FROM mylist ORDER BY ID");
+
+    bool saved = false;
+    QString notice;
+    WhenModal(NE, [&] {
+        // While the new note is being written, the page asks to edit and to
+        // delete record 1 (as a note's own timer could).
+        for (const char* command : {"EdNo/1/", "DeNo/1/", "New1/"}) {
+            Page()->runJavaScript(
+                QStringLiteral("location.href = 'http://command.korvane.invalid/") +
+                QLatin1String(command) + QStringLiteral("'"));
+            QTest::qWait(300);
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), NE);
+        EXPECT_EQ(NE->RecordId, 0);
+        Type(NE->Edit1, QStringLiteral("新写的记事"));
+        AnswerMessage(&Tsmsf::BtOk, &notice);
+        QTest::mouseClick(NE->Button1, Qt::LeftButton);
+        QTest::mouseClick(NE->Button2, Qt::LeftButton);
+        saved = true;
+    });
+    ASSERT_TRUE(Click(QStringLiteral("#MyWinS .New input")));
+    ASSERT_TRUE(Eventually([&] { return saved; }, kWait));
+    QTest::qWait(500);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(Rows("SELECT ID,title,content,cre_date FROM mylist WHERE ID=1"), before);
+    const auto added = Rows("SELECT title FROM mylist WHERE ID<>1");
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(test::Utf8(added[0][0]), "新写的记事");
 }
 
 }  // namespace
