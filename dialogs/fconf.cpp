@@ -136,7 +136,7 @@ void Tfcon::showEvent(QShowEvent* event) {
 void Tfcon::FormShow() {
     Edit1->clear();
     Edit2->clear();
-    Memo1->clear();
+    SetMemoText(*Memo1, std::string());
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit3->setText(ToQt(NowText()));
     if (RecordId > 0) {
@@ -215,7 +215,7 @@ void Tfcon::Button1Click() {
     Saved = true;
     Edit1->clear();
     Edit2->clear();
-    Memo1->clear();
+    SetMemoText(*Memo1, std::string());
     Edit3->setText(ToQt(NowText()));
     if (RecordId > 0) {
         close();

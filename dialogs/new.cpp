@@ -197,7 +197,7 @@ void TNE::done(int result) {
 void TNE::FormClose() {
     RecordId = 0;
     Edit1->clear();
-    Memo1->clear();
+    SetMemoText(*Memo1, std::string());
 }
 
 bool TNE::eventFilter(QObject* watched, QEvent* event) {
@@ -244,7 +244,7 @@ void TNE::Button1Click() {
     }
     Saved = true;
     Edit1->clear();
-    Memo1->clear();
+    SetMemoText(*Memo1, std::string());
     if (RecordId > 0) {
         close();
     } else {
