@@ -375,6 +375,9 @@ void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
         [this](const DoExCall& call) { DoEx(call.n); });
+    // The view shows the program's page (the one LoadPage loads) and nothing else.
+    container_->SetHomeUrl(
+        QUrl::fromLocalFile(QString::fromUtf8(platform::NativePath(AppPath("hd/main.html")))));
     // Only the end of the page's own load counts, not that of a load it replaced.
     connect(MyBody->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) {
