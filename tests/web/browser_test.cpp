@@ -133,6 +133,24 @@ TEST_F(BrowserHost, ScriptObjectExistsBeforeThePageScriptsAndForwardsAllTenArgum
               (QStringList{"f", "v", "KD", "ASQL"}));
     // The page's globals are not touched by the object's own helpers.
     EXPECT_EQ(Js("typeof QWebChannel").toString(), "undefined");
+    // What the channel cannot carry as it is arrives empty, and does not throw.
+    EXPECT_EQ(Js("window.external.MyDoEx(function () {}, 0, 0, 0, 0, 'odd', {}, null, [1], 2)"),
+              QVariant(QString()));
+    ASSERT_TRUE(WaitForCall("odd"));
+    EXPECT_EQ((QStringList{calls_[1].f, calls_[1].v, calls_[1].KD, calls_[1].ASQL}),
+              (QStringList{"", "", "", "2"}));
+}
+
+TEST_F(BrowserHost, PageScriptReachesNothingButMyDoEx) {
+    LoadHtml("<iframe></iframe>");
+    // No channel transport in the page's world or a frame's, no QObject members
+    // behind window.external, and no window.external.MyDoEx in a frame.
+    EXPECT_EQ(Js("[typeof qt, typeof frames[0].qt, Object.getOwnPropertyNames(window.external),"
+                 " typeof window.external.deleteLater, typeof window.external.objectName,"
+                 " typeof frames[0].external.MyDoEx].join()")
+                  .toString()
+                  .toStdString(),
+              "undefined,undefined,MyDoEx,undefined,undefined,undefined");
 }
 
 TEST_F(BrowserHost, CallsWithOtherThanTenArgumentsThrowAndNeverArrive) {
@@ -152,14 +170,19 @@ TEST_F(BrowserHost, CallsWithOtherThanTenArgumentsThrowAndNeverArrive) {
     EXPECT_EQ(ExternalRequestFor(calls_[0].n.toStdString()), ExternalRequest::kNone);
 }
 
-TEST_F(BrowserHost, CallsFromTheFirstInlineScriptAndFromFramesArrive) {
-    LoadHtml(
-        "<script>window.external.MyDoEx(0, 0, 0, 0, 0, 'early', '', '', '', '');</script>"
-        "<iframe srcdoc=\"<script>parent.frameSaw = typeof window.external.MyDoEx;"
-        "window.external.MyDoEx(0, 0, 0, 0, 0, 'frame', '', '', '', '');</script>\"></iframe>");
+TEST_F(BrowserHost, CallsFromTheFirstInlineScriptArriveAndFramesCannotCall) {
+    // The frame posts to the top window exactly what the stub would post.
+    LoadHtml(std::string("<script>window.external.MyDoEx(0, 0, 0, 0, 0, 'early', '', '', '', '');"
+                         "</script><iframe srcdoc=\"<script>parent.frameSaw = typeof "
+                         "window.external.MyDoEx; parent.postMessage({") +
+             kExternalMessageKey + ": [0, 0, 0, 0, 0, 'frame', '', '', '', '']}, '*');" +
+             "</script>\"></iframe>");
     EXPECT_TRUE(WaitForCall("early"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Js("window.frameSaw").toString() == "function"; }));
-    EXPECT_TRUE(WaitForCall("frame"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Js("window.frameSaw").toString() == "undefined"; }));
+    QTest::qWait(300);
+    Js("window.external.MyDoEx(0, 0, 0, 0, 0, 'late', '', '', '', '')");
+    ASSERT_TRUE(WaitForCall("late"));
+    EXPECT_EQ(calls_.size(), 2u);
 }
 
 TEST_F(BrowserHost, CommandNavigationsAreCancelledAndHandedOnLater) {
