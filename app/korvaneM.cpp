@@ -377,6 +377,9 @@ void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
         [this](const DoExCall& call) { DoEx(call.n); });
+    // The view shows the program's page (the one LoadPage loads) and nothing else.
+    container_->SetHomeUrl(
+        QUrl::fromLocalFile(QString::fromUtf8(platform::NativePath(AppPath("hd/main.html")))));
     connect(MyBody->page(), &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) {
                 if (status != QWebEnginePage::NormalTerminationStatus) {

@@ -1,5 +1,6 @@
-// The browser host with the script object: window.external.MyDoEx in every
+// The browser host with the script object: window.external.MyDoEx in the top
 // frame of every page the view loads, present before the page's scripts run.
+// The web channel behind it belongs to the program's isolated script world.
 #pragma once
 
 #include "browser/myexternal.h"

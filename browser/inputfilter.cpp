@@ -1,56 +1,48 @@
 #include "browser/inputfilter.h"
 
 #include <QChildEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace korvane {
 namespace {
 
-bool IsWithheldKeyCode(int key) {
-    switch (key) {
-        case Qt::Key_Backspace:
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-        case Qt::Key_Right:
-        case Qt::Key_W:
-        case Qt::Key_Y:
-        case Qt::Key_Z:
-            return true;
-        default:
-            return (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_D && key <= Qt::Key_U);
-    }
+// The right button would open the context menu; the engine goes back and
+// forward in its history for the other two.
+bool IsWithheldButton(Qt::MouseButton button) {
+    return button == Qt::RightButton || button == Qt::BackButton || button == Qt::ForwardButton;
 }
 
-bool IsRightButtonClick(const QEvent* event) {
-    switch (event->type()) {
+bool IsWithheldClick(const QEvent& event) {
+    switch (event.type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
-            return static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton;
+            return IsWithheldButton(static_cast<const QMouseEvent&>(event).button());
         default:
             return false;
     }
 }
 
-bool IsWithheldKeyEvent(const QEvent* event) {
-    // The engine picks its editing command for a key from the shortcut
-    // override and runs it with the next key press it sees, so the override
-    // must be kept from it as well as the key itself.
-    const QEvent::Type type = event->type();
-    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
-        type != QEvent::KeyRelease) {
-        return false;
+// The engine zooms the page for a wheel turned with Ctrl held and for a pinch.
+bool IsZoom(const QEvent& event) {
+    if (event.type() == QEvent::Wheel) {
+        return static_cast<const QWheelEvent&>(event).modifiers() & Qt::ControlModifier;
     }
-    const auto* key = static_cast<const QKeyEvent*>(event);
-    return IsWithheldKey(key->key(), key->modifiers());
+    if (event.type() == QEvent::NativeGesture) {
+        const Qt::NativeGestureType gesture =
+            static_cast<const QNativeGestureEvent&>(event).gestureType();
+        return gesture == Qt::ZoomNativeGesture || gesture == Qt::SmartZoomNativeGesture;
+    }
+    return false;
 }
 
 }  // namespace
 
-bool IsWithheldKey(int key, Qt::KeyboardModifiers modifiers) {
-    return (modifiers & (Qt::ControlModifier | Qt::AltModifier)) && IsWithheldKeyCode(key);
+bool IsWithheldInput(const QEvent& event) {
+    return IsWithheldClick(event) || IsZoom(event);
 }
 
 TInputFilter::TInputFilter(QWidget* view) : QObject(view), view_(view) {
@@ -80,7 +72,7 @@ bool TInputFilter::eventFilter(QObject* watched, QEvent* event) {
             Watch(static_cast<QChildEvent*>(event)->child());
         }
     }
-    return IsRightButtonClick(event) || IsWithheldKeyEvent(event);
+    return IsWithheldInput(*event);
 }
 
 }  // namespace korvane

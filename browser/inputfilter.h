@@ -1,27 +1,29 @@
 // Keeps the browser view's input to what an application window needs.
 //
+// Every key reaches the engine, so the page's text fields keep their editing
+// keys: undo and redo, word moves and word deletes. The engine has no key
+// accelerators of its own for history, reload or zoom; the keys a page leaves
+// unhandled go on to the view's parent widget, the program's window. What the
+// engine does act on by itself is kept from it: the mouse's back and forward
+// buttons (history navigation) and Ctrl with the wheel, or a pinch (page zoom).
 // Right-button presses and releases on the page are swallowed, so no context
-// menu opens on a mouse click (one asked for from the keyboard still opens).
-// Ctrl and Alt combinations of a fixed set of keys are kept from the engine, so
-// its own shortcuts (word jumps and deletes, undo, history and the like) do not
-// act on the page; plain typing, the dialog keys (Tab, Enter, Escape), Delete,
-// the Down arrow, the function keys and the editing shortcuts Ctrl+A, B, C, V
-// and X pass untouched.
+// menu opens on a mouse click (one asked for from the keyboard still opens,
+// and its history and reload entries do nothing: see TBodyPage).
 #pragma once
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <Qt>
 
+class QEvent;
 class QWidget;
 
 namespace korvane {
 
-// True for the key combinations kept from the engine: Ctrl or Alt (with or
-// without Shift) together with Backspace, Left, Up, Right, 0 to 9, D to U, W, Y
-// or Z.
-bool IsWithheldKey(int key, Qt::KeyboardModifiers modifiers);
+// True for the input events kept from the engine: presses, releases and double
+// clicks of the right, back and forward mouse buttons, wheel turns with Ctrl
+// held and zoom gestures. No key event is.
+bool IsWithheldInput(const QEvent& event);
 
 class TInputFilter : public QObject {
     Q_OBJECT

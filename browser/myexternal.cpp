@@ -5,60 +5,64 @@
 namespace korvane {
 namespace {
 
-// Runs in the page's main world. Everything but window.external stays inside
-// the function, so the page's globals are untouched. The channel transport
-// exists in the top frame only; a frame hands its calls to the top frame.
+// Runs in the page's main world, before the page's own scripts. Everything but
+// window.external stays inside the function, so the page's globals are
+// untouched. postMessage is bound now: a page that replaces it later only
+// loses its own calls. Arguments travel as the channel would carry them:
+// texts, numbers and truth values as they are, anything else as null.
 constexpr const char* kStub = R"JS(
-  var relayKey = %2;
-  var post;
-  if (window === window.top) {
-    var remote = null;
-    var waiting = [];
-    post = function (args) {
-      if (remote) remote.MyDoEx.apply(remote, args);
-      else waiting.push(args);
-    };
-    if (typeof qt === "object" && qt && qt.webChannelTransport) {
-      new QWebChannel(qt.webChannelTransport, function (channel) {
-        remote = channel.objects[%1];
-        waiting.splice(0).forEach(post);
-      });
-    }
-    var isOwnFrame = function (w) {
-      try {
-        for (var depth = 0; w && depth < 64; ++depth) {
-          if (w === window) return true;
-          if (w === w.parent) return false;
-          w = w.parent;
-        }
-      } catch (e) {}
-      return false;
-    };
-    window.addEventListener("message", function (event) {
-      var args = event.data && event.data[relayKey];
-      if (event.source === window || !isOwnFrame(event.source)) return;
-      if (Array.isArray(args) && args.length === 10) post(args);
-    });
-  } else {
-    post = function (args) {
-      var message = {};
-      message[relayKey] = args;
-      window.top.postMessage(message, "*");
-    };
-  }
+(function () {
+  var key = %1;
+  var send = window.postMessage.bind(window);
+  var plain = function (value) {
+    var type = typeof value;
+    return type === "string" || type === "number" || type === "boolean" ? value : null;
+  };
   window.external = {
     MyDoEx: function (X, Y, W, H, HT, n, f, v, KD, ASQL) {
       if (arguments.length !== 10) {
         throw new TypeError("MyDoEx takes 10 arguments, " + arguments.length + " given");
       }
-      post(Array.prototype.slice.call(arguments));
+      var args = [];
+      for (var i = 0; i < 10; ++i) args[i] = plain(arguments[i]);
+      var message = {};
+      message[key] = args;
+      send(message, "*");
       return "";
     }
   };
+})();
 )JS";
 
-// Marks the messages by which a frame passes its calls to the top frame.
-constexpr const char* kRelayKey = "korvaneMyDoEx";
+// Runs in the program's isolated world of the top frame, which shares the DOM
+// with the page but none of its script objects; the channel transport exists
+// in this world only. A message counts as a call only when the page's own
+// window posted it: a frame's messages carry the frame as their source. Calls
+// that come before the channel is ready wait for it. The page's own message
+// listeners never see the calls.
+constexpr const char* kBridge = R"JS(
+  var key = %1;
+  var remote = null;
+  var waiting = [];
+  var pass = function (args) {
+    if (remote) remote.MyDoEx.apply(remote, args);
+    else waiting.push(args);
+  };
+  window.addEventListener("message", function (event) {
+    if (event.source !== window) return;
+    var data = event.data;
+    var args = data !== null && typeof data === "object" ? data[key] : undefined;
+    if (!Array.isArray(args) || args.length !== 10) return;
+    event.stopImmediatePropagation();
+    pass(args);
+  }, true);
+  if (typeof qt === "object" && qt && qt.webChannelTransport) {
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+      remote = channel.objects[%2];
+      waiting.splice(0).forEach(pass);
+    });
+  }
+)JS";
 
 QString Quoted(const char* name) {
     return QLatin1Char('"') + QLatin1String(name) + QLatin1Char('"');
@@ -79,10 +83,16 @@ void TMyExternal::MyDoEx(int X, int Y, int W, int H, int HT, const QString& n, c
     if (doEx_) doEx_(DoExCall{X, Y, W, H, HT, n, f, v, KD, ASQL});
 }
 
-QString ExternalShimSource() {
+QString ExternalStubSource() {
+    static const QString source = QString::fromUtf8(kStub).arg(Quoted(kExternalMessageKey));
+    return source;
+}
+
+QString ExternalBridgeSource() {
+    // The client's definitions stay inside the function as well.
     static const QString source =
         QStringLiteral("(function () {\n") + WebChannelClient() + QStringLiteral("\n") +
-        QString::fromUtf8(kStub).arg(Quoted(kExternalChannelName), Quoted(kRelayKey)) +
+        QString::fromUtf8(kBridge).arg(Quoted(kExternalMessageKey), Quoted(kExternalChannelName)) +
         QStringLiteral("})();\n");
     return source;
 }

@@ -1,9 +1,15 @@
 // The object the page's script reaches as window.external.
 //
 // The page calls window.external.MyDoEx(X, Y, W, H, HT, n, f, v, KD, ASQL) with
-// ten arguments and always gets "" back at once; the call itself travels over a
-// web channel and reaches the DoEx handler a moment later. A call with any other
-// number of arguments throws in the page and never reaches the program.
+// ten arguments and always gets "" back at once; the call reaches the DoEx
+// handler a moment later. A call with any other number of arguments throws in
+// the page and never reaches the program.
+//
+// The page's script never sees the web channel. Its window.external is a plain
+// stub that posts the ten arguments to the page's own window; a script of the
+// program's isolated world, which alone holds the channel, takes those messages
+// and calls MyDoEx. Nothing else of the object is reachable from the page, and
+// frames get no window.external of their own.
 #pragma once
 
 #include <QObject>
@@ -46,8 +52,15 @@ class TMyExternal : public QObject {
 // The name the object is published under on the page's web channel.
 inline constexpr const char* kExternalChannelName = "korvaneExternal";
 
-// The script that gives every frame its window.external before the page's own
-// scripts run: the web channel client followed by the MyDoEx stub.
-QString ExternalShimSource();
+// The key under which the stub posts a call's arguments to the page's window.
+inline constexpr const char* kExternalMessageKey = "korvaneMyDoEx";
+
+// The page's window.external: checks the argument count and posts the call.
+// For the page's main world, before its own scripts run.
+QString ExternalStubSource();
+
+// The web channel client and the listener that passes the calls the page's
+// own window posted on to MyDoEx. For the program's isolated world.
+QString ExternalBridgeSource();
 
 }  // namespace korvane

@@ -35,4 +35,8 @@ void TNulWBContainer::SetUrlOpener(TBodyPage::UrlOpener opener) {
     if (page_) page_->SetUrlOpener(std::move(opener));
 }
 
+void TNulWBContainer::SetHomeUrl(const QUrl& url) {
+    if (page_) page_->SetHomeUrl(url);
+}
+
 }  // namespace korvane

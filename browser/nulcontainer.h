@@ -2,10 +2,11 @@
 //
 // It makes the view behave as a part of the application rather than as a
 // browser: the view gets the program's own page (commands are cancelled and
-// handed on, new windows go to the system's handler), right clicks on the page
-// are swallowed and the engine's own shortcuts are withheld. The view shows no
-// menus or toolbars of its own; a context menu asked for from the keyboard is
-// the engine's default one.
+// handed on, the view stays on its home page, new windows go to the system's
+// handler), right clicks on the page are swallowed and the engine's own
+// history and zoom controls are withheld. The view shows no menus or toolbars
+// of its own; a context menu asked for from the keyboard is the engine's
+// default one.
 #pragma once
 
 #include <QObject>
@@ -32,6 +33,7 @@ class TNulWBContainer : public QObject {
     void SetCommandFilter(TBodyPage::CommandFilter filter);
     void SetCommandHandler(TBodyPage::CommandHandler handler);
     void SetUrlOpener(TBodyPage::UrlOpener opener);
+    void SetHomeUrl(const QUrl& url);
 
   private:
     QPointer<QWebEngineView> body_;
