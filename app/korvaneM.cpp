@@ -530,8 +530,11 @@ void TMyHappy::Timer1Timer() {
 }
 
 void TMyHappy::PageLoadFinished() {
+    // A page that loads again without a show (the view brought itself back
+    // to it) starts afresh and needs its start-up call as well.
+    const bool loadedAgain = pageLoaded_;
     pageLoaded_ = true;
-    if (!bodyLoadPending_) return;
+    if (!bodyLoadPending_ && !loadedAgain) return;
     bodyLoadPending_ = false;
     RunJs(MyBody, "BodyLoad()");
 }

@@ -284,11 +284,8 @@ void SaveANote(int n) {
 double LongestWheelFrame(Program& program) {
     QWebEnginePage* page = program.Page();
     Eval(page, QStringLiteral(
-                   "window.frameLongest = 0; window.frameLast = performance.now(); window.gaps = []; window.kvmax = 0; window.kvn = 0; window.kvsum = 0;"
-                   "window.prof = {}; ['Append','Trim','Place','Need','SetHeader','PlaceThumb'].forEach(function (n) { var f = window[n]; window.prof[n] = 0; window[n] = function () { var t = performance.now(); var r = f.apply(this, arguments); window.prof[n] += performance.now() - t; return r; }; });"
-                   "var kvOld = KvList; KvList = function (a) { var t = performance.now(); kvOld(a); var d = performance.now() - t; window.kvn++; window.kvsum += d; window.kvmax = Math.max(window.kvmax, d); };"
+                   "window.frameLongest = 0; window.frameLast = performance.now();"
                    " window.frameRun = true; (function tick(now) {"
-                   " if (now - window.frameLast > 40) window.gaps.push(Math.round(now - window.frameLast));"
                    " window.frameLongest = Math.max(window.frameLongest, now - window.frameLast);"
                    " window.frameLast = now; if (window.frameRun) requestAnimationFrame(tick); })"
                    "(performance.now()); true"));
@@ -296,9 +293,7 @@ double LongestWheelFrame(Program& program) {
     const QPointF at(input->width() / 2.0, input->height() / 2.0);
     QElapsedTimer clock;
     clock.start();
-    const int stopAt = qEnvironmentVariableIntValue("KV_STOP");
     while (!Eval(page, kAtEnd).toBool() && clock.elapsed() < 600000) {
-        if (stopAt && Eval(page, QStringLiteral("list.place")).toInt() > stopAt) break;
         // A fast flick: ten notches per event, an event per frame.
         QWheelEvent wheel(at, input->mapToGlobal(at), QPoint(), QPoint(0, -1200), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -306,8 +301,7 @@ double LongestWheelFrame(Program& program) {
         Settle(16);
     }
     Eval(page, QStringLiteral("window.frameRun = false; true"));
-    if (!stopAt && !Eval(page, kAtEnd).toBool()) Program::Fail("the wheel never reached the end");
-    std::fprintf(stderr, "DEBUG %s\n", Eval(page, QStringLiteral("JSON.stringify({prof: window.prof, kvmax: window.kvmax, kvn: window.kvn, kvsum: window.kvsum, gaps: window.gaps})")).toString().toUtf8().constData());
+    if (!Eval(page, kAtEnd).toBool()) Program::Fail("the wheel never reached the end");
     return Eval(page, QStringLiteral("window.frameLongest")).toDouble();
 }
 

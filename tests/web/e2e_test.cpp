@@ -755,6 +755,47 @@ TEST_F(EndToEnd, AHostileNotebookShowsEveryNoteAsTextAndRunsNothing) {
               true);
 }
 
+// The page's commands are matched on what the page asked for, whatever the
+// engine made of the address on its way.
+TEST_F(EndToEnd, CommandsAreReadAsThePageWroteThem) {
+    test::AddNote("要改的记事", "正文", "2021-03-01 09:00:00");
+    const std::string id = IdOf("要改的记事");
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    const auto go = [&](const QString& url) {
+        Page()->runJavaScript(QStringLiteral("location.href = ") + JsString(url));
+    };
+
+    // Blanks around the number arrive percent-encoded.
+    QString title;
+    WhenModal(NE, [&] {
+        title = NE->Edit1->text();
+        NE->Button2->click();
+    });
+    go(QStringLiteral("http://command.korvane.invalid/EdNo/ %1 /").arg(QString::fromStdString(id)));
+    ASSERT_TRUE(Eventually([&] { return !title.isEmpty(); }, kWait));
+    EXPECT_EQ(title, QStringLiteral("要改的记事"));
+
+    QString question;
+    QString answer;
+    AnswerMessage(&Tsmsf::BtNo, &question, &answer);
+    go(QStringLiteral("http://command.korvane.invalid/DeNo/%20%1%20/")
+           .arg(QString::fromStdString(id)));
+    ASSERT_TRUE(Eventually([&] { return !answer.isEmpty(); }, kWait));
+    EXPECT_EQ(question, QStringLiteral("是否真的要删除您所选择的记录？"));
+
+    // The engine writes the host in small letters; the list still comes.
+    const int writes = ListWrites();
+    go(QStringLiteral("HTTP://COMMAND.KORVANE.INVALID/reCont/"));
+    ASSERT_TRUE(NextListArrives(writes));
+    EXPECT_EQ(ActiveTab(), QStringLiteral("tabContacts"));
+
+    // A mistyped command leaves the page where it is.
+    go(QStringLiteral("http://command.korvane.invalid/edno/1/"));
+    QTest::qWait(500);
+    EXPECT_EQ(Window().MyBody->url().fileName(), QStringLiteral("main.html"));
+    EXPECT_EQ(Eval(QStringLiteral("list.total")).toInt(), 0);
+}
+
 TEST_F(EndToEnd, ACommandWhileTheEditorIsOpenCannotRetargetIt) {
     test::AddNote("原有的记事", "不能被改写", "2021-03-01 09:00:00");
     ASSERT_TRUE(Start()) << "the notes list never arrived";
