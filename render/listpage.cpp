@@ -9,8 +9,8 @@
 #include "platform/codepage.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
-#include "store/ansitext.h"
 #include "store/SQLiteTable3.h"
+#include "store/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {
@@ -20,7 +20,7 @@ constexpr int kNotes = 0;
 constexpr int kContacts = 1;
 
 // Columns of the list query.
-enum Column { kDate = 0, kTitle = 1, kContent = 2, kId = 3, kTel = 4, kCount = 5 };
+enum Column { kDate = 0, kTitle = 1, kContent = 2, kId = 3, kTel = 4 };
 
 const std::string& QueryFailed() {
     static const std::string text = Cp("无法完成！请与软件商联系！");
@@ -108,7 +108,8 @@ constexpr std::string_view kBoxBottom =
 // the converters then add only their own pictures and links.
 std::string ConvertContent(int kind, const std::string& content) {
     const std::string text = SanitizeMarkup(content);
-    return kind == kNotes ? BreakLines(ExpandEmoticons(text)) : BreakLines(ExpandMessengerTags(text));
+    return kind == kNotes ? BreakLines(ExpandEmoticons(text))
+                          : BreakLines(ExpandMessengerTags(text));
 }
 
 // The record number goes into the icons' script calls: anything but digits
@@ -175,13 +176,34 @@ std::string ListQuery(int kind) {
            std::string(kListOrder);
 }
 
-// The window's rows, each carrying the kind's count in one more column, so
-// the count and the rows come from one read of the database.
-std::string WindowQuery() {
-    return std::string(kListColumns) +
-           ",(SELECT count(*) FROM mylist WHERE state=?1) FROM mylist WHERE state=?1" +
-           std::string(kListOrder) + " LIMIT ?2 OFFSET ?3";
+// A window's rows read from the head of the list, or, for a window in the
+// list's far half, from its end in the opposite order: the rows SQLite steps
+// past are never more than half the list.
+std::string WindowQuery(bool fromEnd) {
+    return std::string(kListColumns) + " FROM mylist WHERE state=?1" +
+           (fromEnd ? std::string(" ORDER BY cre_date ASC, ID ASC") : std::string(kListOrder)) +
+           " LIMIT ?2 OFFSET ?3";
 }
+
+// The window's count and rows come from one read of the notebook.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(TSQLiteDatabase& db) : db_(db) { db_.Execute("BEGIN"); }
+    ~ReadTransaction() {
+        try {
+            db_.Execute(done_ ? "COMMIT" : "ROLLBACK");
+        } catch (const ESQLiteException&) {
+            // Nothing was written; a read that cannot end leaves no change behind.
+        }
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    void Done() { done_ = true; }
+
+  private:
+    TSQLiteDatabase& db_;
+    bool done_ = false;
+};
 
 const ListKind& KindOf(int listKind) {
     if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
@@ -223,24 +245,27 @@ void FillWindow(ListWindow& window, int count) {
         return;
     }
     const ListKind& kind = KindOf(window.kind);
-    const std::unique_ptr<TSQLiteTable> rows =
-        db.OpenQuery(WindowQuery(), {int32_t{window.kind}, int32_t{count}, int32_t{window.first}});
-    int64_t total = 0;
-    if (rows->RowCount() > 0) {
-        rows->GoFirst();
-        total = rows->FieldInt64(kCount);
-    } else {
-        // A window past the end has no row to carry the count.
-        total = db.OpenQuery("SELECT count(*) FROM mylist WHERE state=?1", {int32_t{window.kind}})
-                    ->FieldInt64(0);
-    }
+    ReadTransaction read(db);
+    const int64_t total = CountOfKind(window.kind);
     window.total = static_cast<int>(std::min<int64_t>(total, INT32_MAX));
     window.header = Header(kind, total);
-    window.boxes.reserve(static_cast<size_t>(rows->RowCount()));
-    for (int i = 0; i < rows->RowCount(); ++i) {
-        window.boxes.push_back(RecordBox(kind, window.kind, *rows, window.first + i + 1));
-        rows->GoNext();
+    const int64_t first = window.first;
+    const int64_t rows = std::clamp<int64_t>(total - first, 0, count);
+    if (rows > 0) {
+        const bool fromEnd = first > total / 2;
+        const int64_t skip = fromEnd ? total - first - rows : first;
+        const std::unique_ptr<TSQLiteTable> table = db.OpenQuery(
+            WindowQuery(fromEnd),
+            {int32_t{window.kind}, static_cast<int32_t>(rows), static_cast<int64_t>(skip)});
+        window.boxes.resize(static_cast<size_t>(table->RowCount()));
+        table->GoFirst();
+        for (int i = 0; i < table->RowCount(); ++i, table->GoNext()) {
+            const int at = fromEnd ? table->RowCount() - 1 - i : i;
+            window.boxes[static_cast<size_t>(at)] =
+                RecordBox(kind, window.kind, *table, window.first + at + 1);
+        }
     }
+    read.Done();
 }
 
 }  // namespace

@@ -165,6 +165,10 @@ std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql,
     return std::unique_ptr<TSQLiteTable>(new TSQLiteTable(*this, sql, values));
 }
 
+int64_t TSQLiteDatabase::TotalChanges() const {
+    return sqlite3_total_changes64(db_);
+}
+
 bool TSQLiteDatabase::HasTable(const std::string& name) {
     const auto table =
         OpenQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +

@@ -53,6 +53,8 @@ class TSQLiteDatabase {
     std::unique_ptr<TSQLiteTable> OpenQuery(const std::string& sql, const SqlValues& values = {});
     // True when a table of that name exists (ASCII case ignored).
     bool HasTable(const std::string& name);
+    // Rows changed by this connection since it was opened.
+    int64_t TotalChanges() const;
 
   private:
     friend class TSQLiteTable;

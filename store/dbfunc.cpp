@@ -37,11 +37,20 @@ namespace {
 
 const char kTable[] = "mylist";
 
+// The count of one kind and the state of the notebook it was taken in.
+struct KindCount {
+    int kind = -1;
+    int64_t dataVersion = -1;  // changes when another connection commits
+    int64_t ownChanges = -1;   // changes when this one writes
+    int64_t count = 0;
+};
+
 // The database path and connection: empty until the first successful open,
-// then kept for the rest of the process.
+// then kept for the rest of the process; with the counts the lists last took.
 struct Store {
     std::string path;
     std::unique_ptr<TSQLiteDatabase> connection;
+    std::array<KindCount, 2> counts;
 };
 
 Store& State() {
@@ -85,13 +94,29 @@ std::string OpenDatabase() {
     }
 }
 
+int64_t CountOfKind(int kind) {
+    Store& store = State();
+    TSQLiteDatabase& db = *store.connection;
+    const auto version = db.OpenQuery("PRAGMA data_version");
+    version->GoFirst();
+    KindCount now{kind, version->FieldInt64(0), db.TotalChanges(), 0};
+    KindCount* kept = kind == 0 || kind == 1 ? &store.counts[static_cast<size_t>(kind)] : nullptr;
+    if (kept && kept->dataVersion == now.dataVersion && kept->ownChanges == now.ownChanges)
+        return kept->count;
+    const auto counted =
+        db.OpenQuery("SELECT count(*) FROM mylist WHERE state=?1", {int32_t{kind}});
+    counted->GoFirst();
+    now.count = counted->FieldInt64(0);
+    if (kept) *kept = now;
+    return now.count;
+}
+
 TSQLiteDatabase* Database() {
     return State().connection.get();
 }
 
 void CloseDatabase() {
-    State().connection.reset();
-    State().path.clear();
+    State() = Store();
 }
 
 std::string ExecSql(const std::string& statement) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace korvane {
@@ -21,6 +22,11 @@ TSQLiteDatabase* Database();
 // Drops the connection and the remembered path, so the next call opens again
 // (used when the application folder changes, as in tests).
 void CloseDatabase();
+
+// The number of records of a kind, counted once and remembered until the
+// notebook changes, by this program or by another. The connection must be
+// open; failures throw.
+int64_t CountOfKind(int kind);
 
 // Runs one statement that returns no rows. "Done", or the text to show the user
 // (empty when the statement failed).

@@ -172,7 +172,8 @@ TEST(ListPage, ARecordNumberThatIsNoNumberNeverReachesTheIconsScript) {
     ASSERT_EQ(OpenDatabase(), "1");
     Database()->Execute("DROP TABLE mylist");
     Database()->Execute(
-        "CREATE TABLE mylist(ID TEXT, title TEXT, content TEXT, tel TEXT, state INT, cre_date TEXT)");
+        "CREATE TABLE mylist(ID TEXT, title TEXT, content TEXT, tel TEXT, state INT, cre_date "
+        "TEXT)");
     Database()->Execute(
         "INSERT INTO mylist VALUES('1);alert(1);(', 't', 'c', '', 0, '2026-01-01 00:00:00')");
     const std::string odd = List(0);
@@ -307,6 +308,23 @@ TEST(ListWindow, RefusesBadNumbersAndReportsFailures) {
 
     ASSERT_EQ(ExecSql("DROP TABLE mylist"), "Done");
     EXPECT_EQ(FromCodePage(BuildListWindow(0, 0, 10).header), "无法完成！数据库有问题！请重新安装");
+}
+
+TEST(ListWindow, TheCountFollowsChangesByThisProgramAndByOthers) {
+    test::AppFolder app;
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(AddNote("n", "", "2026-01-01 00:00:00"), "Done");
+    EXPECT_EQ(BuildListWindow(0, 0, 10).total, 3);
+    ASSERT_EQ(AddNote("n", "", "2026-01-02 00:00:00"), "Done");
+    EXPECT_EQ(BuildListWindow(0, 0, 10).total, 4);
+    {
+        // Another program writing the same notebook.
+        TSQLiteDatabase other(app.Database().string());
+        other.Execute("DELETE FROM mylist WHERE ID IN (1, 2)");
+    }
+    const ListWindow w = BuildListWindow(0, 0, 10);
+    EXPECT_EQ(w.total, 2);
+    EXPECT_EQ(w.boxes.size(), 2u);
+    EXPECT_NE(FromCodePage(w.header).find("共2项"), std::string::npos);
 }
 
 TEST(ListWindow, ANotebookWithoutTheListIndexGetsIt) {
