@@ -1,10 +1,12 @@
 #!/bin/sh
-# The notes list refresh through the program (page navigation, dispatcher,
-# database, rendering, writing into the page) beside setting the same markup
-# from a script in the same web engine, for 1,000 and 10,000 notes; then the
-# memory of the program's main window beside a bare web view showing the same
-# page. Prints the times, the memory and their ratios. Builds nothing.
-# Usage: bench/compare_web.sh [build folder] [--runs N]   (default build/release)
+# The notes list of the real program at notebooks of 100, 10,000, 100,000 and
+# 1,000,000 notes, side by side: launch, a show after a hide, the refresh after
+# a save, End, memory after three refreshes, the longest frame while the wheel
+# scrolls through 10,000 notes, and whether the page's process ever ended.
+# Prints the figures and the ratios of 100,000 notes against 100. Builds
+# nothing.
+# Usage: bench/compare_web.sh [build folder] [--runs N] [--no-million]
+#        (default build/release)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}

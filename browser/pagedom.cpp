@@ -89,12 +89,18 @@ void FillListWindow(QWebEnginePage* page, std::function<PageList()> read,
     page->runJavaScript(lookup, kDomWorld, [target, read, done](const QVariant& found) {
         if (!target || !found.toBool()) return Report(done, false);
         // The page's own script places the records, so this runs in its world.
+        // The answer travels as one string literal that JSON.parse reads: as
+        // an object literal the engine would compile a script of some hundred
+        // kilobytes for every window, and the garbage of that made pauses of
+        // a fifth of a second while scrolling.
         const QString script =
             QStringLiteral(
                 "(function (answer) { var e = document.getElementById(%1); if (!e) return false;"
                 " if (typeof KvList === 'function') KvList(answer);"
-                " else e.innerHTML = answer.header + answer.boxes.join(''); return true; })(%2)")
-                .arg(JsStringLiteral(QString::fromLatin1(kListElementId)), PageListJson(read()));
+                " else e.innerHTML = answer.header + answer.boxes.join(''); return true; })"
+                "(JSON.parse(%2))")
+                .arg(JsStringLiteral(QString::fromLatin1(kListElementId)),
+                     JsStringLiteral(PageListJson(read())));
         target->runJavaScript(script, QWebEngineScript::MainWorld,
                               [done](const QVariant& result) { Report(done, result.toBool()); });
     });
