@@ -39,7 +39,6 @@ const char kTable[] = "mylist";
 
 // The count of one kind and the state of the notebook it was taken in.
 struct KindCount {
-    int kind = -1;
     int64_t dataVersion = -1;  // changes when another connection commits
     int64_t ownChanges = -1;   // changes when this one writes
     int64_t count = 0;
@@ -99,7 +98,7 @@ int64_t CountOfKind(int kind) {
     TSQLiteDatabase& db = *store.connection;
     const auto version = db.OpenQuery("PRAGMA data_version");
     version->GoFirst();
-    KindCount now{kind, version->FieldInt64(0), db.TotalChanges(), 0};
+    KindCount now{version->FieldInt64(0), db.TotalChanges(), 0};
     KindCount* kept = kind == 0 || kind == 1 ? &store.counts[static_cast<size_t>(kind)] : nullptr;
     if (kept && kept->dataVersion == now.dataVersion && kept->ownChanges == now.ownChanges)
         return kept->count;
