@@ -84,6 +84,7 @@ function MarkTab(kind) {
 function ShowList(kind) {
     kind = Number(kind) === 1 ? 1 : 0;
     MarkTab(kind);
+    WaitForList();
     Command(kind === 1 ? "reCont/" : "reNote/");
 }
 
@@ -478,6 +479,15 @@ function Request(first, count, how) {
     list.busyTimer = setTimeout(function () { ShowBusy(true); }, BUSY_MS);
     list.retryTimer = setTimeout(function () { EndRequest(); }, RETRY_MS);
     Command((list.kind === 1 ? "WiCn/" : "WiNo/") + first + "/" + count + "/" + list.serial + "/");
+}
+
+/* A list asked for that is late shows the busy sign until it comes. */
+function WaitForList() {
+    if (!list.parts) return;
+    if (list.busyTimer !== null) clearTimeout(list.busyTimer);
+    list.busyTimer = setTimeout(function () { ShowBusy(true); }, BUSY_MS);
+    if (list.retryTimer !== null) clearTimeout(list.retryTimer);
+    list.retryTimer = setTimeout(function () { EndRequest(); }, RETRY_MS);
 }
 
 function EndRequest() {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <string>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "page_harness.h"
+#include "support/seed.h"
 
 namespace korvane::test {
 namespace {
@@ -84,6 +85,29 @@ TEST_F(PageTest, TheTabFollowsTheListTheProgramWrote) {
     EXPECT_EQ(page().Js("document.getElementById('tabContacts').className").toString(),
               "tab active");
     EXPECT_EQ(page().Js("document.getElementById('tabNotes').className").toString(), "tab");
+}
+
+TEST_F(PageTest, ALateAnswerShowsTheBusySignUntilItComes) {
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(SeedNotes(500), "Done");
+    ShowList(0);
+    const QString busy = "document.querySelector('.vbusy').className";
+    EXPECT_EQ(page().Js(busy).toString(), "vbusy");
+
+    // The program is slow to answer: after a fifth of a second the sign shows.
+    auto answer = page().page().onCommand;
+    page().page().onCommand = nullptr;
+    page().Js("JumpTo(400, false)");
+    const QString request = page().NextRequest();
+    ASSERT_TRUE(request.startsWith(kBase + "WiNo/"));
+    EXPECT_TRUE(WaitUntil([&] { return page().Js(busy).toString() == "vbusy on"; }, 2000));
+
+    answer(request);
+    EXPECT_TRUE(WaitUntil([&] { return page().Js(busy).toString() == "vbusy"; }, 5000));
+    EXPECT_EQ(page().Js("list.place").toInt(), 400);
+    EXPECT_EQ(page().Js("list.boxes[list.place - list.first].getAttribute('data-i')").toString(),
+              "400");
+    page().page().onCommand = answer;
 }
 
 TEST_F(PageTest, NoteIconsAndNewButtonNavigateToTheirCommands) {
