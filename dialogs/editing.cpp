@@ -1,7 +1,9 @@
 #include "dialogs/editing.h"
 
+#include <QTimer>
 #include <array>
 
+#include "dialogs/fsms.h"
 #include "platform/codepage.h"
 #include "store/dbfunc.h"
 
@@ -11,6 +13,74 @@ bool RecordIsGone(int recordId) {
     std::array<std::string, 9> values;
     LoadRecord("SELECT ID FROM mylist WHERE ID=" + std::to_string(recordId), values);
     return values[0] == texts::kNotFound && values[1] == texts::NoData();
+}
+
+namespace {
+
+// Each column is read three ways: its storage type, its text as LoadRecord
+// gives it, and its bytes (a blob cast has no declared type, so it comes back
+// unconverted). The text is the stored text only when the value is text and
+// the two readings agree; an INTEGER column holding text, for one, reads as a
+// number and not as the text.
+std::string EditorQuery(int recordId, const std::vector<std::string>& columns) {
+    std::string select;
+    for (const std::string& c : columns) {
+        if (!select.empty()) select += ",";
+        select += "typeof(" + c + ")," + c + ",CAST(" + c + " AS BLOB)";
+    }
+    return "SELECT " + select + " FROM mylist WHERE ID=" + std::to_string(recordId);
+}
+
+const std::string& UnknownFailure() {
+    static const std::string text = Cp("数据库无法读取（可能正被其他程序占用）");
+    return text;
+}
+
+}  // namespace
+
+EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& columns) {
+    std::array<std::string, 9> values;
+    LoadRecord(EditorQuery(recordId, columns), values);
+    EditorRecord record;
+    if (values[0] == texts::kNotFound) {
+        record.gone = values[1] == texts::NoData();
+        record.failure = values[1].empty() ? UnknownFailure() : values[1];
+        return record;
+    }
+    if (values[0].empty()) {  // the read failed before the first value
+        record.failure = UnknownFailure();
+        return record;
+    }
+    record.readable = true;
+    for (size_t i = 0; i < columns.size() && 3 * i + 2 < values.size(); ++i) {
+        const std::string& type = values[3 * i];
+        EditorField& field = record.fields.emplace_back();
+        field.text = values[3 * i + 1];
+        field.readAsText = (type == "text" || type == "null") && field.text == values[3 * i + 2];
+    }
+    return record;
+}
+
+std::string TextAssignments(const EditorRecord& record, const std::vector<std::string>& columns,
+                            const std::vector<std::string>& values) {
+    std::string out;
+    for (size_t i = 0; i < columns.size() && i < record.fields.size(); ++i) {
+        if (!record.fields[i].readAsText) continue;
+        out += columns[i] + "='" + values[i] + "',";
+    }
+    return out;
+}
+
+void ReportUnreadableLater(QObject* editor, const EditorRecord& record) {
+    if (record.readable || record.gone) return;
+    QTimer::singleShot(0, editor,
+                       [notice = UnreadableRecordNotice(record.failure)] { ShowMsgBox(notice); });
+}
+
+std::string UnreadableRecordNotice(const std::string& failure) {
+    static const std::string before = Cp("无法读取这条记录：");
+    static const std::string after = Cp("。为免覆盖原有内容，这次不能保存到这条记录。");
+    return before + failure + after;
 }
 
 namespace editortexts {

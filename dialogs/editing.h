@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+class QObject;
 
 namespace korvane {
 
@@ -10,6 +13,39 @@ namespace korvane {
 // for any other reason, such as a missing table, is left to the save itself
 // to report).
 bool RecordIsGone(int recordId);
+
+// One field of a record as an editor read it. Only a field read as text (a
+// text or empty value, read back byte for byte) may be written back: any other
+// value shows only a conversion of what is stored, and writing that would
+// replace it.
+struct EditorField {
+    std::string text;
+    bool readAsText = false;
+};
+
+// A record read for editing. When `readable` is false nothing may be written
+// over the record, and `failure` says why in the code page.
+struct EditorRecord {
+    bool readable = false;
+    bool gone = false;  // no such record (any more): saving makes a new one
+    std::string failure;
+    std::vector<EditorField> fields;
+};
+
+// Reads up to three columns of one record of mylist.
+EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& columns);
+
+// The "column='value'" assignments of an UPDATE for the fields read as text;
+// `values` are already made safe for SQL, in the order of `columns`.
+std::string TextAssignments(const EditorRecord& record, const std::vector<std::string>& columns,
+                            const std::vector<std::string>& values);
+
+// Shows the notice for a record the editor could not read once the editor is
+// up (a notice opened while the editor itself is being shown would come first).
+void ReportUnreadableLater(QObject* editor, const EditorRecord& record);
+
+// The notice shown when the editor could not read its record, naming why.
+std::string UnreadableRecordNotice(const std::string& failure);
 
 // Program texts shown by both editors, in the code page.
 namespace editortexts {

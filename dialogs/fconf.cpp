@@ -27,6 +27,11 @@ const std::array<std::pair<const char*, const char*>, 4> kTagTemplates = {{
     {"{AL", "AL}"},
 }};
 
+const std::vector<std::string>& ContactColumns() {
+    static const std::vector<std::string> columns = {"title", "tel", "content"};
+    return columns;
+}
+
 const std::string& Incomplete() {
     static const std::string text = Cp("请填写完整");
     return text;
@@ -139,13 +144,18 @@ void Tfcon::FormShow() {
     SetMemoText(*Memo1, std::string());
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit3->setText(ToQt(NowText()));
+    loaded_ = {};
     if (RecordId > 0) {
-        std::array<std::string, 9> values;
-        LoadRecord("SELECT title,tel,content FROM mylist WHERE ID=" + std::to_string(RecordId),
-                   values);
-        SetEditText(*Edit1, values[0]);
-        SetEditText(*Edit2, values[1]);
-        SetMemoText(*Memo1, values[2]);
+        loaded_ = LoadForEditing(RecordId, ContactColumns());
+        if (loaded_.readable) {
+            SetEditText(*Edit1, loaded_.fields[0].text);
+            SetEditText(*Edit2, loaded_.fields[1].text);
+            SetMemoText(*Memo1, loaded_.fields[2].text);
+        } else if (loaded_.gone) {  // the form says there is no such contact
+            SetEditText(*Edit1, texts::kNotFound);
+            SetEditText(*Edit2, loaded_.failure);
+        }
+        ReportUnreadableLater(this, loaded_);
     }
     Saved = false;
     PL_TXT->hide();
@@ -187,6 +197,11 @@ void Tfcon::Button1Click() {
         ShowMsgBox(editortexts::NothingToSave());
         return;
     }
+    if (RecordId > 0 && !loaded_.readable && !loaded_.gone) {
+        // What is stored was never shown: saving would replace it unseen.
+        ShowMsgBox(UnreadableRecordNotice(loaded_.failure));
+        return;
+    }
     if (RecordId > 0 && RecordIsGone(RecordId)) {
         // The contact was deleted after the editor opened: an update would
         // change nothing and the entry would be lost, so say so and save it as
@@ -202,11 +217,11 @@ void Tfcon::Button1Click() {
     // Only a positive record number was loaded into the form; any other is a
     // new entry (an update would match no row and the text would be lost).
     const std::string statement =
-        RecordId <= 0
-            ? "INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" + name + "','" + tel +
-                  "','" + remark + "',1,'" + time + "')"
-            : "UPDATE mylist SET title='" + name + "',tel='" + tel + "',content='" + remark +
-                  "',cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
+        RecordId <= 0 ? "INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" + name +
+                            "','" + tel + "','" + remark + "',1,'" + time + "')"
+                      : "UPDATE mylist SET " +
+                            TextAssignments(loaded_, ContactColumns(), {name, tel, remark}) +
+                            "cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
     const std::string result = ExecSql(statement);
     if (result != texts::kDone) {
         ShowMsgBox(result);

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "dialogs/editing.h"
 #include "dialogs/formbase.h"
 #include "dialogs/widgets.h"
 
@@ -63,6 +64,9 @@ class Tfcon : public FormDialog {
     QLabel* FieldLabel(const QString& caption, int top, int anchors);
     QLineEdit* FieldEdit(int top, int anchors);
     QPushButton* Button(QWidget* parent, const QString& caption);
+
+    // The record as read when the editor opened (title, tel, content).
+    EditorRecord loaded_;
 };
 
 // The program's one contact editor, created with the other dialogs.

@@ -37,6 +37,11 @@ const std::array<QString, 5>& Snippets() {
     return snippets;
 }
 
+const std::vector<std::string>& NoteColumns() {
+    static const std::vector<std::string> columns = {"title", "content"};
+    return columns;
+}
+
 void ShowAsButtonFace(QLineEdit* edit) {
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
@@ -179,11 +184,17 @@ void TNE::showEvent(QShowEvent* event) {
 void TNE::FormShow() {
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit2->setText(ToQt(NowText()));
+    loaded_ = {};
     if (RecordId > 0) {
-        std::array<std::string, 9> values;
-        LoadRecord("SELECT title,content FROM mylist WHERE ID=" + std::to_string(RecordId), values);
-        SetEditText(*Edit1, values[0]);
-        SetMemoText(*Memo1, values[1]);
+        loaded_ = LoadForEditing(RecordId, NoteColumns());
+        if (loaded_.readable) {
+            SetEditText(*Edit1, loaded_.fields[0].text);
+            SetMemoText(*Memo1, loaded_.fields[1].text);
+        } else if (loaded_.gone) {  // the form says there is no such note
+            SetEditText(*Edit1, texts::kNotFound);
+            SetMemoText(*Memo1, loaded_.failure);
+        }
+        ReportUnreadableLater(this, loaded_);
     }
     Saved = false;
     PL_EM->hide();
@@ -219,6 +230,11 @@ void TNE::Button1Click() {
         ShowMsgBox(editortexts::NothingToSave());
         return;
     }
+    if (RecordId > 0 && !loaded_.readable && !loaded_.gone) {
+        // What is stored was never shown: saving would replace it unseen.
+        ShowMsgBox(UnreadableRecordNotice(loaded_.failure));
+        return;
+    }
     if (RecordId > 0 && RecordIsGone(RecordId)) {
         // The note was deleted after the editor opened: an update would change
         // nothing and the text would be lost, so say so and save it as a new
@@ -233,10 +249,11 @@ void TNE::Button1Click() {
     // Only a positive record number was loaded into the form; any other is a
     // new entry (an update would match no row and the text would be lost).
     const std::string statement =
-        RecordId <= 0 ? "INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title + "','" +
-                            body + "',0,'" + time + "')"
-                      : "UPDATE mylist SET title='" + title + "',content='" + body +
-                            "',cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
+        RecordId <= 0
+            ? "INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title + "','" + body +
+                  "',0,'" + time + "')"
+            : "UPDATE mylist SET " + TextAssignments(loaded_, NoteColumns(), {title, body}) +
+                  "cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
     const std::string result = ExecSql(statement);
     if (result != texts::kDone) {
         ShowMsgBox(result);

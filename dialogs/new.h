@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <vector>
 
+#include "dialogs/editing.h"
 #include "dialogs/formbase.h"
 #include "dialogs/widgets.h"
 
@@ -68,6 +69,9 @@ class TNE : public FormDialog {
                              Qt::GlobalColor colour, bool bold);
     // Replaces the body's selection (or inserts at the caret), closes the palette.
     void InsertIntoMemo(const QString& text);
+
+    // The record as read when the editor opened (title, content).
+    EditorRecord loaded_;
 };
 
 // The program's one note editor, created with the other dialogs.

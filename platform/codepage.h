@@ -12,10 +12,14 @@
 
 namespace korvane::platform {
 
-// UTF-8 text to code-page bytes. Invalid UTF-8 sequences become '?'.
+// UTF-8 text to code-page bytes. Invalid UTF-8 sequences become '?'; the euro
+// sign becomes 0x80 and U+F800 to U+F87F the bytes 0x80 to 0xFF.
 std::string ToCodePage(std::string_view utf8);
 
-// Code-page bytes to UTF-8 text. Bytes that form no character become U+FFFD.
+// Code-page bytes to UTF-8 text. 0x80 is the euro sign, as in the Windows GBK
+// table. Each byte that forms no character becomes the private-use character
+// U+F780 + byte, which ToCodePage turns back into that byte, so
+// ToCodePage(FromCodePage(b)) == b for every byte string b.
 std::string FromCodePage(std::string_view bytes);
 
 // True when every character of the UTF-8 text has a GBK (two-byte or ASCII)

@@ -109,10 +109,38 @@ std::string ExpandEmoticons(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// The most one content may grow to. A tag of ordinary text becomes at most
+// about 22 times its length (the longest link around an empty id), so 64 times
+// the input plus 64 KB never limits a remark whose tags do not nest. Ids that
+// hold further tag openings make each pass copy the whole link again, which
+// without a bound turns a 1 KB remark into megabytes on every render.
+size_t GrowthBound(size_t inputSize) {
+    return 64 * inputSize + 64 * 1024;
+}
+
+// Non-overlapping occurrences of `what`, counted left to right as ReplaceAll
+// replaces them.
+size_t Occurrences(std::string_view text, std::string_view what) {
+    if (what.empty()) return 0;
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string_view::npos;
+         at = text.find(what, at + what.size())) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
 // Each pass takes the first opening and the first closing of the content; the
 // text between them is the id, and every tag with that id is converted at
-// once. One pass counter serves all four services.
+// once. One pass counter serves all four services. A pass whose result would
+// pass the growth bound is not made, and no later one: the tags left stay as
+// typed.
 std::string ExpandMessengerTags(const std::string& text) {
+    const size_t bound = GrowthBound(text.size());
     std::string out = text;
     int passes = 0;
     for (const MessengerService& service : kServices) {
@@ -122,12 +150,17 @@ std::string ExpandMessengerTags(const std::string& text) {
             if (++passes > kMaxPasses) break;
             const size_t c = out.find(closing);
             std::string id;
+            std::string next = out;
             if (c == std::string::npos || c == 0) {
-                out = Neutralise(std::move(out), p);
+                next = Neutralise(std::move(next), p);
             } else if (c > p + opening.size()) {
                 id = out.substr(p + opening.size(), c - p - opening.size());
             }
-            out = ReplaceAll(out, opening + id + closing, MessengerLink(service, id));
+            const std::string tag = opening + id + closing;
+            const std::string link = MessengerLink(service, id);
+            const size_t count = Occurrences(next, tag);
+            if (next.size() - count * tag.size() + count * link.size() > bound) return out;
+            out = ReplaceAll(next, tag, link);
         }
     }
     return out;

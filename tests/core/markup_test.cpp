@@ -156,6 +156,29 @@ TEST(MessengerTags, AnIdHoldingAnOpeningIsNeutralisedNotExpandedAgain) {
     EXPECT_EQ(ExpandMessengerTags("{QQ1{QQ2QQ}"), QqLink("1{Q-Q2"));
 }
 
+TEST(MessengerTags, AHostileRemarkGrowsOnlyToTheBound) {
+    // Ids holding openings of other services: each pass copies the links
+    // again; unbounded, 73 bytes of them become about 200 KB.
+    const std::string hostile =
+        "{MSAL}SP}{QQ{MS{ALxQQ}{MSAL}{SPAL}{QQMS}xxMS}MS}xMS}MS}{AL{ALMS}{ALQQ}{AL";
+    std::string remark;
+    while (remark.size() < 1024) remark += hostile;
+    const std::string out = ExpandMessengerTags(remark);
+    EXPECT_LE(out.size(), 64 * remark.size() + 64 * 1024);
+    EXPECT_GT(out.size(), remark.size());  // the passes within the bound were made
+    // Past the bound the tags stay as typed.
+    EXPECT_NE(out.find("{AL"), std::string::npos);
+}
+
+TEST(MessengerTags, ALongRemarkOfOrdinaryTagsConvertsWhole) {
+    std::string remark;
+    for (int i = 0; i < 5000; ++i) remark += "{QQQQ}{SP" + std::to_string(i % 11) + "SP} ";
+    const std::string out = ExpandMessengerTags(remark);
+    EXPECT_EQ(Count(out, QqLink("")), 5000u);
+    EXPECT_EQ(out.find("{QQ"), std::string::npos);
+    EXPECT_EQ(out.find("{SP"), std::string::npos);
+}
+
 TEST(MessengerTags, TextWithoutTagsIsUntouched) {
     for (const char* text : {"", "  blanks stay without tags  ", "{qq1qq}", "{Q Q1QQ}", "QQ}"}) {
         EXPECT_EQ(ExpandMessengerTags(text), text);

@@ -189,5 +189,51 @@ TEST_F(ContactEditor, FailedSaveShowsTheStoreTextAndKeepsTheFields) {
     EXPECT_FALSE(fcon->Saved);
 }
 
+TEST_F(ContactEditor, AContactThatCouldNotBeReadIsNeverSavedOver) {
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('kept','1','r',1,"
+                      "'2020-01-01 00:00:00')"),
+              "Done");
+    const std::string id = Rows("SELECT max(ID) FROM mylist")[0][0];
+    std::string shownAtSave;
+    {
+        TSQLiteDatabase other(AppPath("hd\\glst.mysql"));
+        other.Execute("BEGIN EXCLUSIVE");
+        AnswerNextMessage();
+        WhenModal(fcon, [&] {
+            other.Execute("ROLLBACK");
+            // Once the notice of the failed read has closed.
+            QTimer::singleShot(100, [&] {
+                WhenModal(fcon, [&] {
+                    fcon->Edit1->setText(QStringLiteral("typed"));
+                    AnswerNextMessage(&shownAtSave);
+                    fcon->Button1->click();
+                    fcon->Button2->click();
+                });
+            });
+        });
+        fcon->RecordId = std::stoi(id);
+        fcon->exec();
+    }
+    EXPECT_NE(Utf8(shownAtSave).find("无法读取这条记录"), std::string::npos);
+    EXPECT_EQ(Rows("SELECT title,tel,content FROM mylist WHERE ID=" + id),
+              (std::vector<std::vector<std::string>>{{"kept", "1", "r"}}));
+}
+
+TEST_F(ContactEditor, ATelephoneNotStoredAsTextIsLeftAsItIs) {
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('a',X'3132','r',"
+                      "1,'2020-01-01 00:00:00')"),
+              "Done");
+    const std::string id = Rows("SELECT max(ID) FROM mylist")[0][0];
+    WhenModal(fcon, [&] {
+        fcon->Edit1->setText(QStringLiteral("b"));
+        fcon->Edit2->setText(QStringLiteral("99"));
+        fcon->Button1->click();
+    });
+    fcon->RecordId = std::stoi(id);
+    fcon->exec();
+    EXPECT_EQ(Rows("SELECT title,typeof(tel),hex(tel),content FROM mylist WHERE ID=" + id),
+              (std::vector<std::vector<std::string>>{{"b", "blob", "3132", "r"}}));
+}
+
 }  // namespace
 }  // namespace korvane::test

@@ -300,5 +300,50 @@ TEST_F(NoteSaveFailure, FailedStatementShowsAnEmptyNotice) {
     EXPECT_EQ(TrySave(), "");
 }
 
+TEST_F(NoteEditor, ANoteThatCouldNotBeReadIsNeverSavedOver) {
+    const std::string id = InsertNote("kept", "body");
+    std::string shownAtOpen, shownAtSave;
+    {
+        // Another program holds the notebook while the editor opens.
+        TSQLiteDatabase other(AppPath("hd\\glst.mysql"));
+        other.Execute("BEGIN EXCLUSIVE");
+        AnswerNextMessage(&shownAtOpen);
+        WhenModal(NE, [&] {
+            other.Execute("ROLLBACK");
+            // Once the notice of the failed read has closed.
+            QTimer::singleShot(100, [&] {
+                WhenModal(NE, [&] {
+                    NE->Edit1->setText(QStringLiteral("typed"));
+                    AnswerNextMessage(&shownAtSave);
+                    NE->Button1->click();
+                    NE->Button2->click();
+                });
+            });
+        });
+        NE->RecordId = std::stoi(id);
+        NE->exec();
+    }
+    EXPECT_NE(Utf8(shownAtOpen).find("无法读取这条记录"), std::string::npos) << Utf8(shownAtOpen);
+    EXPECT_NE(Utf8(shownAtSave).find("不能保存"), std::string::npos)
+        << Utf8(shownAtSave) << "|" << Utf8(shownAtOpen);
+    EXPECT_FALSE(NE->Saved);
+    EXPECT_EQ(Rows("SELECT title,content FROM mylist WHERE ID=" + id),
+              (std::vector<std::vector<std::string>>{{"kept", "body"}}));
+}
+
+TEST_F(NoteEditor, AFieldNotStoredAsTextIsLeftAsItIs) {
+    const std::string id = InsertNote("title", "body");
+    ASSERT_EQ(ExecSql("UPDATE mylist SET content=X'0041' WHERE ID=" + id), "Done");
+    WhenModal(NE, [&] {
+        NE->Edit1->setText(QStringLiteral("new title"));
+        NE->Button1->click();
+    });
+    NE->RecordId = std::stoi(id);
+    NE->exec();
+    EXPECT_TRUE(NE->Saved);
+    EXPECT_EQ(Rows("SELECT title,typeof(content),hex(content) FROM mylist WHERE ID=" + id),
+              (std::vector<std::vector<std::string>>{{"new title", "blob", "0041"}}));
+}
+
 }  // namespace
 }  // namespace korvane::test
