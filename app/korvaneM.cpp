@@ -757,10 +757,13 @@ void TMyHappy::DoEx(const QString& n) {
 void TMyHappy::StartUpdater() {
     const std::string executable = platform::RunningExecutablePath();
     const std::string name = executable.substr(executable.find_last_of('/') + 1);
-    // Whether the updater could be started or not, the program ends.
-    platform::StartProgram(std::string(kUpdaterProgram),
-                           UpdaterArguments(CodePage(version->text()), name),
-                           ApplicationDirectory());
+    // The program ends only once the updater runs; without it, it keeps going.
+    if (!platform::StartProgram(std::string(kUpdaterProgram),
+                                UpdaterArguments(CodePage(version->text()), name),
+                                ApplicationDirectory())) {
+        ShowMsgBox(UpdaterNotStarted());
+        return;
+    }
     RequestTermination();
 }
 

@@ -1,5 +1,7 @@
 #include "app/updater.h"
 
+#include "platform/codepage.h"
+
 namespace korvane {
 namespace {
 
@@ -24,6 +26,12 @@ std::string LowerAsciiLetters(std::string_view text) {
 std::vector<std::string> UpdaterArguments(std::string_view versionStamp,
                                           std::string_view executableName) {
     return {"Quorvex", std::string(versionStamp), LowerAsciiLetters(executableName)};
+}
+
+const std::string& UpdaterNotStarted() {
+    static const std::string text =
+        Cp("无法启动更新程序：程序目录中没有 update.exe，或它不能运行。本程序继续运行。");
+    return text;
 }
 
 std::string UpdaterCommandLine(std::string_view versionStamp, std::string_view executableName) {

@@ -19,4 +19,7 @@ std::string UpdaterCommandLine(std::string_view versionStamp, std::string_view e
 std::vector<std::string> UpdaterArguments(std::string_view versionStamp,
                                           std::string_view executableName);
 
+// The notice shown when the updater cannot be started, in the code page.
+const std::string& UpdaterNotStarted();
+
 }  // namespace korvane

@@ -3,6 +3,8 @@
 // the hide button without a notification area, and the updater hand-off.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
@@ -317,6 +319,24 @@ TEST_F(MainWindow, UpdaterIsStartedBesideTheProgramAndNothingIsSaved) {
     // The running executable here is the test program.
     EXPECT_EQ(ReadFile(args), "Quorvex 20110913 gui_tests\n");
     EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(MainWindow, AMissingUpdaterIsReportedAndTheProgramKeepsRunning) {
+    // An earlier test's termination request leaves the application marked as
+    // quitting, which ends every modal loop at once; running the main loop
+    // briefly clears the mark.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    TMyHappy& w = Window();
+    test::ModalWatchdog watchdog;
+    QString shown;
+    test::WhenModal(smsf, [&] {
+        shown = smsf->Memo1->toPlainText();
+        smsf->BtOk->click();
+    });
+    w.DoEx(QStringLiteral("UPFS"));
+    EXPECT_TRUE(shown.contains(QStringLiteral("无法启动更新程序"))) << shown.toStdString();
+    EXPECT_FALSE(w.TerminationRequested());
 }
 
 }  // namespace
