@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvane::platform {
 
@@ -47,5 +48,12 @@ bool MoveNoReplace(const std::string& from, const std::string& to);
 // temporary from an interrupted copy is removed first. Readers never see a
 // half-written file at `to`, and a power cut leaves either no file or all of it.
 bool CopyFileDurably(const std::string& from, const std::string& to, const std::string& temporary);
+
+// Creates the folder `path` (its parent must exist); true when it exists afterwards.
+bool EnsureFolder(const std::string& path);
+
+// The names of the entries in a folder (not "." or ".."), in no order; empty
+// when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 
 }  // namespace korvane::platform

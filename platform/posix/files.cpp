@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,6 +126,28 @@ bool CopyFileDurably(const std::string& from, const std::string& to, const std::
     }
     SyncNativeFolder(NativePath(to));
     return true;
+}
+
+bool EnsureFolder(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (::mkdir(native.c_str(), 0755) == 0) {
+        SyncNativeFolder(native);  // the new entry in the parent
+        return true;
+    }
+    struct stat st {};
+    return errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(NativePath(folder).c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(ToCodePage(name));
+    }
+    ::closedir(dir);
+    return names;
 }
 
 std::string RunningExecutablePath() {
