@@ -204,8 +204,9 @@ bool WriteBack(Store& store) {
 // runs; SQLite would then refuse every write. The open notebook is written
 // back and a file that took its place is kept aside. False when that failed.
 bool KeepFileInPlace(Store& store) {
+    if (!store.identity) return true;  // nothing was recorded to compare with
     const std::optional<platform::FileIdentity> now = platform::IdentityOf(store.path);
-    if (now && now == store.identity) return true;
+    if (now == store.identity) return true;
     if (platform::FileExists(store.path) && !MoveAside(store.path, "replaced")) return false;
     return WriteBack(store);
 }
