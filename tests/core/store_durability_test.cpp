@@ -191,6 +191,27 @@ TEST_F(StoreFileTakenAway, ReplacedAndTheReplacingFileIsKeptAside) {
     EXPECT_EQ(ReadFile(aside[0]), theirs);
 }
 
+// In a child process running as the owner of hd/: the file is deleted and the
+// folder made read-only, so it cannot be written back; the save says why.
+[[noreturn]] void SaveWhenTheFileCannotComeBack(const fs::path& hd) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    bool ok = OpenDatabase() == "1" && InsertNote("before") == "Done";
+    fs::remove(hd / "glst.mysql");
+    fs::permissions(hd, fs::perms::owner_read | fs::perms::owner_exec);
+    ok = ok && InsertNote("after") == texts::SaveFailed(texts::SaveFailure::Moved);
+    ok = ok && !fs::exists(hd / "glst.mysql.restoring");
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST(StoreFileCannotComeBack, TheSaveSaysTheFileWasTakenAway) {
+    test::AppFolder app;
+    const fs::path hd = app.path() / "hd";
+    fs::copy_file(Pristine(app), app.Database());
+    ASSERT_EQ(::chown(hd.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(app.Database().c_str(), 65534, 65534), 0);
+    EXPECT_EXIT(SaveWhenTheFileCannotComeBack(hd), ::testing::ExitedWithCode(0), "");
+}
+
 // Another program writing the notebook: a save waits for it a while.
 class StoreLockedByAnother : public ::testing::Test {
   protected:
