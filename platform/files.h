@@ -1,7 +1,10 @@
 // File operations on paths written in the program's code page.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace korvane::platform {
 
@@ -12,5 +15,45 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
 
 // Full path of the running executable, in the code page.
 std::string RunningExecutablePath();
+
+// The size of a regular file, or nothing when there is none at `path`.
+std::optional<int64_t> FileSize(const std::string& path);
+
+// What names one file on its file system: a path that still names the same
+// device and inode names the same file, however it was reached.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the regular file at `path`, or nothing when there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// Removes a file; true when it is gone afterwards (also when it never existed).
+bool RemoveFile(const std::string& path);
+
+// Flushes a folder's entries to the disk, so a rename or a new name in it
+// survives a power cut.
+bool SyncFolderOf(const std::string& path);
+
+// Gives the file at `from` the name `to` unless `to` already names a file,
+// then flushes the folder. An existing file is never replaced: false then,
+// and `from` keeps its name.
+bool MoveNoReplace(const std::string& from, const std::string& to);
+
+// Puts a durable copy of `from` at `to` unless `to` already exists: the bytes
+// go to `temporary` (in the same folder as `to`), are flushed, and the
+// temporary is then moved into place without replacing anything. A stale
+// temporary from an interrupted copy is removed first. Readers never see a
+// half-written file at `to`, and a power cut leaves either no file or all of it.
+bool CopyFileDurably(const std::string& from, const std::string& to, const std::string& temporary);
+
+// Creates the folder `path` (its parent must exist); true when it exists afterwards.
+bool EnsureFolder(const std::string& path);
+
+// The names of the entries in a folder (not "." or ".."), in no order; empty
+// when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 
 }  // namespace korvane::platform

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -127,17 +128,67 @@ class Statement {
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+namespace {
+
+int OpenFlags(TSQLiteDatabase::Mode mode) {
+    return mode == TSQLiteDatabase::Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                                   : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+}
+
+// Opens `fileName` (code page) into `db`; throws with SQLite's reason.
+void OpenConnection(const std::string& fileName, int flags, sqlite3*& db) {
     const std::string utf8 = platform::FromCodePage(fileName);
-    if (sqlite3_open(utf8.c_str(), &db_) == SQLITE_OK) return;
-    if (db_ == nullptr) {
-        throw ESQLiteException("Failed to open database \"" + fileName + "\" : unknown error");
+    const int rc = sqlite3_open_v2(utf8.c_str(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) return;
+    if (db == nullptr) {
+        throw ESQLiteException("Failed to open database \"" + fileName + "\" : unknown error", rc);
     }
     const std::string message =
-        "Failed to open database \"" + fileName + "\" : " + sqlite3_errmsg(db_);
-    sqlite3_close(db_);
-    db_ = nullptr;
-    throw ESQLiteException(message);
+        "Failed to open database \"" + fileName + "\" : " + sqlite3_errmsg(db);
+    const int code = sqlite3_extended_errcode(db);
+    sqlite3_close(db);
+    db = nullptr;
+    throw ESQLiteException(message, code);
+}
+
+// A connection closed when the object goes.
+struct Connection {
+    sqlite3* db = nullptr;
+    ~Connection() { sqlite3_close(db); }
+};
+
+// A backup in progress, finished when the object goes.
+struct BackupRun {
+    sqlite3_backup* backup;
+    ~BackupRun() {
+        if (backup != nullptr) sqlite3_backup_finish(backup);
+    }
+    int Finish() {
+        const int rc = sqlite3_backup_finish(backup);
+        backup = nullptr;
+        return rc;
+    }
+};
+
+// Steps a backup to its end at the given pace; the last step's result code.
+int StepBackup(sqlite3_backup* backup, const BackupPace& pace) {
+    int waited = 0;
+    for (;;) {
+        const int rc = sqlite3_backup_step(backup, pace.pagesPerStep);
+        if (rc == SQLITE_DONE) return rc;
+        const bool locked = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+        if (rc != SQLITE_OK && !locked) return rc;
+        if (locked && waited >= pace.busyLimitMilliseconds) return rc;
+        const int pause = locked ? std::max(pace.pauseMilliseconds, 10) : pace.pauseMilliseconds;
+        if (locked) waited += pause;
+        if (pause > 0) sqlite3_sleep(pause);
+    }
+}
+
+}  // namespace
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, Mode mode) {
+    OpenConnection(fileName, OpenFlags(mode), db_);
 }
 
 TSQLiteDatabase::~TSQLiteDatabase() {
@@ -149,7 +200,34 @@ void TSQLiteDatabase::RaiseSqliteError(const std::string& message, const std::st
     if (code == SQLITE_OK) throw ESQLiteException(message);
     const std::string detail = sqlite3_errmsg(db_);
     throw ESQLiteException(message + ".\rError [" + std::to_string(code) +
-                           "]: " + ResultCodeText(code) + ".\r\"" + sql + "\": " + detail);
+                               "]: " + ResultCodeText(code) + ".\r\"" + sql + "\": " + detail,
+                           sqlite3_extended_errcode(db_));
+}
+
+void TSQLiteDatabase::SetBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
+bool TSQLiteDatabase::QuickCheckOk() {
+    const auto result = OpenQuery("PRAGMA quick_check");
+    return result->RowCount() == 1 && result->GoFirst() && result->FieldText(0) == "ok";
+}
+
+void TSQLiteDatabase::BackupTo(const std::string& fileName, const BackupPace& pace) {
+    Connection target;
+    OpenConnection(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, target.db);
+    BackupRun run{sqlite3_backup_init(target.db, "main", db_, "main")};
+    if (run.backup == nullptr) {
+        throw ESQLiteException(
+            std::string("Could not start the backup: ") + sqlite3_errmsg(target.db),
+            sqlite3_extended_errcode(target.db));
+    }
+    const int stepped = StepBackup(run.backup, pace);
+    const int finished = run.Finish();
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+        const int code = stepped != SQLITE_DONE ? stepped : finished;
+        throw ESQLiteException("Backup failed: " + ResultCodeText(code & 0xff), code);
+    }
 }
 
 void TSQLiteDatabase::Execute(const std::string& sql, const SqlValues& values) {
@@ -182,7 +260,7 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const std::string& sql, const Sq
     for (;;) {
         const int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE) break;
-        if (rc == SQLITE_BUSY) throw ESQLiteException("Could not prepare SQL statement");
+        if (rc == SQLITE_BUSY) throw ESQLiteException("Could not prepare SQL statement", rc);
         if (rc != SQLITE_ROW) {
             sqlite3_reset(stmt);
             db.RaiseSqliteError("Could not retrieve data", sql);

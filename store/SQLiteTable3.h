@@ -2,8 +2,8 @@
 //
 // TSQLiteDatabase opens one database file and runs SQL text; TSQLiteTable holds
 // every row of a query in memory; every failure is an ESQLiteException with a
-// fixed English text. SQL text and values pass through as bytes, unchanged;
-// only the file name is converted from the code page to UTF-8.
+// fixed English text and SQLite's result code. SQL text and values pass through as bytes,
+// unchanged; only the file name is converted from the code page to UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,16 @@ namespace korvane {
 
 class ESQLiteException : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit ESQLiteException(const std::string& what, int code = 0)
+        : std::runtime_error(what), code_(code) {}
+    // SQLite's extended result code behind the failure (SQLITE_READONLY_DBMOVED,
+    // SQLITE_BUSY, ...); 0 when the failure did not come from SQLite.
+    int Code() const { return code_; }
+    // The primary result code: the low byte of Code().
+    int PrimaryCode() const { return code_ & 0xff; }
+
+  private:
+    int code_ = 0;
 };
 
 // The English sentence for a primary SQLite result code.
@@ -40,9 +49,20 @@ using SqlValues = std::vector<SqlValue>;
 
 class TSQLiteTable;
 
+// How a database copy is read: `pagesPerStep` pages at a time (all at once
+// when negative) with a pause between steps, so that a copy taken beside a
+// working program never holds the file long enough to delay its writes.
+struct BackupPace {
+    int pagesPerStep = -1;
+    int pauseMilliseconds = 0;
+    // How long a copy waits in all for a file another connection has locked.
+    int busyLimitMilliseconds = 10000;
+};
+
 class TSQLiteDatabase {
   public:
-    explicit TSQLiteDatabase(const std::string& fileName);
+    enum class Mode { ReadWriteCreate, ReadOnly };
+    explicit TSQLiteDatabase(const std::string& fileName, Mode mode = Mode::ReadWriteCreate);
     ~TSQLiteDatabase();
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
     TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
@@ -55,6 +75,15 @@ class TSQLiteDatabase {
     bool HasTable(const std::string& name);
     // Rows changed by this connection since it was opened.
     int64_t TotalChanges() const;
+    // How long a statement waits for a lock another connection holds before it
+    // fails with SQLITE_BUSY.
+    void SetBusyTimeout(int milliseconds);
+    // True when PRAGMA quick_check finds the file whole. A file that is no
+    // database, or one too damaged to read, throws.
+    bool QuickCheckOk();
+    // Writes a consistent copy of this database into the file `fileName`
+    // (created, or overwritten page by page) with SQLite's online backup.
+    void BackupTo(const std::string& fileName, const BackupPace& pace = {});
 
   private:
     friend class TSQLiteTable;

@@ -1,7 +1,12 @@
 #include "store/dbfunc.h"
 
+#include <sqlite3.h>
+#include <time.h>
+
 #include <algorithm>
+#include <ctime>
 #include <memory>
+#include <optional>
 
 #include "app/apppaths.h"
 #include "platform/codepage.h"
@@ -31,6 +36,19 @@ const std::string& NoData() {
     return text;
 }
 
+const std::string& SaveFailed(SaveFailure why) {
+    static const std::string texts[] = {
+        Cp("保存失败：数据库被其他程序锁定。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：数据库文件是只读的，无法写入。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：磁盘空间已满。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：数据库文件已损坏。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：数据库文件已被移走或替换，无法保存。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：数据库未能执行这条语句。您输入的内容仍保留在编辑窗口中。"),
+        Cp("保存失败：没有要执行的语句。您输入的内容仍保留在编辑窗口中。"),
+    };
+    return texts[static_cast<size_t>(why)];
+}
+
 }  // namespace texts
 
 namespace {
@@ -49,7 +67,9 @@ struct KindCount {
 struct Store {
     std::string path;
     std::unique_ptr<TSQLiteDatabase> connection;
+    std::optional<platform::FileIdentity> identity;  // the file the connection opened
     std::array<KindCount, 2> counts;
+    std::string notice;
 };
 
 Store& State() {
@@ -69,21 +89,171 @@ void EnsureListIndex(TSQLiteDatabase& db) {
     }
 }
 
+// A writer another connection holds up is waited for this long before a
+// statement gives up with the lock notice.
+constexpr int kBusyTimeoutMs = 3000;
+
+// The files of the notebook, in the code page.
+struct Paths {
+    std::string working = AppPath("hd\\glst.mysql");
+    std::string pristine = AppPath("hd\\glst.mysql.root");
+    std::string staging = AppPath("hd\\glst.mysql.restoring");  // a copy on its way in
+};
+
+// Local time as YYYYMMDD-HHMMSS, for the names of files kept aside.
+std::string TimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
+    return buffer;
+}
+
+// Moves `path` to "<path>.<why>-<time>" (with a counter when that exists) and
+// returns the new name; nothing when the file could not be moved.
+std::optional<std::string> MoveAside(const std::string& path, const std::string& why) {
+    const std::string base = path + "." + why + "-" + TimeStamp();
+    for (int n = 1; n <= 100; ++n) {
+        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        if (platform::MoveNoReplace(path, aside)) return aside;
+        if (!platform::FileExists(aside)) return std::nullopt;  // the folder refused
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<TSQLiteDatabase> Connect(const std::string& path) {
+    auto db = std::make_unique<TSQLiteDatabase>(path);
+    db->SetBusyTimeout(kBusyTimeoutMs);
+    return db;
+}
+
+// A working file of no bytes holds nothing to lose and counts as missing; a
+// missing one is restored from the pristine copy.
+void RestoreWhenMissing(const Paths& paths) {
+    if (platform::FileSize(paths.working) == 0) platform::RemoveFile(paths.working);
+    platform::RemoveFile(paths.staging);  // left by a restore that was killed
+    if (!platform::FileExists(paths.working)) {
+        platform::CopyFileDurably(paths.pristine, paths.working, paths.staging);
+    }
+}
+
+// True only when SQLite says the file is damaged; a file it cannot check now
+// (locked, unreadable) is not.
+bool IsDamaged(TSQLiteDatabase& db) {
+    try {
+        return !db.QuickCheckOk();
+    } catch (const ESQLiteException& e) {
+        return e.PrimaryCode() == SQLITE_CORRUPT || e.PrimaryCode() == SQLITE_NOTADB;
+    }
+}
+
+// Keeps a damaged working file aside and restores a fresh notebook in its
+// place; the connection to it, or null. `notice` says what was done.
+std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, std::string& notice) {
+    const std::optional<std::string> aside = MoveAside(paths.working, "damaged");
+    if (!aside) {
+        notice = Cp("数据库已损坏，且无法另存（文件夹不可写），文件未做任何改动。");
+        return nullptr;
+    }
+    if (!platform::CopyFileDurably(paths.pristine, paths.working, paths.staging)) {
+        notice = Cp("数据库已损坏，已另存为 ") + *aside + Cp("，但无法新建记事本。");
+        return nullptr;
+    }
+    notice = Cp("数据库已损坏，已另存为 ") + *aside + Cp("，并新建了记事本。");
+    return Connect(paths.working);
+}
+
+// The connection to a whole working file, or null when there is none.
+std::unique_ptr<TSQLiteDatabase> OpenWhole(const Paths& paths, std::string& notice) {
+    RestoreWhenMissing(paths);
+    if (!platform::FileExists(paths.working)) return nullptr;
+    auto db = Connect(paths.working);
+    if (!IsDamaged(*db)) return db;
+    db.reset();
+    return ReplaceDamaged(paths, notice);
+}
+
+// Writes the open notebook to a fresh file at the working path and connects
+// to it. The copy is staged beside the path and moved in without replacing.
+bool WriteBack(Store& store) {
+    const Paths paths;
+    platform::RemoveFile(paths.staging);
+    try {
+        store.connection->BackupTo(paths.staging);
+    } catch (const ESQLiteException&) {
+        platform::RemoveFile(paths.staging);
+        return false;
+    }
+    if (!platform::MoveNoReplace(paths.staging, store.path)) {
+        platform::RemoveFile(paths.staging);
+        return false;
+    }
+    try {
+        store.connection = Connect(store.path);
+    } catch (const ESQLiteException&) {
+        return false;
+    }
+    store.identity = platform::IdentityOf(store.path);
+    store.counts = {};
+    return true;
+}
+
+// Makes sure the connection writes to the file at the working path. A sync
+// tool or a cleaner may delete, move or replace the file while the program
+// runs; SQLite would then refuse every write. The open notebook is written
+// back and a file that took its place is kept aside. False when that failed.
+bool KeepFileInPlace(Store& store) {
+    if (!store.identity) return true;  // nothing was recorded to compare with
+    const std::optional<platform::FileIdentity> now = platform::IdentityOf(store.path);
+    if (now == store.identity) return true;
+    if (platform::FileExists(store.path) && !MoveAside(store.path, "replaced")) return false;
+    return WriteBack(store);
+}
+
+texts::SaveFailure FailureOf(int code) {
+    switch (code & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return texts::SaveFailure::Locked;
+        case SQLITE_READONLY:
+            return code == SQLITE_READONLY_DBMOVED ? texts::SaveFailure::Moved
+                                                   : texts::SaveFailure::ReadOnly;
+        case SQLITE_FULL:
+            return texts::SaveFailure::DiskFull;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return texts::SaveFailure::Damaged;
+        default:
+            return texts::SaveFailure::Failed;
+    }
+}
+
+// Runs the statement on the open connection: "Done" or the notice.
+std::string RunStatement(const std::string& statement) {
+    try {
+        if (!Database()->HasTable(kTable)) return texts::DatabaseBroken();
+        Database()->Execute(statement);
+        return texts::kDone;
+    } catch (const ESQLiteException& e) {
+        return texts::SaveFailed(FailureOf(e.Code()));
+    } catch (...) {
+        return texts::SaveFailed(texts::SaveFailure::Failed);
+    }
+}
+
 }  // namespace
 
 std::string OpenDatabase() {
     Store& store = State();
     if (!store.path.empty()) return texts::kOpen;
+    store.notice.clear();
     try {
-        const std::string working = AppPath("hd\\glst.mysql");
-        const std::string pristine = AppPath("hd\\glst.mysql.root");
-        if (!platform::FileExists(working)) platform::CopyFileNoOverwrite(pristine, working);
-        store.path = working;
-        if (!platform::FileExists(working)) {
-            store.path.clear();
-            return texts::DatabaseMissing();
-        }
-        store.connection = std::make_unique<TSQLiteDatabase>(working);
+        const Paths paths;
+        store.connection = OpenWhole(paths, store.notice);
+        if (!store.connection) return texts::DatabaseMissing();
+        store.path = paths.working;
+        store.identity = platform::IdentityOf(paths.working);
         EnsureListIndex(*store.connection);
         return texts::kOpen;
     } catch (...) {
@@ -91,6 +261,10 @@ std::string OpenDatabase() {
         store.connection.reset();
         return texts::DatabaseMissing();
     }
+}
+
+const std::string& OpenNotice() {
+    return State().notice;
 }
 
 int64_t CountOfKind(int kind) {
@@ -119,16 +293,15 @@ void CloseDatabase() {
 }
 
 std::string ExecSql(const std::string& statement) {
-    std::string result = OpenDatabase();
-    if (result != texts::kOpen) return result;
-    result.clear();
-    if (Trim(statement).empty()) return result;
-    try {
-        if (!Database()->HasTable(kTable)) return texts::DatabaseBroken();
-        Database()->Execute(statement);
-        result = texts::kDone;
-    } catch (...) {
-        // A failed statement reports as empty text; the caller shows it.
+    const std::string opened = OpenDatabase();
+    if (opened != texts::kOpen) return opened;
+    if (Trim(statement).empty()) return texts::SaveFailed(texts::SaveFailure::Empty);
+    Store& store = State();
+    if (!KeepFileInPlace(store)) return texts::SaveFailed(texts::SaveFailure::Moved);
+    std::string result = RunStatement(statement);
+    // The file may have gone between the check and the write: once more.
+    if (result == texts::SaveFailed(texts::SaveFailure::Moved) && KeepFileInPlace(store)) {
+        result = RunStatement(statement);
     }
     return result;
 }

@@ -13,8 +13,14 @@ namespace korvane {
 class TSQLiteDatabase;
 
 // Makes sure the connection exists, restoring the working database from its
-// pristine copy when the working file is missing. "1", or the database-missing text.
+// pristine copy when the working file is missing or empty. A working file
+// that is damaged is moved aside under a dated name, never overwritten, and a
+// fresh notebook is restored in its place. "1", or the database-missing text.
 std::string OpenDatabase();
+
+// What the last open did that the user should hear about (a damaged notebook
+// kept aside and a fresh one made), in the code page; empty when nothing.
+const std::string& OpenNotice();
 
 // The open connection, or null before a successful OpenDatabase.
 TSQLiteDatabase* Database();
@@ -28,8 +34,10 @@ void CloseDatabase();
 // open; failures throw.
 int64_t CountOfKind(int kind);
 
-// Runs one statement that returns no rows. "Done", or the text to show the user
-// (empty when the statement failed).
+// Runs one statement that returns no rows. "Done", or the text to show the user,
+// never empty. Before the statement runs, a working file that was deleted,
+// moved or replaced while the program ran is written back from the open
+// connection (a file that replaced it is kept aside under a dated name).
 std::string ExecSql(const std::string& statement);
 
 // Reads the first row of `query` into values[0..]. When no row can be read,
@@ -45,6 +53,10 @@ namespace texts {
 const std::string& DatabaseMissing();
 const std::string& DatabaseBroken();  // the table is missing
 const std::string& NoData();
+// Why a statement could not be saved; each text tells the user the typed
+// text is still in the editor.
+enum class SaveFailure { Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty };
+const std::string& SaveFailed(SaveFailure why);
 inline constexpr const char* kOpen = "1";
 inline constexpr const char* kDone = "Done";
 inline constexpr const char* kNotFound = "N-1";

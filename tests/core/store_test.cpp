@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "store/SQLiteTable3.h"
@@ -100,11 +101,12 @@ TEST(Store, StatementsInsertUpdateDeleteAndLoad) {
     EXPECT_EQ(values[1], texts::NoData());
 }
 
-TEST(Store, BlankAndFailingStatementsGiveEmptyText) {
+TEST(Store, BlankAndFailingStatementsGiveANotice) {
     test::AppFolder app;
-    EXPECT_EQ(ExecSql("   \r\n "), "");
-    EXPECT_EQ(ExecSql("INSERT INTO nowhere VALUES(1)"), "");
-    EXPECT_EQ(ExecSql("this is not sql"), "");
+    EXPECT_EQ(ExecSql("   \r\n "), texts::SaveFailed(texts::SaveFailure::Empty));
+    EXPECT_EQ(ExecSql("INSERT INTO nowhere VALUES(1)"),
+              texts::SaveFailed(texts::SaveFailure::Failed));
+    EXPECT_EQ(ExecSql("this is not sql"), texts::SaveFailed(texts::SaveFailure::Failed));
 }
 
 TEST(Store, TwoStatementsRunOnlyTheFirst) {
@@ -153,14 +155,17 @@ TEST(Store, AFileThatIsNoDatabaseLosesNothing) {
     test::AppFolder app;
     const std::string junk = "this is a text file, not a database\n";
     std::ofstream(app.Database(), std::ios::binary) << junk;
-    // Opening a foreign file succeeds lazily in SQLite; the statements then fail.
-    const std::string open = OpenDatabase();
-    EXPECT_TRUE(open == "1" || open == texts::DatabaseMissing());
-    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), "");
-    std::array<std::string, 9> values;
-    LoadRecord("SELECT title FROM mylist", values);
-    EXPECT_EQ(values[0], "");
-    EXPECT_EQ(ReadFile(app.Database()), junk);
+    // The foreign file is kept aside, byte for byte, and a fresh notebook opens.
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_NE(OpenNotice(), "");
+    EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), "Done");
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(app.path() / "hd")) {
+        if (entry.path().filename().string().starts_with("glst.mysql.damaged-"))
+            aside.push_back(entry.path());
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFile(aside[0]), junk);
 }
 
 TEST(Store, ADatabaseWithoutTheTableSaysSo) {
@@ -176,7 +181,7 @@ TEST(Store, ADatabaseWithoutTheTableSaysSo) {
 // In a child process: drop root, try to write, check the old record is intact.
 [[noreturn]] void WriteAsUnprivilegedUser() {
     if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
-    bool ok = InsertNote("new", "y").empty();
+    bool ok = InsertNote("new", "y") == texts::SaveFailed(texts::SaveFailure::ReadOnly);
     std::array<std::string, 9> values;
     LoadRecord("SELECT title FROM mylist", values);
     ok = ok && values[0] == "kept";
@@ -194,7 +199,7 @@ TEST(Store, AReadOnlyDatabaseRefusesWritesAndKeepsItsRecords) {
     EXPECT_EXIT(WriteAsUnprivilegedUser(), ::testing::ExitedWithCode(0), "");
 }
 
-TEST(Store, ALockedDatabaseFailsAtOnceAndLosesNothing) {
+TEST(Store, ALockedDatabaseFailsAfterTheTimeoutAndLosesNothing) {
     test::AppFolder app;
     EXPECT_EQ(InsertNote("committed", "x"), "Done");
     sqlite3* other = nullptr;
@@ -202,7 +207,8 @@ TEST(Store, ALockedDatabaseFailsAtOnceAndLosesNothing) {
     ASSERT_EQ(
         sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
         SQLITE_OK);
-    EXPECT_EQ(InsertNote("blocked", "y"), "");  // no busy timeout: fails at once
+    // Waits for the writer, then gives up with the lock notice.
+    EXPECT_EQ(InsertNote("blocked", "y"), texts::SaveFailed(texts::SaveFailure::Locked));
     std::array<std::string, 9> values;
     LoadRecord("SELECT title FROM mylist WHERE ID=1", values);  // readers still see the commit
     EXPECT_EQ(values[0], "committed");

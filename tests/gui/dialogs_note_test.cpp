@@ -293,11 +293,11 @@ TEST_F(NoteSaveFailure, MissingTable) {
     EXPECT_EQ(Utf8(TrySave()), "无法完成！数据库有问题！请重新安装");
 }
 
-TEST_F(NoteSaveFailure, FailedStatementShowsAnEmptyNotice) {
+TEST_F(NoteSaveFailure, FailedStatementShowsTheFailureNotice) {
     ASSERT_EQ(ExecSql("CREATE TRIGGER refuse BEFORE INSERT ON mylist "
                       "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
               "Done");
-    EXPECT_EQ(TrySave(), "");
+    EXPECT_EQ(TrySave(), texts::SaveFailed(texts::SaveFailure::Failed));
 }
 
 TEST_F(NoteEditor, ANoteThatCouldNotBeReadIsNeverSavedOver) {

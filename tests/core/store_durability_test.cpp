@@ -1,0 +1,299 @@
+// The notebook file survives what happens around it: an empty or damaged
+// working file, a restore killed half-way, a read-only folder, the file
+// deleted, moved or replaced while the program runs, and other programs
+// holding the database locked.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "store/SQLiteTable3.h"
+#include "store/dbfunc.h"
+#include "support/tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+
+fs::path Pristine(const test::AppFolder& app) {
+    return app.path() / "hd" / "glst.mysql.root";
+}
+
+std::string InsertNote(const std::string& title) {
+    return ExecSql("INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title +
+                   "','body',0,'2026-12-07 10:00:00')");
+}
+
+// The titles in the working file, read by a connection of its own.
+std::vector<std::string> TitlesIn(const fs::path& db) {
+    TSQLiteDatabase connection(db.string());
+    auto table = connection.OpenQuery("SELECT title FROM mylist ORDER BY ID");
+    std::vector<std::string> titles;
+    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) titles.push_back(table->FieldText(0));
+    return titles;
+}
+
+// Files in hd/ whose names start with `prefix`.
+std::vector<fs::path> FilesStartingWith(const test::AppFolder& app, const std::string& prefix) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(app.path() / "hd")) {
+        if (entry.path().filename().string().starts_with(prefix)) found.push_back(entry.path());
+    }
+    return found;
+}
+
+// A notebook of many pages, closed, so its file can be damaged.
+void WriteBigNotebook(const test::AppFolder& app) {
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(title,content,state,cre_date) "
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<400) "
+                      "SELECT 'note ' || i, printf('%.1000c', 'x'), 0, 'd' FROM n"),
+              "Done");
+    CloseDatabase();
+    ASSERT_GT(fs::file_size(app.Database()), 100000u);
+}
+
+// Opening a damaged file keeps its bytes aside, opens a fresh notebook and
+// says so.
+void ExpectKeptAsideAndFresh(const test::AppFolder& app, const std::string& damaged) {
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_NE(OpenNotice().find(Cp("数据库已损坏")), std::string::npos);
+    const auto aside = FilesStartingWith(app, "glst.mysql.damaged-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_NE(OpenNotice().find(platform::ToCodePage(aside[0].filename().string())),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(aside[0]), damaged);
+    EXPECT_EQ(InsertNote("fresh"), "Done");
+    EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"fresh"});
+}
+
+TEST(StoreRestore, AZeroLengthWorkingFileCountsAsMissing) {
+    test::AppFolder app;
+    WriteFile(app.Database(), "");
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_EQ(OpenNotice(), "");
+    EXPECT_EQ(ReadFile(app.Database()), ReadFile(Pristine(app)));
+    EXPECT_EQ(InsertNote("t"), "Done");
+    EXPECT_TRUE(FilesStartingWith(app, "glst.mysql.damaged-").empty());
+}
+
+TEST(StoreRestore, AStaleTemporaryIsRemovedAndTheRestoreIsWhole) {
+    test::AppFolder app;
+    const fs::path stale = app.path() / "hd" / "glst.mysql.restoring";
+    WriteFile(stale, "half a copy from a restore that was killed");
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(ReadFile(app.Database()), ReadFile(Pristine(app)));
+}
+
+TEST(StoreRestore, ATruncatedCopyIsKeptAsideAndAFreshNotebookOpens) {
+    test::AppFolder app;
+    WriteBigNotebook(app);
+    fs::resize_file(app.Database(), fs::file_size(app.Database()) / 2);
+    const std::string truncated = ReadFile(app.Database());
+    ExpectKeptAsideAndFresh(app, truncated);
+}
+
+TEST(StoreRestore, ADamagedFileIsKeptAsideNeverOverwritten) {
+    test::AppFolder app;
+    WriteBigNotebook(app);
+    {
+        std::fstream file(app.Database(), std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(4096 * 3);
+        file << std::string(4096 * 4, '\x5A');  // pages of the table's tree
+    }
+    const std::string damaged = ReadFile(app.Database());
+    ExpectKeptAsideAndFresh(app, damaged);
+    CloseDatabase();
+    // The next start finds a whole notebook and has nothing to say.
+    EXPECT_EQ(OpenDatabase(), "1");
+    EXPECT_EQ(OpenNotice(), "");
+    EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);
+}
+
+// In a child process that has given up root, so the folder's modes hold:
+// nothing can be restored or moved, and nothing is touched.
+[[noreturn]] void OpenInReadOnlyFolder(const fs::path& hd, const std::string& damaged) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    if (::access(hd.c_str(), W_OK) == 0) std::_Exit(3);  // the folder must be read-only
+    bool ok = OpenDatabase() == texts::DatabaseMissing();
+    ok = ok && !fs::exists(hd / "glst.mysql.restoring");
+    if (damaged.empty()) {
+        ok = ok && !fs::exists(hd / "glst.mysql") && OpenNotice().empty();
+    } else {
+        ok = ok && ReadFile(hd / "glst.mysql") == damaged && !OpenNotice().empty();
+    }
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST(StoreRestore, AReadOnlyFolderRestoresNothingAndTouchesNothing) {
+    test::AppFolder app;
+    const fs::path hd = app.path() / "hd";
+    EXPECT_EXIT(OpenInReadOnlyFolder(hd, ""), ::testing::ExitedWithCode(0), "");
+    const std::string junk = "not a database, and the folder cannot take another name";
+    WriteFile(app.Database(), junk);
+    EXPECT_EXIT(OpenInReadOnlyFolder(hd, junk), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadFile(app.Database()), junk);
+}
+
+// While the program holds the notebook open, something takes the file away;
+// the next save writes the open notebook back and then the new note.
+class StoreFileTakenAway : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(OpenDatabase(), "1");
+        ASSERT_EQ(InsertNote("before"), "Done");
+    }
+    // After the save, a fresh start reads both notes from hd/glst.mysql.
+    void ExpectBothNotesAfterSaving() {
+        EXPECT_EQ(InsertNote("after"), "Done");
+        CloseDatabase();
+        EXPECT_EQ(OpenDatabase(), "1");
+        EXPECT_EQ(OpenNotice(), "");
+        EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"before", "after"}));
+        EXPECT_FALSE(fs::exists(app.path() / "hd" / "glst.mysql.restoring"));
+    }
+    test::AppFolder app;
+};
+
+TEST_F(StoreFileTakenAway, Deleted) {
+    fs::remove(app.Database());
+    ExpectBothNotesAfterSaving();
+}
+
+TEST_F(StoreFileTakenAway, RenamedAndTheRenamedFileStays) {
+    const fs::path moved = app.path() / "hd" / "moved by a sync tool.mysql";
+    fs::rename(app.Database(), moved);
+    ExpectBothNotesAfterSaving();
+    EXPECT_EQ(TitlesIn(moved), std::vector<std::string>{"before"});
+}
+
+TEST_F(StoreFileTakenAway, ReplacedAndTheReplacingFileIsKeptAside) {
+    const fs::path other = app.path() / "hd" / "other";
+    fs::copy_file(Pristine(app), other);
+    { TSQLiteDatabase(other.string()).Execute("INSERT INTO mylist(title) VALUES('theirs')"); }
+    const std::string theirs = ReadFile(other);
+    fs::rename(other, app.Database());  // replaces the open file, as a sync tool does
+    ExpectBothNotesAfterSaving();
+    const auto aside = FilesStartingWith(app, "glst.mysql.replaced-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFile(aside[0]), theirs);
+}
+
+// In a child process running as the owner of hd/: the file is deleted and the
+// folder made read-only, so it cannot be written back; the save says why.
+[[noreturn]] void SaveWhenTheFileCannotComeBack(const fs::path& hd) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    bool ok = OpenDatabase() == "1" && InsertNote("before") == "Done";
+    fs::remove(hd / "glst.mysql");
+    fs::permissions(hd, fs::perms::owner_read | fs::perms::owner_exec);
+    ok = ok && InsertNote("after") == texts::SaveFailed(texts::SaveFailure::Moved);
+    ok = ok && !fs::exists(hd / "glst.mysql.restoring");
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST(StoreFileCannotComeBack, TheSaveSaysTheFileWasTakenAway) {
+    test::AppFolder app;
+    const fs::path hd = app.path() / "hd";
+    fs::copy_file(Pristine(app), app.Database());
+    ASSERT_EQ(::chown(hd.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(app.Database().c_str(), 65534, 65534), 0);
+    EXPECT_EXIT(SaveWhenTheFileCannotComeBack(hd), ::testing::ExitedWithCode(0), "");
+}
+
+// Another program writing the notebook: a save waits for it a while.
+class StoreLockedByAnother : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(InsertNote("committed"), "Done");
+        ASSERT_EQ(sqlite3_open(app.Database().c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+    }
+    void TearDown() override { sqlite3_close(other); }
+    test::AppFolder app;
+    sqlite3* other = nullptr;
+};
+
+TEST_F(StoreLockedByAnother, ASaveWaitsForALockReleasedSoon) {
+    std::thread releaser([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    });
+    const std::string result = InsertNote("waited");
+    releaser.join();
+    EXPECT_EQ(result, "Done");
+    EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"committed", "waited"}));
+}
+
+TEST_F(StoreLockedByAnother, ASaveGivesUpWithTheLockNoticeAndLosesNothing) {
+    EXPECT_EQ(InsertNote("blocked"), texts::SaveFailed(texts::SaveFailure::Locked));
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"committed"});
+}
+
+TEST(StoreNotices, EveryFailureHasItsOwnNonEmptyChineseText) {
+    std::vector<std::string> seen;
+    for (auto why :
+         {texts::SaveFailure::Locked, texts::SaveFailure::ReadOnly, texts::SaveFailure::DiskFull,
+          texts::SaveFailure::Damaged, texts::SaveFailure::Moved, texts::SaveFailure::Failed,
+          texts::SaveFailure::Empty}) {
+        const std::string text = platform::FromCodePage(texts::SaveFailed(why));
+        EXPECT_NE(text.find("保存失败"), std::string::npos);
+        EXPECT_NE(text.find("仍保留"), std::string::npos);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0);
+        seen.push_back(text);
+    }
+}
+
+TEST(SqliteFailures, CarryTheirResultCode) {
+    test::TempDir dir{"sqlite codes"};
+    const std::string file = dir.CodePageDir() + "t.db";
+    TSQLiteDatabase db(file);
+    try {
+        db.Execute("INSERT INTO nowhere VALUES(1)");
+        ADD_FAILURE() << "no exception";
+    } catch (const ESQLiteException& e) {
+        EXPECT_EQ(e.Code(), SQLITE_ERROR);
+    }
+    db.Execute("CREATE TABLE t (a)");
+    db.Execute("INSERT INTO t VALUES (1)");
+    WriteFile(dir.path() / "junk", std::string(4096, 'j'));
+    TSQLiteDatabase junk(dir.CodePageDir() + "junk");
+    try {
+        junk.QuickCheckOk();
+        ADD_FAILURE() << "no exception";
+    } catch (const ESQLiteException& e) {
+        EXPECT_EQ(e.PrimaryCode(), SQLITE_NOTADB);
+    }
+}
+
+TEST(SqliteBackup, CopiesAWholeDatabaseStepByStep) {
+    test::TempDir dir{"sqlite backup"};
+    TSQLiteDatabase db(dir.CodePageDir() + "source.db");
+    db.Execute("CREATE TABLE t (a)");
+    db.Execute(
+        "INSERT INTO t WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE "
+        "i<2000) SELECT printf('%.200c', 'x') FROM n");
+    db.BackupTo(dir.CodePageDir() + "copy.db", BackupPace{8, 1});
+    TSQLiteDatabase copy(dir.CodePageDir() + "copy.db", TSQLiteDatabase::Mode::ReadOnly);
+    EXPECT_TRUE(copy.QuickCheckOk());
+    auto count = copy.OpenQuery("SELECT count(*) FROM t");
+    count->GoFirst();
+    EXPECT_EQ(count->FieldInt64(0), 2000);
+}
+
+}  // namespace
+}  // namespace korvane
