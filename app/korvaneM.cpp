@@ -38,6 +38,7 @@
 #include "platform/taskbar.h"
 #include "render/listpage.h"
 #include "store/ansitext.h"
+#include "store/dailybackup.h"
 #include "store/dbfunc.h"
 
 namespace korvane {
@@ -462,7 +463,20 @@ void TMyHappy::showEvent(QShowEvent* event) {
         taskbarCheckPending_ = true;
     }
     RestoreSettings();
+    OpenNotebook();
     LoadPage();
+}
+
+void TMyHappy::OpenNotebook() {
+    if (notebookOpened_) return;
+    notebookOpened_ = true;
+    OpenDatabase();
+    // A damaged notebook was kept aside and a fresh one made: the user is told
+    // where the old file is, once the window is up.
+    if (!OpenNotice().empty()) {
+        QTimer::singleShot(0, this, [] { ShowMsgBox(OpenNotice(), false, 1); });
+    }
+    backupRun_ = DailyBackup::ForNotebook().RunInBackground(std::chrono::system_clock::now());
 }
 
 void TMyHappy::RestoreSettings() {

@@ -13,9 +13,11 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <string>
 
 #include "app/dispatch.h"
+#include "store/dailybackup.h"
 
 class QWebEngineView;
 
@@ -152,6 +154,9 @@ class TMyHappy : public QWidget, public DispatchHost {
     void BuildTray();
     void RestoreSettings();
     void LoadPage();
+    // Opens the notebook at the first show, tells the user of a damaged file
+    // kept aside, and starts the day's backup off the user-interface thread.
+    void OpenNotebook();
     void SwitchView(bool compact);
     void PlaceCaptionButtons();
     void ScheduleMaskUpdate();
@@ -173,6 +178,8 @@ class TMyHappy : public QWidget, public DispatchHost {
     bool bodyLoadPending_ = false;  // the tick came before the page had loaded
     bool maskPending_ = false;
     bool taskbarCheckPending_ = false;
+    bool notebookOpened_ = false;
+    std::future<DailyBackup::Outcome> backupRun_;  // waited for when the window goes
     bool runningCommand_ = false;  // a command (and any dialog it opened) is running
     QList<qint64> pageRestarts_;   // when the page was last loaded again after its process ended
 };
