@@ -11,21 +11,41 @@
 namespace korvane::platform {
 namespace {
 
-std::string RuntimeFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+// A folder of this user's own that nobody else may write into.
+bool IsPrivateFolder(const std::string& folder) {
     struct stat st {};
-    if (runtime && runtime[0] == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) {
-        return runtime;
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Where the lock file lives: the user's runtime folder, or else a folder of
+// the user's own under the cache folder. Never a name in a shared folder such
+// as /tmp, where another user could take the name first and keep the program
+// from starting. Empty when there is no such folder.
+std::string LockFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && IsPrivateFolder(runtime)) return runtime;
+    std::string cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/') {
+        cache = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        cache = std::string(home) + "/.cache";
+    } else {
+        return {};
     }
-    return "/tmp";
+    ::mkdir(cache.c_str(), 0700);
+    const std::string own = cache + "/korvane";
+    ::mkdir(own.c_str(), 0700);
+    return IsPrivateFolder(own) ? own : std::string();
 }
 
 }  // namespace
 
-InstanceLock::InstanceLock(std::string_view name)
-    : path_(RuntimeFolder() + "/" + std::string(name) + "-" + std::to_string(::getuid()) +
-            ".lock") {
-    // O_NOFOLLOW: in a shared folder such as /tmp nobody can point us elsewhere.
+InstanceLock::InstanceLock(std::string_view name) {
+    const std::string folder = LockFolder();
+    if (folder.empty()) return;  // unprotected: better to run than to refuse
+    path_ = folder + "/" + std::string(name) + "-" + std::to_string(::getuid()) + ".lock";
+    // O_NOFOLLOW: nobody can point the lock file elsewhere.
     // O_CLOEXEC: programs started later (the updater) must not inherit the lock.
     fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0) return;

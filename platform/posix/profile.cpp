@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 
 #include <cerrno>
 #include <optional>
@@ -119,10 +122,35 @@ std::string Join(const IniLines& ini) {
     return text;
 }
 
+// True for the name of a temporary ReplaceContent makes for `file`: the
+// file's name, a dot and six letters or digits.
+bool IsTemporaryOf(std::string_view name, std::string_view file) {
+    if (name.size() != file.size() + 7 || !name.starts_with(file) || name[file.size()] != '.')
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(file.size()) + 1, name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// A write killed between making its temporary and renaming it leaves the
+// temporary behind; only this program writes the file, so any such leftover
+// is removed before the next write.
+void RemoveStaleTemporaries(const std::string& nativePath) {
+    const std::filesystem::path path(nativePath);
+    const std::string file = path.filename().string();
+    std::error_code error;
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (IsTemporaryOf(entry.path().filename().string(), file) && entry.is_regular_file(error)) {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
+}
+
 // Replaces the file's content: through a new file renamed over the old one, so
 // an interrupted write never leaves half a file; in place when the folder does
 // not allow new files but the file itself may be written.
 bool ReplaceContent(const std::string& nativePath, std::string_view content) {
+    RemoveStaleTemporaries(nativePath);
     struct stat st {};
     const bool exists = ::stat(nativePath.c_str(), &st) == 0;
     if (exists && (!S_ISREG(st.st_mode) || ::access(nativePath.c_str(), W_OK) != 0)) return false;

@@ -106,6 +106,22 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstIsGone) {
     EXPECT_EQ(again.state(), platform::InstanceLock::State::kFirst);
 }
 
+TEST(InstanceLock, WithoutARuntimeFolderTheLockStaysInAFolderOfTheUsersOwn) {
+    test::TempDir home("lock home");
+    ScopedEnv homeEnv("HOME", home.path().string());
+    ScopedEnv cacheEnv("XDG_CACHE_HOME", "");
+    for (const std::string runtime : {std::string(), std::string("/tmp")}) {
+        // No runtime folder, or one everybody may write into: neither is used.
+        ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+        platform::InstanceLock lock("TulkaMainMemoFree");
+        EXPECT_EQ(lock.state(), platform::InstanceLock::State::kFirst) << runtime;
+        EXPECT_EQ(fs::path(lock.path()).parent_path(), home.path() / ".cache" / "korvane")
+            << runtime;
+        EXPECT_EQ(fs::status(home.path() / ".cache" / "korvane").permissions() & fs::perms::all,
+                  fs::perms::owner_all);
+    }
+}
+
 TEST(InstanceLock, KilledHolderLeavesNoStaleLock) {
     test::TempDir runtime("runtime");
     ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().string());

@@ -123,6 +123,17 @@ TEST_F(Profile, FailedWriteIsReportedAndLeavesTheFileAlone) {
     EXPECT_EXIT(WriteWithoutPermission(path, file, dir.path()), ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(Profile, AWriteRemovesTemporariesThatAKilledWriteLeft) {
+    WriteFile(dir.path() / "sys.ini.Ab12Cd", "[sys]\nL=");
+    WriteFile(dir.path() / "sys.ini.bak", "keep");  // not six letters and digits
+    WriteFile(dir.path() / "other.ini.Ab12Cd", "keep");
+    ASSERT_TRUE(WriteProfileString(path, "sys", "L", "1"));
+    EXPECT_FALSE(fs::exists(dir.path() / "sys.ini.Ab12Cd"));
+    EXPECT_TRUE(fs::exists(dir.path() / "sys.ini.bak"));
+    EXPECT_TRUE(fs::exists(dir.path() / "other.ini.Ab12Cd"));
+    EXPECT_EQ(ReadProfileString(path, "sys", "L", ""), "1");
+}
+
 TEST_F(Profile, WriteIntoAMissingFolderFails) {
     EXPECT_FALSE(WriteProfileString(path + ".d/sys.ini", "sys", "L", "1"));
 }
