@@ -6,8 +6,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "platform/codepage.h"
@@ -82,5 +84,49 @@ void BM_DailyBackup100kInOneGo(benchmark::State& state) {
     RunBackups(state, korvane::BackupPace{-1, 0, 30000});
 }
 BENCHMARK(BM_DailyBackup100kInOneGo)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The user-interface thread beside the backup running in the background: a
+// loop that wakes every millisecond and saves a note every 50 ms, as a user
+// typing fast and saving often would. Reports the longest gap between two
+// wake-ups and the longest save while one backup runs.
+void BM_InterfaceBesideTheBackground100k(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const Notebook& notebook = UseNotebook();
+    const korvane::DailyBackup backup(notebook.File(), notebook.Folder());
+    korvane::TSQLiteDatabase writer(notebook.File());
+    writer.SetBusyTimeout(3000);
+    double longestGap = 0;
+    double longestSave = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        notebook.ClearFolder();
+        state.ResumeTiming();
+        auto running = backup.RunInBackground(std::chrono::system_clock::now());
+        Clock::time_point last = Clock::now();
+        Clock::time_point nextSave = last;
+        while (running.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            const Clock::time_point now = Clock::now();
+            longestGap =
+                std::max(longestGap, std::chrono::duration<double, std::milli>(now - last).count());
+            if (now >= nextSave) {
+                writer.Execute(
+                    "INSERT INTO mylist(title,state,cre_date) VALUES('saved',0,'2030-01-01')");
+                const Clock::time_point saved = Clock::now();
+                longestSave = std::max(
+                    longestSave, std::chrono::duration<double, std::milli>(saved - now).count());
+                nextSave = saved + std::chrono::milliseconds(50);
+            }
+            last = Clock::now();
+        }
+        if (running.get() != korvane::DailyBackup::Outcome::Written)
+            state.SkipWithError("the backup failed");
+    }
+    state.counters["longest_gap_ms"] = longestGap;
+    state.counters["longest_save_ms"] = longestSave;
+}
+BENCHMARK(BM_InterfaceBesideTheBackground100k)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
