@@ -6,6 +6,12 @@
 #include <algorithm>
 #include <charconv>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "app/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -56,6 +62,18 @@ bool EnsureDraftFolder() {
     return platform::EnsureFolder(AppPath("hd")) && platform::EnsureFolder(AppPath("hd\\drafts"));
 }
 
+// Writes all of `bytes` and flushes them to the disk (QSaveFile itself only
+// renames, so without this a power cut could leave an empty draft in place).
+bool WriteDurably(QSaveFile& file, const std::string& bytes) {
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size || !file.flush()) return false;
+#ifdef Q_OS_WIN
+    return ::_commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
 bool AllEmpty(const DraftFields& fields) {
     return std::all_of(fields.begin(), fields.end(), [](const auto& f) { return f.empty(); });
 }
@@ -99,14 +117,11 @@ std::optional<DraftFields> DecodeDraft(std::string_view bytes, const DraftOwner&
 bool WriteDraft(const DraftOwner& owner, const DraftFields& fields) {
     if (!EnsureDraftFolder()) return false;
     const std::string path = DraftPath(owner);
-    // QSaveFile writes a temporary file beside the target, flushes it to the
-    // disk and renames it into place: a reader sees the old draft or the new
-    // one, never a mixture.
+    // QSaveFile writes a temporary file beside the target and renames it into
+    // place: a reader sees the old draft or the new one, never a mixture.
     QSaveFile file(NativeName(path));
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const std::string bytes = EncodeDraft(owner, fields);
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
+    if (!WriteDurably(file, EncodeDraft(owner, fields))) {
         file.cancelWriting();
         return false;
     }
