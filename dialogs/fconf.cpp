@@ -75,6 +75,8 @@ Tfcon::Tfcon(QWidget* parent) : FormDialog(parent, kClientSize) {
     Button2 = Button(this, QStringLiteral("关 闭"));
     Place(Button2, 423, 250, 75, 25, kRight | kBottom);
     connect(Button2, &QPushButton::clicked, this, &Tfcon::Button2Click);
+    DraftNotice = NewDraftNotice(this);
+    Place(DraftNotice, 8, 254, 335, 17, kLeft | kRight | kBottom);
 
     PL_TXT = new QFrame(Panel1);
     PL_TXT->setFrameShape(QFrame::Panel);
@@ -102,6 +104,11 @@ Tfcon::Tfcon(QWidget* parent) : FormDialog(parent, kClientSize) {
     setTabOrder(Edit2, Memo1);
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
+
+    drafts_ = new DraftKeeper(this, "contact", 3, [this] { return TypedFields(); });
+    connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
+    connect(Edit2, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
+    connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
 }
 
@@ -139,29 +146,54 @@ void Tfcon::showEvent(QShowEvent* event) {
 }
 
 void Tfcon::FormShow() {
-    Edit1->clear();
-    Edit2->clear();
-    SetMemoText(*Memo1, std::string());
+    ClearFields();
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit3->setText(ToQt(NowText()));
     loaded_ = {};
     if (RecordId > 0) {
         loaded_ = LoadForEditing(RecordId, ContactColumns());
-        if (loaded_.readable) {
-            SetEditText(*Edit1, loaded_.fields[0].text);
-            SetEditText(*Edit2, loaded_.fields[1].text);
-            SetMemoText(*Memo1, loaded_.fields[2].text);
-        } else if (loaded_.gone) {  // the form says there is no such contact
-            SetEditText(*Edit1, texts::kNotFound);
-            SetEditText(*Edit2, loaded_.failure);
-        }
         ReportUnreadableLater(this, loaded_);
     }
+    // What the user typed last time and did not save comes before what is stored.
+    const std::optional<DraftFields> draft = drafts_->Open(RecordId);
+    if (draft) {
+        ShowFields(*draft);
+    } else {
+        ShowLoaded();
+    }
+    DraftNotice->setVisible(draft.has_value());
+    drafts_->Settle();
     Saved = false;
     PL_TXT->hide();
 }
 
+DraftFields Tfcon::TypedFields() const {
+    return {EditText(*Edit1), EditText(*Edit2), MemoText(*Memo1)};
+}
+
+void Tfcon::ShowFields(const DraftFields& fields) {
+    SetEditText(*Edit1, fields[0]);
+    SetEditText(*Edit2, fields[1]);
+    SetMemoText(*Memo1, fields[2]);
+}
+
+void Tfcon::ShowLoaded() {
+    if (loaded_.readable) {
+        ShowFields({loaded_.fields[0].text, loaded_.fields[1].text, loaded_.fields[2].text});
+    } else if (loaded_.gone) {  // the form says there is no such contact
+        SetEditText(*Edit1, texts::kNotFound);
+        SetEditText(*Edit2, loaded_.failure);
+    }
+}
+
+void Tfcon::ClearFields() {
+    Edit1->clear();
+    Edit2->clear();
+    SetMemoText(*Memo1, std::string());
+}
+
 void Tfcon::done(int result) {
+    drafts_->Flush();  // what was typed in the last second
     FormClose();
     FormDialog::done(result);
 }
@@ -228,9 +260,9 @@ void Tfcon::Button1Click() {
         return;
     }
     Saved = true;
-    Edit1->clear();
-    Edit2->clear();
-    SetMemoText(*Memo1, std::string());
+    ClearFields();
+    drafts_->Discard();
+    DraftNotice->hide();
     Edit3->setText(ToQt(NowText()));
     if (RecordId > 0) {
         close();

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "dialogs/drafts.h"
 #include "dialogs/editing.h"
 #include "dialogs/formbase.h"
 #include "dialogs/widgets.h"
@@ -31,6 +32,7 @@ class Tfcon : public FormDialog {
     WrapButton* Button3;
     QPushButton* Button1;  // save
     QPushButton* Button2;  // close
+    QLabel* DraftNotice;   // shown when the fields hold a restored draft
     QFrame* PL_TXT;        // messenger-tag panel
     QComboBox* CB1;
     QLineEdit* EDB;
@@ -64,9 +66,16 @@ class Tfcon : public FormDialog {
     QLabel* FieldLabel(const QString& caption, int top, int anchors);
     QLineEdit* FieldEdit(int top, int anchors);
     QPushButton* Button(QWidget* parent, const QString& caption);
+    // The fields as the draft keeps them (name, telephone, remark).
+    DraftFields TypedFields() const;
+    void ShowFields(const DraftFields& fields);
+    // Fills the fields from the record read into loaded_.
+    void ShowLoaded();
+    void ClearFields();
 
     // The record as read when the editor opened (title, tel, content).
     EditorRecord loaded_;
+    DraftKeeper* drafts_;
 };
 
 // The program's one contact editor, created with the other dialogs.

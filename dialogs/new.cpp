@@ -90,6 +90,8 @@ TNE::TNE(QWidget* parent) : FormDialog(parent, kClientSize) {
     Place(Button2, 423, 332, 75, 25, kRight | kBottom);
     Button2->setAutoDefault(false);
     connect(Button2, &QPushButton::clicked, this, &TNE::Button2Click);
+    DraftNotice = NewDraftNotice(this);
+    Place(DraftNotice, 8, 336, 335, 17, kLeft | kRight | kBottom);
 
     PL_EM = new QFrame(Panel1);
     PL_EM->setFrameShape(QFrame::Box);
@@ -119,6 +121,10 @@ TNE::TNE(QWidget* parent) : FormDialog(parent, kClientSize) {
     setTabOrder(Edit1, Memo1);
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
+
+    drafts_ = new DraftKeeper(this, "note", 2, [this] { return TypedFields(); });
+    connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
+    connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
 }
 
@@ -187,20 +193,40 @@ void TNE::FormShow() {
     loaded_ = {};
     if (RecordId > 0) {
         loaded_ = LoadForEditing(RecordId, NoteColumns());
-        if (loaded_.readable) {
-            SetEditText(*Edit1, loaded_.fields[0].text);
-            SetMemoText(*Memo1, loaded_.fields[1].text);
-        } else if (loaded_.gone) {  // the form says there is no such note
-            SetEditText(*Edit1, texts::kNotFound);
-            SetMemoText(*Memo1, loaded_.failure);
-        }
         ReportUnreadableLater(this, loaded_);
     }
+    // What the user typed last time and did not save comes before what is stored.
+    const std::optional<DraftFields> draft = drafts_->Open(RecordId);
+    if (draft) {
+        ShowFields(*draft);
+    } else {
+        ShowLoaded();
+    }
+    DraftNotice->setVisible(draft.has_value());
+    drafts_->Settle();
     Saved = false;
     PL_EM->hide();
 }
 
+DraftFields TNE::TypedFields() const {
+    return {EditText(*Edit1), MemoText(*Memo1)};
+}
+
+void TNE::ShowFields(const DraftFields& fields) {
+    SetEditText(*Edit1, fields[0]);
+    SetMemoText(*Memo1, fields[1]);
+}
+
+void TNE::ShowLoaded() {
+    if (loaded_.readable) {
+        ShowFields({loaded_.fields[0].text, loaded_.fields[1].text});
+    } else if (loaded_.gone) {  // the form says there is no such note
+        ShowFields({texts::kNotFound, loaded_.failure});
+    }
+}
+
 void TNE::done(int result) {
+    drafts_->Flush();  // what was typed in the last second
     FormClose();
     FormDialog::done(result);
 }
@@ -209,6 +235,7 @@ void TNE::FormClose() {
     RecordId = 0;
     Edit1->clear();
     SetMemoText(*Memo1, std::string());
+    drafts_->Settle();
 }
 
 bool TNE::eventFilter(QObject* watched, QEvent* event) {
@@ -262,6 +289,8 @@ void TNE::Button1Click() {
     Saved = true;
     Edit1->clear();
     SetMemoText(*Memo1, std::string());
+    drafts_->Discard();
+    DraftNotice->hide();
     if (RecordId > 0) {
         close();
     } else {

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <vector>
 
+#include "dialogs/drafts.h"
 #include "dialogs/editing.h"
 #include "dialogs/formbase.h"
 #include "dialogs/widgets.h"
@@ -30,6 +31,7 @@ class TNE : public FormDialog {
     WrapButton* Button3;
     QPushButton* Button1;  // save
     QPushButton* Button2;  // close
+    QLabel* DraftNotice;   // shown when the fields hold a restored draft
     QFrame* PL_EM;         // emoticon palette
     PictureButton* Image;  // hidden template of the palette pictures
     QToolButton* SpeedButton3;
@@ -69,9 +71,15 @@ class TNE : public FormDialog {
                              Qt::GlobalColor colour, bool bold);
     // Replaces the body's selection (or inserts at the caret), closes the palette.
     void InsertIntoMemo(const QString& text);
+    // The fields as the draft keeps them (title, content).
+    DraftFields TypedFields() const;
+    void ShowFields(const DraftFields& fields);
+    // Fills the fields from the record read into loaded_.
+    void ShowLoaded();
 
     // The record as read when the editor opened (title, content).
     EditorRecord loaded_;
+    DraftKeeper* drafts_;
 };
 
 // The program's one note editor, created with the other dialogs.
