@@ -1,0 +1,506 @@
+#!/usr/bin/env python3
+"""Kill -9 soak: the real program is started again and again on one
+application folder, makes notes through its own editor, and is killed with
+SIGKILL at random moments: while a note is being saved, while the start-up
+backup is being written, while the settings are written on close, and at any
+moment while the page loads. After every kill the files are checked:
+
+  * every note whose save the program confirmed is in hd/glst.mysql;
+  * hd/glst.mysql and every finished backup pass PRAGMA integrity_check, and
+    no notebook was found damaged and put aside;
+  * sys.ini, when present, is a [sys] section of whole numbers.
+
+usage: soak_test.py BIN_DIR [--seconds N] [--seed N]
+
+The rounds stop once N seconds (default 110) have passed; the kills are
+timed from a random generator with a fixed seed (default 1), so a failing
+run can be repeated. Exit status 0 when nothing was lost, 1 on any failure,
+77 when a tool is missing.
+"""
+
+import configparser
+import datetime
+import glob
+import os
+import random
+import re
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+from desktop import TITLE, Desktop, Failure, log, run, wait_for
+
+TOOLS = ["Xvfb", "openbox", "trayer", "xdotool", "xprop", "xwininfo", "sqlite3"]
+EDITOR = "新增或修改内容"
+NOTICE = r"\.\.温馨提示\.\."
+SETTING_KEYS = ["L", "T", "W", "H", "Tra", "TT", "CNQ"]
+
+# Seeded notes large enough that the start-up backup, which copies a few
+# hundred kilobytes at a time with a pause between, takes long enough to be
+# caught half-way.
+SEED_NOTES = 1500
+SEED_BODY = 4000
+
+
+class Run:
+    """One start of the program, in its own process group so the page
+    processes it leaves behind after a SIGKILL can be ended as well."""
+
+    def __init__(self, app_dir, env):
+        self.proc = subprocess.Popen([os.path.join(app_dir, "korvane")], cwd="/", env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+        self.started = time.monotonic()
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def kill(self):
+        """SIGKILL to the program; its page processes go the same way
+        afterwards, as they would once their parent has gone."""
+        if self.running():
+            self.proc.send_signal(signal.SIGKILL)
+        self.proc.wait()
+        self.reap()
+
+    def reap(self):
+        try:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+        except (ProcessLookupError, PermissionError):
+            pass
+
+    def stop(self):
+        if self.running():
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.reap()
+
+
+class Soak:
+    def __init__(self, bin_dir, seconds, seed):
+        self.bin_dir = bin_dir
+        self.seconds = seconds
+        self.seed = seed
+        self.rng = random.Random(seed)
+        self.confirmed = []  # titles whose save the program confirmed
+        self.attempted = []  # titles whose save was cut short by a kill
+        self.counter = 0
+        self.kills = {"save": 0, "backup": 0, "settings": 0, "loading": 0}
+        self.caught = {"backup": 0, "settings": 0, "save": 0}
+        self.rounds = 0
+        self.closed_cleanly = 0
+        self.runs = []
+        self.landed = 0
+        self.clicks = []
+
+    # Setup -------------------------------------------------------------------
+
+    def prepare(self, root):
+        self.app = os.path.join(root, "korvane app 程序")
+        os.makedirs(self.app)
+        shutil.copy2(os.path.join(self.bin_dir, "korvane"), self.app)
+        for folder in ("hd", "skin", "bmp"):
+            source = os.path.join(self.bin_dir, folder)
+            if os.path.isdir(source):
+                shutil.copytree(source, os.path.join(self.app, folder))
+        self.hd = os.path.join(self.app, "hd")
+        self.db = os.path.join(self.hd, "glst.mysql")
+        self.backups = os.path.join(self.hd, "backup")
+        self.ini = os.path.join(self.app, "sys.ini")
+        runtime = os.path.join(root, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        self.env = dict(self.desktop.env, XDG_CONFIG_HOME=os.path.join(root, "config"),
+                        XDG_RUNTIME_DIR=runtime, HOME=os.path.join(root, "home"),
+                        QTWEBENGINE_DISABLE_SANDBOX="1", LANG="C.UTF-8")
+        os.makedirs(self.env["HOME"])
+        shutil.copy2(os.path.join(self.hd, "glst.mysql.root"), self.db)
+        body = ("seeded body text " * (SEED_BODY // 17 + 1))[:SEED_BODY]
+        with sqlite3.connect(self.db) as connection:
+            connection.executemany(
+                "INSERT INTO mylist(title,tel,content,state,cre_date) VALUES(?,'',?,0,?)",
+                [("seed-%d" % n, body, "2026-01-01 00:00:%02d" % (n % 60))
+                 for n in range(SEED_NOTES)])
+        connection.close()
+        # The window's place, so a close writes known values.
+        with open(self.ini, "w") as f:
+            f.write("[sys]\nL=300\nT=40\nW=391\nH=600\nTra=0\nTT=0\nCNQ=0\n")
+
+    # The program -------------------------------------------------------------
+
+    def start(self):
+        program = Run(self.app, self.env)
+        self.runs.append(program)
+        return program
+
+    def main_window(self):
+        return self.desktop.find(TITLE, min_width=200)
+
+    def wait_window(self, program):
+        wid = wait_for("the main window", lambda: self.main_window() or
+                       (not program.running() and "gone"), timeout=30)
+        if wid == "gone":
+            raise Failure("the program ended at start (status %s)" % program.proc.returncode)
+        return self.desktop.window_info(wid)
+
+    def open_editor(self, g):
+        """The list's 新增记事 button; the page answers once it has loaded,
+        a second or two after the show, so the click is repeated until then."""
+        d = self.desktop
+        end = time.monotonic() + 15
+        while time.monotonic() < end:
+            d.click(g["x"] + 3 + 50, g["y"] + 28 + 21 + 69)
+            try:
+                return wait_for("the note editor", lambda: d.find(EDITOR), timeout=1.0,
+                                step=0.05)
+            except Failure:
+                pass
+        raise Failure("the note editor did not open")
+
+    def type_note(self, editor, wait=True):
+        """Types a new title into the editor and presses 保 存; the title.
+        Without `wait` the press is on its way when this returns (the xdotool
+        call runs on), so what follows it can be timed closely."""
+        d = self.desktop
+        self.counter += 1
+        title = "soak-%d" % self.counter
+        e = d.window_info(editor)
+        d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
+        d.click(e["x"] + 8 + 39 + 100, e["y"] + 8 + 16 + 10)  # the title field
+        d.x("xdotool", "key", "ctrl+a", "BackSpace")
+        d.x("xdotool", "type", "--delay", "5", title)
+        # The buttons keep their distance to the bottom right corner of the
+        # editor, which is fitted over the main window.
+        self.press(e["x"] + e["w"] - 156 + 37, e["y"] + e["h"] - 30 + 12, wait)  # 保 存
+        return title
+
+    def press(self, x, y, wait=True):
+        """A click; without `wait` the running xdotool is returned."""
+        click = subprocess.Popen(["xdotool", "mousemove", str(x), str(y), "click", "1"],
+                                 env=self.desktop.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        if wait:
+            click.wait(timeout=10)
+            return None
+        self.clicks.append(click)
+        return click
+
+    def titles(self):
+        out = run(["sqlite3", self.db, "SELECT title FROM mylist"], check=True)
+        return set(out.splitlines())
+
+    def save(self, editor):
+        """One save through the editor. The program answers with its notice;
+        the save counts as confirmed when the note is then in the file (a
+        failed save answers with a notice as well, and leaves nothing)."""
+        d = self.desktop
+        title = self.type_note(editor)
+        notice = wait_for("the notice after a save", lambda: d.find(NOTICE), timeout=10,
+                          step=0.03)
+        if title in self.titles():
+            self.confirmed.append(title)
+        else:
+            log("      the save of %s was answered but not written (a refusal)" % title)
+        d.x("xdotool", "windowactivate", "--sync", str(notice), ok_fail=True)
+        d.x("xdotool", "key", "Return")
+        wait_for("the notice to close", lambda: not d.find(NOTICE), timeout=5, step=0.03)
+        return title
+
+    def close_editor(self, editor):
+        d = self.desktop
+        e = d.window_info(editor)
+        d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
+        d.click(e["x"] + e["w"] - 82 + 37, e["y"] + e["h"] - 30 + 12)  # 关 闭
+        wait_for("the editor to close", lambda: not d.find(EDITOR), timeout=5, step=0.05)
+
+    # The kills ---------------------------------------------------------------
+
+    def kill_during_save(self):
+        """A few confirmed saves, then one more cut short: half the time at a
+        random moment after the press, half the time as soon as the notebook's
+        rollback journal shows the write under way."""
+        program = self.start()
+        g = self.wait_window(program)
+        editor = self.open_editor(g)
+        for _ in range(self.rng.randint(1, 3)):
+            self.save(editor)
+        on_journal = self.rng.random() < 0.5
+        delay = self.rng.uniform(0.0, 0.15)
+        title = self.type_note(editor, wait=False)
+        journal = self.db + "-journal"
+        pressed = time.monotonic()
+        while time.monotonic() - pressed < (2.0 if on_journal else delay):
+            if on_journal and os.path.exists(journal):
+                break
+            time.sleep(0.0005)
+        midway = os.path.exists(journal)
+        program.kill()
+        self.attempted.append(title)
+        self.kills["save"] += 1
+        if midway:
+            self.caught["save"] += 1
+        return "a save of %s (%s)" % (title, "journal open" if midway else "no journal open")
+
+    def backup_temporaries(self):
+        try:
+            return [n for n in os.listdir(self.backups) if n.endswith(".tmp")]
+        except FileNotFoundError:
+            return []
+
+    def kill_during_backup(self):
+        """Removes today's backup so the start writes it again, and kills the
+        program once its temporary copy has appeared (or, when it is not seen,
+        at a random moment shortly after start)."""
+        for path in glob.glob(os.path.join(self.backups, "glst-*.mysql")):
+            os.remove(path)
+        program = self.start()
+        fallback = program.started + self.rng.uniform(0.05, 0.5)
+        seen = None
+        end = time.monotonic() + 30
+        while time.monotonic() < end and program.running():
+            now = time.monotonic()
+            if self.backup_temporaries():
+                seen = now
+                break
+            if now > fallback and self.finished_backup():
+                break
+            time.sleep(0.002)
+        if seen is not None:
+            time.sleep(self.rng.uniform(0.0, 0.08))
+        elif time.monotonic() < fallback:
+            time.sleep(fallback - time.monotonic())
+        midway = bool(self.backup_temporaries())
+        program.kill()
+        self.kills["backup"] += 1
+        if midway:
+            self.caught["backup"] += 1
+        return "the start-up backup (%s)" % ("half-written" if midway else "not caught writing")
+
+    def finished_backup(self):
+        return glob.glob(os.path.join(self.backups, "glst-*.mysql"))
+
+    def kill_during_settings(self):
+        """Makes a note now and then, closes the editor and presses the
+        caption's exit button, which writes sys.ini key by key, each key by a
+        new file moved into place. The kill comes once a random number of
+        those writes (none to all seven) has been seen."""
+        program = self.start()
+        g = self.wait_window(program)
+        if self.rng.random() < 0.5:
+            editor = self.open_editor(g)
+            self.save(editor)
+            self.close_editor(editor)
+        self.desktop.x("xdotool", "windowactivate", "--sync", str(self.main_window()),
+                       ok_fail=True)
+        before = self.read_ini()
+        writes = self.rng.randint(0, len(SETTING_KEYS))
+        identity = self.ini_identity()
+        seen = 0
+        self.press(g["x"] + g["w"] - 26 + 9, g["y"] + 14, wait=False)  # the exit button
+        end = time.monotonic() + 5
+        while seen < writes and program.running() and time.monotonic() < end:
+            now = self.ini_identity()
+            if now != identity:
+                identity = now
+                seen += 1
+            else:
+                time.sleep(0.0002)
+        ended = not program.running()
+        program.kill()
+        self.kills["settings"] += 1
+        if ended:
+            self.closed_cleanly += 1
+            if program.proc.returncode == 0 and self.read_ini() != before:
+                raise Failure("a clean close changed sys.ini: %r" % self.read_ini())
+        elif seen:
+            self.caught["settings"] += 1
+        return "the settings write (after %d of %d key writes seen%s)" % (
+            seen, writes, ", the program had already ended" if ended else "")
+
+    def ini_identity(self):
+        try:
+            st = os.stat(self.ini)
+            return (st.st_ino, st.st_mtime_ns, st.st_size)
+        except FileNotFoundError:
+            return None
+
+    def kill_while_loading(self):
+        program = self.start()
+        time.sleep(self.rng.uniform(0.3, 3.0))
+        program.kill()
+        self.kills["loading"] += 1
+        return "a start (page loading)"
+
+    # The checks --------------------------------------------------------------
+
+    def stray_ini_copies(self):
+        return [n for n in os.listdir(self.app) if n.startswith("sys.ini.")]
+
+    def read_ini(self):
+        try:
+            with open(self.ini, "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    def check_ini(self, moment):
+        raw = self.read_ini()
+        if raw is None:
+            return
+        text = raw.decode("latin-1")
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.optionxform = str
+        try:
+            parser.read_string(text)
+        except configparser.Error as e:
+            raise Failure("sys.ini does not parse after a kill during %s: %s\n%r"
+                          % (moment, e, text))
+        sections = [s for s in parser.sections() if s.lower() == "sys"]
+        if not sections:
+            raise Failure("sys.ini has no [sys] section after a kill during %s: %r"
+                          % (moment, text))
+        values = parser[sections[0]]
+        for key, value in values.items():
+            if not re.fullmatch(r"-?\d+", value.strip()):
+                raise Failure("sys.ini key %s is not a number after a kill during %s: %r"
+                              % (key, moment, text))
+        missing = [k for k in SETTING_KEYS if k not in values]
+        if missing:
+            raise Failure("sys.ini lost %s after a kill during %s: %r"
+                          % (", ".join(missing), moment, text))
+
+    def check_files(self, moment):
+        integrity = run(["sqlite3", self.db, "PRAGMA integrity_check"], check=True).strip()
+        if integrity != "ok":
+            raise Failure("the notebook fails its integrity check after a kill during %s: %s"
+                          % (moment, integrity))
+        present = self.titles()
+        lost = [t for t in self.confirmed if t not in present]
+        if lost:
+            raise Failure("confirmed saves lost after a kill during %s: %s"
+                          % (moment, ", ".join(lost)))
+        self.landed = sum(1 for t in self.attempted if t in present)
+        strange = [t for t in present if not re.fullmatch(r"(seed|soak)-\d+", t)]
+        if strange:
+            raise Failure("titles no save wrote, after a kill during %s: %r" % (moment, strange))
+        damaged = glob.glob(os.path.join(self.hd, "glst.mysql.damaged-*"))
+        if damaged:
+            raise Failure("the program found the notebook damaged (kept aside as %s)"
+                          % os.path.basename(damaged[0]))
+        for backup in self.finished_backup():
+            result = run(["sqlite3", backup, "PRAGMA integrity_check"], check=True).strip()
+            if result != "ok":
+                raise Failure("the backup %s fails its integrity check after a kill during %s"
+                              % (os.path.basename(backup), moment))
+        self.check_ini(moment)
+
+    # The run -----------------------------------------------------------------
+
+    def soak(self):
+        kinds = [self.kill_during_save, self.kill_during_backup, self.kill_during_settings]
+        plan = []
+        end = time.monotonic() + self.seconds
+        while time.monotonic() < end:
+            if not plan:
+                plan = kinds[:] + ([self.kill_while_loading] if self.rng.random() < 0.5 else [])
+                self.rng.shuffle(plan)
+            moment = plan.pop()()
+            self.rounds += 1
+            self.check_files(moment)
+            log("ok    round %d: killed during %s; %d confirmed saves kept"
+                % (self.rounds, moment, len(self.confirmed)))
+
+    def last_round(self):
+        """A start after all the kills: the program opens the notebook as it
+        is, every confirmed note is there, and a close writes whole settings."""
+        program = self.start()
+        g = self.wait_window(program)
+        editor = self.open_editor(g)
+        self.save(editor)
+        self.close_editor(editor)
+        self.desktop.x("xdotool", "windowactivate", "--sync", str(self.main_window()),
+                       ok_fail=True)
+        self.desktop.click(g["x"] + g["w"] - 26 + 9, g["y"] + 14)  # the exit button
+        try:
+            status = program.proc.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after the exit button")
+        program.reap()
+        self.rounds += 1
+        self.check_files("nothing (the last, clean run)")
+        expected = "[sys]\nL=%d\nT=%d\nW=%d\nH=%d\nTra=0\nTT=0\nCNQ=0\n" % (
+            g["x"], g["y"], g["w"], g["h"])
+        if status != 0 or (self.read_ini() or b"").decode("latin-1") != expected:
+            raise Failure("the last close wrote %r (status %s), not %r"
+                          % (self.read_ini(), status, expected))
+        log("ok    the last run kept all %d confirmed saves and wrote whole settings"
+            % len(self.confirmed))
+
+    def run(self):
+        self.desktop = Desktop()
+        root = tempfile.mkdtemp(prefix="korvane-soak-")
+        try:
+            self.prepare(root)
+            self.soak()
+            self.last_round()
+        except Failure:
+            shot = os.path.join(tempfile.gettempdir(), "korvane-soak-failure.png")
+            self.desktop.x("import", "-window", "root", shot, ok_fail=True)
+            log("      screen at the failure: " + shot)
+            raise
+        finally:
+            for p in self.runs:
+                p.stop()
+            for click in self.clicks:
+                if click.poll() is None:
+                    click.kill()
+                click.wait()
+            self.desktop.close()
+            shutil.rmtree(root, ignore_errors=True)
+
+
+def option(argv, name, default):
+    if name in argv:
+        return int(argv[argv.index(name) + 1])
+    return default
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    missing = [t for t in TOOLS if shutil.which(t) is None]
+    if missing:
+        log("skip: missing " + ", ".join(missing))
+        return 77
+    soak = Soak(os.path.abspath(argv[1]), option(argv, "--seconds", 110),
+                option(argv, "--seed", 1))
+    started = time.monotonic()
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        soak.run()
+    except Failure as e:
+        log("FAIL  %s" % e)
+        log("      seed %d, after %d rounds, %d kills" % (soak.seed, soak.rounds,
+                                                          sum(soak.kills.values())))
+        return 1
+    k = soak.kills
+    log("%d rounds, %d kills (%d during a save, %d during the start-up backup, %d during "
+        "the settings write, %d while loading); caught mid-write: %d saves, %d backups, "
+        "%d settings; %d confirmed saves all kept, %d cut short of which %d were written; "
+        "seed %d, %.1f s"
+        % (soak.rounds, sum(k.values()), k["save"], k["backup"], k["settings"], k["loading"],
+           soak.caught["save"], soak.caught["backup"], soak.caught["settings"],
+           len(soak.confirmed), len(soak.attempted), soak.landed, soak.seed, time.monotonic() - started))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
