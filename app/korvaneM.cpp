@@ -15,6 +15,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWindow>
+#include <optional>
 #include <vector>
 
 #include "app/apppaths.h"
@@ -471,11 +472,35 @@ void TMyHappy::OpenNotebook() {
     if (notebookOpened_) return;
     notebookOpened_ = true;
     OpenDatabase();
-    // A damaged notebook was kept aside and a fresh one made: the user is told
-    // where the old file is, once the window is up.
-    if (!OpenNotice().empty()) {
-        QTimer::singleShot(0, this, [] { ShowMsgBox(OpenNotice(), false, 1); });
+    if (OpenNotice().empty()) {
+        StartDailyBackup();
+        return;
     }
+    // A damaged notebook was kept aside and a fresh one made. Once the window
+    // is up the user is told where the old file is and offered the newest good
+    // backup. The day's backup waits for that answer, so it never copies the
+    // fresh notebook over the day's good one.
+    QTimer::singleShot(0, this, [this] {
+        OfferNewestBackup();
+        StartDailyBackup();
+    });
+}
+
+void TMyHappy::OfferNewestBackup() {
+    const std::string notice = OpenNotice();
+    const std::optional<std::string> backup = DailyBackup::ForNotebook().NewestGood();
+    if (!backup) {
+        ShowMsgBox(notice, false, 1);
+        return;
+    }
+    static const std::string question = Cp("\r\n\r\n是否用最近的备份恢复记事本？\r\n");
+    if (!ShowMsgBox(notice + question + *backup, true, 1)) return;
+    const std::string restored = RestoreFromBackup(*backup);
+    if (restored != texts::kOpen) ShowMsgBox(restored, false, 1);
+    RunJs(MyBody, "BodyLoad()");  // the list shows the restored notebook
+}
+
+void TMyHappy::StartDailyBackup() {
     backupRun_ = DailyBackup::ForNotebook().RunInBackground(std::chrono::system_clock::now());
 }
 

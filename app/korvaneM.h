@@ -157,6 +157,8 @@ class TMyHappy : public QWidget, public DispatchHost {
     // Opens the notebook at the first show, tells the user of a damaged file
     // kept aside, and starts the day's backup off the user-interface thread.
     void OpenNotebook();
+    void OfferNewestBackup();
+    void StartDailyBackup();
     void SwitchView(bool compact);
     void PlaceCaptionButtons();
     void ScheduleMaskUpdate();

@@ -112,6 +112,24 @@ DailyBackup::Outcome DailyBackup::Run(std::chrono::system_clock::time_point now)
     return Outcome::Written;
 }
 
+std::optional<std::string> DailyBackup::NewestGood() const {
+    std::vector<std::string> names;
+    for (const std::string& name : platform::FileNamesIn(folder_)) {
+        if (DayOfName(name)) names.push_back(name);
+    }
+    // The names carry their day as YYYY-MM-DD, so they sort by day.
+    std::sort(names.rbegin(), names.rend());
+    for (const std::string& name : names) {
+        try {
+            if (TSQLiteDatabase(PathOf(name), TSQLiteDatabase::Mode::ReadOnly).QuickCheckOk())
+                return PathOf(name);
+        } catch (const ESQLiteException&) {
+            // A backup that cannot be read is passed over for an older one.
+        }
+    }
+    return std::nullopt;
+}
+
 std::future<DailyBackup::Outcome> DailyBackup::RunInBackground(
     std::chrono::system_clock::time_point now) const {
     return std::async(std::launch::async, [copy = *this, now] { return copy.Run(now); });

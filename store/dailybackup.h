@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class DailyBackup {
     // backups BackupsToKeep no longer keeps. Takes seconds on a large notebook,
     // so it is not for the user-interface thread.
     Outcome Run(std::chrono::system_clock::time_point now) const;
+
+    // The newest backup in the folder that SQLite finds whole, or nothing.
+    std::optional<std::string> NewestGood() const;
 
     // Run on a thread of its own. The future's destructor waits for the copy,
     // so keep it (as a member of the window) rather than dropping it at once.

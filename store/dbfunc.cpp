@@ -263,6 +263,27 @@ std::string OpenDatabase() {
     }
 }
 
+std::string RestoreFromBackup(const std::string& backup) {
+    const Paths paths;
+    CloseDatabase();
+    platform::RemoveFile(paths.staging);
+    // The copy is staged first, so a failed copy leaves the working file alone.
+    const std::string incoming = paths.staging + ".backup";
+    platform::RemoveFile(incoming);
+    if (!platform::CopyFileDurably(backup, incoming, paths.staging)) {
+        platform::RemoveFile(incoming);
+        OpenDatabase();
+        return Cp("无法从备份恢复：备份文件无法复制。");
+    }
+    platform::RemoveFile(paths.working);
+    if (!platform::MoveNoReplace(incoming, paths.working)) {
+        platform::RemoveFile(incoming);
+        OpenDatabase();
+        return Cp("无法从备份恢复：记事本文件无法替换。");
+    }
+    return OpenDatabase();
+}
+
 const std::string& OpenNotice() {
     return State().notice;
 }

@@ -34,6 +34,12 @@ void CloseDatabase();
 // open; failures throw.
 int64_t CountOfKind(int kind);
 
+// Puts the backup `backup` in place of the working notebook and opens it:
+// "1", or the notice of what failed (the working notebook is then as it was).
+// Meant for the fresh notebook made after a damaged one, before anything was
+// written to it: the working file is replaced.
+std::string RestoreFromBackup(const std::string& backup);
+
 // Runs one statement that returns no rows. "Done", or the text to show the user,
 // never empty. Before the statement runs, a working file that was deleted,
 // moved or replaced while the program ran is written back from the open

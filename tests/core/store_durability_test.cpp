@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "store/SQLiteTable3.h"
+#include "store/dailybackup.h"
 #include "store/dbfunc.h"
 #include "support/tempdir.h"
 
@@ -120,6 +122,29 @@ TEST(StoreRestore, ADamagedFileIsKeptAsideNeverOverwritten) {
     EXPECT_EQ(OpenDatabase(), "1");
     EXPECT_EQ(OpenNotice(), "");
     EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);
+}
+
+TEST(StoreRestore, ADamagedNotebookCanBeReplacedByTheNewestGoodBackup) {
+    test::AppFolder app;
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(InsertNote("kept in the backup"), "Done");
+    CloseDatabase();
+    const fs::path backups = app.path() / "hd" / "backup";
+    fs::create_directories(backups);
+    fs::copy_file(app.Database(), backups / "glst-2026-12-01.mysql");
+    WriteFile(backups / "glst-2026-12-02.mysql", "not a database, though newer");
+    WriteFile(app.Database(), std::string(8192, 'x'));  // the working file is damaged
+
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_FALSE(OpenNotice().empty());
+    const auto newest = DailyBackup::ForNotebook().NewestGood();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(fs::path(platform::NativePath(*newest)).filename(), "glst-2026-12-01.mysql");
+    EXPECT_EQ(RestoreFromBackup(*newest), "1");
+    EXPECT_EQ(InsertNote("after"), "Done");
+    EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"kept in the backup", "after"}));
+    EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);  // still kept aside
+    EXPECT_FALSE(fs::exists(app.path() / "hd" / "glst.mysql.restoring.backup"));
 }
 
 // In a child process that has given up root, so the folder's modes hold:
