@@ -1,6 +1,7 @@
 #include "store/SQLiteTable3.h"
 
 #include <sqlite3.h>
+#include <chrono>
 
 #include <algorithm>
 #include <cmath>
@@ -172,9 +173,14 @@ struct BackupRun {
 
 // Steps a backup to its end at the given pace; the last step's result code.
 int StepBackup(sqlite3_backup* backup, const BackupPace& pace) {
+    const auto start = std::chrono::steady_clock::now();
     int waited = 0;
     for (;;) {
-        const int rc = sqlite3_backup_step(backup, pace.pagesPerStep);
+        // Saves by other connections restart a paced copy; one that has run
+        // too long takes the rest at once, holding the file for one read.
+        const bool overdue = std::chrono::steady_clock::now() - start >
+                             std::chrono::milliseconds(pace.pacedLimitMilliseconds);
+        const int rc = sqlite3_backup_step(backup, overdue ? -1 : pace.pagesPerStep);
         if (rc == SQLITE_DONE) return rc;
         const bool locked = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
         if (rc != SQLITE_OK && !locked) return rc;

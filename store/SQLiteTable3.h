@@ -57,6 +57,9 @@ struct BackupPace {
     int pauseMilliseconds = 0;
     // How long a copy waits in all for a file another connection has locked.
     int busyLimitMilliseconds = 10000;
+    // A write by another connection makes SQLite start a paced copy again;
+    // after this long the rest is copied in one step.
+    int pacedLimitMilliseconds = 20000;
 };
 
 class TSQLiteDatabase {

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -318,6 +319,35 @@ TEST(SqliteBackup, CopiesAWholeDatabaseStepByStep) {
     auto count = copy.OpenQuery("SELECT count(*) FROM t");
     count->GoFirst();
     EXPECT_EQ(count->FieldInt64(0), 2000);
+}
+
+// Another program saving all the time restarts a paced copy again and again;
+// the copy still ends, taking the rest at once when it has run too long.
+TEST(SqliteBackup, EndsWhileAnotherConnectionKeepsWriting) {
+    test::TempDir dir{"sqlite backup busy"};
+    const std::string source = dir.CodePageDir() + "source.db";
+    TSQLiteDatabase db(source);
+    db.Execute("CREATE TABLE t (a)");
+    db.Execute(
+        "INSERT INTO t WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE "
+        "i<2000) SELECT printf('%.200c', 'x') FROM n");
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        TSQLiteDatabase other(source);
+        other.SetBusyTimeout(3000);
+        while (!stop) {
+            other.Execute("INSERT INTO t VALUES ('more')");
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    db.BackupTo(dir.CodePageDir() + "copy.db", BackupPace{1, 1, 30000, 300});
+    stop = true;
+    writer.join();
+    TSQLiteDatabase copy(dir.CodePageDir() + "copy.db", TSQLiteDatabase::Mode::ReadOnly);
+    EXPECT_TRUE(copy.QuickCheckOk());
+    auto count = copy.OpenQuery("SELECT count(*) FROM t");
+    count->GoFirst();
+    EXPECT_GE(count->FieldInt64(0), 2000);
 }
 
 }  // namespace
