@@ -22,7 +22,8 @@ namespace {
 constexpr int kNotes = 10000;
 
 const char kListQuery[] =
-    "SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=0 ORDER BY cre_date DESC, ID DESC";
+    "SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=0 ORDER BY cre_date DESC, ID "
+    "DESC";
 
 // An application folder with a notebook of kNotes notes whose bodies hold
 // emoticon tags, line breaks and Chinese text; removed at exit.

@@ -173,12 +173,11 @@ class PageHarness {
     // Hands the page a list as the program does; listWrites counts it once
     // the page has taken it.
     void ShowList(const ListRequest& request) {
-        FillListWindow(page_, [request] { return ListAnswer(request); },
-                       [this](bool) { ++listWrites; });
+        FillListWindow(
+            page_, [request] { return ListAnswer(request); }, [this](bool) { ++listWrites; });
     }
 
   private:
-
     // Declared in this order so the view, and with it the page, goes before
     // the profile. The profile is off the record: nothing is written to disk.
     QWebEngineProfile profile_;
