@@ -5,7 +5,7 @@
 
 #include "platform/codepage.h"
 #include "render/listpage.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "app/framedrag.h"
 #include "app/listanswer.h"
 #include "app/md5.h"
@@ -38,7 +38,7 @@
 #include "platform/process.h"
 #include "platform/taskbar.h"
 #include "render/listpage.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "store/dailybackup.h"
 #include "store/dbfunc.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/profile.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 namespace {

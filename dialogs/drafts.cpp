@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 

@@ -8,7 +8,7 @@
 #include "dialogs/fsms.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "render/markup.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string in(reinterpret_cast<const char*>(data), size);

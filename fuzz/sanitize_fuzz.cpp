@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "render/sanitize.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "tests/support/markup_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

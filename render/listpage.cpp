@@ -10,7 +10,7 @@
 #include "render/markup.h"
 #include "render/sanitize.h"
 #include "store/SQLiteTable3.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 namespace {

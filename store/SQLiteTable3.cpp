@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "platform/codepage.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 

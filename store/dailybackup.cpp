@@ -10,7 +10,7 @@
 #include <set>
 #include <utility>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "platform/files.h"
 
 namespace korvane {

@@ -8,11 +8,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "store/SQLiteTable3.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 namespace texts {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "dialogs/new.h"
 #include "platform/codepage.h"
 #include "store/SQLiteTable3.h"

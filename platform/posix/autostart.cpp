@@ -11,7 +11,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane::platform {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <random>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "platform/codepage.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "render/markup.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 namespace korvane {
 namespace {

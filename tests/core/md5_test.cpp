@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "app/md5.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"

@@ -10,7 +10,7 @@
 
 #include "platform/codepage.h"
 #include "render/sanitize.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "support/markup_check.h"
 
 namespace korvane {

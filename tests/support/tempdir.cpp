@@ -5,7 +5,7 @@
 #include <atomic>
 #include <fstream>
 
-#include "app/apppaths.h"
+#include "base/apppaths.h"
 #include "platform/codepage.h"
 #include "store/dbfunc.h"
 

@@ -24,7 +24,7 @@
 #include "page_harness.h"
 #include "program_harness.h"
 #include "render/sanitize.h"
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;

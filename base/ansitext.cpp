@@ -1,4 +1,4 @@
-#include "store/ansitext.h"
+#include "base/ansitext.h"
 
 #include <charconv>
 
