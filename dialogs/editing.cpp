@@ -6,6 +6,7 @@
 #include "dialogs/fsms.h"
 #include "platform/codepage.h"
 #include "store/dbfunc.h"
+#include "store/records.h"
 
 namespace korvane {
 
@@ -61,14 +62,38 @@ EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& column
     return record;
 }
 
-std::string TextAssignments(const EditorRecord& record, const std::vector<std::string>& columns,
-                            const std::vector<std::string>& values) {
-    std::string out;
-    for (size_t i = 0; i < columns.size() && i < record.fields.size(); ++i) {
-        if (!record.fields[i].readAsText) continue;
-        out += columns[i] + "='" + values[i] + "',";
+bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
+                    const std::vector<std::string>& columns,
+                    const std::vector<std::string>& values, bool hasContent,
+                    const std::string& time) {
+    if (!hasContent) {
+        ShowMsgBox(editortexts::NothingToSave());
+        return false;
     }
-    return out;
+    if (recordId > 0 && !loaded.readable && !loaded.gone) {
+        // What is stored was never shown: saving would replace it unseen.
+        ShowMsgBox(UnreadableRecordNotice(loaded.failure));
+        return false;
+    }
+    if (recordId > 0 && RecordIsGone(recordId)) {
+        // The record was deleted after the editor opened: an update would
+        // change nothing and the text would be lost, so say so and save it as
+        // a new record on the next press.
+        ShowMsgBox(texts::NoData());
+        recordId = 0;
+        return false;
+    }
+    // Only a positive record number was loaded into the form; any other is a
+    // new entry (an update would match no row and the text would be lost).
+    std::vector<RecordField> fields;
+    for (size_t i = 0; i < columns.size() && i < values.size(); ++i) {
+        const bool readAsText = i < loaded.fields.size() && loaded.fields[i].readAsText;
+        fields.push_back({columns[i], values[i], recordId <= 0 || readAsText});
+    }
+    const std::string result = SaveRecord(kind, recordId, fields, time);
+    if (result == texts::kDone) return true;
+    ShowMsgBox(result);
+    return false;
 }
 
 void ReportUnreadableLater(QObject* editor, const EditorRecord& record) {

@@ -35,10 +35,15 @@ struct EditorRecord {
 // Reads up to three columns of one record of mylist.
 EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& columns);
 
-// The "column='value'" assignments of an UPDATE for the fields read as text;
-// `values` are already made safe for SQL, in the order of `columns`.
-std::string TextAssignments(const EditorRecord& record, const std::vector<std::string>& columns,
-                            const std::vector<std::string>& values);
+// The save both editors make on their save button, with its checks: nothing
+// typed (`hasContent` false), a record that was never read, a record deleted
+// since the editor opened (`recordId` becomes 0, so the next press saves a new
+// one). `values` are the typed texts, trimmed, in the order of `columns`.
+// Shows the message for a refusal or a failure; true when the record was saved.
+bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
+                    const std::vector<std::string>& columns,
+                    const std::vector<std::string>& values, bool hasContent,
+                    const std::string& time);
 
 // Shows the notice for a record the editor could not read once the editor is
 // up (a notice opened while the editor itself is being shown would come first).

@@ -222,41 +222,12 @@ void Tfcon::Edit2KeyPress() {
 }
 
 void Tfcon::Button1Click() {
-    std::string name = Trim(EditText(*Edit1));
-    std::string tel = Trim(EditText(*Edit2));
-    std::string remark = Trim(MemoText(*Memo1));
-    if (name.empty() && tel.empty()) {
-        ShowMsgBox(editortexts::NothingToSave());
-        return;
-    }
-    if (RecordId > 0 && !loaded_.readable && !loaded_.gone) {
-        // What is stored was never shown: saving would replace it unseen.
-        ShowMsgBox(UnreadableRecordNotice(loaded_.failure));
-        return;
-    }
-    if (RecordId > 0 && RecordIsGone(RecordId)) {
-        // The contact was deleted after the editor opened: an update would
-        // change nothing and the entry would be lost, so say so and save it as
-        // a new contact on the next press.
-        ShowMsgBox(texts::NoData());
-        RecordId = 0;
-        return;
-    }
-    name = ReplaceApostrophes(name);
-    tel = ReplaceApostrophes(tel);
-    remark = ReplaceApostrophes(remark);
-    const std::string time = EditText(*Edit3);
-    // Only a positive record number was loaded into the form; any other is a
-    // new entry (an update would match no row and the text would be lost).
-    const std::string statement =
-        RecordId <= 0 ? "INSERT INTO mylist(title,tel,content,state,cre_date)VALUES('" + name +
-                            "','" + tel + "','" + remark + "',1,'" + time + "')"
-                      : "UPDATE mylist SET " +
-                            TextAssignments(loaded_, ContactColumns(), {name, tel, remark}) +
-                            "cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
-    const std::string result = ExecSql(statement);
-    if (result != texts::kDone) {
-        ShowMsgBox(result);
+    const std::string name = Trim(EditText(*Edit1));
+    const std::string tel = Trim(EditText(*Edit2));
+    const std::string remark = Trim(MemoText(*Memo1));
+    // A remark alone is no contact: a name or a telephone is needed.
+    if (!SaveFromEditor(1, RecordId, loaded_, ContactColumns(), {name, tel, remark},
+                        !name.empty() || !tel.empty(), EditText(*Edit3))) {
         return;
     }
     Saved = true;

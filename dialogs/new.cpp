@@ -251,39 +251,10 @@ void TNE::Edit1KeyPress() {
 }
 
 void TNE::Button1Click() {
-    std::string title = Trim(EditText(*Edit1));
-    std::string body = Trim(MemoText(*Memo1));
-    if (title.empty() && body.empty()) {
-        ShowMsgBox(editortexts::NothingToSave());
-        return;
-    }
-    if (RecordId > 0 && !loaded_.readable && !loaded_.gone) {
-        // What is stored was never shown: saving would replace it unseen.
-        ShowMsgBox(UnreadableRecordNotice(loaded_.failure));
-        return;
-    }
-    if (RecordId > 0 && RecordIsGone(RecordId)) {
-        // The note was deleted after the editor opened: an update would change
-        // nothing and the text would be lost, so say so and save it as a new
-        // note on the next press.
-        ShowMsgBox(texts::NoData());
-        RecordId = 0;
-        return;
-    }
-    title = ReplaceApostrophes(title);
-    body = ReplaceApostrophes(body);
-    const std::string time = EditText(*Edit2);
-    // Only a positive record number was loaded into the form; any other is a
-    // new entry (an update would match no row and the text would be lost).
-    const std::string statement =
-        RecordId <= 0
-            ? "INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title + "','" + body +
-                  "',0,'" + time + "')"
-            : "UPDATE mylist SET " + TextAssignments(loaded_, NoteColumns(), {title, body}) +
-                  "cre_date='" + time + "' WHERE ID=" + std::to_string(RecordId);
-    const std::string result = ExecSql(statement);
-    if (result != texts::kDone) {
-        ShowMsgBox(result);
+    const std::string title = Trim(EditText(*Edit1));
+    const std::string body = Trim(MemoText(*Memo1));
+    if (!SaveFromEditor(0, RecordId, loaded_, NoteColumns(), {title, body},
+                        !title.empty() || !body.empty(), EditText(*Edit2))) {
         return;
     }
     Saved = true;

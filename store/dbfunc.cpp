@@ -230,10 +230,10 @@ texts::SaveFailure FailureOf(int code) {
 }
 
 // Runs the statement on the open connection: "Done" or the notice.
-std::string RunStatement(const std::string& statement) {
+std::string RunStatement(const std::string& statement, const SqlValues& values) {
     try {
         if (!Database()->HasTable(kTable)) return texts::DatabaseBroken();
-        Database()->Execute(statement);
+        Database()->Execute(statement, values);
         return texts::kDone;
     } catch (const ESQLiteException& e) {
         return texts::SaveFailed(FailureOf(e.Code()));
@@ -314,15 +314,19 @@ void CloseDatabase() {
 }
 
 std::string ExecSql(const std::string& statement) {
+    return ExecSql(statement, {});
+}
+
+std::string ExecSql(const std::string& statement, const SqlValues& values) {
     const std::string opened = OpenDatabase();
     if (opened != texts::kOpen) return opened;
     if (Trim(statement).empty()) return texts::SaveFailed(texts::SaveFailure::Empty);
     Store& store = State();
     if (!KeepFileInPlace(store)) return texts::SaveFailed(texts::SaveFailure::Moved);
-    std::string result = RunStatement(statement);
+    std::string result = RunStatement(statement, values);
     // The file may have gone between the check and the write: once more.
     if (result == texts::SaveFailed(texts::SaveFailure::Moved) && KeepFileInPlace(store)) {
-        result = RunStatement(statement);
+        result = RunStatement(statement, values);
     }
     return result;
 }

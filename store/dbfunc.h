@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-namespace korvane {
+#include "store/SQLiteTable3.h"
 
-class TSQLiteDatabase;
+namespace korvane {
 
 // Makes sure the connection exists, restoring the working database from its
 // pristine copy when the working file is missing or empty. A working file
@@ -45,6 +45,8 @@ std::string RestoreFromBackup(const std::string& backup);
 // moved or replaced while the program ran is written back from the open
 // connection (a file that replaced it is kept aside under a dated name).
 std::string ExecSql(const std::string& statement);
+// The same with the statement's positional parameters bound to `values`.
+std::string ExecSql(const std::string& statement, const SqlValues& values);
 
 // Reads the first row of `query` into values[0..]. When no row can be read,
 // values[0] is "N-1" and values[1] the reason.
