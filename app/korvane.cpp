@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QSessionManager>
 
+#include "app/corelog.h"
 #include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvane"));
+    InstallCoreLogSink();
     // The program lives in the notification area: closing a dialog while the
     // main window is hidden must not end it. Closing the main window does.
     QApplication::setQuitOnLastWindowClosed(false);

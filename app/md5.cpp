@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/page_digest.h"
+#include "base/log.h"
 #include "platform/filemap.h"
 
 namespace korvane {
@@ -228,7 +229,11 @@ bool CheckPageFile(const std::string& path) {
         Wipe(a.data(), a.size());
         Wipe(b.data(), b.size());
         return same;
+    } catch (const std::exception& e) {
+        log::Warn(log::Area::App, std::string("page file not checked: ") + e.what());
+        return false;
     } catch (...) {
+        log::Warn(log::Area::App, "page file not checked: unknown failure");
         return false;
     }
 }

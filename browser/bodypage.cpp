@@ -6,6 +6,9 @@
 #include <string_view>
 
 #include "app/dispatch.h"
+#include "browser/browserlog.h"
+
+Q_LOGGING_CATEGORY(lcBrowser, "korvane.browser", QtWarningMsg)
 
 namespace korvane {
 namespace {
@@ -74,7 +77,10 @@ void TBodyPage::triggerAction(WebAction action, bool checked) {
 bool TBodyPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
     // A frame's first document (about:blank, about:srcdoc) never comes here;
     // anything a frame asks for afterwards is refused.
-    if (!isMainFrame) return false;
+    if (!isMainFrame) {
+        qCDebug(lcBrowser) << "a frame's navigation refused:" << url.toDisplayString().left(200);
+        return false;
+    }
     const std::string text = url.toString(QUrl::FullyEncoded).toStdString();
     if (filter_ && filter_(text)) {
         RunCommandLater(text);
@@ -89,7 +95,11 @@ bool TBodyPage::AcceptOwnNavigation(const QUrl& url, NavigationType type) {
     // links, forms, refreshes and script reloads arrive as link clicks, form
     // submissions and redirects, and never load anything.
     if (IsSamePage(url, home_)) return type == NavigationTypeTyped || type == NavigationTypeReload;
-    if (type == NavigationTypeLinkClicked) OpenElsewhere(url);
+    if (type == NavigationTypeLinkClicked) {
+        OpenElsewhere(url);
+    } else {
+        qCDebug(lcBrowser) << "the page's navigation dropped:" << url.toDisplayString().left(200);
+    }
     return false;
 }
 

@@ -13,8 +13,11 @@
 #endif
 
 #include "base/apppaths.h"
+#include "dialogs/dialogslog.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+
+Q_LOGGING_CATEGORY(lcDialogs, "korvane.dialogs", QtWarningMsg)
 
 namespace korvane {
 
@@ -120,12 +123,15 @@ bool WriteDraft(const DraftOwner& owner, const DraftFields& fields) {
     // QSaveFile writes a temporary file beside the target and renames it into
     // place: a reader sees the old draft or the new one, never a mixture.
     QSaveFile file(NativeName(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!WriteDurably(file, EncodeDraft(owner, fields))) {
+    if (!file.open(QIODevice::WriteOnly) || !WriteDurably(file, EncodeDraft(owner, fields))) {
+        qCWarning(lcDialogs) << "draft not written:" << file.fileName() << file.errorString();
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) return false;
+    if (!file.commit()) {
+        qCWarning(lcDialogs) << "draft not committed:" << file.fileName() << file.errorString();
+        return false;
+    }
     platform::SyncFolderOf(path);  // the new name survives a power cut
     return true;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/apppaths.h"
+#include "base/log.h"
 #include "platform/files.h"
 
 namespace korvane {
@@ -123,8 +124,9 @@ std::optional<std::string> DailyBackup::NewestGood() const {
         try {
             if (TSQLiteDatabase(PathOf(name), TSQLiteDatabase::Mode::ReadOnly).QuickCheckOk())
                 return PathOf(name);
-        } catch (const ESQLiteException&) {
+        } catch (const ESQLiteException& e) {
             // A backup that cannot be read is passed over for an older one.
+            log::Warn(log::Area::Store, "backup " + name + " unreadable: " + e.what());
         }
     }
     return std::nullopt;
@@ -146,7 +148,9 @@ bool DailyBackup::WriteBackup(const std::string& target) const {
         const bool whole =
             TSQLiteDatabase(temporary, TSQLiteDatabase::Mode::ReadOnly).QuickCheckOk();
         if (whole && platform::MoveNoReplace(temporary, target)) return true;
-    } catch (const ESQLiteException&) {
+        log::Warn(log::Area::Store, whole ? "backup not moved into place" : "backup copy not whole");
+    } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("backup failed: ") + e.what());
     }
     platform::RemoveFile(temporary);
     return false;

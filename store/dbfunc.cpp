@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/apppaths.h"
+#include "base/log.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "store/SQLiteTable3.h"
@@ -85,7 +86,8 @@ void EnsureListIndex(TSQLiteDatabase& db) {
     try {
         if (!db.HasTable(kTable)) return;
         db.Execute("CREATE INDEX IF NOT EXISTS mylist_state_date ON mylist (state, cre_date)");
-    } catch (const ESQLiteException&) {
+    } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("list index not made: ") + e.what());
     }
 }
 
@@ -181,7 +183,8 @@ bool WriteBack(Store& store) {
     platform::RemoveFile(paths.staging);
     try {
         store.connection->BackupTo(paths.staging);
-    } catch (const ESQLiteException&) {
+    } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("notebook not written back: ") + e.what());
         platform::RemoveFile(paths.staging);
         return false;
     }
@@ -191,7 +194,8 @@ bool WriteBack(Store& store) {
     }
     try {
         store.connection = Connect(store.path);
-    } catch (const ESQLiteException&) {
+    } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("written-back notebook not opened: ") + e.what());
         return false;
     }
     store.identity = platform::IdentityOf(store.path);
@@ -236,8 +240,13 @@ std::string RunStatement(const std::string& statement, const SqlValues& values) 
         Database()->Execute(statement, values);
         return texts::kDone;
     } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("statement failed: ") + e.what());
         return texts::SaveFailed(FailureOf(e.Code()));
+    } catch (const std::exception& e) {
+        log::Warn(log::Area::Store, std::string("statement failed: ") + e.what());
+        return texts::SaveFailed(texts::SaveFailure::Failed);
     } catch (...) {
+        log::Warn(log::Area::Store, "statement failed: unknown failure");
         return texts::SaveFailed(texts::SaveFailure::Failed);
     }
 }
@@ -256,7 +265,13 @@ std::string OpenDatabase() {
         store.identity = platform::IdentityOf(paths.working);
         EnsureListIndex(*store.connection);
         return texts::kOpen;
+    } catch (const std::exception& e) {
+        log::Warn(log::Area::Store, std::string("notebook not opened: ") + e.what());
+        store.path.clear();
+        store.connection.reset();
+        return texts::DatabaseMissing();
     } catch (...) {
+        log::Warn(log::Area::Store, "notebook not opened: unknown failure");
         store.path.clear();
         store.connection.reset();
         return texts::DatabaseMissing();
@@ -348,8 +363,11 @@ void LoadRecord(const std::string& query, std::array<std::string, 9>& values) {
         table->GoFirst();
         const int columns = std::min<int>(table->ColumnCount(), static_cast<int>(values.size()));
         for (int i = 0; i < columns; ++i) values[i] = table->FieldText(i);
-    } catch (...) {
+    } catch (const std::exception& e) {
         // What was written stays; the rest keeps its empty text.
+        log::Warn(log::Area::Store, std::string("record not read: ") + e.what());
+    } catch (...) {
+        log::Warn(log::Area::Store, "record not read: unknown failure");
     }
 }
 
