@@ -14,8 +14,13 @@ std::string Trim(std::string_view text) {
 
 std::string LowerAscii(std::string_view text) {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            ++i;  // a lead byte takes its trail byte, which may look like a letter
+        } else if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        }
     }
     return out;
 }

@@ -12,7 +12,9 @@ namespace korvane {
 // both ends. Bytes of double-byte characters are all above 32, so they stay.
 std::string Trim(std::string_view text);
 
-// Lower-cases the ASCII letters A to Z only; every other byte stays.
+// Lower-cases the ASCII letters A to Z only; every other byte stays. A GBK
+// lead byte (0x81 to 0xFE) takes the next byte with it, since trail bytes may
+// look like ASCII letters ("丄" is 0x81 0x41) and must stay as they are.
 std::string LowerAscii(std::string_view text);
 
 // Replaces every occurrence of `from` by `to` (no-op for an empty `from`).

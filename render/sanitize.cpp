@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/ansitext.h"
+
 namespace korvane {
 namespace {
 
@@ -31,17 +33,9 @@ bool IsControl(char c) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // `lower` is in lower case.
 bool StartsWithNoCase(std::string_view text, std::string_view lower) {
-    if (text.size() < lower.size()) return false;
-    for (size_t i = 0; i < lower.size(); ++i) {
-        if (LowerAscii(text[i]) != lower[i]) return false;
-    }
-    return true;
+    return text.size() >= lower.size() && LowerAscii(text.substr(0, lower.size())) == lower;
 }
 
 bool EqualsNoCase(std::string_view text, std::string_view lower) {

@@ -145,6 +145,8 @@ TEST(AnsiText, TrimAndNumbers) {
     EXPECT_EQ(Trim(" \r\n\tab c\x01 "), "ab c");
     EXPECT_EQ(Trim("\xA1\xA1x"), "\xA1\xA1x");  // double-byte blanks are text
     EXPECT_EQ(LowerAscii("Notes.EXE\xC4\xE3"), "notes.exe\xC4\xE3");
+    // "丄" is 0x81 0x41: its trail byte looks like 'A' and stays.
+    EXPECT_EQ(LowerAscii("X\x81\x41Y"), "x\x81\x41y");
     EXPECT_EQ(ParseInt32("-12"), -12);
     EXPECT_EQ(ParseInt32("$100"), 256);
     EXPECT_EQ(ParseInt32("$FFFFFFFF"), -1);
