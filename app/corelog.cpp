@@ -15,14 +15,14 @@ namespace {
 
 const QLoggingCategory& CategoryOf(log::Area area) {
     switch (area) {
-    case log::Area::Store:
-        return lcStore();
-    case log::Area::Render:
-        return lcRender();
-    case log::Area::App:
-        return lcApp();
-    case log::Area::Platform:
-        return lcPlatform();
+        case log::Area::Store:
+            return lcStore();
+        case log::Area::Render:
+            return lcRender();
+        case log::Area::App:
+            return lcApp();
+        case log::Area::Platform:
+            return lcPlatform();
     }
     return lcApp();
 }

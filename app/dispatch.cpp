@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
-#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

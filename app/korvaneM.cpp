@@ -18,13 +18,14 @@
 #include <optional>
 #include <vector>
 
-#include "base/apppaths.h"
 #include "app/framedrag.h"
 #include "app/listanswer.h"
 #include "app/md5.h"
 #include "app/settings.h"
 #include "app/skin.h"
 #include "app/updater.h"
+#include "base/ansitext.h"
+#include "base/apppaths.h"
 #include "browser/attach.h"
 #include "browser/pagedom.h"
 #include "dialogs/fconf.h"
@@ -38,7 +39,6 @@
 #include "platform/process.h"
 #include "platform/taskbar.h"
 #include "render/listpage.h"
-#include "base/ansitext.h"
 #include "store/dailybackup.h"
 #include "store/dbfunc.h"
 

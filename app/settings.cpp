@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/profile.h"
 #include "base/ansitext.h"
+#include "platform/profile.h"
 
 namespace korvane {
 namespace {

@@ -21,14 +21,14 @@ std::atomic<Sink>& CurrentSink() {
 
 const char* CategoryName(Area area) {
     switch (area) {
-    case Area::Store:
-        return "korvane.store";
-    case Area::Render:
-        return "korvane.render";
-    case Area::App:
-        return "korvane.app";
-    case Area::Platform:
-        return "korvane.platform";
+        case Area::Store:
+            return "korvane.store";
+        case Area::Render:
+            return "korvane.render";
+        case Area::App:
+            return "korvane.app";
+        case Area::Platform:
+            return "korvane.platform";
     }
     return "korvane";
 }

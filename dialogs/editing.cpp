@@ -63,9 +63,8 @@ EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& column
 }
 
 bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
-                    const std::vector<std::string>& columns,
-                    const std::vector<std::string>& values, bool hasContent,
-                    const std::string& time) {
+                    const std::vector<std::string>& columns, const std::vector<std::string>& values,
+                    bool hasContent, const std::string& time) {
     if (!hasContent) {
         ShowMsgBox(editortexts::NothingToSave());
         return false;

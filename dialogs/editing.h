@@ -41,9 +41,8 @@ EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& column
 // one). `values` are the typed texts, trimmed, in the order of `columns`.
 // Shows the message for a refusal or a failure; true when the record was saved.
 bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
-                    const std::vector<std::string>& columns,
-                    const std::vector<std::string>& values, bool hasContent,
-                    const std::string& time);
+                    const std::vector<std::string>& columns, const std::vector<std::string>& values,
+                    bool hasContent, const std::string& time);
 
 // Shows the notice for a record the editor could not read once the editor is
 // up (a notice opened while the editor itself is being shown would come first).

@@ -4,11 +4,11 @@
 #include <QShowEvent>
 #include <array>
 
+#include "base/ansitext.h"
 #include "dialogs/editing.h"
 #include "dialogs/fsms.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
-#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

@@ -6,12 +6,12 @@
 #include <QShowEvent>
 #include <array>
 
+#include "base/ansitext.h"
 #include "base/apppaths.h"
 #include "dialogs/editing.h"
 #include "dialogs/fsms.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
-#include "base/ansitext.h"
 #include "store/dbfunc.h"
 
 namespace korvane {

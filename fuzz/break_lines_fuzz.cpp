@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/markup.h"
 #include "base/ansitext.h"
+#include "render/markup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string in(reinterpret_cast<const char*>(data), size);

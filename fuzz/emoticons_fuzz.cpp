@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/markup.h"
 #include "base/ansitext.h"
+#include "render/markup.h"
 
 namespace {
 

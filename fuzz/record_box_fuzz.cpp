@@ -50,8 +50,7 @@ bool CallsCarryDigits(std::string_view box) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const korvane::ListRow row =
-        RowOf(std::string_view(reinterpret_cast<const char*>(data), size));
+    const korvane::ListRow row = RowOf(std::string_view(reinterpret_cast<const char*>(data), size));
     for (int kind : {0, 1}) {
         const std::string box = korvane::RecordBox(kind, row, 7);
         if (Count(box, "<table") != 1 || Count(box, "</table>") != 1) std::abort();

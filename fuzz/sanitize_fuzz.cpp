@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "render/sanitize.h"
 #include "base/ansitext.h"
+#include "render/sanitize.h"
 #include "tests/support/markup_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

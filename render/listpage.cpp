@@ -24,7 +24,8 @@ std::string BuildList(int kind) {
     if (!Database()->HasTable("mylist")) return texts::DatabaseBroken();
     const std::vector<ListRow> rows = ReadList(kind);
     std::string out = ListHeader(kind, static_cast<int64_t>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) out += RecordBox(kind, rows[i], static_cast<int>(i) + 1);
+    for (size_t i = 0; i < rows.size(); ++i)
+        out += RecordBox(kind, rows[i], static_cast<int>(i) + 1);
     return out;
 }
 

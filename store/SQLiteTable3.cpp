@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/codepage.h"
 #include "base/ansitext.h"
+#include "platform/codepage.h"
 
 namespace korvane {
 

@@ -148,7 +148,8 @@ bool DailyBackup::WriteBackup(const std::string& target) const {
         const bool whole =
             TSQLiteDatabase(temporary, TSQLiteDatabase::Mode::ReadOnly).QuickCheckOk();
         if (whole && platform::MoveNoReplace(temporary, target)) return true;
-        log::Warn(log::Area::Store, whole ? "backup not moved into place" : "backup copy not whole");
+        log::Warn(log::Area::Store,
+                  whole ? "backup not moved into place" : "backup copy not whole");
     } catch (const ESQLiteException& e) {
         log::Warn(log::Area::Store, std::string("backup failed: ") + e.what());
     }

@@ -8,12 +8,12 @@
 #include <memory>
 #include <optional>
 
+#include "base/ansitext.h"
 #include "base/apppaths.h"
 #include "base/log.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "store/SQLiteTable3.h"
-#include "base/ansitext.h"
 
 namespace korvane {
 namespace texts {

@@ -62,8 +62,7 @@ class ReadTransaction {
 }  // namespace
 
 std::vector<ListRow> ReadList(int kind) {
-    const std::unique_ptr<TSQLiteTable> table =
-        Database()->OpenQuery(ListQuery(), {int32_t{kind}});
+    const std::unique_ptr<TSQLiteTable> table = Database()->OpenQuery(ListQuery(), {int32_t{kind}});
     std::vector<ListRow> rows;
     rows.reserve(static_cast<size_t>(table->RowCount()));
     for (table->GoFirst(); !table->AtEnd(); table->GoNext()) rows.push_back(RowAt(*table));
@@ -80,10 +79,11 @@ ListRows ReadListWindow(int kind, int first, int count) {
     if (rows > 0) {
         const bool fromEnd = first > window.total / 2;
         const int64_t skip = fromEnd ? window.total - first - rows : first;
-        const std::unique_ptr<TSQLiteTable> table = db.OpenQuery(
-            WindowQuery(fromEnd), {int32_t{kind}, static_cast<int32_t>(rows), skip});
+        const std::unique_ptr<TSQLiteTable> table =
+            db.OpenQuery(WindowQuery(fromEnd), {int32_t{kind}, static_cast<int32_t>(rows), skip});
         window.rows.reserve(static_cast<size_t>(table->RowCount()));
-        for (table->GoFirst(); !table->AtEnd(); table->GoNext()) window.rows.push_back(RowAt(*table));
+        for (table->GoFirst(); !table->AtEnd(); table->GoNext())
+            window.rows.push_back(RowAt(*table));
         if (fromEnd) std::reverse(window.rows.begin(), window.rows.end());
     }
     read.Done();

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
 
 packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
-  libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
+  clang-format libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libxcb1-dev libgl-dev
   fonts-wqy-microhei
   xvfb xauth openbox trayer xdotool x11-utils imagemagick"
@@ -25,17 +25,20 @@ if [ -n "$missing" ]; then
 fi
 
 cd "$root"
-cmake --preset release > /dev/null
-cmake --build --preset release -j "$(nproc)"
 
 case "$mode" in
   run)
+    cmake --preset release > /dev/null
+    cmake --build --preset release -j "$(nproc)"
     # WebEngine refuses to run as root without its sandbox switched off.
     [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
     exec "$root/build/release/bin/korvane"
     ;;
   test)
-    ctest --preset release -j "$(nproc)"
+    # The release build with every compiler warning an error.
+    cmake --preset ci > /dev/null
+    cmake --build --preset ci -j "$(nproc)"
+    ctest --preset ci -j "$(nproc)"
     # Under clang with ASan and UBSan: the core tests, and each fuzz target run
     # briefly over its seeds.
     cmake --preset fuzz > /dev/null && cmake --build --preset fuzz -j "$(nproc)" && ctest --preset fuzz

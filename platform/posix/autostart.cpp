@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "base/ansitext.h"
 
 namespace korvane::platform {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <random>
 
+#include "base/ansitext.h"
 #include "base/apppaths.h"
 #include "platform/codepage.h"
-#include "base/ansitext.h"
 
 namespace korvane {
 namespace {

@@ -110,7 +110,7 @@ TEST(InstanceLock, WithoutARuntimeFolderTheLockStaysInAFolderOfTheUsersOwn) {
     test::TempDir home("lock home");
     ScopedEnv homeEnv("HOME", home.path().string());
     ScopedEnv cacheEnv("XDG_CACHE_HOME", "");
-    for (const std::string runtime : {std::string(), std::string("/tmp")}) {
+    for (const std::string& runtime : {std::string(), std::string("/tmp")}) {
         // No runtime folder, or one everybody may write into: neither is used.
         ScopedEnv env("XDG_RUNTIME_DIR", runtime);
         platform::InstanceLock lock("TulkaMainMemoFree");

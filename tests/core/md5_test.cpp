@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "base/apppaths.h"
 #include "app/md5.h"
+#include "base/apppaths.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"
 

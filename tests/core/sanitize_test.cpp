@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/sanitize.h"
-#include "base/ansitext.h"
 #include "support/markup_check.h"
 
 namespace korvane {

@@ -20,11 +20,11 @@
 #include <csignal>
 #include <iostream>
 
+#include "base/ansitext.h"
 #include "gui/dialog_driver.h"
 #include "page_harness.h"
 #include "program_harness.h"
 #include "render/sanitize.h"
-#include "base/ansitext.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;
