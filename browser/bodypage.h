@@ -51,7 +51,6 @@ class TBodyPage : public QWebEnginePage {
     // The program's page. While it is empty the main frame navigates freely
     // (commands aside), as a plain browser would.
     void SetHomeUrl(QUrl url) { home_ = std::move(url); }
-    const QUrl& HomeUrl() const { return home_; }
 
     void triggerAction(WebAction action, bool checked = false) override;
 

@@ -27,7 +27,6 @@ class TNulWBContainer : public QObject {
     explicit TNulWBContainer(QWebEngineView* body);
     ~TNulWBContainer() override;
 
-    QWebEngineView* Body() const { return body_; }
     TBodyPage* Page() const { return page_; }
 
     void SetCommandFilter(TBodyPage::CommandFilter filter);
