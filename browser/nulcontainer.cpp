@@ -7,7 +7,7 @@
 namespace korvane {
 
 TNulWBContainer::TNulWBContainer(QWebEngineView* body)
-    : QObject(body), body_(body), page_(new TBodyPage(body)), input_(new TInputFilter(body)) {
+    : QObject(body), page_(new TBodyPage(body)), input_(new TInputFilter(body)) {
     // The page is the view's child: the view keeps it for as long as it lives.
     body->setPage(page_);
     body->setContextMenuPolicy(Qt::DefaultContextMenu);

@@ -35,7 +35,6 @@ class TNulWBContainer : public QObject {
     void SetHomeUrl(const QUrl& url);
 
   private:
-    QPointer<QWebEngineView> body_;
     QPointer<TBodyPage> page_;
     QPointer<TInputFilter> input_;
 };
