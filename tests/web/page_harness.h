@@ -27,6 +27,7 @@
 #include "render/listpage.h"
 #include "store/dbfunc.h"
 #include "support/tempdir.h"
+#include "support/waits.h"
 
 // Readable test failures for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -71,20 +72,6 @@ class RecordingPage : public QWebEnginePage {
 inline QString JsString(const QString& text) {
     const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(json.mid(1, json.size() - 2));
-}
-
-// Waits in short slices until `done` holds; false after `timeoutMs`. (A long
-// QTest::qWaitFor slice can keep processing the engine's events well past the
-// moment the condition came true.)
-template <class Predicate>
-bool WaitUntil(Predicate done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
 }
 
 inline QString FromProgram(const std::string& codePage) {

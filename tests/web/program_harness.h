@@ -20,6 +20,7 @@
 #include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
 #include "support/tempdir.h"
+#include "support/waits.h"
 
 namespace korvane::test {
 
@@ -45,32 +46,6 @@ class ScopedConfigHome {
     TempDir dir_;
     std::optional<std::string> old_;
 };
-
-// Waits until `done` holds, running the event loop the way the program's own
-// loop runs it; false after `timeoutMs`. (QTest::qWaitFor sleeps between
-// batches of events, and the engine, whose browser side runs on this thread
-// one small task at a time, then takes seconds to load a page, longer than
-// the program's page timer.)
-template <class Predicate>
-bool Eventually(Predicate done, int timeoutMs = 5000) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QElapsedTimer clock;
-    clock.start();
-    bool met = false;
-    bool checking = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (checking) return;  // a check that runs script waits in a loop of its own
-        checking = true;
-        met = done();
-        checking = false;
-        if (met || clock.elapsed() > timeoutMs) loop.quit();
-    });
-    poll.start(5);
-    loop.exec();
-    return met;
-}
 
 // The program as its entry assembles it: the main window and the dialogs.
 class ProgramTest : public ::testing::Test {
