@@ -39,7 +39,7 @@ const std::string& Incomplete() {
 
 }  // namespace
 
-Tfcon::Tfcon(QWidget* parent) : FormDialog(parent, kClientSize) {
+Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, 1, ContactColumns()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("通讯录"));
@@ -105,7 +105,7 @@ Tfcon::Tfcon(QWidget* parent) : FormDialog(parent, kClientSize) {
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
 
-    drafts_ = new DraftKeeper(this, "contact", 3, [this] { return TypedFields(); });
+    KeepDrafts("contact");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Edit2, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
@@ -149,21 +149,7 @@ void Tfcon::FormShow() {
     ClearFields();
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit3->setText(ToQt(NowText()));
-    loaded_ = {};
-    if (RecordId > 0) {
-        loaded_ = LoadForEditing(RecordId, ContactColumns());
-        ReportUnreadableLater(this, loaded_);
-    }
-    // What the user typed last time and did not save comes before what is stored.
-    const std::optional<DraftFields> draft = drafts_->Open(RecordId);
-    if (draft) {
-        ShowFields(*draft);
-    } else {
-        ShowLoaded();
-    }
-    DraftNotice->setVisible(draft.has_value());
-    drafts_->Settle();
-    Saved = false;
+    OpenRecord();
     PL_TXT->hide();
 }
 
@@ -190,12 +176,6 @@ void Tfcon::ClearFields() {
     Edit1->clear();
     Edit2->clear();
     SetMemoText(*Memo1, std::string());
-}
-
-void Tfcon::done(int result) {
-    drafts_->Flush();  // what was typed in the last second
-    FormClose();
-    FormDialog::done(result);
 }
 
 void Tfcon::FormClose() {
@@ -226,21 +206,10 @@ void Tfcon::Button1Click() {
     const std::string tel = Trim(EditText(*Edit2));
     const std::string remark = Trim(MemoText(*Memo1));
     // A remark alone is no contact: a name or a telephone is needed.
-    if (!SaveFromEditor(1, RecordId, loaded_, ContactColumns(), {name, tel, remark},
-                        !name.empty() || !tel.empty(), EditText(*Edit3))) {
-        return;
-    }
-    Saved = true;
+    if (!SaveTyped({name, tel, remark}, !name.empty() || !tel.empty(), EditText(*Edit3))) return;
     ClearFields();
-    drafts_->Discard();
-    DraftNotice->hide();
     Edit3->setText(ToQt(NowText()));
-    if (RecordId > 0) {
-        close();
-    } else {
-        ShowMsgBox(editortexts::SavedOk());
-        Edit1->setFocus(Qt::OtherFocusReason);
-    }
+    if (!CloseAfterSave()) Edit1->setFocus(Qt::OtherFocusReason);
 }
 
 void Tfcon::Button2Click() {

@@ -8,14 +8,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "dialogs/drafts.h"
-#include "dialogs/editing.h"
-#include "dialogs/formbase.h"
+#include "dialogs/recordeditor.h"
 #include "dialogs/widgets.h"
 
 namespace korvane {
 
-class Tfcon : public FormDialog {
+class Tfcon : public RecordEditor {
     Q_OBJECT
   public:
     explicit Tfcon(QWidget* parent);
@@ -32,21 +30,15 @@ class Tfcon : public FormDialog {
     WrapButton* Button3;
     QPushButton* Button1;  // save
     QPushButton* Button2;  // close
-    QLabel* DraftNotice;   // shown when the fields hold a restored draft
     QFrame* PL_TXT;        // messenger-tag panel
     QComboBox* CB1;
     QLineEdit* EDB;
     QPushButton* Button5;  // insert the tag
     QPushButton* Button4;  // hide the panel
 
-    // 0 for a new contact, else the record being edited; back to 0 on close.
-    int RecordId = 0;
-    // Whether a save succeeded during the current or last showing.
-    bool Saved = false;
-
     void FormCreate();
     void FormShow();
-    void FormClose();
+    void FormClose() override;
     void Edit1KeyPress();
     void Edit2KeyPress();
     void Button1Click();
@@ -55,8 +47,6 @@ class Tfcon : public FormDialog {
     void Button4Click();
     void Button5Click();
     void CB1Change();
-
-    void done(int result) override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -67,15 +57,11 @@ class Tfcon : public FormDialog {
     QLineEdit* FieldEdit(int top, int anchors);
     QPushButton* Button(QWidget* parent, const QString& caption);
     // The fields as the draft keeps them (name, telephone, remark).
-    DraftFields TypedFields() const;
-    void ShowFields(const DraftFields& fields);
+    DraftFields TypedFields() const override;
+    void ShowFields(const DraftFields& fields) override;
     // Fills the fields from the record read into loaded_.
-    void ShowLoaded();
+    void ShowLoaded() override;
     void ClearFields();
-
-    // The record as read when the editor opened (title, tel, content).
-    EditorRecord loaded_;
-    DraftKeeper* drafts_;
 };
 
 // The program's one contact editor, created with the other dialogs.

@@ -50,7 +50,7 @@ void ShowAsButtonFace(QLineEdit* edit) {
 
 }  // namespace
 
-TNE::TNE(QWidget* parent) : FormDialog(parent, kClientSize) {
+TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, 0, NoteColumns()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("新增或修改内容"));
@@ -122,7 +122,7 @@ TNE::TNE(QWidget* parent) : FormDialog(parent, kClientSize) {
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
 
-    drafts_ = new DraftKeeper(this, "note", 2, [this] { return TypedFields(); });
+    KeepDrafts("note");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
@@ -190,21 +190,7 @@ void TNE::showEvent(QShowEvent* event) {
 void TNE::FormShow() {
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit2->setText(ToQt(NowText()));
-    loaded_ = {};
-    if (RecordId > 0) {
-        loaded_ = LoadForEditing(RecordId, NoteColumns());
-        ReportUnreadableLater(this, loaded_);
-    }
-    // What the user typed last time and did not save comes before what is stored.
-    const std::optional<DraftFields> draft = drafts_->Open(RecordId);
-    if (draft) {
-        ShowFields(*draft);
-    } else {
-        ShowLoaded();
-    }
-    DraftNotice->setVisible(draft.has_value());
-    drafts_->Settle();
-    Saved = false;
+    OpenRecord();
     PL_EM->hide();
 }
 
@@ -223,12 +209,6 @@ void TNE::ShowLoaded() {
     } else if (loaded_.gone) {  // the form says there is no such note
         ShowFields({texts::kNotFound, loaded_.failure});
     }
-}
-
-void TNE::done(int result) {
-    drafts_->Flush();  // what was typed in the last second
-    FormClose();
-    FormDialog::done(result);
 }
 
 void TNE::FormClose() {
@@ -253,20 +233,10 @@ void TNE::Edit1KeyPress() {
 void TNE::Button1Click() {
     const std::string title = Trim(EditText(*Edit1));
     const std::string body = Trim(MemoText(*Memo1));
-    if (!SaveFromEditor(0, RecordId, loaded_, NoteColumns(), {title, body},
-                        !title.empty() || !body.empty(), EditText(*Edit2))) {
-        return;
-    }
-    Saved = true;
+    if (!SaveTyped({title, body}, !title.empty() || !body.empty(), EditText(*Edit2))) return;
     Edit1->clear();
     SetMemoText(*Memo1, std::string());
-    drafts_->Discard();
-    DraftNotice->hide();
-    if (RecordId > 0) {
-        close();
-    } else {
-        ShowMsgBox(editortexts::SavedOk());
-    }
+    CloseAfterSave();
     Edit1->setFocus(Qt::OtherFocusReason);
 }
 

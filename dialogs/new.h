@@ -9,14 +9,12 @@
 #include <QToolButton>
 #include <vector>
 
-#include "dialogs/drafts.h"
-#include "dialogs/editing.h"
-#include "dialogs/formbase.h"
+#include "dialogs/recordeditor.h"
 #include "dialogs/widgets.h"
 
 namespace korvane {
 
-class TNE : public FormDialog {
+class TNE : public RecordEditor {
     Q_OBJECT
   public:
     explicit TNE(QWidget* parent);
@@ -31,7 +29,6 @@ class TNE : public FormDialog {
     WrapButton* Button3;
     QPushButton* Button1;  // save
     QPushButton* Button2;  // close
-    QLabel* DraftNotice;   // shown when the fields hold a restored draft
     QFrame* PL_EM;         // emoticon palette
     PictureButton* Image;  // hidden template of the palette pictures
     QToolButton* SpeedButton3;
@@ -43,14 +40,9 @@ class TNE : public FormDialog {
     // The palette pictures in the order they were found, Tag = file number.
     std::vector<PictureButton*> Pictures;
 
-    // 0 for a new note, else the record being edited; back to 0 on close.
-    int RecordId = 0;
-    // Whether a save succeeded during the current or last showing.
-    bool Saved = false;
-
     void FormCreate();
     void FormShow();
-    void FormClose();
+    void FormClose() override;
     void Edit1KeyPress();
     void Button1Click();
     void Button2Click();
@@ -58,8 +50,6 @@ class TNE : public FormDialog {
     void ImageClick();
     void SpeedButton3Click();
     void SpeedButton6Click();
-
-    void done(int result) override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -72,14 +62,10 @@ class TNE : public FormDialog {
     // Replaces the body's selection (or inserts at the caret), closes the palette.
     void InsertIntoMemo(const QString& text);
     // The fields as the draft keeps them (title, content).
-    DraftFields TypedFields() const;
-    void ShowFields(const DraftFields& fields);
+    DraftFields TypedFields() const override;
+    void ShowFields(const DraftFields& fields) override;
     // Fills the fields from the record read into loaded_.
-    void ShowLoaded();
-
-    // The record as read when the editor opened (title, content).
-    EditorRecord loaded_;
-    DraftKeeper* drafts_;
+    void ShowLoaded() override;
 };
 
 // The program's one note editor, created with the other dialogs.

@@ -1,0 +1,57 @@
+#include "dialogs/recordeditor.h"
+
+#include "dialogs/fsms.h"
+
+namespace korvane {
+
+RecordEditor::RecordEditor(QWidget* parent, QSize clientSize, int kind,
+                           std::vector<std::string> columns)
+    : FormDialog(parent, clientSize), kind_(kind), columns_(std::move(columns)) {}
+
+void RecordEditor::KeepDrafts(const std::string& draftName) {
+    drafts_ = new DraftKeeper(this, draftName, columns_.size(), [this] { return TypedFields(); });
+}
+
+void RecordEditor::OpenRecord() {
+    loaded_ = {};
+    if (RecordId > 0) {
+        loaded_ = LoadForEditing(RecordId, columns_);
+        ReportUnreadableLater(this, loaded_);
+    }
+    // What the user typed last time and did not save comes before what is stored.
+    const std::optional<DraftFields> draft = drafts_->Open(RecordId);
+    if (draft) {
+        ShowFields(*draft);
+    } else {
+        ShowLoaded();
+    }
+    DraftNotice->setVisible(draft.has_value());
+    drafts_->Settle();
+    Saved = false;
+}
+
+bool RecordEditor::SaveTyped(const std::vector<std::string>& values, bool hasContent,
+                             const std::string& time) {
+    if (!SaveFromEditor(kind_, RecordId, loaded_, columns_, values, hasContent, time)) return false;
+    Saved = true;
+    drafts_->Discard();
+    DraftNotice->hide();
+    return true;
+}
+
+bool RecordEditor::CloseAfterSave() {
+    if (RecordId > 0) {
+        close();
+        return true;
+    }
+    ShowMsgBox(editortexts::SavedOk());
+    return false;
+}
+
+void RecordEditor::done(int result) {
+    drafts_->Flush();  // what was typed in the last second
+    FormClose();
+    FormDialog::done(result);
+}
+
+}  // namespace korvane

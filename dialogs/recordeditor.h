@@ -1,0 +1,62 @@
+// What the note editor and the contact editor share beyond their forms: the
+// record number and save flag the main window reads, the record as read at
+// opening, the drafts of what was typed, and the opening and saving flows.
+#pragma once
+
+#include <QLabel>
+#include <string>
+#include <vector>
+
+#include "dialogs/drafts.h"
+#include "dialogs/editing.h"
+#include "dialogs/formbase.h"
+
+namespace korvane {
+
+class RecordEditor : public FormDialog {
+    Q_OBJECT
+  public:
+    // `kind` is the record kind (0 notes, 1 contacts); `columns` the fields of
+    // mylist the form shows, in the order of its draft fields.
+    RecordEditor(QWidget* parent, QSize clientSize, int kind, std::vector<std::string> columns);
+
+    // 0 for a new record, else the record being edited; back to 0 on close.
+    int RecordId = 0;
+    // Whether a save succeeded during the current or last showing.
+    bool Saved = false;
+    QLabel* DraftNotice = nullptr;  // shown when the fields hold a restored draft
+
+    void done(int result) override;
+
+  protected:
+    // Keeps drafts of the fields under `draftName` ("note", "contact"); called
+    // by the form once its fields exist.
+    void KeepDrafts(const std::string& draftName);
+    // Reads the record (when editing one) and shows the draft the user left,
+    // or else the stored record.
+    void OpenRecord();
+    // Saves the typed `values` (trimmed, in the order of the columns) after
+    // the checks both editors make; true when saved, the draft then gone.
+    bool SaveTyped(const std::vector<std::string>& values, bool hasContent,
+                   const std::string& time);
+    // After a save: an edited record's editor closes (true), a new record's
+    // stays open for the next one and says it was saved.
+    bool CloseAfterSave();
+
+    // The fields as the draft keeps them, and showing such fields.
+    virtual DraftFields TypedFields() const = 0;
+    virtual void ShowFields(const DraftFields& fields) = 0;
+    // Fills the fields from the record read at opening (`loaded_`).
+    virtual void ShowLoaded() = 0;
+    virtual void FormClose() = 0;
+
+    // The record as read when the editor opened.
+    EditorRecord loaded_;
+    DraftKeeper* drafts_ = nullptr;
+
+  private:
+    int kind_;
+    std::vector<std::string> columns_;
+};
+
+}  // namespace korvane
