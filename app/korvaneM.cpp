@@ -176,7 +176,8 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     // Whenever the program as a whole loses activation, go compact.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive) ShowCompact();
+                // A hidden window has no view to change; its next show starts standard.
+                if (state != Qt::ApplicationActive && isVisible()) ShowCompact();
             });
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
@@ -463,6 +464,10 @@ void TMyHappy::showEvent(QShowEvent* event) {
         windowHandle()->installEventFilter(this);
         taskbarCheckPending_ = true;
     }
+    // Every show begins in the standard view. The page is loaded afresh in its
+    // own standard look, and the settings read next may clear CBN, which would
+    // leave a compact window that nothing can bring back and nothing can move.
+    ShowBars(true);
     RestoreSettings();
     OpenNotebook();
     LoadPage();
@@ -652,13 +657,17 @@ void TMyHappy::SwitchView(bool compact) {
     TrimAndProcess();
     if (!CBN->isChecked()) return;
     if (IsCompact() == compact) return;
-    for (QWidget* bar : {PLt, PLb, PLC, Image4, Image5, Image6}) bar->setVisible(!compact);
-    Panel1->setVisible(compact);
+    ShowBars(!compact);
     try {
         RunJs(MyBody, compact ? "htit()" : "stit()");
     } catch (...) {
         // The controls have switched; the page simply keeps its look.
     }
+}
+
+void TMyHappy::ShowBars(bool standard) {
+    for (QWidget* bar : {PLt, PLb, PLC, Image4, Image5, Image6}) bar->setVisible(standard);
+    Panel1->setVisible(!standard);
 }
 
 void TMyHappy::TrimAndProcess() {

@@ -160,6 +160,7 @@ class TMyHappy : public QWidget, public DispatchHost {
     void OfferNewestBackup();
     void StartDailyBackup();
     void SwitchView(bool compact);
+    void ShowBars(bool standard);
     void PlaceCaptionButtons();
     void ScheduleMaskUpdate();
     void UpdateMask();

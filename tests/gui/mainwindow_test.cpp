@@ -115,6 +115,32 @@ TEST_F(MainWindow, ViewsSwitchOnlyWithAutomaticCompactingOn) {
     ExpectStandard(w);
 }
 
+TEST_F(MainWindow, EveryShowComesBackInTheStandardView) {
+    // Compact at the hide, and a settings file that clears CBN at the show:
+    // the show must not leave a compact window that nothing can restore.
+    WriteFile(Ini(), "[sys]\nL=100\nT=50\nW=300\nH=400\nTra=0\n");
+    TMyHappy& w = Window();
+    w.show();
+    w.N3->trigger();
+    ExpectCompact(w);
+    w.N6->trigger();
+    w.N5->trigger();
+    ExpectStandard(w);
+    EXPECT_FALSE(w.CBN->isChecked());
+
+    // With CBN kept by the file the view comes back standard as well, and a
+    // later switch to the compact view and back still works.
+    WriteFile(Ini(), "[sys]\nL=100\nT=50\nW=300\nH=400\nTra=1\n");
+    w.N3->trigger();
+    w.hide();
+    w.show();
+    ExpectStandard(w);
+    w.ShowCompact();
+    ExpectCompact(w);
+    QTest::mouseDClick(w.findChild<QWidget*>(QStringLiteral("Panel1")), Qt::LeftButton);
+    ExpectStandard(w);
+}
+
 TEST_F(MainWindow, RunJsNeedsABrowser) {
     EXPECT_FALSE(TMyHappy::RunJs(nullptr, "BodyLoad()"));
     // Before any page is loaded the line runs nowhere, and that is no failure.

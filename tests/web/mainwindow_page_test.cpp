@@ -53,6 +53,27 @@ TEST_F(MainWindowPage, ViewSwitchesTellThePage) {
     EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
 }
 
+TEST_F(MainWindowPage, AfterAHideInTheCompactViewWindowAndPageComeBackStandard) {
+    ShowAndLoad();
+    TMyHappy& w = *window_;
+    w.N3->trigger();
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                 QStringLiteral("compact")));
+    w.N6->trigger();
+    ShowAndLoad();
+    EXPECT_FALSE(w.IsCompact());
+    EXPECT_FALSE(w.findChild<QWidget*>(QStringLiteral("PLC"))->isHidden());
+    EXPECT_TRUE(w.findChild<QWidget*>(QStringLiteral("Panel1"))->isHidden());
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
+    // And the compact view still comes and goes, in the page as well.
+    w.N3->trigger();
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                 QStringLiteral("compact")));
+    w.DoEx(QStringLiteral("SHOW"));
+    EXPECT_FALSE(w.IsCompact());
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
+}
+
 TEST_F(MainWindowPage, PageTimerRunsBodyLoadOnce) {
     ShowAndLoad();
     TMyHappy& w = *window_;
