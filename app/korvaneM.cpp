@@ -152,6 +152,12 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     frame->addWidget(Panel3, 1, 1);
     frame->addWidget(Image5, 1, 2);
     frame->addWidget(Image6, 2, 0, 1, 3);
+    // The content takes all room the frame leaves. Without the stretch, a
+    // compact view (grips hidden, their columns empty) shares the room out
+    // among the empty columns too, and the page stays at its old width
+    // between two grey bands.
+    frame->setColumnStretch(1, 1);
+    frame->setRowStretch(1, 1);
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);

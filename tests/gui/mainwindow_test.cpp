@@ -115,6 +115,12 @@ TEST_F(MainWindow, ViewsSwitchOnlyWithAutomaticCompactingOn) {
     ExpectStandard(w);
 }
 
+// The page's rectangle in the window's coordinates.
+QRect PageRect(TMyHappy& w) {
+    auto* page = w.findChild<QWidget*>(QStringLiteral("MyBody"));
+    return QRect(page->mapTo(&w, QPoint(0, 0)), page->size());
+}
+
 TEST_F(MainWindow, EveryShowComesBackInTheStandardView) {
     // Compact at the hide, and a settings file that clears CBN at the show:
     // the show must not leave a compact window that nothing can restore.
@@ -139,6 +145,32 @@ TEST_F(MainWindow, EveryShowComesBackInTheStandardView) {
     ExpectCompact(w);
     QTest::mouseDClick(w.findChild<QWidget*>(QStringLiteral("Panel1")), Qt::LeftButton);
     ExpectStandard(w);
+}
+
+TEST_F(MainWindow, ThePageFillsTheWindowAfterEveryResize) {
+    WriteFile(Ini(), "[sys]\nL=20\nT=20\nW=391\nH=500\nTra=1\n");
+    TMyHappy& w = Window();
+    w.show();
+    const auto expectFilled = [&](const char* when) {
+        QTest::qWait(20);  // hidden bars give their room through the event loop
+        const QRect page = PageRect(w);
+        const int grips = w.IsCompact() ? 0 : 2 * 3;
+        EXPECT_EQ(page.width(), w.width() - grips) << when;
+        EXPECT_EQ(page.left(), w.IsCompact() ? 0 : 3) << when;
+    };
+    expectFilled("at the show");
+    w.resize(700, 500);
+    expectFilled("wider");
+    w.ShowCompact();
+    expectFilled("compact after widening");
+    w.resize(300, 400);
+    expectFilled("compact and narrower");
+    w.ShowStandard();
+    expectFilled("standard again");
+    w.resize(640, 450);
+    w.ShowCompact();
+    w.ShowStandard();
+    expectFilled("after a round trip through the compact view");
 }
 
 TEST_F(MainWindow, RunJsNeedsABrowser) {
