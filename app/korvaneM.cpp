@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/activationwatch.h"
 #include "app/apppaths.h"
 #include "app/framedrag.h"
 #include "app/listanswer.h"
@@ -140,6 +141,7 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     setMinimumSize(200, 120);
     resize(kDesignWidth, kDesignHeight);
 
+    activation_ = new ActivationWatch(this);
     BuildCaption();
     BuildGrips();
     BuildContent();
@@ -180,11 +182,12 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     AttachBrowser();
 
     // Whenever the program as a whole loses activation, go compact.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                // A hidden window has no view to change; its next show starts standard.
-                if (state != Qt::ApplicationActive && isVisible()) ShowCompact();
-            });
+    connect(qApp, &QGuiApplication::applicationStateChanged, activation_,
+            &ActivationWatch::StateChanged);
+    connect(activation_, &ActivationWatch::deactivated, this, [this] {
+        // A hidden window has no view to change; its next show starts standard.
+        if (isVisible()) ShowCompact();
+    });
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
     // executable's current place.
@@ -234,7 +237,7 @@ void TMyHappy::BuildCaption() {
     connect(BitBtn3, &QToolButton::clicked, this, &TMyHappy::BitBtn3Click);
     PlaceCaptionButtons();
 
-    auto* mover = new FrameDrag(this, {});
+    auto* mover = WatchedDrag({});
     mover->Attach(Image3);
     mover->Attach(Label5);
     PLC->installEventFilter(this);
@@ -247,9 +250,17 @@ void TMyHappy::BuildGrips() {
     Image5->setFixedWidth(kGripSize);
     Image6 = Grip(this, Qt::SizeVerCursor, "Image6");
     Image6->setFixedHeight(kGripSize);
-    (new FrameDrag(this, Qt::LeftEdge))->Attach(Image4);
-    (new FrameDrag(this, Qt::RightEdge))->Attach(Image5);
-    (new FrameDrag(this, Qt::BottomEdge))->Attach(Image6);
+    WatchedDrag(Qt::LeftEdge)->Attach(Image4);
+    WatchedDrag(Qt::RightEdge)->Attach(Image5);
+    WatchedDrag(Qt::BottomEdge)->Attach(Image6);
+}
+
+FrameDrag* TMyHappy::WatchedDrag(Qt::Edges edges) {
+    // A move or resize of our own window is no loss of activation.
+    auto* drag = new FrameDrag(this, edges);
+    connect(drag, &FrameDrag::systemDragStarted, activation_, &ActivationWatch::OwnDragStarted);
+    connect(drag, &FrameDrag::systemDragEnded, activation_, &ActivationWatch::OwnDragEnded);
+    return drag;
 }
 
 void TMyHappy::BuildContent() {

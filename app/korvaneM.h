@@ -27,6 +27,8 @@ namespace platform {
 class GlobalHotkey;
 }
 class TExternalContainer;
+class ActivationWatch;
+class FrameDrag;
 
 class TMyHappy : public QWidget, public DispatchHost {
     Q_OBJECT
@@ -148,6 +150,7 @@ class TMyHappy : public QWidget, public DispatchHost {
     void FormCreate(const std::string& executablePath);
     void BuildCaption();
     void BuildGrips();
+    FrameDrag* WatchedDrag(Qt::Edges edges);
     void BuildContent();
     void BuildOptionsBar();
     void BuildFooter();
@@ -173,6 +176,7 @@ class TMyHappy : public QWidget, public DispatchHost {
     void PlaceEditor(QWidget* editor) const;
 
     platform::GlobalHotkey* hotkey_;
+    ActivationWatch* activation_ = nullptr;
     TExternalContainer* container_ = nullptr;
     QWidget* bodyArea_;
     bool terminating_ = false;
