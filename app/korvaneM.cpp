@@ -20,6 +20,7 @@
 
 #include "app/activationwatch.h"
 #include "app/apppaths.h"
+#include "app/flowlayout.h"
 #include "app/framedrag.h"
 #include "app/listanswer.h"
 #include "app/md5.h"
@@ -309,7 +310,6 @@ void TMyHappy::BuildContent() {
 void TMyHappy::BuildOptionsBar() {
     PLt = new QWidget(Panel3);
     PLt->setObjectName(QStringLiteral("PLt"));
-    PLt->setFixedHeight(21);
     PLt->setAttribute(Qt::WA_StyledBackground);
     PLt->setStyleSheet(
         QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
@@ -328,15 +328,15 @@ void TMyHappy::BuildOptionsBar() {
     version->setObjectName(QStringLiteral("version"));
     version->hide();
 
-    auto* row = new QHBoxLayout(PLt);
-    row->setContentsMargins(6, 0, 6, 1);
-    row->setSpacing(10);
+    // One line of 20 pixels at the designed width; a narrower window gives
+    // the options more lines instead of cutting their labels off.
+    auto* lines = new FlowLayout(PLt, 20, 10);
+    lines->setContentsMargins(6, 0, 6, 1);
     for (QCheckBox* box : {CB, Run, CBN, CNQ}) {
         box->setFocusPolicy(Qt::NoFocus);
-        row->addWidget(box);
+        lines->addWidget(box);
     }
-    row->addStretch(1);
-    row->addWidget(version);
+    lines->addWidget(version);
 
     // A tick or untick, by the user or from code, runs the box's handler; a
     // setChecked that changes nothing runs nothing.

@@ -173,6 +173,28 @@ TEST_F(MainWindow, ThePageFillsTheWindowAfterEveryResize) {
     expectFilled("after a round trip through the compact view");
 }
 
+TEST_F(MainWindow, TheOptionsStayReadableDownToTheSmallestSize) {
+    TMyHappy& w = Window();
+    w.show();
+    auto* bar = w.findChild<QWidget*>(QStringLiteral("PLt"));
+    for (const QSize size : {QSize(391, 570), QSize(300, 400), w.minimumSize()}) {
+        w.resize(size);
+        QTest::qWait(20);
+        for (const char* name : {"CB", "Run", "CBN", "CNQ"}) {
+            auto* box = w.findChild<QCheckBox*>(QLatin1String(name));
+            EXPECT_GE(box->width(), box->sizeHint().width()) << name << " at " << size.width();
+            EXPECT_GE(box->height(), box->sizeHint().height()) << name << " at " << size.width();
+            EXPECT_TRUE(bar->rect().contains(QRect(box->pos(), box->size())))
+                << name << " at " << size.width();
+        }
+        EXPECT_GT(PageRect(w).height(), 0) << size.width();
+    }
+    // At the designed width the options take one line, as they always did.
+    w.resize(391, 570);
+    QTest::qWait(20);
+    EXPECT_EQ(bar->height(), 21);
+}
+
 TEST_F(MainWindow, RunJsNeedsABrowser) {
     EXPECT_FALSE(TMyHappy::RunJs(nullptr, "BodyLoad()"));
     // Before any page is loaded the line runs nowhere, and that is no failure.
