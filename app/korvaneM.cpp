@@ -534,10 +534,14 @@ void TMyHappy::RestoreSettings() {
         const QRect screen = primary->geometry();
         const auto bounds = RestoreGeometry(stored, screen.width(), screen.height(), width());
         if (!bounds) return;
-        std::vector<WindowRect> displays;
-        for (const QScreen* s : QGuiApplication::screens())
+        std::vector<WindowRect> displays, available;
+        for (const QScreen* s : QGuiApplication::screens()) {
             displays.push_back(ToRect(s->geometry()));
-        const WindowRect r = KeepOnDisplays(*bounds, displays, ToRect(screen));
+            available.push_back(ToRect(s->availableGeometry()));
+        }
+        const WindowRect r =
+            FitOnDisplay(KeepOnDisplays(*bounds, displays, ToRect(screen)), available,
+                         ToRect(primary->availableGeometry()), minimumWidth(), minimumHeight());
         setGeometry(r.left, r.top, r.width, r.height);
 
         CBN->setChecked(stored.compact);

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWebEngineView>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -193,6 +194,28 @@ TEST_F(MainWindow, TheOptionsStayReadableDownToTheSmallestSize) {
     w.resize(391, 570);
     QTest::qWait(20);
     EXPECT_EQ(bar->height(), 21);
+}
+
+TEST_F(MainWindow, StoredSizesAreLimitedToTheScreenAndSavedSo) {
+    WriteFile(Ini(), "[sys]\nL=10\nT=10\nW=24000\nH=30000\n");
+    TMyHappy& w = Window();
+    w.show();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w.geometry())) << w.width() << "x" << w.height();
+    EXPECT_EQ(w.width(), screen.width());
+    EXPECT_EQ(w.height(), screen.height());
+    EXPECT_TRUE(w.close());
+    const QRect g = w.geometry();
+    EXPECT_NE(ReadFile(Ini()).find("W=" + std::to_string(g.width()) +
+                                   "\nH=" + std::to_string(g.height()) + "\n"),
+              std::string::npos);
+
+    // Too small a size grows to the window's minimum; a window running off
+    // the screen's edges is brought inside them.
+    WriteFile(Ini(), "[sys]\nL=-500\nT=300\nW=50\nH=5000\n");
+    w.show();
+    EXPECT_EQ(w.size(), QSize(std::max(50, w.minimumWidth()), screen.height()));
+    EXPECT_TRUE(screen.contains(w.geometry()));
 }
 
 TEST_F(MainWindow, RunJsNeedsABrowser) {
