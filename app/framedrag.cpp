@@ -43,6 +43,8 @@ bool FrameDrag::eventFilter(QObject*, QEvent* event) {
             // press with another button is dragged here so it ends on its release.
             manual_ = mouse->button() != Qt::LeftButton || !StartBySystem();
             pressed_ = manual_;
+            bySystem_ = !manual_;
+            if (bySystem_) emit systemDragStarted();
             pressPos_ = mouse->globalPosition().toPoint();
             startGeometry_ = window_->geometry();
             return true;
@@ -52,6 +54,10 @@ bool FrameDrag::eventFilter(QObject*, QEvent* event) {
             Follow(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
             return true;
         case QEvent::MouseButtonRelease:
+            if (bySystem_) {
+                bySystem_ = false;
+                emit systemDragEnded();
+            }
             if (!pressed_) return false;
             if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) pressed_ = false;
             return true;

@@ -28,6 +28,12 @@ class FrameDrag : public QObject {
     // The last press went the manual way (for tests and diagnostics).
     bool dragsManually() const { return manual_; }
 
+  signals:
+    // The window manager took over a move or resize from a press on a handle,
+    // and the release that ended it came back to the handle.
+    void systemDragStarted();
+    void systemDragEnded();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -39,6 +45,7 @@ class FrameDrag : public QObject {
     Qt::Edges edges_;
     bool manual_ = false;
     bool pressed_ = false;
+    bool bySystem_ = false;
     QPoint pressPos_;
     QRect startGeometry_;
 };

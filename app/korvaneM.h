@@ -1,6 +1,7 @@
-// The main window: a frameless, skinned window around the page, with its
-// options bar, its compact view, the tray icon and menu, the Ctrl+Q hotkey,
-// the settings file, autostart, the updater hand-off and the page loading.
+// The main window: a frameless, skinned window around the page. It puts
+// together its parts (the frame, the options bar, the page host, the compact
+// view, the footer, the tray menu, the command host) and keeps the handlers
+// the program and its tests call; the work is done by the parts.
 #pragma once
 
 #include <QAction>
@@ -10,14 +11,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QWidget>
-#include <functional>
-#include <future>
+#include <memory>
 #include <string>
-
-#include "app/dispatch.h"
-#include "store/dailybackup.h"
 
 class QWebEngineView;
 
@@ -26,9 +22,17 @@ namespace korvane {
 namespace platform {
 class GlobalHotkey;
 }
+class ActivationWatch;
+class CommandHost;
+class CompactView;
+class Footer;
+class NotebookStart;
+class PageHost;
+struct StoredOptions;
+class TaskbarMark;
 class TExternalContainer;
 
-class TMyHappy : public QWidget, public DispatchHost {
+class TMyHappy : public QWidget {
     Q_OBJECT
 
   public:
@@ -80,22 +84,12 @@ class TMyHappy : public QWidget, public DispatchHost {
 
     // Display modes; both do nothing unless CBN is ticked.
     void ShowCompact();
-    void ShowStandard() override;
+    void ShowStandard();
     bool IsCompact() const;
 
     // The command dispatcher: carries out a command URL of the page, whose
-    // navigation the browser host has already cancelled. Runs from the event
-    // loop, never inside the engine's navigation callback, so the editors and
-    // the message dialog may run modally here.
+    // navigation the browser host has already cancelled (see CommandHost).
     void MyBodyBeforeNavigate2(const std::string& url);
-
-    // What the dispatcher asks of the window.
-    bool EditNote(int recordId) override;
-    bool EditContact(int recordId) override;
-    bool Ask(const std::string& question) override;
-    void Notify(const std::string& text) override;
-    std::string ExecSql(const std::string& statement) override;
-    void ShowList(const ListRequest& request) override;
 
     // Commands from the page: "SHOW" and "UPFS", compared exactly.
     void DoEx(const QString& n);
@@ -142,51 +136,27 @@ class TMyHappy : public QWidget, public DispatchHost {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void FormCreate(const std::string& executablePath);
-    void BuildCaption();
-    void BuildGrips();
-    void BuildContent();
-    void BuildOptionsBar();
-    void BuildFooter();
-    void BuildTray();
+    void BuildParts();
+    void LayOut();
+    void ConnectHandlers();
     void RestoreSettings();
+    StoredOptions Options();
     void LoadPage();
-    // Opens the notebook at the first show, tells the user of a damaged file
-    // kept aside, and starts the day's backup off the user-interface thread.
-    void OpenNotebook();
-    void OfferNewestBackup();
-    void StartDailyBackup();
-    void SwitchView(bool compact);
-    void PlaceCaptionButtons();
-    void ScheduleMaskUpdate();
-    void UpdateMask();
-    void BringToFront();
-    void ApplyOnTop(bool on);
     void TrimAndProcess();
 
-    // Places an editor over the window: width first, then the left edge; the
-    // editor keeps its own vertical place.
-    void PlaceEditor(QWidget* editor) const;
-
     platform::GlobalHotkey* hotkey_;
+    ActivationWatch* activation_;
+    PageHost* page_;
+    CompactView* view_;
+    Footer* footer_;
+    TaskbarMark* taskbar_;
+    NotebookStart* notebook_;
+    std::unique_ptr<CommandHost> commands_;
     TExternalContainer* container_ = nullptr;
-    QWidget* bodyArea_;
     bool terminating_ = false;
-    QUrl pageUrl_;                  // the page of the current show
-    bool pageLoaded_ = false;       // the page of the current show has loaded
-    bool bodyLoadPending_ = false;  // the tick came before the page had loaded
-    bool maskPending_ = false;
-    bool taskbarCheckPending_ = false;
-    bool notebookOpened_ = false;
-    std::future<DailyBackup::Outcome> backupRun_;  // waited for when the window goes
-    bool runningCommand_ = false;  // a command (and any dialog it opened) is running
-    QList<qint64> pageRestarts_;   // when the page was last loaded again after its process ended
 };
-
-// The program's one main window.
-extern TMyHappy* MyHappy;
 
 }  // namespace korvane

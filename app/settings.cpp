@@ -21,6 +21,48 @@ bool Overlaps(const WindowRect& a, const WindowRect& b) {
     return a.left < bRight && b.left < aRight && a.top < bBottom && b.top < aBottom;
 }
 
+int64_t OverlapArea(const WindowRect& a, const WindowRect& b) {
+    const int64_t w =
+        std::min(int64_t{a.left} + a.width, int64_t{b.left} + b.width) - std::max(a.left, b.left);
+    const int64_t h =
+        std::min(int64_t{a.top} + a.height, int64_t{b.top} + b.height) - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+bool HoldsPoint(const WindowRect& r, int64_t x, int64_t y) {
+    return x >= r.left && x < int64_t{r.left} + r.width && y >= r.top &&
+           y < int64_t{r.top} + r.height;
+}
+
+// The display a window belongs to (see FitOnDisplay).
+WindowRect DisplayFor(const WindowRect& bounds, const std::vector<WindowRect>& available,
+                      const WindowRect& primary) {
+    const int64_t cx = int64_t{bounds.left} + bounds.width / 2;
+    const int64_t cy = int64_t{bounds.top} + bounds.height / 2;
+    for (const WindowRect& d : available) {
+        if (HoldsPoint(d, cx, cy)) return d;
+    }
+    const WindowRect* best = nullptr;
+    int64_t bestArea = 0;
+    for (const WindowRect& d : available) {
+        if (const int64_t area = OverlapArea(bounds, d); area > bestArea) {
+            best = &d;
+            bestArea = area;
+        }
+    }
+    return best ? *best : primary;
+}
+
+// One axis: the length cut to the room (never below the minimum), the start
+// moved so the whole length lies inside the room where it fits.
+std::pair<int32_t, int32_t> FitSpan(int32_t start, int32_t length, int32_t roomStart, int32_t room,
+                                    int32_t minimum) {
+    length = std::max(std::min(length, room), minimum);
+    const int64_t last = int64_t{roomStart} + room - length;
+    const int64_t fitted = std::max<int64_t>(std::min<int64_t>(start, last), roomStart);
+    return {static_cast<int32_t>(fitted), length};
+}
+
 }  // namespace
 
 int32_t SettingsInteger(std::string_view text) {
@@ -81,6 +123,14 @@ WindowRect KeepOnDisplays(const WindowRect& bounds, const std::vector<WindowRect
     moved.left = std::max(primary.left, primary.left + primary.width - bounds.width);
     moved.top = primary.top;
     return moved;
+}
+
+WindowRect FitOnDisplay(const WindowRect& bounds, const std::vector<WindowRect>& available,
+                        const WindowRect& primaryAvailable, int32_t minWidth, int32_t minHeight) {
+    const WindowRect d = DisplayFor(bounds, available, primaryAvailable);
+    const auto [left, width] = FitSpan(bounds.left, bounds.width, d.left, d.width, minWidth);
+    const auto [top, height] = FitSpan(bounds.top, bounds.height, d.top, d.height, minHeight);
+    return {left, top, width, height};
 }
 
 }  // namespace korvane

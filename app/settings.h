@@ -63,4 +63,13 @@ std::optional<WindowRect> RestoreGeometry(const StoredWindow& stored, int32_t sc
 WindowRect KeepOnDisplays(const WindowRect& bounds, const std::vector<WindowRect>& displays,
                           const WindowRect& primary);
 
+// Limits restored bounds to what a display can show, so that a settings file
+// with sizes far beyond the screens cannot make a window the page engine
+// fails on. The display is the one holding the window's centre, else the one
+// it overlaps most, else the primary; `available` lists each display's area
+// free of panels. The size is cut to that area (never below the minimum) and
+// the window is moved inside it.
+WindowRect FitOnDisplay(const WindowRect& bounds, const std::vector<WindowRect>& available,
+                        const WindowRect& primaryAvailable, int32_t minWidth, int32_t minHeight);
+
 }  // namespace korvane

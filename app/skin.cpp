@@ -11,8 +11,6 @@
 namespace korvane::skin {
 namespace {
 
-constexpr int kCaptionHeight = 28;
-
 QLinearGradient CaptionGradient() {
     QLinearGradient g(0, 0, 0, kCaptionHeight);
     g.setColorAt(0.0, QColor(134, 178, 236));

@@ -13,6 +13,9 @@
 
 namespace korvane::skin {
 
+// The caption bar's height; its pictures are drawn to it.
+inline constexpr int kCaptionHeight = 28;
+
 // Pixels of this colour in the caption bar are see-through.
 inline const QColor kKeyColour(255, 0, 255);
 

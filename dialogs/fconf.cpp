@@ -148,6 +148,9 @@ void Tfcon::showEvent(QShowEvent* event) {
 void Tfcon::FormShow() {
     ClearFields();
     Edit1->setFocus(Qt::OtherFocusReason);
+    // Intended: the time is taken when the editor opens, not when it saves.
+    // A save stores this shown time, so an edited record moves to the top of
+    // the list with the moment its editing began.
     Edit3->setText(ToQt(NowText()));
     OpenRecord();
     PL_TXT->hide();

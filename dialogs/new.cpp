@@ -189,6 +189,9 @@ void TNE::showEvent(QShowEvent* event) {
 
 void TNE::FormShow() {
     Edit1->setFocus(Qt::OtherFocusReason);
+    // Intended: the time is taken when the editor opens, not when it saves.
+    // A save stores this shown time, so an edited record moves to the top of
+    // the list with the moment its editing began.
     Edit2->setText(ToQt(NowText()));
     OpenRecord();
     PL_EM->hide();

@@ -2,6 +2,7 @@
 // display rule, the save order, and the updater command line.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -75,6 +76,41 @@ TEST(KeepOnDisplays, OnlyWhollyLostWindowsMove) {
               (WindowRect{633, 0, 391, 500}));
     // Touching the edge is not overlapping.
     EXPECT_EQ(KeepOnDisplays({1024, 0, 10, 10}, {primary}, primary), (WindowRect{1014, 0, 10, 10}));
+}
+
+TEST(FitOnDisplay, SizesAreCutToTheDisplayAndWindowsMovedInside) {
+    const WindowRect primary{0, 0, 1024, 744};  // a panel of 24 below
+    const WindowRect second{1024, 0, 1280, 1024};
+    const std::vector<WindowRect> both{primary, second};
+    // What fits stays as it is, on either display.
+    EXPECT_EQ(FitOnDisplay({633, 0, 391, 735}, both, primary, 200, 120),
+              (WindowRect{633, 0, 391, 735}));
+    EXPECT_EQ(FitOnDisplay({1100, 50, 800, 900}, both, primary, 200, 120),
+              (WindowRect{1100, 50, 800, 900}));
+    // Far beyond every screen: the display of the centre gives its whole area.
+    EXPECT_EQ(FitOnDisplay({-23000, 20, 24000, 24000}, both, primary, 200, 120), primary);
+    EXPECT_EQ(FitOnDisplay({1500, 0, 24000, 1000}, both, primary, 200, 120),
+              (WindowRect{1024, 0, 1280, 1000}));
+    // Running past the bottom or the right: moved up or left, size kept.
+    EXPECT_EQ(FitOnDisplay({20, 500, 391, 735}, {primary}, primary, 200, 120),
+              (WindowRect{20, 9, 391, 735}));
+    EXPECT_EQ(FitOnDisplay({900, 0, 391, 500}, {primary}, primary, 200, 120),
+              (WindowRect{633, 0, 391, 500}));
+    // Never below the minimum, even on a display smaller than it.
+    EXPECT_EQ(FitOnDisplay({10, 10, 50, 60}, {primary}, primary, 200, 120),
+              (WindowRect{10, 10, 200, 120}));
+    EXPECT_EQ(FitOnDisplay({0, 0, 500, 500}, {{0, 0, 150, 100}}, {0, 0, 150, 100}, 200, 120),
+              (WindowRect{0, 0, 200, 120}));
+    // Centre outside every display: the one overlapped most, else the primary.
+    EXPECT_EQ(FitOnDisplay({700, -400, 300, 500}, both, primary, 200, 120),
+              (WindowRect{700, 0, 300, 500}));
+    EXPECT_EQ(FitOnDisplay({900, -400, 300, 500}, both, primary, 200, 120),
+              (WindowRect{1024, 0, 300, 500}));
+    EXPECT_EQ(FitOnDisplay({5000, 5000, 300, 300}, both, primary, 200, 120),
+              (WindowRect{724, 444, 300, 300}));
+    // Extreme values do not overflow.
+    const WindowRect huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_TRUE(primary.left <= FitOnDisplay(huge, both, primary, 200, 120).left);
 }
 
 TEST(WindowSettingsFile, LoadReadsEveryKeyAndSaveWritesThemInOrder) {

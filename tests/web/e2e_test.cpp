@@ -25,6 +25,7 @@
 #include "page_harness.h"
 #include "program_harness.h"
 #include "render/sanitize.h"
+#include "support/find.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;
@@ -161,13 +162,13 @@ TEST_F(EndToEnd, StartUpLoadsThePageAndAsksForTheNotesListOnce) {
     test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");
     TMyHappy& w = Window();
     ASSERT_TRUE(Start()) << "the notes list never arrived";
-    EXPECT_TRUE(w.MyTop->isHidden());
-    EXPECT_EQ(w.MyBody->url(),
+    EXPECT_TRUE(test::Find<QLabel>(w, "MyTop")->isHidden());
+    EXPECT_EQ(test::Find<QWebEngineView>(w, "MyBody")->url(),
               QUrl::fromLocalFile(QString::fromStdString((app_.path() / "hd/main.html").string())));
     EXPECT_EQ(Titles(), QStringList{QStringLiteral("项目周报")});
     EXPECT_EQ(ActiveTab(), QStringLiteral("tabNotes"));
     // One BodyLoad(), one list, and no tick left that could ask again.
-    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(test::Find<QTimer>(w, "Timer1")->isActive());
     EXPECT_EQ(Eval(QStringLiteral("window.bodyLoads")).toInt(), 1);
     EXPECT_EQ(ListWrites(), 1);
 
@@ -178,7 +179,7 @@ TEST_F(EndToEnd, StartUpLoadsThePageAndAsksForTheNotesListOnce) {
     EXPECT_TRUE(EventuallyEquals(
         QStringLiteral("window.previousDocument === undefined && window.listWrites"), 1,
         kStartWait));
-    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(test::Find<QTimer>(w, "Timer1")->isActive());
     EXPECT_EQ(Eval(QStringLiteral("window.bodyLoads")).toInt(), 1);
     EXPECT_EQ(Titles(), QStringList{QStringLiteral("项目周报")});
 }
@@ -188,7 +189,7 @@ TEST_F(EndToEnd, APageSlowerThanTheTimerStillGetsItsStartUpCallOnce) {
     TMyHappy& w = Window();
     w.show();
     // The tick comes before the page has loaded, as on a slow or busy machine.
-    ASSERT_TRUE(w.Timer1->isActive());
+    ASSERT_TRUE(test::Find<QTimer>(w, "Timer1")->isActive());
     w.Timer1Timer();
     EXPECT_TRUE(EventuallyEquals(QStringLiteral("window.listWrites"), 1, kStartWait));
     EXPECT_EQ(Eval(QStringLiteral("window.bodyLoads")).toInt(), 1);
@@ -405,9 +406,9 @@ TEST_F(EndToEnd, EditingAndDeletingContactsKeepsTheContactsList) {
 TEST_F(EndToEnd, ThePageRestoresTheStandardViewFromTheCompactOne) {
     TMyHappy& w = Window();
     ASSERT_TRUE(Start()) << "the notes list never arrived";
-    w.CBN->setChecked(true);
+    test::Find<QCheckBox>(w, "CBN")->setChecked(true);
     const auto compact = [&] {
-        w.N3->trigger();
+        test::Find<QAction>(w, "N3")->trigger();
         ASSERT_TRUE(w.IsCompact());
         ASSERT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
                                      QStringLiteral("compact")));
@@ -577,7 +578,7 @@ TEST_F(BigList, WalkingTheWholeListShowsEveryRecordOnceInOrder) {
 
 TEST_F(BigList, EndShowsTheOldestNoteAndHomeTheNewest) {
     ASSERT_TRUE(StartBig()) << "the head of the list never arrived";
-    QWidget* input = Window().MyBody->focusProxy();
+    QWidget* input = test::Find<QWebEngineView>(Window(), "MyBody")->focusProxy();
     ASSERT_NE(input, nullptr);
     input->setFocus();
     QTest::keyClick(input, Qt::Key_End);
@@ -678,7 +679,7 @@ TEST_F(BigList, AKilledPageProcessComesBackWithTheList) {
                                  kBigNotebook, kStartWait));
     EXPECT_EQ(Eval(QStringLiteral("window.beforeTheCrash === undefined")).toBool(), true);
     EXPECT_EQ(Count(), QStringLiteral("共20000项"));
-    EXPECT_TRUE(Window().MyTop->isHidden());
+    EXPECT_TRUE(test::Find<QLabel>(Window(), "MyTop")->isHidden());
 }
 
 // ---------------------------------------------------------------------------
@@ -722,7 +723,8 @@ TEST_F(EndToEnd, AHostileNotebookShowsEveryNoteAsTextAndRunsNothing) {
     EXPECT_EQ(Eval(QStringLiteral("String(window.kvPwned)")).toString(),
               QStringLiteral("undefined"));
     EXPECT_EQ(Eval(QStringLiteral("document.title")).toString(), QStringLiteral("Korvane"));
-    EXPECT_EQ(Window().MyBody->url().fileName(), QStringLiteral("main.html"));
+    EXPECT_EQ(test::Find<QWebEngineView>(Window(), "MyBody")->url().fileName(),
+              QStringLiteral("main.html"));
     EXPECT_EQ(Eval(QStringLiteral("getComputedStyle(document.body).display")).toString(),
               QStringLiteral("flex"));
 
@@ -793,7 +795,8 @@ TEST_F(EndToEnd, CommandsAreReadAsThePageWroteThem) {
     // A mistyped command leaves the page where it is.
     go(QStringLiteral("http://command.korvane.invalid/edno/1/"));
     QTest::qWait(500);
-    EXPECT_EQ(Window().MyBody->url().fileName(), QStringLiteral("main.html"));
+    EXPECT_EQ(test::Find<QWebEngineView>(Window(), "MyBody")->url().fileName(),
+              QStringLiteral("main.html"));
     EXPECT_EQ(Eval(QStringLiteral("list.total")).toInt(), 0);
 }
 

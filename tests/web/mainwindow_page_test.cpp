@@ -9,6 +9,7 @@
 
 #include "platform/codepage.h"
 #include "program_harness.h"
+#include "support/find.h"
 
 namespace korvane {
 namespace {
@@ -20,9 +21,10 @@ class MainWindowPage : public test::ProgramTest {
     // Shows the window and waits for the page; the page timer is held back so
     // that the page's own BodyLoad() (which asks the program for a list) stays out.
     void ShowAndLoad() {
-        QSignalSpy loaded(window_->MyBody, &QWebEngineView::loadFinished);
+        QSignalSpy loaded(test::Find<QWebEngineView>(*window_, "MyBody"),
+                          &QWebEngineView::loadFinished);
         window_->show();
-        window_->Timer1->stop();
+        test::Find<QTimer>(*window_, "Timer1")->stop();
         ASSERT_TRUE(loaded.wait(20000) || !loaded.isEmpty());
         ASSERT_TRUE(loaded.last().at(0).toBool());
     }
@@ -31,37 +33,61 @@ class MainWindowPage : public test::ProgramTest {
 TEST_F(MainWindowPage, RunJsRunsCodePageLinesInThePageAndSwallowsFailures) {
     ShowAndLoad();
     TMyHappy& w = *window_;
-    EXPECT_EQ(w.MyBody->url().toLocalFile().toStdString(), (app_.path() / "hd/main.html").string());
+    EXPECT_EQ(test::Find<QWebEngineView>(w, "MyBody")->url().toLocalFile().toStdString(),
+              (app_.path() / "hd/main.html").string());
 
-    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, Cp("document.title = '记事本 ' + (1 + 1)")));
+    EXPECT_TRUE(TMyHappy::RunJs(test::Find<QWebEngineView>(w, "MyBody"),
+                                Cp("document.title = '记事本 ' + (1 + 1)")));
     EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.title"), QStringLiteral("记事本 2")));
 
     // A function the page lacks, or broken script: still true, nothing shown,
     // and the page goes on working.
-    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, "NoSuchFunction()"));
-    EXPECT_TRUE(TMyHappy::RunJs(w.MyBody, "this is no script"));
+    EXPECT_TRUE(TMyHappy::RunJs(test::Find<QWebEngineView>(w, "MyBody"), "NoSuchFunction()"));
+    EXPECT_TRUE(TMyHappy::RunJs(test::Find<QWebEngineView>(w, "MyBody"), "this is no script"));
     EXPECT_EQ(Eval(QStringLiteral("6 * 7")).toInt(), 42);
 }
 
 TEST_F(MainWindowPage, ViewSwitchesTellThePage) {
     ShowAndLoad();
     TMyHappy& w = *window_;
-    w.N3->trigger();  // htit()
+    test::Find<QAction>(w, "N3")->trigger();  // htit()
     EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
                                  QStringLiteral("compact")));
-    w.N2->trigger();  // stit()
+    test::Find<QAction>(w, "N2")->trigger();  // stit()
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
+}
+
+TEST_F(MainWindowPage, AfterAHideInTheCompactViewWindowAndPageComeBackStandard) {
+    ShowAndLoad();
+    TMyHappy& w = *window_;
+    test::Find<QAction>(w, "N3")->trigger();
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                 QStringLiteral("compact")));
+    test::Find<QAction>(w, "N6")->trigger();
+    ShowAndLoad();
+    EXPECT_FALSE(w.IsCompact());
+    EXPECT_FALSE(test::Find<QWidget>(w, "PLC")->isHidden());
+    EXPECT_TRUE(test::Find<QWidget>(w, "Panel1")->isHidden());
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
+    // And the compact view still comes and goes, in the page as well.
+    test::Find<QAction>(w, "N3")->trigger();
+    EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"),
+                                 QStringLiteral("compact")));
+    w.DoEx(QStringLiteral("SHOW"));
+    EXPECT_FALSE(w.IsCompact());
     EXPECT_TRUE(EventuallyEquals(QStringLiteral("document.documentElement.className"), QString()));
 }
 
 TEST_F(MainWindowPage, PageTimerRunsBodyLoadOnce) {
     ShowAndLoad();
     TMyHappy& w = *window_;
-    ASSERT_TRUE(TMyHappy::RunJs(
-        w.MyBody, "window.loads = 0; BodyLoad = function () { window.loads += 1; };"));
+    ASSERT_TRUE(
+        TMyHappy::RunJs(test::Find<QWebEngineView>(w, "MyBody"),
+                        "window.loads = 0; BodyLoad = function () { window.loads += 1; };"));
     ASSERT_TRUE(EventuallyEquals(QStringLiteral("window.loads"), 0));
-    w.Timer1->start();
+    test::Find<QTimer>(w, "Timer1")->start();
     QTest::qWait(1500);
-    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(test::Find<QTimer>(w, "Timer1")->isActive());
     EXPECT_EQ(Eval(QStringLiteral("window.loads")).toInt(), 1);
 }
 

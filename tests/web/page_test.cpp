@@ -184,6 +184,43 @@ TEST_F(PageTest, CompactViewSwapsTheTopBarForTheRestoreControl) {
     EXPECT_EQ(page().NextRequest(), kBase + "New0/");
 }
 
+// The top bar at the window's smallest size (200 pixels less the two grips):
+// every control is whole and inside the page, the bar is opaque, and nothing
+// of the list paints over it.
+TEST_F(PageTest, TheTopBarStaysWholeAndOpaqueAtTheSmallestWidth) {
+    for (int n = 0; n < 20; ++n) {
+        ASSERT_EQ(
+            AddNote("第" + std::to_string(n) + "条", std::string(400, 'x'), "2026-01-01 08:00:00"),
+            "Done");
+    }
+    ShowList(0);
+    page().view().resize(194, 300);
+    ASSERT_TRUE(WaitUntil([&] { return page().Js("window.innerWidth").toInt() == 194; }));
+    page().Js("ScrollBy(400)");
+    const QString whole =
+        "Array.from(document.querySelectorAll('#chrome button, #compactBar button'))"
+        ".filter(b => b.offsetParent !== null).map(b => { const r = b.getBoundingClientRect();"
+        " return b.id + ':' + (r.left >= 0 && r.right <= innerWidth && r.width > 0 &&"
+        " b.scrollWidth <= b.clientWidth); }).join(' ')";
+    EXPECT_EQ(page().Js(whole).toString().toStdString(),
+              "tabNotes:true tabContacts:true btnUpdate:true");
+    const QString opaque =
+        "(function(e){ const c = getComputedStyle(e).backgroundColor;"
+        " return c.startsWith('rgb(') || / 1\\)$/.test(c); })";
+    EXPECT_TRUE(page().Js(opaque + "(document.getElementById('chrome'))").toBool());
+    // Every point of the bar belongs to the bar, not to a record under it.
+    const QString onTop =
+        "(function(e){ const r = e.getBoundingClientRect(); let ok = r.height > 0;"
+        " for (let x = r.left + 1; x < r.right; x += 8) for (let y = r.top + 1; y < r.bottom;"
+        " y += 4) ok = ok && e.contains(document.elementFromPoint(x, y)); return ok; })";
+    EXPECT_TRUE(page().Js(onTop + "(document.getElementById('chrome'))").toBool());
+
+    page().Js("htit()");
+    EXPECT_EQ(page().Js(whole).toString().toStdString(), "btnStandard:true");
+    EXPECT_TRUE(page().Js(opaque + "(document.getElementById('compactBar'))").toBool());
+    EXPECT_TRUE(page().Js(onTop + "(document.getElementById('compactBar'))").toBool());
+}
+
 TEST_F(PageTest, UpdateAsksTwiceAndNeedsTheProgram) {
     // No MyDoEx: two clicks neither throw nor navigate.
     EXPECT_EQ(page().JsGuarded(Click("#btnUpdate") + ";" + Click("#btnUpdate")), "ok");

@@ -19,6 +19,7 @@
 
 #include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
+#include "support/find.h"
 #include "support/tempdir.h"
 #include "support/waits.h"
 
@@ -56,7 +57,7 @@ class ProgramTest : public ::testing::Test {
     }
 
     TMyHappy& Window() { return *window_; }
-    QWebEnginePage* Page() { return window_->MyBody->page(); }
+    QWebEnginePage* Page() { return test::Find<QWebEngineView>(*window_, "MyBody")->page(); }
 
     // The value of a script expression in the page; invalid when the page
     // does not answer within the wait.

@@ -1,0 +1,49 @@
+// The options bar above the page and the footer below it.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QObject>
+#include <QWidget>
+
+namespace korvane {
+
+// The four options and the hidden version stamp. The options wrap onto more
+// lines rather than being cut off in a narrow window.
+struct OptionsBar {
+    explicit OptionsBar(QWidget* parent);
+
+    QWidget* bar;        // PLt
+    QCheckBox* onTop;    // CB
+    QCheckBox* run;      // Run: start at logon
+    QCheckBox* compact;  // CBN: automatic compact view
+    QCheckBox* hotkey;   // CNQ: the Ctrl+Q hotkey
+    QLabel* version;     // never visible: the version stamp
+};
+
+// The footer with the maker's notice at its right end; a click on the notice
+// is reported.
+class Footer : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit Footer(QWidget* parent);
+
+    QWidget* bar;    // PLb
+    QLabel* notice;  // Label1
+
+    // Puts the maker's notice on the label; true when the label carries it
+    // unaltered (a build whose notice was altered counts as damaged).
+    bool ShowNotice();
+    // Opens the maker's home page in the web browser; tells the user when
+    // there is none.
+    void OpenHomePage();
+
+  signals:
+    void noticeClicked();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+}  // namespace korvane

@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""The main window's frame on a real X desktop, as a user drives it: hiding
+and showing in the compact view, dragging the caption and the grips, resizing
+followed by the compact view, and a settings file with sizes far beyond the
+screen.
+
+usage: frame_test.py BIN_DIR [--screenshots DIR --suffix NAME]
+
+With --screenshots each case also writes a picture of the window at the
+moment its check is made, as DIR/frameN-NAME.png; a failed check is then
+reported and the next case still runs, so the pictures of a faulty build can
+be taken as well.
+
+Exit status 0 when every check passed, 1 otherwise, 77 when a tool is missing.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from desktop import SCREEN, Desktop, Failure, log, wait_for
+from desktop_test import TOOLS, Checks
+
+# The page's own colours: its background (#eef2f6) and the white of the
+# active tab and of the compact view's restore strip.
+PAGE = (238, 242, 246)
+
+
+def blue(p):
+    return p[2] > 150 and p[0] < 130
+
+
+def white(p):
+    return min(p) > 245
+
+
+def page_coloured(p):
+    """The page's background, told apart from the window's plain grey: the
+    page is slightly blue."""
+    return abs(p[0] - PAGE[0]) <= 3 and abs(p[2] - PAGE[2]) <= 3 and p[2] - p[0] >= 5
+
+
+class FrameChecks(Checks):
+    def __init__(self, bin_dir, screenshots, suffix):
+        super().__init__(bin_dir, False, screenshots)
+        self.suffix = suffix
+        self.failed = []
+
+    def write_ini(self, text):
+        with open(self.ini, "w") as f:
+            f.write("[sys]\n" + text)
+
+    def box(self):
+        return self.desktop.window_info(self.main_window())
+
+    def picture(self, number):
+        if not self.screenshots:
+            return
+        self.desktop.x("xdotool", "mousemove", "0", str(SCREEN[1] - 1))
+        time.sleep(0.3)
+        name = "fault%d-%s.png" % (number, self.suffix)
+        self.desktop.x("import", "-window", "root", os.path.join(self.screenshots, name))
+        log("wrote " + name)
+
+    def caption_pixel(self, g):
+        return self.desktop.pixel(g["x"] + g["w"] // 2, g["y"] + 10)
+
+    def drag(self, start, end, steps=6):
+        """Presses the left button at `start`, moves to `end` in steps and
+        releases, as a hand on the mouse would."""
+        d = self.desktop
+        d.x("xdotool", "mousemove", str(start[0]), str(start[1]), "mousedown", "1")
+        time.sleep(0.3)
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i // steps
+            y = start[1] + (end[1] - start[1]) * i // steps
+            d.x("xdotool", "mousemove", str(x), str(y))
+            time.sleep(0.1)
+        time.sleep(0.6)  # held long enough for the toolkit to count the grab as a loss
+        d.x("xdotool", "mouseup", "1")
+
+    def deactivate(self):
+        """Activates another program's window; returns it to be ended."""
+        d = self.desktop
+        d.x("xdotool", "windowactivate", "--sync", str(self.main_window()), ok_fail=True)
+        time.sleep(0.5)
+        other = subprocess.Popen(["xmessage", "-geometry", "+0+%d" % (SCREEN[1] - 120), "other"],
+                                 env=d.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        other_wid = wait_for("another window", lambda: d.find("xmessage"))
+        d.x("xdotool", "windowactivate", "--sync", str(other_wid), ok_fail=True)
+        return other
+
+    # The cases ---------------------------------------------------------------
+
+    def hide_and_show_in_the_compact_view(self):
+        d = self.desktop
+        self.write_ini("L=300\nT=60\nW=391\nH=570\nTra=1\nTT=0\nCNQ=1\n")
+        program, wid = self.start()
+        g = d.window_info(wid)
+        d.click(g["x"] + g["w"] - 47 + 9, g["y"] + 14)  # the caption's hide button
+        wait_for("the window to hide", lambda: not self.main_window())
+        time.sleep(1)  # hidden: the program has lost activation
+        d.keys("ctrl+q")
+        wid = wait_for("Ctrl+Q to show the window", self.main_window, timeout=8)
+        time.sleep(1.5)  # the page loads again
+        g = d.window_info(wid)
+        self.picture(1)
+        self.expect(blue(self.caption_pixel(g)), "after the show the caption is back")
+        wait_for("the page's tabs", lambda: white(self.page_pixel(g, 16, 14)))
+        self.ok("and the page shows its tabs with it, as the standard view does")
+        self.drag((g["x"] + 200, g["y"] + 10), (g["x"] + 150, g["y"] + 60))
+        wait_for("the window to move", lambda: self.geometry(self.main_window())[:2] ==
+                 (g["x"] - 50, g["y"] + 50), timeout=5)
+        self.ok("the shown window can be moved by its caption")
+
+        # Hidden from the tray while compact, shown from the tray.
+        self.tray_menu(2)  # 精简窗口
+        wait_for("the compact view", lambda: white(self.caption_pixel(self.box())))
+        self.tray_menu(4)  # 隐藏窗口
+        wait_for("the window to hide", lambda: not self.main_window())
+        self.tray_menu(3)  # 显示窗口
+        wait_for("the window to show", self.main_window)
+        g = self.box()
+        self.expect(blue(self.caption_pixel(g)), "hidden compact and shown from the tray: "
+                    "the standard view")
+        wait_for("the page's tabs", lambda: white(self.page_pixel(g, 16, 14)))
+        self.ok("and the page agrees")
+        other = self.deactivate()
+        try:
+            wait_for("the compact view on deactivation", lambda: white(self.caption_pixel(g)))
+        finally:
+            other.terminate()
+            other.wait()
+        d.x("xdotool", "mousemove", str(g["x"] + 100), str(g["y"] + 8), "click", "--repeat",
+            "2", "--delay", "80", "1")
+        wait_for("the standard view after a double-click on the hint",
+                 lambda: blue(self.caption_pixel(g)))
+        self.ok("double-clicking the restore hint brings the standard view back")
+        program.stop()
+
+    def dragging_the_caption(self):
+        self.write_ini("L=300\nT=60\nW=391\nH=570\nTra=1\nTT=0\nCNQ=0\n")
+        program, wid = self.start()
+        g = self.desktop.window_info(wid)
+        self.drag((g["x"] + 200, g["y"] + 10), (g["x"] + 280, g["y"] + 90))
+        time.sleep(1.5)
+        moved = self.box()
+        self.picture(2)
+        self.expect((moved["x"], moved["y"]) == (g["x"] + 80, g["y"] + 80),
+                    "the caption drag moved the window")
+        self.expect(blue(self.caption_pixel(moved)), "a drag of the caption keeps the standard view")
+        # The right grip: a resize of the window is no loss of activation either.
+        self.drag((moved["x"] + moved["w"] - 2, moved["y"] + 300),
+                  (moved["x"] + moved["w"] + 100, moved["y"] + 300))
+        time.sleep(1.5)
+        wider = self.box()
+        self.expect(wider["w"] >= moved["w"] + 90 and blue(self.caption_pixel(wider)),
+                    "a resize by the grip keeps the standard view")
+        program.stop()
+
+    def resizing(self):
+        d = self.desktop
+        self.write_ini("L=100\nT=60\nW=391\nH=570\nTra=1\nTT=0\nCNQ=0\n")
+        program, wid = self.start()
+        g = d.window_info(wid)
+        d.x("xdotool", "windowsize", str(wid), "760", "570")
+        wait_for("the wider window", lambda: self.box()["w"] == 760)
+        time.sleep(1)
+        g = self.box()
+        self.expect(page_coloured(d.pixel(g["x"] + 40, g["y"] + 300)) and
+                    page_coloured(d.pixel(g["x"] + g["w"] - 40, g["y"] + 300)),
+                    "after a resize the page reaches both sides of the window")
+        other = self.deactivate()
+        try:
+            wait_for("the compact view", lambda: white(self.caption_pixel(g)))
+            time.sleep(1)
+            self.picture(3)
+            self.expect(page_coloured(d.pixel(g["x"] + 40, g["y"] + 300)) and
+                        page_coloured(d.pixel(g["x"] + g["w"] - 40, g["y"] + 300)),
+                        "compact after a resize: the page still fills the window")
+        finally:
+            other.terminate()
+            other.wait()
+        program.stop()
+
+    def very_large_stored_sizes(self):
+        self.write_ini("L=10\nT=10\nW=24000\nH=24000\nTra=0\nTT=0\nCNQ=0\n")
+        program, wid = self.start()
+        self.picture(5)
+        # The engine failed about twenty seconds after the start at such sizes.
+        time.sleep(25)
+        self.expect(program.running(), "the program still runs 25 s after a start at 24000x24000")
+        g = self.box()
+        self.expect(g["w"] <= SCREEN[0] and g["h"] <= SCREEN[1] and g["x"] >= 0 and g["y"] >= 0,
+                    "the stored size is limited to the screen: %(w)dx%(h)d at %(x)d,%(y)d" % g)
+        program.proc.send_signal(signal.SIGTERM)
+        self.expect(program.wait_exit("SIGTERM") == 0, "it ends as usual")
+        ini = self.read_ini() or ""
+        self.expect("W=%d\nH=%d\n" % (g["w"], g["h"]) in ini,
+                    "the limited size is what the settings file keeps")
+
+    def run(self):
+        self.programs = []
+        self.desktop = Desktop()
+        root = tempfile.mkdtemp(prefix="korvane-frame-")
+        try:
+            self.prepare(root)
+            for case in (self.hide_and_show_in_the_compact_view, self.dragging_the_caption,
+                         self.resizing, self.very_large_stored_sizes):
+                try:
+                    case()
+                except Failure as e:
+                    # What the screen showed helps more than any message.
+                    shot = os.path.join(tempfile.gettempdir(), "korvane-frame-failure.png")
+                    self.desktop.x("import", "-window", "root", shot, ok_fail=True)
+                    log("      screen at the failure: " + shot)
+                    if not self.screenshots:
+                        raise
+                    self.failed.append(str(e))
+                    log("FAIL  %s (going on for the pictures)" % e)
+                finally:
+                    for p in self.programs:
+                        p.stop()
+        finally:
+            for p in self.programs:
+                p.stop()
+            self.desktop.close()
+            shutil.rmtree(root, ignore_errors=True)
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    missing = [t for t in TOOLS if shutil.which(t) is None]
+    if missing:
+        log("skip: missing " + ", ".join(missing))
+        return 77
+    screenshots, suffix = None, "after"
+    if "--screenshots" in argv:
+        screenshots = os.path.abspath(argv[argv.index("--screenshots") + 1])
+        os.makedirs(screenshots, exist_ok=True)
+    if "--suffix" in argv:
+        suffix = argv[argv.index("--suffix") + 1]
+    checks = FrameChecks(os.path.abspath(argv[1]), screenshots, suffix)
+    started = time.monotonic()
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        checks.run()
+    except Failure as e:
+        log("FAIL  %s" % e)
+        return 1
+    if checks.failed:
+        return 1
+    log("%d checks passed, %.1f s" % (len(checks.passed), time.monotonic() - started))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
