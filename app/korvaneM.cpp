@@ -37,6 +37,7 @@
 #include "platform/hotkey.h"
 #include "platform/process.h"
 #include "platform/taskbar.h"
+#include "render/finder.h"
 #include "render/listpage.h"
 #include "store/ansitext.h"
 #include "store/dailybackup.h"
@@ -110,7 +111,8 @@ WindowRect ToRect(const QRect& r) {
 }  // namespace
 
 TMyHappy::TMyHappy(const std::string& executablePath)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      finder_(std::make_unique<FindIndex>()) {
     MyHappy = this;
     FormCreate(executablePath);
 }
@@ -371,6 +373,7 @@ void TMyHappy::BuildTray() {
                 if (reason != QSystemTrayIcon::DoubleClick || !isVisible()) return;
                 if (isMinimized()) showNormal();
                 BringToFront();
+                FocusFind();
             });
     TrayIcon1->show();
 }
@@ -446,7 +449,7 @@ std::string TMyHappy::ExecSql(const std::string& statement) {
 }
 
 void TMyHappy::ShowList(const ListRequest& request) {
-    FillListWindow(MyBody->page(), [request] { return ListAnswer(request); });
+    FillListWindow(MyBody->page(), [this, request] { return ListAnswer(request, *finder_); });
 }
 
 // ---------------------------------------------------------------------------
@@ -573,6 +576,7 @@ void TMyHappy::PageLoadFinished() {
     // to it) starts afresh and needs its start-up call as well.
     const bool loadedAgain = pageLoaded_;
     pageLoaded_ = true;
+    FocusFindWhenAsked();
     if (!bodyLoadPending_ && !loadedAgain) return;
     bodyLoadPending_ = false;
     RunJs(MyBody, "BodyLoad()");
@@ -752,6 +756,7 @@ void TMyHappy::N3Click() {
 void TMyHappy::N5Click() {
     show();
     TrimAndProcess();
+    FocusFind();
 }
 
 void TMyHappy::N6Click() {
@@ -763,6 +768,19 @@ void TMyHappy::HotkeyPressed() {
     if (!isVisible()) show();
     if (isMinimized()) showNormal();  // minimised by the hide button where there is no tray
     BringToFront();
+    FocusFind();
+}
+
+void TMyHappy::FocusFind() {
+    MyBody->setFocus(Qt::ActiveWindowFocusReason);
+    focusFindPending_ = true;
+    if (pageLoaded_) FocusFindWhenAsked();
+}
+
+void TMyHappy::FocusFindWhenAsked() {
+    if (!focusFindPending_) return;
+    focusFindPending_ = false;
+    RunJs(MyBody, "FocusFind()");
 }
 
 void TMyHappy::BringToFront() {

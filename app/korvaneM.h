@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
 
 #include "app/dispatch.h"
@@ -27,6 +28,7 @@ namespace platform {
 class GlobalHotkey;
 }
 class TExternalContainer;
+class FindIndex;
 
 class TMyHappy : public QWidget, public DispatchHost {
     Q_OBJECT
@@ -167,6 +169,11 @@ class TMyHappy : public QWidget, public DispatchHost {
     void ApplyOnTop(bool on);
     void TrimAndProcess();
 
+    // Gives the page's search field the keys, its text selected, once the
+    // page is there (a show loads it anew).
+    void FocusFind();
+    void FocusFindWhenAsked();
+
     // Places an editor over the window: width first, then the left edge; the
     // editor keeps its own vertical place.
     void PlaceEditor(QWidget* editor) const;
@@ -184,6 +191,8 @@ class TMyHappy : public QWidget, public DispatchHost {
     std::future<DailyBackup::Outcome> backupRun_;  // waited for when the window goes
     bool runningCommand_ = false;  // a command (and any dialog it opened) is running
     QList<qint64> pageRestarts_;   // when the page was last loaded again after its process ended
+    std::unique_ptr<FindIndex> finder_;  // the finder's copy of the notebook's texts
+    bool focusFindPending_ = false;      // the search field gets the keys once the page has loaded
 };
 
 // The program's one main window.

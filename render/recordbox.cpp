@@ -1,0 +1,174 @@
+#include "render/recordbox.h"
+
+#include <stdexcept>
+
+#include "platform/codepage.h"
+#include "render/markup.h"
+#include "render/sanitize.h"
+#include "store/SQLiteTable3.h"
+#include "store/ansitext.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kNotes = 0;
+constexpr int kContacts = 1;
+
+// What differs between the two lists.
+struct ListKind {
+    std::string newButton;
+    std::string editBefore;    // edit icon up to the record number
+    std::string deleteBefore;  // delete icon up to the record number
+    std::string_view bodyOpen;
+    std::string_view titleClose;
+    std::string_view hiddenClose;
+    std::string bodyClose;
+    int detailColumn;  // shown in the box's date line
+};
+
+constexpr std::string_view kEditAfter = ");\" />";
+constexpr std::string_view kDeleteAfter = ")\" />";
+
+std::string EditIcon(std::string_view code) {
+    static const std::string before =
+        Cp("<img src=\"image/sedit.gif\" name=\"imgs\" style=\"cursor:pointer\"  "
+           "align=\"absmiddle\" title=\"修改\" onclick=\"EditDel('");
+    return before + std::string(code) + "',";
+}
+
+std::string DeleteIcon(std::string_view code) {
+    static const std::string before =
+        Cp("<img src=\"image/dele.gif\" name=\"imgs\" style=\"cursor:pointer\" "
+           "align=\"absmiddle\" title=\"删除\" onclick=\"EditDel('");
+    return before + std::string(code) + "',";
+}
+
+const ListKind& NotesKind() {
+    static const ListKind kind{
+        Cp("<span class=\"New\"><input type=\"Button\" value=\"新增记事\" name=\"New1\" "
+           "class=\"BTN\" onclick=\"Newc(0);\"></span>"),
+        EditIcon("EdNo"),
+        DeleteIcon("DeNo"),
+        "<td> ",
+        "</span> ",
+        "\" style=\"display:none\"></span> ",
+        "</td>" + std::string(98, ' '),
+        kDateColumn,
+    };
+    return kind;
+}
+
+const ListKind& ContactsKind() {
+    static const ListKind kind{
+        Cp("<span class=\"New\"><input type=\"Button\" value=\"新增联系人\" name=\"New2\" "
+           "class=\"BTN\" onclick=\"Newc(1);\"></span>"),
+        EditIcon("EdCn"),
+        DeleteIcon("DeCn"),
+        "<td>",
+        "</span>",
+        "\" style=\"display:none\"></span>",
+        "</td>",
+        kTelColumn,
+    };
+    return kind;
+}
+
+constexpr std::string_view kBoxTop =
+    "<table width=\"100%\" border=\"0\" cellpadding=\"0\" cellspacing=\"0\" class=\"round\">"
+    "<tr>"
+    "<td width=\"6\" height=\"6\"><img src=\"images/box/tl.jpg\" /></td>"
+    "<td class=\"l1\"><img src=\"image/spacer.gif\" /></td>"
+    "<td align=\"right\" class=\"l1\"><img src=\"images/box/tr.jpg\" /></td>"
+    "</tr>"
+    "<tr>"
+    "<td class=\"l2\">&nbsp;</td>";
+
+constexpr std::string_view kBoxBottom =
+    "</tr>"
+    "<tr>"
+    "<td height=\"6\"><img src=\"images/box/lb.jpg\" /></td>"
+    "<td class=\"l4\"><img src=\"image/spacer.gif\" /></td>"
+    "<td align=\"right\" class=\"l4\"><img src=\"images/box/rb.jpg\" /></td>"
+    "</tr></table>";
+
+// Stored text is shown, never run: each field passes the sanitiser first, and
+// the converters then add only their own pictures and links.
+std::string ConvertContent(int kind, const std::string& content) {
+    const std::string text = SanitizeMarkup(content);
+    return kind == kNotes ? BreakLines(ExpandEmoticons(text))
+                          : BreakLines(ExpandMessengerTags(text));
+}
+
+// The record number goes into the icons' script calls: anything but digits
+// (a notebook whose ID column holds text) becomes 0, which no command acts on.
+std::string RecordNumber(TSQLiteTable& row) {
+    std::string id = row.FieldText(kIdColumn);
+    return IsDecimalDigits(id) ? id : std::string("0");
+}
+
+const ListKind& KindOf(int listKind) {
+    if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
+    return listKind == kNotes ? NotesKind() : ContactsKind();
+}
+
+}  // namespace
+
+ShownRecord ShowRecord(int kind, TSQLiteTable& row) {
+    const ListKind& shape = KindOf(kind);
+    return ShownRecord{RecordNumber(row), SanitizeMarkup(row.FieldText(kTitleColumn)),
+                       SanitizeMarkup(row.FieldText(shape.detailColumn)),
+                       ConvertContent(kind, row.FieldText(kContentColumn))};
+}
+
+size_t RecordEstimate(int kind) {
+    const ListKind& shape = KindOf(kind);
+    constexpr size_t kTexts = 160;
+    return kBoxTop.size() + kBoxBottom.size() + shape.editBefore.size() +
+           shape.deleteBefore.size() + shape.bodyClose.size() + 270 + kTexts;
+}
+
+const std::string& NewButton(int kind) {
+    return KindOf(kind).newButton;
+}
+
+std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge) {
+    const ListKind& shape = KindOf(kind);
+    const std::string number = std::to_string(ordinal);
+    std::string out;
+    out.reserve(RecordEstimate(kind) + record.title.size() + record.detail.size() +
+                record.content.size() + badge.size());
+    out += kBoxTop;
+    out += shape.bodyOpen;
+    out += "<span id=\"mm";
+    out += number;
+    out += "\" class=\"tm\">";
+    out += shape.editBefore;
+    out += record.id;
+    out += kEditAfter;
+    out += shape.deleteBefore;
+    out += record.id;
+    out += kDeleteAfter;
+    out += "</span>";
+    out += badge;
+    out += "<span class=\"t\" id=\"t";
+    out += number;
+    out += "\">";
+    out += record.title;
+    out += shape.titleClose;
+    out += "<div class=\"dts\">";
+    out += record.detail;
+    out += "</div>";
+    out += "<div class=\"round_body_contain\">";
+    out += record.content;
+    out += "</div><span id=\"b";
+    out += number;
+    out += shape.hiddenClose;
+    out += shape.bodyClose;
+    out += "<td class=\"l3\" valign=\"top\"><span class=\"lrh\">";
+    out += number;
+    out += "#&nbsp;</span></td>";
+    out += kBoxBottom;
+    return out;
+}
+
+}  // namespace korvane
