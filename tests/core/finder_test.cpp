@@ -23,7 +23,10 @@ using platform::FromCodePage;
 using platform::ToCodePage;
 
 std::string Quoted(const std::string& utf8) {
-    return "'" + ReplaceApostrophes(ToCodePage(utf8)) + "'";
+    std::string quoted(1, '\'');
+    quoted += ReplaceApostrophes(ToCodePage(utf8));
+    quoted += '\'';
+    return quoted;
 }
 
 std::string AddNote(const std::string& title, const std::string& body, const std::string& date) {
