@@ -639,6 +639,7 @@ window.addEventListener("resize", function () {
 
 var FOUND = 2;
 var FIND_DELAY_MS = 90;   /* typing pauses this long before the program is asked */
+var FIND_FIRST = 20;      /* results asked for at first: a few screens, little to lay out */
 
 var find = {
     query: "",      /* the text searched for */
@@ -697,7 +698,7 @@ function FindNow() {
     list.kind = FOUND;
     list.pinned = false;
     list.target = { place: 0, offset: 0, bottom: false };
-    Request(0, WINDOW, "replace");
+    Request(0, FIND_FIRST, "replace");
 }
 
 /* The results again at the user's place, after a record changed. */
