@@ -107,8 +107,7 @@ void BM_FirstFoundWindow(benchmark::State& state) {
         total = window.total;
         benchmark::DoNotOptimize(window.boxes.data());
     }
-    state.SetLabel(std::string(kLabels[state.range(0)]) + " - " + std::to_string(total) +
-                   " found");
+    state.SetLabel(std::string(kLabels[state.range(0)]) + " - " + std::to_string(total) + " found");
 }
 BENCHMARK(BM_FirstFoundWindow)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
@@ -121,7 +120,8 @@ void BM_FirstFoundWindowCold(benchmark::State& state) {
         benchmark::DoNotOptimize(window.boxes.data());
         state.PauseTiming();
         bytes = index.Entries().capacity() * sizeof(korvane::FindIndex::Entry);
-        for (const auto& entry : index.Entries()) bytes += entry.text.capacity() + entry.date.capacity();
+        for (const auto& entry : index.Entries())
+            bytes += entry.text.capacity() + entry.date.capacity();
         state.ResumeTiming();
     }
     state.SetLabel("the index read whole first - about " + std::to_string(bytes >> 20) +
@@ -144,10 +144,9 @@ void BM_TypedFiveCharacters(benchmark::State& state) {
 BENCHMARK(BM_TypedFiveCharacters)->Unit(benchmark::kMillisecond);
 
 void BM_SqliteShellNotesList(benchmark::State& state) {
-    const std::string command =
-        "sqlite3 '" + Book().File().string() +
-        "' 'SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=0 "
-        "ORDER BY cre_date DESC, ID DESC' > /dev/null";
+    const std::string command = "sqlite3 '" + Book().File().string() +
+                                "' 'SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=0 "
+                                "ORDER BY cre_date DESC, ID DESC' > /dev/null";
     for (auto _ : state) {
         if (std::system(command.c_str()) != 0) state.SkipWithError("the sqlite3 shell failed");
     }

@@ -459,7 +459,8 @@ int FindFiguresHere(int runs) {
     program.TimeUntilPainted([&] { setQuery(QStringLiteral("x")); }, kFoundReady);
 
     std::vector<double> shell;
-    for (int i = 0; i < runs; ++i) shell.push_back(ShellNotesList(app.path() / "hd" / "glst.mysql"));
+    for (int i = 0; i < runs; ++i)
+        shell.push_back(ShellNotesList(app.path() / "hd" / "glst.mysql"));
     std::vector<double> found[3];
     const QString queries[3] = {QStringLiteral("重要"), QStringLiteral("korvane"),
                                 QStringLiteral("7919")};
@@ -480,12 +481,13 @@ int FindFiguresHere(int runs) {
         program.WaitUntilIdle();
         FocusPage(program);
         Eval(page, QStringLiteral("FocusFind()"));
-        Eval(page, QStringLiteral(
-                       "window.frameLongest = 0; window.frameLast = performance.now();"
-                       " window.frameRun = true; (function tick(now) {"
-                       " window.frameLongest = Math.max(window.frameLongest, now - window.frameLast);"
-                       " window.frameLast = now; if (window.frameRun) requestAnimationFrame(tick); })"
-                       "(performance.now()); true"));
+        Eval(page,
+             QStringLiteral(
+                 "window.frameLongest = 0; window.frameLast = performance.now();"
+                 " window.frameRun = true; (function tick(now) {"
+                 " window.frameLongest = Math.max(window.frameLongest, now - window.frameLast);"
+                 " window.frameLast = now; if (window.frameRun) requestAnimationFrame(tick); })"
+                 "(performance.now()); true"));
         QWidget* input = program.Window().MyBody->focusProxy();
         typing.push_back(program.TimeUntilPainted(
             [&] {
@@ -521,15 +523,19 @@ int FindFigures(int runs) {
     std::printf("\nThe finder at %d notes and %d contacts; times in ms, medians of %d\n",
                 kFindNotes, kFindContacts, runs);
     std::printf("  sqlite3 shell, unfiltered notes list query   %8.1f\n", shell);
-    std::printf("  first window of results painted: two Chinese characters %8.1f  (%.2fx the shell)\n",
-                chinese, chinese / shell);
-    std::printf("                                   a Latin word           %8.1f  (%.2fx the shell)\n",
-                latin, latin / shell);
-    std::printf("                                   a telephone fragment   %8.1f  (%.2fx the shell)\n",
-                telephone, telephone / shell);
-    std::printf("  typing five characters: longest frame %.1f ms (at most 100); until the last"
-                " results were painted %.1f ms\n",
-                frame, typing);
+    std::printf(
+        "  first window of results painted: two Chinese characters %8.1f  (%.2fx the shell)\n",
+        chinese, chinese / shell);
+    std::printf(
+        "                                   a Latin word           %8.1f  (%.2fx the shell)\n",
+        latin, latin / shell);
+    std::printf(
+        "                                   a telephone fragment   %8.1f  (%.2fx the shell)\n",
+        telephone, telephone / shell);
+    std::printf(
+        "  typing five characters: longest frame %.1f ms (at most 100); until the last"
+        " results were painted %.1f ms\n",
+        frame, typing);
     return 0;
 }
 
