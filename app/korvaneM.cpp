@@ -772,6 +772,7 @@ void TMyHappy::HotkeyPressed() {
 }
 
 void TMyHappy::FocusFind() {
+    if (QApplication::activeModalWidget()) return;  // the open editor keeps the keys
     MyBody->setFocus(Qt::ActiveWindowFocusReason);
     focusFindPending_ = true;
     if (pageLoaded_) FocusFindWhenAsked();
