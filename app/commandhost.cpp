@@ -64,7 +64,7 @@ std::string CommandHost::ExecSql(const std::string& statement) {
 
 void CommandHost::ShowList(const ListRequest& request) {
     if (!page_) return;
-    FillListWindow(page_->page(), [request] { return ListAnswer(request); });
+    FillListWindow(page_->page(), [this, request] { return ListAnswer(request, finder_); });
 }
 
 }  // namespace korvane

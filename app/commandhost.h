@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/dispatch.h"
+#include "render/finder.h"
 
 class QWebEngineView;
 
@@ -43,6 +44,7 @@ class CommandHost : public DispatchHost {
     QPointer<QWebEngineView> page_;
     std::function<void()> showStandard_;
     bool running_ = false;  // a command (and any dialog it opened) is running
+    FindIndex finder_;      // the finder's copy of the notebook's texts
 };
 
 }  // namespace korvane

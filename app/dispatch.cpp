@@ -77,6 +77,25 @@ std::optional<int> WindowNumber(std::string_view text) {
     return ParseInt32(text);
 }
 
+// "/first/count/serial/" at the start of `rest`: four slashes around three
+// numbers, count at most the largest window. `rest` keeps what follows.
+std::optional<ListRequest> WindowNumbers(std::string_view& rest) {
+    if (!rest.starts_with('/')) return std::nullopt;
+    rest = rest.substr(1);
+    int numbers[3];
+    for (int& number : numbers) {
+        const size_t slash = rest.find('/');
+        if (slash == std::string_view::npos) return std::nullopt;
+        const std::optional<int> value = WindowNumber(rest.substr(0, slash));
+        if (!value) return std::nullopt;
+        number = *value;
+        rest = rest.substr(slash + 1);
+    }
+    if (numbers[1] > kMaxWindowRecords) return std::nullopt;
+    return ListRequest{kNoteKind, numbers[0], numbers[1], numbers[2], ListRequest::Mode::kWindow,
+                       {}};
+}
+
 // Deletes the record a "DeNo"/"DeCn" URL names after asking. False when the
 // command ends here (refused, declined or failed).
 bool DeleteRecord(std::string_view url, DispatchHost& host) {
@@ -123,7 +142,7 @@ bool IsCommandUrl(const std::string& url) {
     const std::string work = Working(url);
     if (work == kRestoreUrl) return true;
     if (std::find(std::begin(whole), std::end(whole), work) != std::end(whole)) return true;
-    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn", "WiNo", "WiCn"}) {
+    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn", "WiNo", "WiCn", "Find"}) {
         if (HasRecordCode(work, code)) return true;
     }
     return false;
@@ -142,27 +161,32 @@ std::optional<ListRequest> WindowRequestFor(const std::string& url) {
     const std::string work = Working(url);
     const bool notes = HasRecordCode(work, "WiNo");
     if (!notes && !HasRecordCode(work, "WiCn")) return std::nullopt;
-    // "/first/count/serial/": four slashes around three numbers, nothing else.
     std::string_view rest = std::string_view(work).substr(kCommandBase.size() + kCodeLength);
-    if (!rest.starts_with('/') || !rest.ends_with('/')) return std::nullopt;
-    rest = rest.substr(1);
-    int numbers[3];
-    for (int& number : numbers) {
-        const size_t slash = rest.find('/');
-        if (slash == std::string_view::npos) return std::nullopt;
-        const std::optional<int> value = WindowNumber(rest.substr(0, slash));
-        if (!value) return std::nullopt;
-        number = *value;
-        rest = rest.substr(slash + 1);
-    }
-    if (!rest.empty() || numbers[1] > kMaxWindowRecords) return std::nullopt;
-    return ListRequest{notes ? kNoteKind : kContactKind, numbers[0], numbers[1], numbers[2],
-                       ListRequest::Mode::kWindow};
+    std::optional<ListRequest> request = WindowNumbers(rest);
+    if (!request || !rest.empty()) return std::nullopt;
+    request->kind = notes ? kNoteKind : kContactKind;
+    return request;
+}
+
+std::optional<ListRequest> FindRequestFor(const std::string& url) {
+    // Blanks of the query are still encoded here, so trimming takes none.
+    const std::string work = Working(url);
+    if (!HasRecordCode(work, "Find")) return std::nullopt;
+    std::string_view rest = std::string_view(work).substr(kCommandBase.size() + kCodeLength);
+    std::optional<ListRequest> request = WindowNumbers(rest);
+    if (!request || rest.find('/') != std::string_view::npos) return std::nullopt;
+    request->kind = kFoundInListKind;
+    request->query = DecodePercent(rest);
+    return request;
 }
 
 void RunCommand(const std::string& url, DispatchHost& host) {
     if (const std::optional<ListRequest> window = WindowRequestFor(url)) {
         host.ShowList(*window);
+        return;
+    }
+    if (const std::optional<ListRequest> found = FindRequestFor(url)) {
+        host.ShowList(*found);
         return;
     }
     // Each step may rewrite the working URL into a list URL that a later step

@@ -25,6 +25,8 @@ inline constexpr std::string_view kRestoreUrl = "http://restore.korvane.invalid/
 // Record kinds, the `state` column of the records.
 inline constexpr int kNoteKind = 0;
 inline constexpr int kContactKind = 1;
+// The finder's results, notes and contacts together.
+inline constexpr int kFoundInListKind = 2;
 
 // How many records the page gets when a list is shown from its top.
 inline constexpr int kHeadWindow = 60;
@@ -41,6 +43,7 @@ struct ListRequest {
     int count = kHeadWindow;
     int serial = 0;  // the page's number for its request, handed back with the answer
     Mode mode = Mode::kShow;
+    std::string query;  // UTF-8, for the finder's results (kind kFoundInListKind)
 
     bool operator==(const ListRequest&) const = default;
 };
@@ -71,7 +74,8 @@ class DispatchHost {
 // cancelled: after percent-decoding and trimming blanks and control
 // characters, the restore URL, the whole-URL codes "New0/", "New1/",
 // "reNote/", "reCont/" and any URL starting with a record code "EdNo", "EdCn",
-// "DeNo" or "DeCn" or a window code "WiNo", "WiCn". Case-sensitive.
+// "DeNo" or "DeCn", a window code "WiNo", "WiCn" or the finder's "Find".
+// Case-sensitive.
 bool IsCommandUrl(const std::string& url);
 
 // True for the commands that open an editor or ask a question. While one of
@@ -82,6 +86,13 @@ bool CommandOpensDialog(const std::string& url);
 // "/first/count/serial/", each a decimal number of at most nine digits and
 // count at most the largest window. Anything else gives nothing.
 std::optional<ListRequest> WindowRequestFor(const std::string& url);
+
+// The page's request for a window of the finder's results:
+// "Find/first/count/serial/" as for a window, followed by the query. The
+// query is percent-encoded twice, so that after the whole URL has been
+// decoded once it is still percent-encoded and holds no "/" or "%" of its
+// own; it is decoded once more here. Anything else gives nothing.
+std::optional<ListRequest> FindRequestFor(const std::string& url);
 
 // %HH sequences decoded to their bytes; a "%" not followed by two hexadecimal
 // digits stays as it is. The engine percent-encodes what the page navigates

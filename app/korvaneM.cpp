@@ -131,6 +131,12 @@ void TMyHappy::BuildParts() {
     N5 = tray->show;
     N6 = tray->hide;
     N1 = tray->quit;
+    // After the tray's own handling of a double-click (which brings a visible
+    // window up), the search field gets the keys.
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick && isVisible()) page_->FocusFind();
+            });
 
     taskbar_ = new TaskbarMark(this);
     notebook_ = new NotebookStart(this, [this] { RunJs(MyBody, "BodyLoad()"); });
@@ -392,6 +398,7 @@ void TMyHappy::N3Click() {
 void TMyHappy::N5Click() {
     show();
     TrimAndProcess();
+    page_->FocusFind();
 }
 
 void TMyHappy::N6Click() {
@@ -403,6 +410,7 @@ void TMyHappy::HotkeyPressed() {
     if (!isVisible()) show();
     if (isMinimized()) showNormal();  // minimised by the hide button where there is no tray
     BringToFront(*this);
+    page_->FocusFind();
 }
 
 void TMyHappy::Label1Click() {

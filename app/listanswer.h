@@ -7,7 +7,10 @@
 
 namespace korvane {
 
-// Reads the window `request` names. Never throws; failures are in the header.
-PageList ListAnswer(const ListRequest& request);
+class FindIndex;
+
+// Reads the window `request` names: of a list, or of the finder's results
+// from `finder`. Never throws; failures are in the header.
+PageList ListAnswer(const ListRequest& request, FindIndex& finder);
 
 }  // namespace korvane

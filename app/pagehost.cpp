@@ -1,5 +1,6 @@
 #include "app/pagehost.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
@@ -112,9 +113,23 @@ void PageHost::LoadFinished() {
     // to it) starts afresh and needs its start-up call as well.
     const bool loadedAgain = pageLoaded_;
     pageLoaded_ = true;
+    FocusFindWhenLoaded();
     if (!bodyLoadPending_ && !loadedAgain) return;
     bodyLoadPending_ = false;
     RunJs(view, "BodyLoad()");
+}
+
+void PageHost::FocusFind() {
+    if (QApplication::activeModalWidget()) return;  // the open editor keeps the keys
+    view->setFocus(Qt::ActiveWindowFocusReason);
+    focusFindPending_ = true;
+    if (pageLoaded_) FocusFindWhenLoaded();
+}
+
+void PageHost::FocusFindWhenLoaded() {
+    if (!focusFindPending_) return;
+    focusFindPending_ = false;
+    RunJs(view, "FocusFind()");
 }
 
 void PageHost::ProcessEnded() {

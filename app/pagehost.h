@@ -40,6 +40,9 @@ class PageHost : public QObject {
     void Load(const QUrl& url);
     // Puts the cover up over the page with `text` on it.
     void Cover(const QString& text);
+    // Gives the page's search field the keys, its text selected, once the
+    // page is there (a show loads it anew).
+    void FocusFind();
     // The program is ending: an ending render process is not restarted.
     void Stop() { stopped_ = true; }
 
@@ -55,11 +58,14 @@ class PageHost : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void FocusFindWhenLoaded();
+
     QUrl pageUrl_;                  // the page of the current show
     bool pageLoaded_ = false;       // the page of the current show has loaded
     bool bodyLoadPending_ = false;  // the tick came before the page had loaded
     bool stopped_ = false;
-    QList<qint64> restarts_;  // when the page was last loaded again after its process ended
+    bool focusFindPending_ = false;  // the search field gets the keys once the page has loaded
+    QList<qint64> restarts_;         // when the page was last loaded again after its process ended
 };
 
 }  // namespace korvane

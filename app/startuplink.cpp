@@ -3,9 +3,9 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "base/ansitext.h"
 #include "base/apppaths.h"
 #include "platform/autostart.h"
-#include "base/ansitext.h"
 
 namespace korvane {
 

@@ -1,7 +1,6 @@
 #include "render/recordbox.h"
 
 #include <stdexcept>
-#include <string_view>
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
@@ -106,13 +105,6 @@ std::string RecordNumber(const ListRow& row) {
     return IsDecimalDigits(row.id) ? row.id : std::string("0");
 }
 
-// Bytes of one record box: its fixed markup plus room for typical texts, so
-// the box grows without repeated copying.
-size_t RecordEstimate(const ListKind& kind, const ListRow& row) {
-    return kBoxTop.size() + kBoxBottom.size() + kind.editBefore.size() + kind.deleteBefore.size() +
-           kind.bodyClose.size() + 270 + row.title.size() + row.content.size() + row.date.size();
-}
-
 const ListKind& KindOf(int listKind) {
     if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
     return listKind == kNotes ? NotesKind() : ContactsKind();
@@ -120,37 +112,57 @@ const ListKind& KindOf(int listKind) {
 
 }  // namespace
 
-std::string RecordBox(int listKind, const ListRow& row, int ordinal) {
-    const ListKind& kind = KindOf(listKind);
+ShownRecord ShowRecord(int kind, const ListRow& row) {
+    const ListKind& shape = KindOf(kind);
+    return ShownRecord{RecordNumber(row), SanitizeMarkup(row.title),
+                       SanitizeMarkup(shape.showsTel ? row.tel : row.date),
+                       ConvertContent(kind, row.content)};
+}
+
+size_t RecordEstimate(int kind) {
+    const ListKind& shape = KindOf(kind);
+    constexpr size_t kTexts = 160;
+    return kBoxTop.size() + kBoxBottom.size() + shape.editBefore.size() +
+           shape.deleteBefore.size() + shape.bodyClose.size() + 270 + kTexts;
+}
+
+const std::string& NewButton(int kind) {
+    return KindOf(kind).newButton;
+}
+
+std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge) {
+    const ListKind& shape = KindOf(kind);
     const std::string number = std::to_string(ordinal);
-    const std::string id = RecordNumber(row);
     std::string out;
-    out.reserve(RecordEstimate(kind, row));
+    out.reserve(RecordEstimate(kind) + record.title.size() + record.detail.size() +
+                record.content.size() + badge.size());
     out += kBoxTop;
-    out += kind.bodyOpen;
+    out += shape.bodyOpen;
     out += "<span id=\"mm";
     out += number;
     out += "\" class=\"tm\">";
-    out += kind.editBefore;
-    out += id;
+    out += shape.editBefore;
+    out += record.id;
     out += kEditAfter;
-    out += kind.deleteBefore;
-    out += id;
+    out += shape.deleteBefore;
+    out += record.id;
     out += kDeleteAfter;
-    out += "</span><span class=\"t\" id=\"t";
+    out += "</span>";
+    out += badge;
+    out += "<span class=\"t\" id=\"t";
     out += number;
     out += "\">";
-    out += SanitizeMarkup(row.title);
-    out += kind.titleClose;
+    out += record.title;
+    out += shape.titleClose;
     out += "<div class=\"dts\">";
-    out += SanitizeMarkup(kind.showsTel ? row.tel : row.date);
+    out += record.detail;
     out += "</div>";
     out += "<div class=\"round_body_contain\">";
-    out += ConvertContent(listKind, row.content);
+    out += record.content;
     out += "</div><span id=\"b";
     out += number;
-    out += kind.hiddenClose;
-    out += kind.bodyClose;
+    out += shape.hiddenClose;
+    out += shape.bodyClose;
     out += "<td class=\"l3\" valign=\"top\"><span class=\"lrh\">";
     out += number;
     out += "#&nbsp;</span></td>";
@@ -158,12 +170,15 @@ std::string RecordBox(int listKind, const ListRow& row, int ordinal) {
     return out;
 }
 
-std::string ListHeader(int listKind, int64_t count) {
-    const ListKind& kind = KindOf(listKind);
+std::string RecordBox(int kind, const ListRow& row, int ordinal) {
+    return RecordBox(kind, ShowRecord(kind, row), ordinal);
+}
+
+std::string ListHeader(int kind, int64_t count) {
     static const std::string countBefore = Cp("<span class=\"TlNo\">共");
     static const std::string countAfter = Cp("项</span>");
-    if (count == 0) return kind.newButton + texts::NoData();
-    return kind.newButton + countBefore + std::to_string(count) + countAfter;
+    if (count == 0) return NewButton(kind) + texts::NoData();
+    return NewButton(kind) + countBefore + std::to_string(count) + countAfter;
 }
 
 }  // namespace korvane

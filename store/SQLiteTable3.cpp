@@ -253,6 +253,23 @@ int64_t TSQLiteDatabase::TotalChanges() const {
     return sqlite3_total_changes64(db_);
 }
 
+void TSQLiteDatabase::WatchRows(RowWatcher watcher) {
+    if (!watcher) {
+        sqlite3_update_hook(db_, nullptr, nullptr);
+        watcher_.reset();
+        return;
+    }
+    auto next = std::make_unique<RowWatcher>(std::move(watcher));
+    sqlite3_update_hook(
+        db_,
+        [](void* self, int, const char*, const char* table, sqlite3_int64 rowid) {
+            (*static_cast<RowWatcher*>(self))(table ? std::string_view(table) : std::string_view(),
+                                              rowid);
+        },
+        next.get());
+    watcher_ = std::move(next);
+}
+
 bool TSQLiteDatabase::HasTable(const std::string& name) {
     const auto table =
         OpenQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +

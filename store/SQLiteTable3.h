@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -78,6 +79,12 @@ class TSQLiteDatabase {
     bool HasTable(const std::string& name);
     // Rows changed by this connection since it was opened.
     int64_t TotalChanges() const;
+    // Called with the table's name and the row's rowid for every row this
+    // connection inserts, updates or deletes (SQLite's update hook), so that
+    // copies kept of the rows can follow the connection's own writes. An
+    // empty watcher stops the calls.
+    using RowWatcher = std::function<void(std::string_view table, int64_t rowid)>;
+    void WatchRows(RowWatcher watcher);
     // How long a statement waits for a lock another connection holds before it
     // fails with SQLITE_BUSY.
     void SetBusyTimeout(int milliseconds);
@@ -94,6 +101,7 @@ class TSQLiteDatabase {
     [[noreturn]] void RaiseSqliteError(const std::string& message, const std::string& sql);
 
     sqlite3* db_ = nullptr;
+    std::unique_ptr<RowWatcher> watcher_;  // the hook's argument, alive while set
 };
 
 class TSQLiteTable {

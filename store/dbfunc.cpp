@@ -63,6 +63,15 @@ struct KindCount {
     int64_t count = 0;
 };
 
+// The records the connection changed since a reader last took them.
+struct ChangeJournal {
+    static constexpr size_t kMaxRecords = 4096;
+    std::vector<int64_t> records;
+    bool overflowed = false;
+    int64_t rows = 0;           // row changes the watcher saw
+    int64_t changesAtTake = 0;  // the connection's change count at the last take
+};
+
 // The database path and connection: empty until the first successful open,
 // then kept for the rest of the process; with the counts the lists last took.
 struct Store {
@@ -71,6 +80,8 @@ struct Store {
     std::optional<platform::FileIdentity> identity;  // the file the connection opened
     std::array<KindCount, 2> counts;
     std::string notice;
+    uint64_t serial = 0;  // the connection's number, see NotebookVersion
+    ChangeJournal journal;
 };
 
 Store& State() {
@@ -128,6 +139,36 @@ std::unique_ptr<TSQLiteDatabase> Connect(const std::string& path) {
     auto db = std::make_unique<TSQLiteDatabase>(path);
     db->SetBusyTimeout(kBusyTimeoutMs);
     return db;
+}
+
+// Numbers the connections of the process; kept apart from the store, which a
+// close empties.
+uint64_t NextConnectionSerial() {
+    static uint64_t serial = 0;
+    return ++serial;
+}
+
+void Note(ChangeJournal& journal, std::string_view table, int64_t rowid) {
+    ++journal.rows;
+    if (table != kTable || journal.overflowed) return;
+    if (journal.records.size() >= ChangeJournal::kMaxRecords) {
+        journal.overflowed = true;
+        journal.records.clear();
+        return;
+    }
+    journal.records.push_back(rowid);
+}
+
+// Makes `db` the store's connection, with a journal of its own writes.
+void Adopt(Store& store, std::unique_ptr<TSQLiteDatabase> db) {
+    store.connection = std::move(db);
+    store.serial = NextConnectionSerial();
+    store.journal = ChangeJournal();
+    if (!store.connection) return;
+    store.journal.changesAtTake = store.connection->TotalChanges();
+    ChangeJournal* journal = &store.journal;
+    store.connection->WatchRows(
+        [journal](std::string_view table, int64_t rowid) { Note(*journal, table, rowid); });
 }
 
 // A working file of no bytes holds nothing to lose and counts as missing; a
@@ -193,7 +234,7 @@ bool WriteBack(Store& store) {
         return false;
     }
     try {
-        store.connection = Connect(store.path);
+        Adopt(store, Connect(store.path));
     } catch (const ESQLiteException& e) {
         log::Warn(log::Area::Store, std::string("written-back notebook not opened: ") + e.what());
         return false;
@@ -259,7 +300,7 @@ std::string OpenDatabase() {
     store.notice.clear();
     try {
         const Paths paths;
-        store.connection = OpenWhole(paths, store.notice);
+        Adopt(store, OpenWhole(paths, store.notice));
         if (!store.connection) return texts::DatabaseMissing();
         store.path = paths.working;
         store.identity = platform::IdentityOf(paths.working);
@@ -318,6 +359,34 @@ int64_t CountOfKind(int kind) {
     now.count = counted->FieldInt64(0);
     if (kept) *kept = now;
     return now.count;
+}
+
+NotebookVersion CurrentNotebookVersion() {
+    Store& store = State();
+    const auto version = store.connection->OpenQuery("PRAGMA data_version");
+    version->GoFirst();
+    return NotebookVersion{store.serial, version->FieldInt64(0)};
+}
+
+RecordChanges TakeRecordChanges() {
+    Store& store = State();
+    ChangeJournal& journal = store.journal;
+    RecordChanges changes;
+    const int64_t now = store.connection ? store.connection->TotalChanges() : 0;
+    // A change the watcher saw no row of (SQLite empties a table whole
+    // without naming its rows) leaves the counts apart.
+    changes.all = journal.overflowed || now - journal.changesAtTake != journal.rows;
+    if (!changes.all) {
+        changes.records = std::move(journal.records);
+        std::sort(changes.records.begin(), changes.records.end());
+        changes.records.erase(std::unique(changes.records.begin(), changes.records.end()),
+                              changes.records.end());
+    }
+    journal.records.clear();
+    journal.overflowed = false;
+    journal.rows = 0;
+    journal.changesAtTake = now;
+    return changes;
 }
 
 TSQLiteDatabase* Database() {

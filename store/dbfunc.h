@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "store/SQLiteTable3.h"
 
@@ -33,6 +34,28 @@ void CloseDatabase();
 // notebook changes, by this program or by another. The connection must be
 // open; failures throw.
 int64_t CountOfKind(int kind);
+
+// Where the open notebook stands: a reader that keeps copies of its records
+// compares this with the state it read them in. It changes when another
+// connection commits to the file and when the store connects anew (a restore,
+// a notebook written back, a reopen). The connection must be open; throws.
+struct NotebookVersion {
+    uint64_t connection = 0;  // never the same for two connections of one process
+    int64_t dataVersion = -1;
+    bool operator==(const NotebookVersion&) const = default;
+};
+NotebookVersion CurrentNotebookVersion();
+
+// The records this program's connection added, changed or deleted since the
+// last call, by record number, each at most once; `all` when they cannot be
+// listed (too many, or a change the connection reported no row for), and then
+// a copy must be read again whole. Only changes of this connection are
+// listed: another's show in CurrentNotebookVersion.
+struct RecordChanges {
+    bool all = false;
+    std::vector<int64_t> records;
+};
+RecordChanges TakeRecordChanges();
 
 // Puts the backup `backup` in place of the working notebook and opens it:
 // "1", or the notice of what failed (the working notebook is then as it was).

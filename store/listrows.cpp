@@ -4,9 +4,9 @@
 #include <memory>
 #include <string_view>
 
-#include "base/log.h"
 #include "store/SQLiteTable3.h"
 #include "store/dbfunc.h"
+#include "store/readtransaction.h"
 
 namespace korvane {
 namespace {
@@ -38,26 +38,31 @@ ListRow RowAt(TSQLiteTable& table) {
                    table.FieldText(kId), table.FieldText(kTel)};
 }
 
-// The window's count and rows come from one read of the notebook.
-class ReadTransaction {
-  public:
-    explicit ReadTransaction(TSQLiteDatabase& db) : db_(db) { db_.Execute("BEGIN"); }
-    ~ReadTransaction() {
-        try {
-            db_.Execute(done_ ? "COMMIT" : "ROLLBACK");
-        } catch (const ESQLiteException& e) {
-            // Nothing was written; a read that cannot end leaves no change behind.
-            log::Warn(log::Area::Store, std::string("ending a list read: ") + e.what());
-        }
-    }
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-    void Done() { done_ = true; }
+// Both kinds: the list columns and the kind.
+constexpr std::string_view kRecordQuery = "SELECT cre_date,title,content,ID,tel,state FROM mylist";
+constexpr int kState = 5;
+// Bound parameters per statement, well under SQLite's smallest limit.
+constexpr size_t kNumbersPerRead = 500;
 
-  private:
-    TSQLiteDatabase& db_;
-    bool done_ = false;
-};
+void AppendRecords(TSQLiteTable& table, std::vector<StoredRecord>& out) {
+    for (table.GoFirst(); !table.AtEnd(); table.GoNext()) {
+        const int64_t state = table.FieldInt64(kState);
+        if (state != 0 && state != 1) continue;
+        out.push_back({static_cast<int>(state), table.FieldInt64(kId), RowAt(table)});
+    }
+}
+
+// The placeholders ?1..?n of a statement reading `n` records by number. The
+// kind is checked after the read: with it in the statement SQLite may walk
+// the list's index instead of looking the numbers up.
+std::string ByNumbers(size_t n) {
+    std::string sql = std::string(kRecordQuery) + " WHERE ID IN (";
+    for (size_t i = 1; i <= n; ++i) {
+        sql += i > 1 ? ",?" : "?";
+        sql += std::to_string(i);
+    }
+    return sql + ")";
+}
 
 }  // namespace
 
@@ -88,6 +93,26 @@ ListRows ReadListWindow(int kind, int first, int count) {
     }
     read.Done();
     return window;
+}
+
+std::vector<StoredRecord> ReadAllRecords() {
+    const std::unique_ptr<TSQLiteTable> table = Database()->OpenQuery(
+        std::string(kRecordQuery) + " WHERE state IN (0,1)" + std::string(kListOrder));
+    std::vector<StoredRecord> records;
+    records.reserve(static_cast<size_t>(table->RowCount()));
+    AppendRecords(*table, records);
+    return records;
+}
+
+std::vector<StoredRecord> ReadRecordsByNumber(const std::vector<int64_t>& numbers) {
+    std::vector<StoredRecord> records;
+    for (size_t start = 0; start < numbers.size(); start += kNumbersPerRead) {
+        const size_t n = std::min(kNumbersPerRead, numbers.size() - start);
+        const SqlValues ids(numbers.begin() + static_cast<ptrdiff_t>(start),
+                            numbers.begin() + static_cast<ptrdiff_t>(start + n));
+        AppendRecords(*Database()->OpenQuery(ByNumbers(n), ids), records);
+    }
+    return records;
 }
 
 }  // namespace korvane

@@ -26,11 +26,23 @@ struct ListRows {
     std::vector<ListRow> rows;
 };
 
-// Both need the connection open and the records table present (checked by
+// A stored note or contact, for readers that take both kinds.
+struct StoredRecord {
+    int kind = 0;        // the state column: 0 a note, 1 a contact
+    int64_t number = 0;  // the record number (ID) read as an integer
+    ListRow row;
+};
+
+// All need the connection open and the records table present (checked by
 // the caller), and throw on failure. `kind` is 0 (notes) or 1 (contacts).
 std::vector<ListRow> ReadList(int kind);
 // The count and the rows come from one read of the notebook. `first` beyond
 // the end gives no rows.
 ListRows ReadListWindow(int kind, int first, int count);
+// Every note and contact, newest first (the lists' order across both kinds).
+std::vector<StoredRecord> ReadAllRecords();
+// The notes and contacts among the records with these numbers, in no
+// particular order; numbers with no such record are left out.
+std::vector<StoredRecord> ReadRecordsByNumber(const std::vector<int64_t>& numbers);
 
 }  // namespace korvane

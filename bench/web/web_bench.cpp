@@ -17,14 +17,26 @@
 //   ended    whether the page's render process ended on its own.
 // "Painted" is the page's next animation frame after it took the list.
 //
+// Beside them, the finder at 100,000 notes and 10,000 contacts:
+//   results  from the query set in the search field until the first window of
+//            its results is painted, for two Chinese characters, a Latin word
+//            and a telephone fragment (the index ready; medians), against the
+//            sqlite3 shell running the unfiltered notes list query over the
+//            same notebook (process start included);
+//   typing   the longest frame while five characters are typed into the
+//            field, a tenth of a second apart, until their results are painted.
+//
 // usage: web_bench [--runs N] [--no-million]    every size, with the ratios
 //        web_bench --size N [--runs N] [--wheel]  one size (used by the above)
+//        web_bench --find [--runs N]              the finder only
 #include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +95,12 @@ void Settle(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// `text` as a script string literal.
+QString JsLiteral(const QString& text) {
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
 QVariant Eval(QWebEnginePage* page, const QString& script) {
@@ -377,6 +395,151 @@ std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
     return f;
 }
 
+// ---- The finder -------------------------------------------------------------
+
+constexpr int kFindNotes = 100000;
+constexpr int kFindContacts = 10000;
+
+// Contacts with a telephone number, a messenger id and now and then a Latin word.
+void SeedContacts(int count) {
+    const std::string result = ExecSql(
+        "INSERT INTO mylist(title,tel,content,state,cre_date) "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
+        std::to_string(count) + ") SELECT '" + Cp("联系人") + "' || i, '139' || " +
+        "printf('%08d', (i*7919) % 100000000), '" + Cp("同事 ") +
+        "' || CASE WHEN i%10=0 THEN 'Korvane team ' ELSE '' END || "
+        "'{QQ' || (100000+i) || 'QQ}', 1, datetime(1262304000 + i*6000, 'unixepoch') FROM n");
+    if (result != texts::kDone) Program::Fail("seeding contacts failed");
+}
+
+const QString kFoundReady = QStringLiteral(
+    "(function (box) { return list.kind === FOUND && !list.pending && find.timer === null &&"
+    " find.query === box.value; })(document.getElementById('findBox'))");
+
+// The page holding the keys, as after a click into the view.
+void FocusPage(Program& program) {
+    program.Window().activateWindow();
+    RunUntil([&] { return QApplication::activeWindow() == &program.Window(); }, 5000);
+    QWidget* input = program.Window().MyBody->focusProxy();
+    input->clearFocus();
+    input->setFocus();
+    RunUntil([&] { return Eval(program.Page(), QStringLiteral("document.hasFocus()")).toBool(); },
+             5000);
+}
+
+// Milliseconds the sqlite3 shell takes for the unfiltered notes list query.
+double ShellNotesList(const fs::path& notebook) {
+    QProcess shell;
+    shell.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    shell.start(QStringLiteral("sqlite3"),
+                {QString::fromStdString(notebook.string()),
+                 QStringLiteral("SELECT cre_date,title,content,ID,tel FROM mylist WHERE state=0 "
+                                "ORDER BY cre_date DESC, ID DESC")});
+    if (!shell.waitForFinished(60000) || shell.exitCode() != 0) Program::Fail("sqlite3 failed");
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Prints "shell chinese latin telephone typing-frame typing-ms".
+int FindFiguresHere(int runs) {
+    AppFolder app;
+    Program program(app);
+    if (OpenDatabase() != texts::kOpen || test::SeedNotes(kFindNotes) != texts::kDone)
+        Program::Fail("seeding failed");
+    SeedContacts(kFindContacts);
+    QWebEnginePage* page = program.Page();
+    program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    program.WaitUntilIdle();
+    const auto setQuery = [&](const QString& query) {
+        Eval(page, "(function (b) { b.value = " + JsLiteral(query) +
+                       "; FindNow(); })(document.getElementById('findBox'))");
+    };
+    // The first query reads the notebook into the index; the figures below
+    // are those of the ready index.
+    program.TimeUntilPainted([&] { setQuery(QStringLiteral("x")); }, kFoundReady);
+
+    std::vector<double> shell;
+    for (int i = 0; i < runs; ++i)
+        shell.push_back(ShellNotesList(app.path() / "hd" / "glst.mysql"));
+    std::vector<double> found[3];
+    const QString queries[3] = {QStringLiteral("重要"), QStringLiteral("korvane"),
+                                QStringLiteral("7919")};
+    for (int i = 0; i < runs; ++i) {
+        for (int q = 0; q < 3; ++q) {
+            setQuery(QStringLiteral("~"));  // another query first, so each is new
+            program.WaitUntilIdle();
+            found[q].push_back(
+                program.TimeUntilPainted([&] { setQuery(queries[q]); }, kFoundReady));
+        }
+    }
+
+    // Five characters typed a tenth of a second apart into the focused field.
+    std::vector<double> frames;
+    std::vector<double> typing;
+    for (int i = 0; i < runs; ++i) {
+        Eval(page, QStringLiteral("EndFind(); true"));
+        program.WaitUntilIdle();
+        FocusPage(program);
+        Eval(page, QStringLiteral("FocusFind()"));
+        Eval(page,
+             QStringLiteral(
+                 "window.frameLongest = 0; window.frameLast = performance.now();"
+                 " window.frameRun = true; (function tick(now) {"
+                 " window.frameLongest = Math.max(window.frameLongest, now - window.frameLast);"
+                 " window.frameLast = now; if (window.frameRun) requestAnimationFrame(tick); })"
+                 "(performance.now()); true"));
+        QWidget* input = program.Window().MyBody->focusProxy();
+        typing.push_back(program.TimeUntilPainted(
+            [&] {
+                for (const char key : std::string("korva")) {
+                    QTest::keyClick(input, key);
+                    Settle(100);
+                }
+            },
+            kFoundReady + QStringLiteral(" && find.query === 'korva'")));
+        Settle(200);
+        Eval(page, QStringLiteral("window.frameRun = false; true"));
+        frames.push_back(Eval(page, QStringLiteral("window.frameLongest")).toDouble());
+    }
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f\n", Median(shell), Median(found[0]),
+                Median(found[1]), Median(found[2]), *std::max_element(frames.begin(), frames.end()),
+                Median(typing));
+    return 0;
+}
+
+int FindFigures(int runs) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--find-here"), QStringLiteral("--runs"), QString::number(runs)});
+    double shell = 0, chinese = 0, latin = 0, telephone = 0, frame = 0, typing = 0;
+    std::istringstream out;
+    if (child.waitForFinished(1800000) && child.exitCode() == 0)
+        out.str(child.readAllStandardOutput().toStdString());
+    if (!(out >> shell >> chinese >> latin >> telephone >> frame >> typing)) {
+        std::fprintf(stderr, "the finder's run failed\n");
+        return 1;
+    }
+    std::printf("\nThe finder at %d notes and %d contacts; times in ms, medians of %d\n",
+                kFindNotes, kFindContacts, runs);
+    std::printf("  sqlite3 shell, unfiltered notes list query   %8.1f\n", shell);
+    std::printf(
+        "  first window of results painted: two Chinese characters %8.1f  (%.2fx the shell)\n",
+        chinese, chinese / shell);
+    std::printf(
+        "                                   a Latin word           %8.1f  (%.2fx the shell)\n",
+        latin, latin / shell);
+    std::printf(
+        "                                   a telephone fragment   %8.1f  (%.2fx the shell)\n",
+        telephone, telephone / shell);
+    std::printf(
+        "  typing five characters: longest frame %.1f ms (at most 100); until the last"
+        " results were painted %.1f ms\n",
+        frame, typing);
+    return 0;
+}
+
 int AllFigures(int runs, bool million) {
     std::vector<int> sizes{100, 10000, 100000};
     if (million) sizes.push_back(1000000);
@@ -417,7 +580,7 @@ int AllFigures(int runs, bool million) {
             "1,000,000 notes: render process ended: %s; End reached the oldest in %.1f ms\n",
             figures[1000000].ended ? "yes" : "no", figures[1000000].end);
     }
-    return 0;
+    return FindFigures(runs);
 }
 
 }  // namespace
@@ -433,6 +596,8 @@ int main(int argc, char** argv) {
     int runs = 5;
     const qsizetype runsAt = args.indexOf(QStringLiteral("--runs"));
     if (runsAt >= 0 && runsAt + 1 < args.size()) runs = std::max(1, args[runsAt + 1].toInt());
+    if (args.contains(QStringLiteral("--find-here"))) return FindFiguresHere(runs);
+    if (args.contains(QStringLiteral("--find"))) return FindFigures(runs);
     const qsizetype size = args.indexOf(QStringLiteral("--size"));
     if (size >= 0 && size + 1 < args.size())
         return SizeFigures(args[size + 1].toInt(), runs, args.contains(QStringLiteral("--wheel")));

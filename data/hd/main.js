@@ -37,6 +37,11 @@ function CallHost(n) {
 /* ---- Called by the program ------------------------------------------- */
 
 function BodyLoad() {
+    /* A search typed while the page was starting goes on. */
+    if (FindText(FindBoxValue())) {
+        FindNow();
+        return;
+    }
     ShowList(0);
 }
 
@@ -83,6 +88,7 @@ function MarkTab(kind) {
 /* kind 0 asks for the notes list, 1 for the contacts list. */
 function ShowList(kind) {
     kind = Number(kind) === 1 ? 1 : 0;
+    ForgetFind();
     MarkTab(kind);
     WaitForList();
     Command(kind === 1 ? "reCont/" : "reNote/");
@@ -178,7 +184,11 @@ function ListParts() {
 function KvList(answer) {
     var parts = ListParts();
     if (!parts) return;
-    var kind = answer.kind === 1 ? 1 : 0;
+    var kind = KindOf(answer.kind);
+    if (answer.mode === "refresh" && Finding()) {
+        FindAgain();  /* a record changed: the results again, at the place */
+        return;
+    }
     if (answer.mode === "window") {
         if (!list.pending || answer.serial !== list.pending.serial || kind !== list.kind) return;
         var how = list.pending.how;
@@ -190,6 +200,7 @@ function KvList(answer) {
         Refresh(answer);
     } else {
         EndRequest();
+        if (Finding()) ForgetFind();
         list.kind = kind;
         list.place = 0;
         list.offset = 0;
@@ -203,12 +214,13 @@ function KvList(answer) {
 }
 
 function SetHeader(parts, answer) {
-    var kind = answer.kind === 1 ? 1 : 0;
+    var kind = KindOf(answer.kind);
     MarkTab(kind);
     list.total = Math.max(0, answer.total | 0);
     parts.head.innerHTML = answer.header;
     var name = "list";
     if (kind === 1) name += " contacts";
+    if (kind === FOUND) name += " found";
     if (list.total === 0) name += " empty";
     parts.root.className = name;
 }
@@ -478,7 +490,9 @@ function Request(first, count, how) {
     list.pending = { serial: list.serial, how: how };
     list.busyTimer = setTimeout(function () { ShowBusy(true); }, BUSY_MS);
     list.retryTimer = setTimeout(function () { EndRequest(); }, RETRY_MS);
-    Command((list.kind === 1 ? "WiCn/" : "WiNo/") + first + "/" + count + "/" + list.serial + "/");
+    var numbers = first + "/" + count + "/" + list.serial + "/";
+    if (list.kind === FOUND) Command("Find/" + numbers + EncodeQuery(find.query));
+    else Command((list.kind === 1 ? "WiCn/" : "WiNo/") + numbers);
 }
 
 /* A list asked for that is late shows the busy sign until it comes. */
@@ -589,6 +603,7 @@ function WatchInput(parts) {
 }
 
 document.addEventListener("keydown", function (event) {
+    if (FindKey(event)) return;
     if (!list.parts || event.ctrlKey || event.altKey || event.metaKey || IsTyping(event.target)) return;
     var page = list.parts.port.clientHeight - LINE_PX;
     var onButton = event.target && event.target.tagName && event.target.tagName.toLowerCase() === "button";
@@ -612,4 +627,157 @@ window.addEventListener("resize", function () {
     if (!list.parts) return;
     Place();
     Need();
+});
+
+/* ---- Finding -------------------------------------------------------------
+ *
+ * The search field above the list finds notes and contacts as the user
+ * types. The results take the list's place in the same windowed list (kind
+ * FOUND, command Find), so any number of them scrolls like the list; the
+ * place left in the list is kept and taken up again when the search ends.
+ */
+
+var FOUND = 2;
+var FIND_DELAY_MS = 90;   /* typing pauses this long before the program is asked */
+var FIND_FIRST = 20;      /* results asked for at first: a few screens, little to lay out */
+
+var find = {
+    query: "",      /* the text searched for */
+    timer: null,
+    back: null      /* the list and place to return to: { kind, place, offset } */
+};
+
+function KindOf(n) {
+    return n === 1 ? 1 : n === FOUND ? FOUND : 0;
+}
+
+function Finding() {
+    return list.kind === FOUND;
+}
+
+function FindBoxValue() {
+    var box = document.getElementById("findBox");
+    return box ? box.value : "";
+}
+
+/* The text worth searching for: blanks, full-width ones too, are nothing. */
+function FindText(value) {
+    return /[^\s\u3000]/.test(value) ? value : "";
+}
+
+/* Called by the program when Ctrl+Q or the tray brings the window up, and
+ * by Ctrl+F: the field takes the keys with its text selected, so what the
+ * user types replaces it. */
+function FocusFind() {
+    var box = document.getElementById("findBox");
+    if (!box) return false;
+    box.focus();
+    box.select();
+    return true;
+}
+
+function FindTyped() {
+    if (find.timer !== null) clearTimeout(find.timer);
+    find.timer = setTimeout(function () {
+        find.timer = null;
+        FindNow();
+    }, FIND_DELAY_MS);
+}
+
+function FindNow() {
+    if (find.timer !== null) clearTimeout(find.timer);
+    find.timer = null;
+    var query = FindText(FindBoxValue());
+    if (!query) {
+        EndFind();
+        return;
+    }
+    if (query === find.query && Finding()) return;
+    if (!Finding()) find.back = { kind: list.kind, place: list.place, offset: list.offset };
+    find.query = query;
+    list.kind = FOUND;
+    list.pinned = false;
+    list.target = { place: 0, offset: 0, bottom: false };
+    Request(0, FIND_FIRST, "replace");
+}
+
+/* The results again at the user's place, after a record changed. */
+function FindAgain() {
+    list.target = { place: list.place, offset: list.offset, bottom: false };
+    Request(Math.max(0, list.place - 10), WINDOW + 10, "replace");
+}
+
+/* Ends the search and shows the list left, at the place left. */
+function EndFind() {
+    var back = find.back || { kind: 0, place: 0, offset: 0 };
+    var finding = Finding();
+    ForgetFind();
+    if (!finding) return;
+    list.kind = back.kind;
+    list.pinned = false;
+    list.target = { place: back.place, offset: back.offset, bottom: false };
+    Request(Math.max(0, back.place - 10), WINDOW + 10, "replace");
+}
+
+/* Empties the field and the search, as when a tab asks for a list. */
+function ForgetFind() {
+    if (find.timer !== null) clearTimeout(find.timer);
+    find.timer = null;
+    find.query = "";
+    find.back = null;
+    var box = document.getElementById("findBox");
+    if (box) box.value = "";
+    if (Finding()) list.kind = 0;
+}
+
+/* Ctrl+F and Esc, wherever the keys are; true when the key was taken. */
+function FindKey(event) {
+    var plain = !event.altKey && !event.metaKey && !event.shiftKey;
+    if (plain && event.ctrlKey && (event.key === "f" || event.key === "F")) {
+        event.preventDefault();
+        FocusFind();
+        return true;
+    }
+    var inBox = event.target && event.target.id === "findBox";
+    if (plain && !event.ctrlKey && event.key === "Escape" && (inBox || Finding())) {
+        event.preventDefault();
+        var box = document.getElementById("findBox");
+        if (box) box.value = "";
+        EndFind();
+        return true;
+    }
+    if (inBox && event.key === "Enter") {
+        event.preventDefault();
+        FindNow();
+        return true;
+    }
+    return false;
+}
+
+/* The query in the command URL, percent-encoded twice: letters and digits as
+ * they are, every other UTF-8 byte as "%25" and two hexadecimal digits. The
+ * program decodes the whole URL once before it reads a command, and the
+ * engine would resolve "." and ".." in a path and end it at "#" or "?", so
+ * nothing but letters, digits and "%25" may stand in it. A lone surrogate
+ * (no character of any text) goes as U+FFFD. */
+function EncodeQuery(text) {
+    var whole = String(text).replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g, "\uFFFD");
+    return encodeURIComponent(whole)
+        .replace(/[^A-Za-z0-9%]/g, function (c) {
+            return "%" + ("0" + c.charCodeAt(0).toString(16).toUpperCase()).slice(-2);
+        })
+        .replace(/%/g, "%25");
+}
+
+document.addEventListener("DOMContentLoaded", function () {
+    var box = document.getElementById("findBox");
+    if (!box) return;
+    box.addEventListener("input", function (event) {
+        if (!event.isComposing) FindTyped();
+    });
+    box.addEventListener("compositionend", FindTyped);
+    /* The field's own clear control empties it without a key. */
+    box.addEventListener("search", function () {
+        if (!box.value) EndFind();
+    });
 });

@@ -2,6 +2,7 @@
 // does, against a scripted main window.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <string>
 #include <vector>
@@ -232,6 +233,57 @@ TEST(Commands, MatchWhatThePageAskedForNotTheEnginesEncoding) {
     EXPECT_TRUE(Dispatch(kBase + "DeNo/1%3BDROP/").empty());
     EXPECT_EQ(DecodePercent("%41%4a%zz%4%"), "AJ%zz%4%");
     EXPECT_EQ(DecodePercent("a%00b"), std::string("a\0b", 3));
+}
+
+// The page's encoding of a query: letters and digits as they are, every
+// other byte as %25 and its two hexadecimal digits.
+std::string PageEncoded(std::string_view query) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : query) {
+        if (std::isalnum(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += "%25";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        }
+    }
+    return out;
+}
+
+TEST(Find, TheQueryArrivesAsTypedWhateverItHolds) {
+    const std::string longQuery(10 * 1024, 'x');
+    for (const std::string& query :
+         {std::string("会议"), std::string("a/b"), std::string("100%"), std::string("%25"),
+          std::string("a_b"), std::string("'); DROP TABLE mylist; --"), std::string(" x "),
+          std::string("../.."), std::string("#?&="), std::string("\xFF\xFE", 2),
+          std::string("\xED\xA0\x80", 3), std::string("a\0b", 3), longQuery}) {
+        const auto request = FindRequestFor(kBase + "Find/10/50/7/" + PageEncoded(query));
+        ASSERT_TRUE(request) << query;
+        EXPECT_EQ(request->query, query);
+        EXPECT_EQ(request->kind, kFoundInListKind);
+        EXPECT_EQ(request->first, 10);
+        EXPECT_EQ(request->count, 50);
+        EXPECT_EQ(request->serial, 7);
+        EXPECT_EQ(request->mode, ListRequest::Mode::kWindow);
+    }
+    // What the engine encodes once more comes back once decoded.
+    EXPECT_EQ(FindRequestFor(kBase + "Find/0/1/2/a%2520b%252F")->query, "a b/");
+    EXPECT_EQ(FindRequestFor(kBase + "Find/0/1/2/")->query, "");
+}
+
+TEST(Find, IsACommandThatOpensNothingAndShowsTheResults) {
+    EXPECT_TRUE(IsCommandUrl(kBase + "Find/0/50/1/abc"));
+    EXPECT_FALSE(CommandOpensDialog(kBase + "Find/0/50/1/abc"));
+    EXPECT_EQ(Dispatch(kBase + "Find/5/50/9/abc"), Calls{"ShowList 2 window 5 50 9"});
+    for (const std::string tail : {"", "/", "/1/2/", "/1/2/3", "/1/501/3/x", "/-1/2/3/x",
+                                   "/1/2/3/a/b", "/1/2/3/a%2Fb", "/1/2/3/a%252Fb/"}) {
+        EXPECT_TRUE(IsCommandUrl(kBase + "Find" + tail)) << tail;
+        EXPECT_FALSE(FindRequestFor(kBase + "Find" + tail)) << tail;
+        EXPECT_TRUE(Dispatch(kBase + "Find" + tail).empty()) << tail;
+    }
+    EXPECT_FALSE(IsCommandUrl(kBase + "find/1/2/3/x"));
 }
 
 TEST(Commands, OnlyEditorsAndDeletesOpenDialogs) {

@@ -331,11 +331,11 @@ class Checks:
 
             self.click_page(g, 128, 22)  # the 联系人 tab
             # The contacts list's 新增联系人 button is wider than 新增记事.
-            wait_for("the contacts list", lambda: self.page_pixel(g, 96, 69) != self.PAGE)
+            wait_for("the contacts list", lambda: self.page_pixel(g, 96, 104) != self.PAGE)
             time.sleep(0.5)  # the messenger pictures
             self.shot_window("window-contacts.png", g)
             self.click_page(g, 52, 22)  # back to 记事本
-            wait_for("the notes list", lambda: self.page_pixel(g, 96, 69) == self.PAGE)
+            wait_for("the notes list", lambda: self.page_pixel(g, 96, 104) == self.PAGE)
 
             self.shot_note_editor(g)
 
@@ -391,7 +391,7 @@ class Checks:
         """The note editor over the window, opened by the list's 新增记事
         button, with a note typed; closed again without saving."""
         d = self.desktop
-        self.click_page(g, 50, 69)
+        self.click_page(g, 50, 104)
         editor = wait_for("the note editor", lambda: d.find("新增或修改内容"))
         d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
         time.sleep(0.3)

@@ -156,7 +156,7 @@ class Soak:
         d = self.desktop
         end = time.monotonic() + 15
         while time.monotonic() < end:
-            d.click(g["x"] + 3 + 50, g["y"] + 28 + 21 + 69)
+            d.click(g["x"] + 3 + 50, g["y"] + 28 + 21 + 104)  # below the search field
             try:
                 return wait_for("the note editor", lambda: d.find(EDITOR), timeout=1.0,
                                 step=0.05)

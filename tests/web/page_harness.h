@@ -24,6 +24,7 @@
 #include "app/listanswer.h"
 #include "browser/pagedom.h"
 #include "platform/codepage.h"
+#include "render/finder.h"
 #include "render/listpage.h"
 #include "store/dbfunc.h"
 #include "support/tempdir.h"
@@ -148,6 +149,8 @@ class PageHarness {
         ListRequest request;
         if (auto window = WindowRequestFor(url.toStdString())) {
             request = *window;
+        } else if (auto found = FindRequestFor(url.toStdString())) {
+            request = *found;
         } else if (url == QString(kCommandBase) + "reCont/") {
             request.kind = kContactKind;
         } else if (url != QString(kCommandBase) + "reNote/") {
@@ -161,7 +164,8 @@ class PageHarness {
     // the page has taken it.
     void ShowList(const ListRequest& request) {
         FillListWindow(
-            page_, [request] { return ListAnswer(request); }, [this](bool) { ++listWrites; });
+            page_, [this, request] { return ListAnswer(request, finder_); },
+            [this](bool) { ++listWrites; });
     }
 
   private:
@@ -170,6 +174,7 @@ class PageHarness {
     QWebEngineProfile profile_;
     QWebEngineView view_;
     RecordingPage* page_ = nullptr;
+    FindIndex finder_;
     size_t seen_ = 0;
     bool loadOk_ = false;
 };

@@ -1,0 +1,238 @@
+#include "render/finder.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "base/log.h"
+#include "platform/codepage.h"
+#include "render/findtext.h"
+#include "render/recordbox.h"
+#include "store/SQLiteTable3.h"
+#include "store/listrows.h"
+#include "store/readtransaction.h"
+
+namespace korvane {
+namespace {
+
+// More changed records than this are read with the rest of the notebook.
+constexpr size_t kMostReadAgain = 512;
+// Between the fields of an entry: no query holds it, so none matches across.
+constexpr char kFieldBreak = '\x1f';
+
+const std::string& QueryFailed() {
+    static const std::string text = Cp("无法完成！请与软件商联系！");
+    return text;
+}
+
+// The text for a search that could not be made; out of memory even for the
+// message gives an empty text.
+std::string FailureText(const char* what) noexcept {
+    try {
+        log::Warn(log::Area::Render, std::string("search not made: ") + what);
+        return QueryFailed();
+    } catch (...) {
+        return std::string();
+    }
+}
+
+void AppendField(std::string& text, const std::string& markup) {
+    AppendShownText(text, platform::FromCodePage(markup));
+}
+
+FindIndex::Entry MakeEntry(const StoredRecord& record) {
+    FindIndex::Entry entry;
+    entry.kind = record.kind;
+    entry.id = record.number;
+    entry.date = record.row.date;
+    const ShownRecord shown = ShowRecord(entry.kind, record.row);
+    AppendField(entry.text, shown.title);
+    entry.text += kFieldBreak;
+    if (entry.kind == 1) {  // a contact's telephone; a note's date is not searched
+        AppendField(entry.text, shown.detail);
+        entry.text += kFieldBreak;
+    }
+    AppendField(entry.text, shown.content);
+    return entry;
+}
+
+// List order: newest first, the higher record number first between equal dates.
+bool Before(const FindIndex::Entry& a, const FindIndex::Entry& b) {
+    if (a.date != b.date) return a.date > b.date;
+    return a.id > b.id;
+}
+
+// Searches many texts for one query. The C library's memmem reads many bytes
+// a step for short needles, several times faster here than a Boyer-Moore
+// search, which a one-byte needle makes read byte by byte.
+class Needle {
+  public:
+    explicit Needle(const std::string& query) : query_(query) {}
+    bool In(const std::string& text) const {
+        return memmem(text.data(), text.size(), query_.data(), query_.size()) != nullptr;
+    }
+
+  private:
+    const std::string& query_;
+};
+
+}  // namespace
+
+void FindIndex::Sync() {
+    const NotebookVersion now = CurrentNotebookVersion();
+    const RecordChanges changes = TakeRecordChanges();
+    const bool whole =
+        !version_ || *version_ != now || changes.all || changes.records.size() > kMostReadAgain;
+    version_.reset();  // until the entries are in step again
+    if (whole) {
+        ReadWhole();
+    } else if (!changes.records.empty()) {
+        ReadAgain(changes.records);
+    }
+    version_ = now;
+}
+
+void FindIndex::ReadWhole() {
+    Changed();
+    entries_.clear();
+    const std::vector<StoredRecord> records = ReadAllRecords();
+    entries_.reserve(records.size());
+    for (const StoredRecord& record : records) entries_.push_back(MakeEntry(record));
+    ++wholeReads_;
+}
+
+void FindIndex::ReadAgain(const std::vector<int64_t>& records) {
+    Changed();
+    std::erase_if(entries_, [&](const Entry& e) {
+        return std::binary_search(records.begin(), records.end(), e.id);
+    });
+    for (const StoredRecord& record : ReadRecordsByNumber(records)) {
+        Entry entry = MakeEntry(record);
+        const auto at = std::lower_bound(entries_.begin(), entries_.end(), entry, Before);
+        entries_.insert(at, std::move(entry));
+    }
+}
+
+void FindIndex::Changed() {
+    ++generation_;
+    last_.reset();
+}
+
+const std::vector<uint32_t>& FindIndex::Matches(const std::string& foldedQuery) {
+    if (last_ && last_->generation == generation_ && last_->query == foldedQuery)
+        return last_->matches;
+    const Needle needle(foldedQuery);
+    std::vector<uint32_t> found;
+    const bool narrower = last_ && last_->generation == generation_ && !last_->query.empty() &&
+                          foldedQuery.find(last_->query) != std::string::npos;
+    if (narrower) {
+        for (uint32_t i : last_->matches) {
+            if (needle.In(entries_[i].text)) found.push_back(i);
+        }
+    } else {
+        for (uint32_t i = 0; i < entries_.size(); ++i) {
+            if (needle.In(entries_[i].text)) found.push_back(i);
+        }
+    }
+    last_ = Answer{generation_, foldedQuery, std::move(found)};
+    return last_->matches;
+}
+
+namespace {
+
+std::string FoundHeader(size_t count) {
+    static const std::string none = Cp("没有找到匹配的记事或联系人");
+    static const std::string before = Cp("<span class=\"TlNo\">找到 ");
+    static const std::string after = Cp(" 项</span>");
+    return count == 0 ? none : before + std::to_string(count) + after;
+}
+
+const std::string& Badge(int kind) {
+    static const std::string note = Cp("<span class=\"kd kd0\">记事</span>");
+    static const std::string contact = Cp("<span class=\"kd kd1\">联系人</span>");
+    return kind == 1 ? contact : note;
+}
+
+std::string Marked(const std::string& markup, const std::string& foldedQuery) {
+    return platform::ToCodePage(HighlightMarkup(platform::FromCodePage(markup), foldedQuery));
+}
+
+std::string FoundBox(const StoredRecord& record, const std::string& foldedQuery, int ordinal) {
+    const int kind = record.kind;
+    ShownRecord shown = ShowRecord(kind, record.row);
+    shown.title = Marked(shown.title, foldedQuery);
+    if (kind == 1) shown.detail = Marked(shown.detail, foldedQuery);
+    shown.content = Marked(shown.content, foldedQuery);
+    return RecordBox(kind, shown, ordinal, Badge(kind));
+}
+
+// The boxes of the matches [first, first + rows), read by record number.
+void FillBoxes(ListWindow& window, const FindIndex& index, const std::vector<uint32_t>& matches,
+               const std::string& foldedQuery, size_t rows) {
+    std::map<int64_t, size_t> slots;  // record number -> place in the window
+    std::vector<int64_t> numbers;
+    for (size_t i = 0; i < rows; ++i) {
+        const int64_t id = index.Entries()[matches[static_cast<size_t>(window.first) + i]].id;
+        slots.emplace(id, i);
+        numbers.push_back(id);
+    }
+    window.boxes.assign(rows, std::string());
+    for (const StoredRecord& record : ReadRecordsByNumber(numbers)) {
+        const auto slot = slots.find(record.number);
+        if (slot == slots.end()) continue;
+        const size_t at = slot->second;
+        window.boxes[at] = FoundBox(record, foldedQuery, window.first + static_cast<int>(at) + 1);
+    }
+}
+
+void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQuery, int count) {
+    TSQLiteDatabase& db = *Database();
+    if (!db.HasTable("mylist")) {
+        window.header = texts::DatabaseBroken();
+        return;
+    }
+    ReadTransaction read(db);
+    index.Sync();
+    static const std::vector<uint32_t> nothing;
+    const std::vector<uint32_t>& matches =
+        foldedQuery.empty() ? nothing : index.Matches(foldedQuery);
+    window.total = static_cast<int>(std::min<size_t>(matches.size(), INT32_MAX));
+    window.header = FoundHeader(matches.size());
+    const int64_t rows = std::clamp<int64_t>(int64_t{window.total} - window.first, 0, count);
+    if (rows > 0) FillBoxes(window, index, matches, foldedQuery, static_cast<size_t>(rows));
+    read.Done();
+}
+
+}  // namespace
+
+ListWindow BuildFoundWindow(FindIndex& index, std::string_view query, int first, int count) {
+    ListWindow window;
+    window.kind = kFoundKind;
+    window.first = first;
+    try {
+        if (first < 0 || count < 0 || count > kMaxWindowRecords) {
+            window.header = QueryFailed();
+            return window;
+        }
+        std::string opened = OpenDatabase();
+        if (opened != texts::kOpen) {
+            window.header = std::move(opened);
+            return window;
+        }
+        FillFound(window, index, FoldQuery(query), count);
+    } catch (const std::exception& e) {
+        window.header = FailureText(e.what());
+        window.total = 0;
+        window.boxes.clear();
+    } catch (...) {
+        window.header = FailureText("unknown failure");
+        window.total = 0;
+        window.boxes.clear();
+    }
+    return window;
+}
+
+}  // namespace korvane

@@ -1,0 +1,42 @@
+// How the finder reads texts: characters, never bytes, folded so that what a
+// user types finds what the page shows.
+//
+// Folding maps one character to one character: ASCII letters to small
+// letters, the full-width forms U+FF01 to U+FF5E to their ASCII forms (and
+// those letters to small letters), and the ideographic space U+3000 to the
+// blank. Texts here are UTF-8; the code-page texts of the notebook are
+// converted before (platform/codepage.h), so a query can never match half of
+// a double-byte character: matching sees whole characters only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+char32_t FoldCharacter(char32_t c);
+
+// Appends `c` in UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
+// The query as the finder matches it, folded, in UTF-8: every invalid UTF-8
+// sequence (a lone surrogate included) becomes U+FFFD, control characters are
+// dropped (no text field can type them, and none can then match across the
+// break between two fields), and blanks at both ends are removed. Empty when
+// nothing is left to find.
+std::string FoldQuery(std::string_view utf8);
+
+// Appends the folded text a reader sees in `markup` (UTF-8 page markup): the
+// characters outside tags, each character reference read as the one
+// character it stands for.
+void AppendShownText(std::string& out, std::string_view markup);
+
+// `markup` with every match of `foldedQuery` (from FoldQuery) in its shown
+// text wrapped in <mark class="hit">...</mark>. A match that runs across a
+// tag is closed before the tag and opened again after it, so the marks never
+// change the markup's own nesting; a character reference is never split.
+// Matches are found left to right and never overlap. An empty query marks
+// nothing.
+std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuery);
+
+}  // namespace korvane
