@@ -4,6 +4,7 @@
 #include <QEvent>
 
 #include "app/pagehost.h"
+#include "app/windowlog.h"
 #include "platform/process.h"
 
 namespace korvane {
@@ -39,8 +40,11 @@ void CompactView::Switch(bool compact) {
     ShowBars(!compact);
     try {
         PageHost::RunJs(page_, compact ? "htit()" : "stit()");
-    } catch (...) {
+    } catch (const std::exception& e) {
         // The controls have switched; the page simply keeps its look.
+        qCWarning(lcWindow) << "the page's view not switched:" << e.what();
+    } catch (...) {
+        qCWarning(lcWindow) << "the page's view not switched";
     }
 }
 

@@ -3,12 +3,14 @@
 #include <QLoggingCategory>
 #include <QString>
 
+#include "app/windowlog.h"
 #include "base/log.h"
 
 Q_LOGGING_CATEGORY(lcStore, "korvane.store", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcRender, "korvane.render", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcApp, "korvane.app", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPlatform, "korvane.platform", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcWindow, "korvane.window", QtWarningMsg)
 
 namespace korvane {
 namespace {

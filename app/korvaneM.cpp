@@ -35,7 +35,6 @@ namespace {
 
 constexpr int kDesignWidth = 391;
 constexpr int kDesignHeight = 570;
-constexpr uint32_t kKeysymQ = 0x71;
 
 std::string CodePage(const QString& text) {
     return platform::ToCodePage(text.toUtf8().toStdString());
@@ -141,7 +140,7 @@ void TMyHappy::BuildParts() {
     taskbar_ = new TaskbarMark(this);
     notebook_ = new NotebookStart(this, [this] { RunJs(MyBody, "BodyLoad()"); });
     commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
-    hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier, kKeysymQ, this);
+    hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
 }
 
 void TMyHappy::LayOut() {

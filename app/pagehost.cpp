@@ -9,6 +9,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include "app/windowlog.h"
 #include "platform/codepage.h"
 #include "platform/process.h"
 
@@ -56,8 +57,11 @@ bool PageHost::RunJs(QWebEngineView* browser, const std::string& line) {
         if (QWebEnginePage* page = browser->page()) {
             page->runJavaScript(QString::fromUtf8(platform::FromCodePage(line)));
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         // Script never reports failures to the user.
+        qCWarning(lcWindow) << "script not run:" << e.what();
+    } catch (...) {
+        qCWarning(lcWindow) << "script not run";
     }
     platform::TrimWorkingSet();
     QCoreApplication::processEvents();

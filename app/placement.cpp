@@ -8,6 +8,8 @@
 #include <QWindow>
 #include <vector>
 
+#include "app/windowlog.h"
+
 namespace korvane {
 namespace {
 
@@ -50,8 +52,9 @@ void RestoreWindow(const std::string& iniPath, QWidget& window, const StoredOpti
             options.hotkey->setChecked(true);
             options.applyHotkey();
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // A settings file that cannot be used leaves the window as it is.
+        qCWarning(lcWindow) << "settings not restored:" << e.what();
     }
 }
 

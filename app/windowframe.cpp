@@ -9,6 +9,7 @@
 #include "app/activationwatch.h"
 #include "app/framedrag.h"
 #include "app/skin.h"
+#include "base/version.h"
 
 namespace korvane {
 namespace {
@@ -89,7 +90,7 @@ void WindowFrame::BuildCaption() {
     logo = Picture(caption, skin::Picture("logo"), "Image7");
     logo->setGeometry(0, 0, 34, 30);
 
-    title = new QLabel(QStringLiteral("Korvane V3.016"), caption);
+    title = new QLabel(QStringLiteral("Korvane V") + QLatin1String(kVersion), caption);
     title->setObjectName(QStringLiteral("Label5"));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QKeyCombination>
 #include <QObject>
 
 #include <cstdint>
@@ -18,9 +19,10 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
   public:
-    // `keysym` is an X keysym such as 0x71 for "q"; `modifiers` may combine
-    // Control, Shift, Alt and Meta.
-    GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent = nullptr);
+    // `keys` is a key with modifiers, such as Qt::ControlModifier | Qt::Key_Q;
+    // the modifiers may combine Control, Shift, Alt and Meta. Letters, digits
+    // and F1 to F12 can be grabbed; any other key registers nothing.
+    explicit GlobalHotkey(QKeyCombination keys, QObject* parent = nullptr);
     ~GlobalHotkey() override;
 
     static bool IsSupported();
@@ -38,7 +40,7 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
 
   private:
     Qt::KeyboardModifiers modifiers_;
-    uint32_t keysym_;
+    Qt::Key key_;
     uint8_t keycode_ = 0;
     uint16_t modMask_ = 0;
     std::vector<uint16_t> grabbed_;  // modifier variants actually grabbed

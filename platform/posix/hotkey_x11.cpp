@@ -49,6 +49,16 @@ uint8_t KeycodeFor(xcb_connection_t* c, uint32_t keysym) {
     return 0;
 }
 
+// The X keysym of a key: letters (lower case), digits and F1 to F12; 0 for
+// any other key.
+uint32_t KeysymOf(Qt::Key key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<uint32_t>('a' + (key - Qt::Key_A));
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<uint32_t>('0' + (key - Qt::Key_0));
+    constexpr uint32_t kKeysymF1 = 0xffbe;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return kKeysymF1 + (key - Qt::Key_F1);
+    return 0;
+}
+
 uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
     uint16_t mask = 0;
     if (m & Qt::ControlModifier) mask |= XCB_MOD_MASK_CONTROL;
@@ -60,8 +70,8 @@ uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent)
-    : QObject(parent), modifiers_(modifiers), keysym_(keysym) {}
+GlobalHotkey::GlobalHotkey(QKeyCombination keys, QObject* parent)
+    : QObject(parent), modifiers_(keys.keyboardModifiers()), key_(keys.key()) {}
 
 GlobalHotkey::~GlobalHotkey() {
     Unregister();
@@ -75,7 +85,8 @@ bool GlobalHotkey::Register() {
     if (IsRegistered()) return true;
     xcb_connection_t* c = Connection();
     if (!c) return false;
-    keycode_ = KeycodeFor(c, keysym_);
+    const uint32_t keysym = KeysymOf(key_);
+    keycode_ = keysym ? KeycodeFor(c, keysym) : 0;
     modMask_ = XcbModifiers(modifiers_);
     const xcb_window_t root = RootWindow(c);
     if (keycode_ == 0 || root == XCB_NONE) return false;

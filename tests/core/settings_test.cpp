@@ -1,5 +1,5 @@
 // The window settings: number and flag reading, the restore geometry, the
-// display rule, the save order, and the updater command line.
+// display rules, and the save order.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "app/settings.h"
-#include "app/updater.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"
 
@@ -132,20 +131,6 @@ TEST(WindowSettingsFile, LoadReadsEveryKeyAndSaveWritesThemInOrder) {
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(text, "[sys]\nL=633\nT=-2\nW=391\nH=735\nTra=1\nTT=0\nCNQ=1\n");
     EXPECT_FALSE(SaveWindowSettings(path + ".d/sys.ini", {}));
-}
-
-TEST(Updater, CommandLineHasStampThenLowerCasedName) {
-    EXPECT_EQ(UpdaterCommandLine("20110913", "Notes.EXE"), "update.exe Quorvex 20110913 notes.exe");
-    const std::string chinese =
-        "\xBC\xC7\xCA\xC2"
-        "Ab.EXE";  // GBK bytes stay untouched
-    EXPECT_EQ(UpdaterCommandLine("20110913", chinese),
-              "update.exe Quorvex 20110913 \xBC\xC7\xCA\xC2"
-              "ab.exe");
-    // The trail byte of "丄" (0x81 0x41) looks like 'A' but is half a character.
-    EXPECT_EQ(UpdaterCommandLine("1", "\x81\x41X.EXE"), "update.exe Quorvex 1 \x81\x41x.exe");
-    EXPECT_EQ(UpdaterArguments("20110913", "My Notes.EXE"),
-              (std::vector<std::string>{"Quorvex", "20110913", "my notes.exe"}));
 }
 
 }  // namespace
