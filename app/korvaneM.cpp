@@ -795,7 +795,7 @@ void TMyHappy::DoEx(const QString& n) {
 
 void TMyHappy::StartUpdater() {
     const std::string executable = platform::RunningExecutablePath();
-    const std::string name = executable.substr(executable.find_last_of('/') + 1);
+    const std::string name = executable.substr(platform::LastSeparator(executable) + 1);
     // The program ends only once the updater runs; without it, it keeps going.
     if (!platform::StartProgram(std::string(kUpdaterProgram),
                                 UpdaterArguments(CodePage(version->text()), name),

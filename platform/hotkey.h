@@ -1,9 +1,10 @@
 // A system-wide hotkey: a key combination that reaches the program whichever
 // window has the keyboard focus.
 //
-// On X11 the key is grabbed on the root window. Where the display server
-// offers no global grab (Wayland, the offscreen platform) the hotkey reports
-// itself unsupported and registering it does nothing.
+// On X11 the key is grabbed on the root window; on Windows it is registered
+// for the parent's window, which receives it as a message. Where the display
+// server offers no global grab (Wayland, the offscreen platform) the hotkey
+// reports itself unsupported and registering it does nothing.
 #pragma once
 
 #include <QAbstractNativeEventFilter>
@@ -18,8 +19,9 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
   public:
-    // `keysym` is an X keysym such as 0x71 for "q"; `modifiers` may combine
-    // Control, Shift, Alt and Meta.
+    // `keysym` is an X keysym such as 0x71 for "q" (for letters and digits the
+    // character itself); `modifiers` may combine Control, Shift, Alt and Meta.
+    // On Windows `parent` must be the widget whose window receives the key.
     GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent = nullptr);
     ~GlobalHotkey() override;
 
@@ -39,9 +41,10 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
   private:
     Qt::KeyboardModifiers modifiers_;
     uint32_t keysym_;
-    uint8_t keycode_ = 0;
-    uint16_t modMask_ = 0;
-    std::vector<uint16_t> grabbed_;  // modifier variants actually grabbed
+    uint8_t keycode_ = 0;            // the key in the system's numbering
+    uint16_t modMask_ = 0;           // the modifiers in the system's form
+    std::vector<uint16_t> grabbed_;  // modifier variants actually registered
+    quintptr window_ = 0;            // the native window it was registered for, where one is needed
 };
 
 }  // namespace korvane::platform

@@ -11,6 +11,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/posix/desktop_entry.h"
 #include "store/ansitext.h"
 
 namespace korvane::platform {
