@@ -21,13 +21,20 @@ mkdir -p "$prefix" "$LOCPATH"
 # lock is not handed to the programs started, as the server outlives them).
 #  - The prefix and the locale are made once.
 #  - One Wine server serves the whole run, kept 30 s after its last program:
-#    starting one per test is slow. Its helper programs start with the first
-#    program and live as long as the server, so a quiet first program starts
-#    them, lest they hold a test's output open.
+#    starting one per test is slow.
 flock -o "$prefix.lock" sh -c '
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" || [ -f "$LOCPATH/zh_CN.UTF-8/LC_CTYPE" ]
     wine wineboot -i && wineserver -w
   fi
-  if wineserver -p30; then wine cmd.exe /c exit; fi' < /dev/null > /dev/null 2>&1
-exec wine "$@"
+  wineserver -p30 || true' < /dev/null > /dev/null 2>&1
+# Wine's helper programs (services, the COM service, the desktop) start with
+# whichever program first needs them and live on with the server; they must
+# not inherit the test's output, or CTest waits for them. So the program
+# writes to a file, which is passed on once it ends.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+wine "$@" > "$output" 2>&1 < /dev/null || status=$?
+cat "$output"
+exit "$status"
