@@ -21,7 +21,7 @@
 #include "app/traymenu.h"
 #include "app/updater.h"
 #include "app/windowframe.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "browser/attach.h"
 #include "dialogs/formbase.h"
 #include "dialogs/fsms.h"
@@ -328,7 +328,7 @@ void TMyHappy::DoEx(const QString& n) {
 
 void TMyHappy::StartUpdater() {
     const std::string executable = platform::RunningExecutablePath();
-    const std::string name = executable.substr(executable.find_last_of('/') + 1);
+    const std::string name = executable.substr(platform::LastSeparator(executable) + 1);
     // The program ends only once the updater runs; without it, it keeps going.
     if (!platform::StartProgram(std::string(kUpdaterProgram),
                                 UpdaterArguments(CodePage(version->text()), name),

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <string>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 
 namespace korvane::skin {

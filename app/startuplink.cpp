@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "base/ansitext.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/autostart.h"
 
 namespace korvane {

@@ -6,13 +6,7 @@
 #include <algorithm>
 #include <charconv>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "dialogs/dialogslog.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -70,11 +64,7 @@ bool EnsureDraftFolder() {
 bool WriteDurably(QSaveFile& file, const std::string& bytes) {
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size || !file.flush()) return false;
-#ifdef Q_OS_WIN
-    return ::_commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
+    return platform::FlushToDisk(file.handle());
 }
 
 bool AllEmpty(const DraftFields& fields) {

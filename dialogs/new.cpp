@@ -7,7 +7,7 @@
 #include <array>
 
 #include "base/ansitext.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "dialogs/editing.h"
 #include "dialogs/fsms.h"
 #include "dialogs/qttext.h"

@@ -1,7 +1,8 @@
-// Starting the program at logon: an entry in the user's XDG autostart folder.
+// Starting the program at logon: an entry in the user's autostart folder (the
+// XDG autostart folder with a desktop entry, or the Windows Startup folder
+// with a shell shortcut).
 //
-// Paths and names are in the program's code page; the entry file itself is
-// written in UTF-8 as desktop entries require.
+// Paths and names are in the program's code page.
 #pragma once
 
 #include <string>
@@ -9,20 +10,17 @@
 
 namespace korvane::platform {
 
-// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when that variable is
-// unset, empty or not an absolute path. No trailing separator.
+// The user's autostart folder, without a trailing separator.
 std::string AutostartFolder();
 
 // The entry file for a program titled `title`: the autostart folder, then the
-// title without surrounding blanks and control characters, then ".desktop".
+// title without surrounding blanks and control characters, then the entry
+// type's extension.
 std::string AutostartEntryPath(std::string_view title);
 
-// The text of a desktop entry that starts `executable` in `directory`.
-std::string DesktopEntryText(std::string_view name, std::string_view executable,
-                             std::string_view directory);
-
-// Writes (or replaces) the entry file, creating the autostart folder when
-// needed. Returns an error text for the user, empty on success.
+// Writes (or replaces) the entry file, which starts `executable` in
+// `directory`; the folder is created when needed. Returns an error text for
+// the user (UTF-8), empty on success.
 std::string WriteAutostartEntry(const std::string& entryPath, std::string_view name,
                                 std::string_view executable, std::string_view directory);
 

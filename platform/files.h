@@ -4,9 +4,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane::platform {
+
+// The separator the system writes between folder names ('/' or '\\').
+char PathSeparator();
+
+// The position of the last folder separator in a code-page path, or npos.
+// Where the system also takes '/', that counts too; the second byte of a
+// two-byte character is never taken for one.
+size_t LastSeparator(std::string_view path);
 
 bool FileExists(const std::string& path);
 
@@ -32,6 +41,9 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // Removes a file; true when it is gone afterwards (also when it never existed).
 bool RemoveFile(const std::string& path);
+
+// Flushes what was written through an open C runtime descriptor to the disk.
+bool FlushToDisk(int descriptor);
 
 // Flushes a folder's entries to the disk, so a rename or a new name in it
 // survives a power cut.

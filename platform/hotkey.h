@@ -1,9 +1,10 @@
 // A system-wide hotkey: a key combination that reaches the program whichever
 // window has the keyboard focus.
 //
-// On X11 the key is grabbed on the root window. Where the display server
-// offers no global grab (Wayland, the offscreen platform) the hotkey reports
-// itself unsupported and registering it does nothing.
+// On X11 the key is grabbed on the root window; on Windows it is registered
+// for the parent's window, which receives it as a message. Where the display
+// server offers no global grab (Wayland, the offscreen platform) the hotkey
+// reports itself unsupported and registering it does nothing.
 #pragma once
 
 #include <QAbstractNativeEventFilter>
@@ -21,7 +22,8 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
   public:
     // `keys` is a key with modifiers, such as Qt::ControlModifier | Qt::Key_Q;
     // the modifiers may combine Control, Shift, Alt and Meta. Letters, digits
-    // and F1 to F12 can be grabbed; any other key registers nothing.
+    // and F1 to F12 can be registered; any other key registers nothing. On
+    // Windows `parent` must be the widget whose window receives the key.
     explicit GlobalHotkey(QKeyCombination keys, QObject* parent = nullptr);
     ~GlobalHotkey() override;
 
@@ -41,9 +43,10 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
   private:
     Qt::KeyboardModifiers modifiers_;
     Qt::Key key_;
-    uint8_t keycode_ = 0;
-    uint16_t modMask_ = 0;
-    std::vector<uint16_t> grabbed_;  // modifier variants actually grabbed
+    uint8_t keycode_ = 0;            // the key in the system's numbering
+    uint16_t modMask_ = 0;           // the modifiers in the system's form
+    std::vector<uint16_t> grabbed_;  // modifier variants actually registered
+    quintptr window_ = 0;            // the native window it was registered for, where one is needed
 };
 
 }  // namespace korvane::platform

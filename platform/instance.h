@@ -1,10 +1,12 @@
 // Keeps a second copy of the program from running beside the first.
 //
-// The lock is an exclusive advisory lock on a file in the user's runtime
-// folder. The kernel releases it when the process ends in any way, killed or
-// crashed included, so a stale lock never keeps later copies out.
+// On POSIX the lock is an exclusive advisory lock on a file in the user's
+// runtime folder; on Windows it is a named mutex in the user's session. The
+// system releases either when the process ends in any way, killed or crashed
+// included, so a stale lock never keeps later copies out.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,18 +20,19 @@ class InstanceLock {
         kUnprotected,     // the lock file could not be made; run without the check
     };
 
-    // `name` names the lock; the user id is added so users do not meet.
+    // `name` names the lock; users do not meet (the user id is part of a
+    // lock file's name, and a mutex name belongs to the user's session).
     explicit InstanceLock(std::string_view name);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
     State state() const { return state_; }
-    // Where the lock file lives (native path), for diagnostics and tests.
+    // Where the lock lives: the lock file's native path, or the mutex name.
     const std::string& path() const { return path_; }
 
   private:
-    int fd_ = -1;
+    intptr_t handle_ = -1;  // the lock file's descriptor or the mutex handle; -1 for none
     State state_ = State::kUnprotected;
     std::string path_;
 };

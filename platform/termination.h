@@ -13,7 +13,9 @@ class TerminationWatcher : public QObject {
     Q_OBJECT
 
   public:
-    // Watches SIGTERM, SIGHUP and SIGINT. One watcher per process.
+    // Watches SIGTERM, SIGHUP and SIGINT on POSIX; on Windows the end of the
+    // session reaches the program through the toolkit's session manager, and
+    // the watcher has nothing more to do. One watcher per process.
     explicit TerminationWatcher(QObject* parent = nullptr);
     ~TerminationWatcher() override;
 

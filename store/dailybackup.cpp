@@ -1,7 +1,5 @@
 #include "store/dailybackup.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -10,9 +8,10 @@
 #include <set>
 #include <utility>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "base/log.h"
 #include "platform/files.h"
+#include "platform/localtime.h"
 
 namespace korvane {
 
@@ -86,9 +85,7 @@ std::vector<std::string> BackupsToKeep(const std::vector<std::string>& names,
 }
 
 year_month_day LocalDay(std::chrono::system_clock::time_point moment) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(moment);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = platform::LocalTime(std::chrono::system_clock::to_time_t(moment));
     return year_month_day{std::chrono::year(local.tm_year + 1900),
                           std::chrono::month(static_cast<unsigned>(local.tm_mon + 1)),
                           std::chrono::day(static_cast<unsigned>(local.tm_mday))};
@@ -96,6 +93,10 @@ year_month_day LocalDay(std::chrono::system_clock::time_point moment) {
 
 DailyBackup::DailyBackup(std::string database, std::string folder, BackupPace pace)
     : database_(std::move(database)), folder_(std::move(folder)), pace_(pace) {}
+
+std::string DailyBackup::PathOf(const std::string& name) const {
+    return folder_ + platform::PathSeparator() + name;
+}
 
 DailyBackup DailyBackup::ForNotebook() {
     return DailyBackup(AppPath("hd\\glst.mysql"), AppPath("hd\\backup"));

@@ -55,7 +55,7 @@ class DailyBackup {
     bool WriteBackup(const std::string& target) const;
     void RemoveOldBackups(std::chrono::year_month_day today) const;
     void RemoveStaleTemporaries() const;
-    std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
+    std::string PathOf(const std::string& name) const;
 
     std::string database_;
     std::string folder_;

@@ -1,7 +1,6 @@
 #include "store/dbfunc.h"
 
 #include <sqlite3.h>
-#include <time.h>
 
 #include <algorithm>
 #include <ctime>
@@ -9,10 +8,11 @@
 #include <optional>
 
 #include "base/ansitext.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "base/log.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/localtime.h"
 #include "store/SQLiteTable3.h"
 
 namespace korvane {
@@ -115,9 +115,7 @@ struct Paths {
 
 // Local time as YYYYMMDD-HHMMSS, for the names of files kept aside.
 std::string TimeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::LocalTime(std::time(nullptr));
     char buffer[32];
     std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
     return buffer;

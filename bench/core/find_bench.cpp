@@ -18,7 +18,7 @@
 #include <filesystem>
 #include <string>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
 #include "store/SQLiteTable3.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
 #include "store/SQLiteTable3.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "dialogs/new.h"
 #include "platform/codepage.h"
 #include "store/SQLiteTable3.h"

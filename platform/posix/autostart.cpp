@@ -12,6 +12,7 @@
 #include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/posix/desktop_entry.h"
 
 namespace korvane::platform {
 namespace {

@@ -17,6 +17,18 @@ namespace korvane::platform {
 using posix::Fd;
 using posix::WriteAll;
 
+char PathSeparator() {
+    return '/';
+}
+
+size_t LastSeparator(std::string_view path) {
+    return path.rfind('/');
+}
+
+bool FlushToDisk(int descriptor) {
+    return ::fsync(descriptor) == 0;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -47,24 +47,24 @@ InstanceLock::InstanceLock(std::string_view name) {
     path_ = folder + "/" + std::string(name) + "-" + std::to_string(::getuid()) + ".lock";
     // O_NOFOLLOW: nobody can point the lock file elsewhere.
     // O_CLOEXEC: programs started later (the updater) must not inherit the lock.
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd_ < 0) return;
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
     int rc;
     do {
-        rc = ::flock(fd_, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc == 0) {
         state_ = State::kFirst;
+        handle_ = fd;
         return;
     }
     state_ = errno == EWOULDBLOCK ? State::kAlreadyRunning : State::kUnprotected;
-    ::close(fd_);
-    fd_ = -1;
+    ::close(fd);
 }
 
 InstanceLock::~InstanceLock() {
     // Closing the descriptor releases the lock; the file stays for the next run.
-    if (fd_ >= 0) ::close(fd_);
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
 }  // namespace korvane::platform

@@ -187,7 +187,7 @@ TEST(SqliteOpen, BusyDatabaseFailsAtOnce) {
     TSQLiteDatabase db(file);
     db.Execute("CREATE TABLE t (a)");
     sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open((dir.path() / "t.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(test::Utf8(dir.path() / "t.db").c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO t VALUES (1);", nullptr, nullptr,
                            nullptr),
               SQLITE_OK);

@@ -4,8 +4,9 @@
 #include <random>
 
 #include "base/ansitext.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace korvane {
 namespace {
@@ -134,11 +135,14 @@ TEST(CodePage, FourByteSequencesInTheRawByteRangeStayBytes) {
 }
 
 TEST(AppPaths, SplitAtTheLastSeparator) {
-    SetApplicationPaths("/opt/Prog/Notes.EXE");
-    EXPECT_EQ(ApplicationDirectory(), "/opt/Prog/");
+    const std::string sep(1, platform::PathSeparator());
+    const std::string folder = sep + "opt" + sep + "Prog" + sep;
+    SetApplicationPaths(folder + "Notes.EXE");
+    EXPECT_EQ(ApplicationDirectory(), folder);
     EXPECT_EQ(ExecutableName(), "Notes.EXE");
-    EXPECT_EQ(AppPath("hd\\glst.mysql"), "/opt/Prog/hd/glst.mysql");
-    EXPECT_EQ(AppPath("hd/main.html"), "/opt/Prog/hd/main.html");
+    // Either separator in a relative path becomes the system's.
+    EXPECT_EQ(AppPath("hd\\glst.mysql"), folder + "hd" + sep + "glst.mysql");
+    EXPECT_EQ(AppPath("hd/main.html"), folder + "hd" + sep + "main.html");
 }
 
 TEST(AnsiText, TrimAndNumbers) {

@@ -91,7 +91,7 @@ class DailyBackupOfNotebook : public ::testing::Test {
 };
 
 int64_t NotesIn(const fs::path& file) {
-    TSQLiteDatabase db(file.string(), TSQLiteDatabase::Mode::ReadOnly);
+    TSQLiteDatabase db(test::CodePagePath(file), TSQLiteDatabase::Mode::ReadOnly);
     EXPECT_TRUE(db.QuickCheckOk());
     auto count = db.OpenQuery("SELECT count(*) FROM mylist");
     count->GoFirst();

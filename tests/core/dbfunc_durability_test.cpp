@@ -1,10 +1,8 @@
 // The notebook file survives what happens around it: an empty or damaged
-// working file, a restore killed half-way, a read-only folder, the file
-// deleted, moved or replaced while the program runs, and other programs
-// holding the database locked.
+// working file, a restore killed half-way, and other programs holding the
+// database locked.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -40,7 +38,7 @@ std::string InsertNote(const std::string& title) {
 
 // The titles in the working file, read by a connection of its own.
 std::vector<std::string> TitlesIn(const fs::path& db) {
-    TSQLiteDatabase connection(db.string());
+    TSQLiteDatabase connection(test::CodePagePath(db));
     auto table = connection.OpenQuery("SELECT title FROM mylist ORDER BY ID");
     std::vector<std::string> titles;
     for (table->GoFirst(); !table->AtEnd(); table->GoNext()) titles.push_back(table->FieldText(0));
@@ -74,8 +72,7 @@ void ExpectKeptAsideAndFresh(const test::AppFolder& app, const std::string& dama
     EXPECT_NE(OpenNotice().find(Cp("数据库已损坏")), std::string::npos);
     const auto aside = FilesStartingWith(app, "glst.mysql.damaged-");
     ASSERT_EQ(aside.size(), 1u);
-    EXPECT_NE(OpenNotice().find(platform::ToCodePage(aside[0].filename().string())),
-              std::string::npos);
+    EXPECT_NE(OpenNotice().find(test::CodePagePath(aside[0].filename())), std::string::npos);
     EXPECT_EQ(ReadFile(aside[0]), damaged);
     EXPECT_EQ(InsertNote("fresh"), "Done");
     EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"fresh"});
@@ -148,102 +145,12 @@ TEST(StoreRestore, ADamagedNotebookCanBeReplacedByTheNewestGoodBackup) {
     EXPECT_FALSE(fs::exists(app.path() / "hd" / "glst.mysql.restoring.backup"));
 }
 
-// In a child process that has given up root, so the folder's modes hold:
-// nothing can be restored or moved, and nothing is touched.
-[[noreturn]] void OpenInReadOnlyFolder(const fs::path& hd, const std::string& damaged) {
-    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
-    if (::access(hd.c_str(), W_OK) == 0) std::_Exit(3);  // the folder must be read-only
-    bool ok = OpenDatabase() == texts::DatabaseMissing();
-    ok = ok && !fs::exists(hd / "glst.mysql.restoring");
-    if (damaged.empty()) {
-        ok = ok && !fs::exists(hd / "glst.mysql") && OpenNotice().empty();
-    } else {
-        ok = ok && ReadFile(hd / "glst.mysql") == damaged && !OpenNotice().empty();
-    }
-    std::_Exit(ok ? 0 : 1);
-}
-
-TEST(StoreRestore, AReadOnlyFolderRestoresNothingAndTouchesNothing) {
-    test::AppFolder app;
-    const fs::path hd = app.path() / "hd";
-    EXPECT_EXIT(OpenInReadOnlyFolder(hd, ""), ::testing::ExitedWithCode(0), "");
-    const std::string junk = "not a database, and the folder cannot take another name";
-    WriteFile(app.Database(), junk);
-    EXPECT_EXIT(OpenInReadOnlyFolder(hd, junk), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadFile(app.Database()), junk);
-}
-
-// While the program holds the notebook open, something takes the file away;
-// the next save writes the open notebook back and then the new note.
-class StoreFileTakenAway : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(OpenDatabase(), "1");
-        ASSERT_EQ(InsertNote("before"), "Done");
-    }
-    // After the save, a fresh start reads both notes from hd/glst.mysql.
-    void ExpectBothNotesAfterSaving() {
-        EXPECT_EQ(InsertNote("after"), "Done");
-        CloseDatabase();
-        EXPECT_EQ(OpenDatabase(), "1");
-        EXPECT_EQ(OpenNotice(), "");
-        EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"before", "after"}));
-        EXPECT_FALSE(fs::exists(app.path() / "hd" / "glst.mysql.restoring"));
-    }
-    test::AppFolder app;
-};
-
-TEST_F(StoreFileTakenAway, Deleted) {
-    fs::remove(app.Database());
-    ExpectBothNotesAfterSaving();
-}
-
-TEST_F(StoreFileTakenAway, RenamedAndTheRenamedFileStays) {
-    const fs::path moved = app.path() / "hd" / "moved by a sync tool.mysql";
-    fs::rename(app.Database(), moved);
-    ExpectBothNotesAfterSaving();
-    EXPECT_EQ(TitlesIn(moved), std::vector<std::string>{"before"});
-}
-
-TEST_F(StoreFileTakenAway, ReplacedAndTheReplacingFileIsKeptAside) {
-    const fs::path other = app.path() / "hd" / "other";
-    fs::copy_file(Pristine(app), other);
-    { TSQLiteDatabase(other.string()).Execute("INSERT INTO mylist(title) VALUES('theirs')"); }
-    const std::string theirs = ReadFile(other);
-    fs::rename(other, app.Database());  // replaces the open file, as a sync tool does
-    ExpectBothNotesAfterSaving();
-    const auto aside = FilesStartingWith(app, "glst.mysql.replaced-");
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(ReadFile(aside[0]), theirs);
-}
-
-// In a child process running as the owner of hd/: the file is deleted and the
-// folder made read-only, so it cannot be written back; the save says why.
-[[noreturn]] void SaveWhenTheFileCannotComeBack(const fs::path& hd) {
-    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
-    bool ok = OpenDatabase() == "1" && InsertNote("before") == "Done";
-    fs::remove(hd / "glst.mysql");
-    fs::permissions(hd, fs::perms::owner_read | fs::perms::owner_exec);
-    ok = ok && InsertNote("after") == texts::SaveFailed(texts::SaveFailure::Moved);
-    ok = ok && !fs::exists(hd / "glst.mysql.restoring");
-    std::_Exit(ok ? 0 : 1);
-}
-
-TEST(StoreFileCannotComeBack, TheSaveSaysTheFileWasTakenAway) {
-    test::AppFolder app;
-    const fs::path hd = app.path() / "hd";
-    fs::copy_file(Pristine(app), app.Database());
-    ASSERT_EQ(::chown(hd.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(::chown(app.Database().c_str(), 65534, 65534), 0);
-    EXPECT_EXIT(SaveWhenTheFileCannotComeBack(hd), ::testing::ExitedWithCode(0), "");
-}
-
 // Another program writing the notebook: a save waits for it a while.
 class StoreLockedByAnother : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(InsertNote("committed"), "Done");
-        ASSERT_EQ(sqlite3_open(app.Database().c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(test::Utf8(app.Database()).c_str(), &other), SQLITE_OK);
         ASSERT_EQ(
             sqlite3_exec(other, "BEGIN EXCLUSIVE; DELETE FROM mylist;", nullptr, nullptr, nullptr),
             SQLITE_OK);

@@ -318,7 +318,7 @@ TEST(ListWindow, TheCountFollowsChangesByThisProgramAndByOthers) {
     EXPECT_EQ(BuildListWindow(0, 0, 10).total, 4);
     {
         // Another program writing the same notebook.
-        TSQLiteDatabase other(app.Database().string());
+        TSQLiteDatabase other(test::CodePagePath(app.Database()));
         other.Execute("DELETE FROM mylist WHERE ID IN (1, 2)");
     }
     const ListWindow w = BuildListWindow(0, 0, 10);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/md5.h"
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"
 
@@ -63,7 +63,7 @@ TEST(Md5, FilesHashTheirWholeContentOrGiveTheEmptyDigest) {
     const std::string folder = dir.CodePageDir();
     std::string content(200000, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31 + (i >> 8));
-    WriteFile(dir.path() / "数据.bin", content);
+    WriteFile(dir.path() / test::PathOf("数据.bin"), content);
     EXPECT_EQ(Md5OfFile(folder + platform::ToCodePage("数据.bin")), Md5OfText(content));
 
     const Md5Digest empty = Md5OfText("");

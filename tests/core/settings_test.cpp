@@ -114,7 +114,7 @@ TEST(FitOnDisplay, SizesAreCutToTheDisplayAndWindowsMovedInside) {
 
 TEST(WindowSettingsFile, LoadReadsEveryKeyAndSaveWritesThemInOrder) {
     test::TempDir dir("settings");
-    const std::string path = platform::ToCodePage((dir.path() / "sys.ini").string());
+    const std::string path = test::CodePagePath(dir.path() / "sys.ini");
     std::ofstream(dir.path() / "sys.ini") << "[Sys]\nw=0x100\nh=abc\nl=-7\nTRA=2\nTT=0\nCnq=1\n";
     const StoredWindow s = LoadWindowSettings(path);
     EXPECT_EQ(s.left, -7);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"

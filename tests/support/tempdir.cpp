@@ -1,11 +1,10 @@
 #include "support/tempdir.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <fstream>
+#include <random>
 
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "store/dbfunc.h"
 
@@ -22,10 +21,25 @@ void WriteFile(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path PathOf(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string CodePagePath(const fs::path& path) {
+    return platform::ToCodePage(Utf8(path));
+}
+
 TempDir::TempDir(const std::string& name) {
+    // Test programs run side by side: a random part keeps their folders apart.
+    static const unsigned run = std::random_device{}();
     static std::atomic<int> counter{0};
     path_ = fs::temp_directory_path() /
-            (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            PathOf(name + "-" + std::to_string(run) + "-" + std::to_string(counter++));
     fs::remove_all(path_);
     fs::create_directories(path_);
 }
@@ -37,7 +51,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::CodePageDir() const {
-    return platform::ToCodePage(path_.string() + "/");
+    return CodePagePath(path_) + "/";
 }
 
 AppFolder::AppFolder(const std::string& name, bool withPristineDb) : TempDir(name) {

@@ -11,6 +11,13 @@ std::string ReadFile(const std::filesystem::path& file);
 // Replaces a file's content with `bytes`.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 
+// A path as UTF-8 text, and the path from UTF-8 text, whatever the system's
+// narrow encoding.
+std::string Utf8(const std::filesystem::path& path);
+std::filesystem::path PathOf(const std::string& utf8);
+// A path in the program's code page.
+std::string CodePagePath(const std::filesystem::path& path);
+
 class TempDir {
   public:
     // `name` may hold blanks and Chinese characters (UTF-8).

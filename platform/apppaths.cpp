@@ -1,9 +1,9 @@
-#include "base/apppaths.h"
+#include "platform/apppaths.h"
+
+#include "platform/files.h"
 
 namespace korvane {
 namespace {
-
-constexpr char kSeparator = '/';
 
 struct Paths {
     std::string directory;
@@ -18,7 +18,7 @@ Paths& State() {
 }  // namespace
 
 void SetApplicationPaths(const std::string& executablePath) {
-    const size_t cut = executablePath.find_last_of(kSeparator);
+    const size_t cut = platform::LastSeparator(executablePath);
     Paths& paths = State();
     paths.directory = cut == std::string::npos ? std::string() : executablePath.substr(0, cut + 1);
     paths.executable = cut == std::string::npos ? executablePath : executablePath.substr(cut + 1);
@@ -34,7 +34,7 @@ const std::string& ExecutableName() {
 std::string AppPath(const std::string& relative) {
     std::string path = ApplicationDirectory() + relative;
     for (size_t i = ApplicationDirectory().size(); i < path.size(); ++i) {
-        if (path[i] == '\\' || path[i] == '/') path[i] = kSeparator;
+        if (path[i] == '\\' || path[i] == '/') path[i] = platform::PathSeparator();
     }
     return path;
 }

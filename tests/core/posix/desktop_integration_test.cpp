@@ -14,6 +14,7 @@
 #include "platform/autostart.h"
 #include "platform/codepage.h"
 #include "platform/instance.h"
+#include "platform/posix/desktop_entry.h"
 #include "platform/process.h"
 #include "support/tempdir.h"
 

@@ -1,0 +1,151 @@
+#include "platform/files.h"
+
+#include <io.h>
+#include <windows.h>
+
+#include "platform/codepage.h"
+#include "platform/win32/handle.h"
+
+namespace korvane::platform {
+
+using win32::Handle;
+
+namespace {
+
+bool IsLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& native) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(native.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return data;
+}
+
+bool IsFile(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Writes the file's data and its size to the disk.
+bool FlushFile(const std::string& native) {
+    Handle file(::CreateFileA(native.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && ::FlushFileBuffers(file.get());
+}
+
+// MoveFileEx without MOVEFILE_REPLACE_EXISTING fails when the new name
+// exists; write-through returns only once the move is on the disk.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace
+
+char PathSeparator() {
+    return '\\';
+}
+
+size_t LastSeparator(std::string_view path) {
+    size_t last = std::string_view::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c == '\\' || c == '/') {
+            last = i;
+        } else if (IsLeadByte(c)) {
+            ++i;  // a trail byte may be 0x5C, which is no separator there
+        }
+    }
+    return last;
+}
+
+bool FlushToDisk(int descriptor) {
+    return ::_commit(descriptor) == 0;
+}
+
+bool FileExists(const std::string& path) {
+    const auto data = Attributes(NativePath(path));
+    return data && IsFile(*data);
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
+    return ::CopyFileA(NativePath(from).c_str(), NativePath(to).c_str(), TRUE) != 0;
+}
+
+std::string RunningExecutablePath() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n =
+            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return win32::CodePageFromAnsi(std::string_view(buffer.data(), n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<int64_t> FileSize(const std::string& path) {
+    const auto data = Attributes(NativePath(path));
+    if (!data || !IsFile(*data)) return std::nullopt;
+    return static_cast<int64_t>(uint64_t{data->nFileSizeHigh} << 32 | data->nFileSizeLow);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    // No access asked: the identity can be read even while others hold the file.
+    Handle file(::CreateFileA(NativePath(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+bool RemoveFile(const std::string& path) {
+    if (::DeleteFileA(NativePath(path).c_str())) return true;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool SyncFolderOf(const std::string&) {
+    // A folder cannot be flushed on Windows; the file system journals its
+    // entries, and the moves here are written through.
+    return true;
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to) {
+    return MoveWithoutReplacing(NativePath(from), NativePath(to));
+}
+
+bool CopyFileDurably(const std::string& from, const std::string& to, const std::string& temporary) {
+    const std::string staged = NativePath(temporary);
+    ::DeleteFileA(staged.c_str());  // left by a copy that was killed half-way
+    const bool placed = ::CopyFileA(NativePath(from).c_str(), staged.c_str(), TRUE) &&
+                        FlushFile(staged) && MoveWithoutReplacing(staged, NativePath(to));
+    if (!placed) ::DeleteFileA(staged.c_str());
+    return placed;
+}
+
+bool EnsureFolder(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (::CreateDirectoryA(native.c_str(), nullptr)) return true;
+    const DWORD attributes = ::GetFileAttributesA(native.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::string pattern = NativePath(folder);
+    if (!pattern.empty() && LastSeparator(pattern) != pattern.size() - 1) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = ::FindFirstFileA(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string_view name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(win32::CodePageFromAnsi(name));
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return names;
+}
+
+}  // namespace korvane::platform
