@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "base/log.h"
@@ -65,14 +66,19 @@ bool Before(const FindIndex::Entry& a, const FindIndex::Entry& b) {
     return a.id > b.id;
 }
 
-// Searches many texts for one query. The C library's memmem reads many bytes
-// a step for short needles, several times faster here than a Boyer-Moore
-// search, which a one-byte needle makes read byte by byte.
+// Searches many texts for one query. The GNU C library's memmem reads many
+// bytes a step for short needles, several times faster here than a
+// Boyer-Moore search, which a one-byte needle makes read byte by byte; other
+// C libraries (the Windows one has no memmem) use the standard search.
 class Needle {
   public:
     explicit Needle(const std::string& query) : query_(query) {}
     bool In(const std::string& text) const {
+#ifdef __GLIBC__
         return memmem(text.data(), text.size(), query_.data(), query_.size()) != nullptr;
+#else
+        return std::string_view(text).find(query_) != std::string_view::npos;
+#endif
     }
 
   private:

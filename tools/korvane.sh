@@ -52,7 +52,9 @@ case "$mode" in
     tools/sqlite-source.sh build/sqlite-amalgamation
     cmake --preset mingw > /dev/null
     cmake --build --preset mingw -j "$(nproc)"
-    ctest --preset mingw -j "$(nproc)"
+    # One at a time: the tests share the prefix's registry and the program's
+    # named mutex, which two tests running at once would take from each other.
+    ctest --preset mingw
     ;;
   *)
     echo "usage: $0 run|test" >&2
