@@ -6,7 +6,9 @@
 
 #include "app/corelog.h"
 #include "app/korvaneM.h"
+#include "base/apppaths.h"
 #include "dialogs/dialogs.h"
+#include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/termination.h"
@@ -32,7 +34,13 @@ int main(int argc, char** argv) {
     }
     // A lock that cannot be made means running without the check.
 
-    TMyHappy mainWindow(platform::RunningExecutablePath());
+    // An installed copy cannot write beside itself; its data then goes to the
+    // user's data folder. Decided once, before anything is read or written.
+    const std::string executable = platform::RunningExecutablePath();
+    SetApplicationPaths(executable);
+    platform::UsePerUserDataWhenReadOnly("korvane");
+
+    TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,

@@ -506,7 +506,7 @@ void TMyHappy::StartDailyBackup() {
 
 void TMyHappy::RestoreSettings() {
     try {
-        const StoredWindow stored = LoadWindowSettings(AppPath("sys.ini"));
+        const StoredWindow stored = LoadWindowSettings(DataPath("sys.ini"));
         const QScreen* primary = QGuiApplication::primaryScreen();
         if (!primary) return;
         const QRect screen = primary->geometry();
@@ -610,7 +610,7 @@ void TMyHappy::SaveSettings() {
     const StoredWindow values{
         x(), y(), width(), height(), CBN->isChecked(), CB->isChecked(), CNQ->isChecked()};
     // A file that cannot be written ends the save quietly; the close goes on.
-    SaveWindowSettings(AppPath("sys.ini"), values);
+    SaveWindowSettings(DataPath("sys.ini"), values);
 }
 
 void TMyHappy::RequestTermination() {

@@ -98,7 +98,7 @@ DailyBackup::DailyBackup(std::string database, std::string folder, BackupPace pa
     : database_(std::move(database)), folder_(std::move(folder)), pace_(pace) {}
 
 DailyBackup DailyBackup::ForNotebook() {
-    return DailyBackup(AppPath("hd\\glst.mysql"), AppPath("hd\\backup"));
+    return DailyBackup(DataPath("hd\\glst.mysql"), DataPath("hd\\backup"));
 }
 
 DailyBackup::Outcome DailyBackup::Run(std::chrono::system_clock::time_point now) const {
