@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up a Debian 12 machine for Korvane, builds it, and then runs the program
-# ("run") or every test ("test"). Safe to repeat: packages are installed only
-# when one is missing, and the build is incremental.
+# ("run"), every test ("test") or builds the Debian package ("package"). Safe
+# to repeat: packages are installed only when one is missing, and the build is
+# incremental.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
@@ -10,7 +11,8 @@ packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   clang-format libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libxcb1-dev libgl-dev
   fonts-wqy-microhei
-  xvfb xauth openbox trayer xdotool x11-utils imagemagick"
+  xvfb xauth openbox trayer xdotool x11-utils imagemagick
+  dpkg-dev lintian qt6-wayland weston dbus-daemon"
 
 missing=""
 for p in $packages; do
@@ -43,8 +45,14 @@ case "$mode" in
     # briefly over its seeds.
     cmake --preset fuzz > /dev/null && cmake --build --preset fuzz -j "$(nproc)" && ctest --preset fuzz
     ;;
+  package)
+    cmake --preset release > /dev/null
+    cmake --build --preset release -j "$(nproc)"
+    (cd "$root/build/release" && cpack -G DEB)
+    lintian "$root"/build/release/korvane_*_amd64.deb || true
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac
