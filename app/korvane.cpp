@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvane"));
+    // The desktop matches the windows to the menu entry (and its icon) by this
+    // name; on Wayland it is the windows' application id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.korvane"));
     InstallCoreLogSink();
     // The program lives in the notification area: closing a dialog while the
     // main window is hidden must not end it. Closing the main window does.

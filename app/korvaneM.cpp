@@ -163,6 +163,7 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     // last action; window managers grant activation by it.
     connect(hotkey_, &platform::GlobalHotkey::activated, this, &TMyHappy::HotkeyPressed,
             Qt::QueuedConnection);
+    ShowHotkeyAvailability();
 
     BuildTray();
 
@@ -681,6 +682,14 @@ void TMyHappy::ApplyOnTop(bool on) {
 
 void TMyHappy::CBClick() {
     ApplyOnTop(CB->isChecked());
+}
+
+void TMyHappy::ShowHotkeyAvailability() {
+    if (hotkey_->IsAvailable()) return;
+    CNQ->setEnabled(false);
+    CNQ->setToolTip(
+        QStringLiteral("此桌面不提供全局快捷键，Ctrl+Q 无法使用"
+                       "（Wayland 桌面需要提供全局快捷键门户 GlobalShortcuts）"));
 }
 
 void TMyHappy::CNQClick() {

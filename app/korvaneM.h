@@ -165,6 +165,9 @@ class TMyHappy : public QWidget, public DispatchHost {
     void UpdateMask();
     void BringToFront();
     void ApplyOnTop(bool on);
+    // Greys out the Ctrl+Q option, saying why, where the desktop offers no
+    // global key; its setting is still read and written.
+    void ShowHotkeyAvailability();
     void TrimAndProcess();
 
     // Places an editor over the window: width first, then the left edge; the

@@ -1,4 +1,4 @@
-#include "platform/hotkey.h"
+#include "platform/posix/hotkey_x11.h"
 
 #include <xcb/xcb.h>
 
@@ -60,18 +60,14 @@ uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent)
-    : QObject(parent), modifiers_(modifiers), keysym_(keysym) {}
+X11Hotkey::X11Hotkey(Qt::KeyboardModifiers modifiers, uint32_t keysym, QObject* parent)
+    : HotkeyBackend(parent), modifiers_(modifiers), keysym_(keysym) {}
 
-GlobalHotkey::~GlobalHotkey() {
+X11Hotkey::~X11Hotkey() {
     Unregister();
 }
 
-bool GlobalHotkey::IsSupported() {
-    return Connection() != nullptr;
-}
-
-bool GlobalHotkey::Register() {
+bool X11Hotkey::Register() {
     if (IsRegistered()) return true;
     xcb_connection_t* c = Connection();
     if (!c) return false;
@@ -95,7 +91,7 @@ bool GlobalHotkey::Register() {
     return true;
 }
 
-void GlobalHotkey::Unregister() {
+void X11Hotkey::Unregister() {
     if (!IsRegistered()) return;
     if (qApp) qApp->removeNativeEventFilter(this);
     if (xcb_connection_t* c = Connection()) {
@@ -106,7 +102,7 @@ void GlobalHotkey::Unregister() {
     grabbed_.clear();
 }
 
-bool GlobalHotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & ~0x80) != XCB_KEY_PRESS) return false;
