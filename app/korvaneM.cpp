@@ -130,7 +130,8 @@ TMyHappy::~TMyHappy() {
 // Create step
 
 void TMyHappy::FormCreate(const std::string& executablePath) {
-    // The skin and every data path are read from the application directory.
+    // The skin and the shipped files are read from the application directory;
+    // what the program writes goes to the data directory chosen at start.
     SetApplicationPaths(executablePath);
 
     setObjectName(QStringLiteral("MyHappy"));
