@@ -100,4 +100,11 @@ bool Footer::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+void ShowHotkeyUnavailable(QCheckBox* option) {
+    option->setEnabled(false);
+    option->setToolTip(
+        QStringLiteral("此桌面不提供全局快捷键，Ctrl+Q 无法使用"
+                       "（Wayland 桌面需要提供全局快捷键门户 GlobalShortcuts）"));
+}
+
 }  // namespace korvane

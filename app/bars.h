@@ -21,6 +21,10 @@ struct OptionsBar {
     QLabel* version;     // never visible: the version stamp
 };
 
+// Greys out the Ctrl+Q option, saying why, where the desktop offers no global
+// key; its setting is still read and written.
+void ShowHotkeyUnavailable(QCheckBox* option);
+
 // The footer with the maker's notice at its right end; a click on the notice
 // is reported.
 class Footer : public QObject {

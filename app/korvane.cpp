@@ -7,6 +7,8 @@
 #include "app/corelog.h"
 #include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
+#include "platform/apppaths.h"
+#include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/termination.h"
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvane"));
+    // The desktop matches the windows to the menu entry (and its icon) by this
+    // name; on Wayland it is the windows' application id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.korvane"));
     InstallCoreLogSink();
     // The program lives in the notification area: closing a dialog while the
     // main window is hidden must not end it. Closing the main window does.
@@ -32,7 +37,13 @@ int main(int argc, char** argv) {
     }
     // A lock that cannot be made means running without the check.
 
-    TMyHappy mainWindow(platform::RunningExecutablePath());
+    // An installed copy cannot write beside itself; its data then goes to the
+    // user's data folder. Decided once, before anything is read or written.
+    const std::string executable = platform::RunningExecutablePath();
+    SetApplicationPaths(executable);
+    platform::UsePerUserDataWhenReadOnly("korvane");
+
+    TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,

@@ -21,10 +21,10 @@
 #include "app/traymenu.h"
 #include "app/updater.h"
 #include "app/windowframe.h"
-#include "platform/apppaths.h"
 #include "browser/attach.h"
 #include "dialogs/formbase.h"
 #include "dialogs/fsms.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/hotkey.h"
@@ -141,6 +141,7 @@ void TMyHappy::BuildParts() {
     notebook_ = new NotebookStart(this, [this] { RunJs(MyBody, "BodyLoad()"); });
     commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
     hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
+    if (!hotkey_->IsAvailable()) ShowHotkeyUnavailable(CNQ);
 }
 
 void TMyHappy::LayOut() {
@@ -230,7 +231,7 @@ void TMyHappy::showEvent(QShowEvent* event) {
 }
 
 void TMyHappy::RestoreSettings() {
-    RestoreWindow(AppPath("sys.ini"), *this, Options());
+    RestoreWindow(DataPath("sys.ini"), *this, Options());
 }
 
 void TMyHappy::LoadPage() {
@@ -271,7 +272,7 @@ void TMyHappy::closeEvent(QCloseEvent* event) {
 }
 
 void TMyHappy::SaveSettings() {
-    SaveWindow(AppPath("sys.ini"), *this, Options());
+    SaveWindow(DataPath("sys.ini"), *this, Options());
 }
 
 StoredOptions TMyHappy::Options() {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/apppaths.h"
 #include "dialogs/dialogslog.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -56,7 +56,7 @@ QString NativeName(const std::string& codePagePath) {
 }
 
 bool EnsureDraftFolder() {
-    return platform::EnsureFolder(AppPath("hd")) && platform::EnsureFolder(AppPath("hd\\drafts"));
+    return platform::EnsureFolder(DataPath("hd")) && platform::EnsureFolder(DataPath("hd\\drafts"));
 }
 
 // Writes all of `bytes` and flushes them to the disk (QSaveFile itself only
@@ -78,7 +78,7 @@ std::string DraftFileName(const DraftOwner& owner) {
 }
 
 std::string DraftPath(const DraftOwner& owner) {
-    return AppPath("hd\\drafts\\" + DraftFileName(owner));
+    return DataPath("hd\\drafts\\" + DraftFileName(owner));
 }
 
 std::string EncodeDraft(const DraftOwner& owner, const DraftFields& fields) {

@@ -7,10 +7,10 @@
 #include <array>
 
 #include "base/ansitext.h"
-#include "platform/apppaths.h"
 #include "dialogs/editing.h"
 #include "dialogs/fsms.h"
 #include "dialogs/qttext.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "store/dbfunc.h"
 

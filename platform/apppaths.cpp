@@ -8,11 +8,21 @@ namespace {
 struct Paths {
     std::string directory;
     std::string executable;
+    std::string data;  // empty: beside the program
 };
 
 Paths& State() {
     static Paths paths;
     return paths;
+}
+
+// `folder` followed by `relative`, whose separators become the platform's.
+std::string Joined(const std::string& folder, const std::string& relative) {
+    std::string path = folder + relative;
+    for (size_t i = folder.size(); i < path.size(); ++i) {
+        if (path[i] == '\\' || path[i] == '/') path[i] = platform::PathSeparator();
+    }
+    return path;
 }
 
 }  // namespace
@@ -32,11 +42,23 @@ const std::string& ExecutableName() {
 }
 
 std::string AppPath(const std::string& relative) {
-    std::string path = ApplicationDirectory() + relative;
-    for (size_t i = ApplicationDirectory().size(); i < path.size(); ++i) {
-        if (path[i] == '\\' || path[i] == '/') path[i] = platform::PathSeparator();
-    }
-    return path;
+    return Joined(ApplicationDirectory(), relative);
+}
+
+const std::string& DataDirectory() {
+    const Paths& paths = State();
+    return paths.data.empty() ? paths.directory : paths.data;
+}
+
+void SetDataDirectory(const std::string& folder) {
+    std::string& data = State().data;
+    data = folder;
+    if (!data.empty() && data.back() != platform::PathSeparator())
+        data += platform::PathSeparator();
+}
+
+std::string DataPath(const std::string& relative) {
+    return Joined(DataDirectory(), relative);
 }
 
 }  // namespace korvane

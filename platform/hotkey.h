@@ -1,52 +1,62 @@
 // A system-wide hotkey: a key combination that reaches the program whichever
 // window has the keyboard focus.
 //
-// On X11 the key is grabbed on the root window; on Windows it is registered
-// for the parent's window, which receives it as a message. Where the display
-// server offers no global grab (Wayland, the offscreen platform) the hotkey
-// reports itself unsupported and registering it does nothing.
+// How the key is taken depends on the display, chosen when the hotkey is
+// made: on Windows it is registered for the main window; on X11 it is
+// grabbed on the root window; on Wayland, where no client
+// may grab keys, the desktop's GlobalShortcuts portal binds it, provided one
+// answers on the session bus. Elsewhere (a Wayland desktop without that
+// portal, the offscreen platform) the hotkey is unavailable: registering it
+// does nothing, and IsAvailable() lets the window say so.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QKeyCombination>
 #include <QObject>
 
-#include <cstdint>
-#include <vector>
-
 namespace korvane::platform {
 
-class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
+// One way of taking the key; GlobalHotkey owns the one that suits the display.
+class HotkeyBackend : public QObject {
+    Q_OBJECT
+
+  public:
+    using QObject::QObject;
+
+    // Asks for the key; false when it cannot be had. Registering again while
+    // registered is harmless.
+    virtual bool Register() = 0;
+    virtual void Unregister() = 0;
+    virtual bool IsRegistered() const = 0;
+
+  signals:
+    void activated();
+};
+
+class GlobalHotkey : public QObject {
     Q_OBJECT
 
   public:
     // `keys` is a key with modifiers, such as Qt::ControlModifier | Qt::Key_Q;
     // the modifiers may combine Control, Shift, Alt and Meta. Letters, digits
-    // and F1 to F12 can be registered; any other key registers nothing. On
-    // Windows `parent` must be the widget whose window receives the key.
+    // and F1 to F12 can be taken; any other key registers nothing. On Windows
+    // `parent` must be the widget whose window receives the key.
     explicit GlobalHotkey(QKeyCombination keys, QObject* parent = nullptr);
     ~GlobalHotkey() override;
 
-    static bool IsSupported();
+    // False where this display offers no global key at all.
+    bool IsAvailable() const { return backend_ != nullptr; }
 
-    // Grabs the key; false when unsupported or when another client holds it.
+    // Takes the key; false when unavailable or when another client holds it.
     // Registering again while registered is harmless.
     bool Register();
     void Unregister();
-    bool IsRegistered() const { return !grabbed_.empty(); }
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    bool IsRegistered() const;
 
   signals:
     void activated();
 
   private:
-    Qt::KeyboardModifiers modifiers_;
-    Qt::Key key_;
-    uint8_t keycode_ = 0;            // the key in the system's numbering
-    uint16_t modMask_ = 0;           // the modifiers in the system's form
-    std::vector<uint16_t> grabbed_;  // modifier variants actually registered
-    quintptr window_ = 0;            // the native window it was registered for, where one is needed
+    HotkeyBackend* backend_ = nullptr;  // a child; null when unavailable
 };
 
 }  // namespace korvane::platform

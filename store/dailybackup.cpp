@@ -8,8 +8,8 @@
 #include <set>
 #include <utility>
 
-#include "platform/apppaths.h"
 #include "base/log.h"
+#include "platform/apppaths.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
 
@@ -99,7 +99,7 @@ std::string DailyBackup::PathOf(const std::string& name) const {
 }
 
 DailyBackup DailyBackup::ForNotebook() {
-    return DailyBackup(AppPath("hd\\glst.mysql"), AppPath("hd\\backup"));
+    return DailyBackup(DataPath("hd\\glst.mysql"), DataPath("hd\\backup"));
 }
 
 DailyBackup::Outcome DailyBackup::Run(std::chrono::system_clock::time_point now) const {

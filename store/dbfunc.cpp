@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "base/ansitext.h"
-#include "platform/apppaths.h"
 #include "base/log.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
@@ -108,9 +108,9 @@ constexpr int kBusyTimeoutMs = 3000;
 
 // The files of the notebook, in the code page.
 struct Paths {
-    std::string working = AppPath("hd\\glst.mysql");
-    std::string pristine = AppPath("hd\\glst.mysql.root");
-    std::string staging = AppPath("hd\\glst.mysql.restoring");  // a copy on its way in
+    std::string working = DataPath("hd\\glst.mysql");
+    std::string pristine = AppPath("hd\\glst.mysql.root");       // shipped beside the program
+    std::string staging = DataPath("hd\\glst.mysql.restoring");  // a copy on its way in
 };
 
 // Local time as YYYYMMDD-HHMMSS, for the names of files kept aside.

@@ -9,6 +9,9 @@ Writes, under data/:
   bmp/<n>.bmp, n = 0..29                         the same faces for the note editor
   skin/*.png                                     program icon, caption skin, logo, glyphs
 
+and, under package/icons/hicolor/, the same program icon for the desktop's
+menus: <n>x<n>/apps/korvane.png in the usual sizes and scalable/apps/korvane.svg.
+
 Needs only python3 and ImageMagick 6 (/usr/bin/convert). Shapes are drawn
 eight times larger and averaged down, which gives smooth edges without any
 imaging library in Python. Output carries no timestamps, so a rerun writes the
@@ -27,6 +30,8 @@ FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 SUPERSAMPLE = 8
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+PACKAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "package")
+MENU_ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 # Shared with style.css.
 PAGE_BG = (0xEE, 0xF2, 0xF6)
@@ -90,10 +95,10 @@ def draw(w, h, mvg, background="none"):
     return Picture(w, h, px)
 
 
-def save(pic, path, matte=None, extra=()):
+def save(pic, path, matte=None, extra=(), root=ROOT):
     """Writes a picture. With a matte colour, partly covered pixels are blended
     onto it and the rest becomes fully transparent (GIF) or the matte (BMP/JPG)."""
-    full = os.path.join(ROOT, path)
+    full = os.path.join(root, path)
     os.makedirs(os.path.dirname(full), exist_ok=True)
     data = bytearray()
     for r, g, b, a in pic.px:
@@ -424,32 +429,56 @@ def caption_piece(w, corner):
     return draw(w, 28, fill("#000000", shape)).tinted(caption_colour)
 
 
-def notebook_mvg(x, y, w, h, line_colour, ring_colour, page_colour="#FFFFFF", ribbon=True, lines=4):
+def notebook_shapes(x, y, w, h, line_colour, ring_colour, page_colour="#FFFFFF", ribbon=True,
+                    lines=4):
     """A notebook seen from the front: a page, ruled lines, rings on the left
-    and a bookmark ribbon at the top right."""
+    and a bookmark ribbon at the top right. Shapes, for MVG and for SVG:
+    ("rrect", colour, x1, y1, x2, y2, radius), ("line", colour, x1, y1, x2,
+    y2, width) and ("path", colour, points)."""
     r = max(1.0, w / 9)
-    mvg = fill(page_colour, f"roundrectangle {x},{y} {x + w},{y + h} {r},{r}")
+    shapes = [("rrect", page_colour, x, y, x + w, y + h, r)]
     step = h / (lines + 1.2)
     for i in range(lines):
         ly = y + step * (i + 1.2)
-        mvg += line_path(line_colour, f"M {x + w * 0.28},{ly} L {x + w * 0.82},{ly}", max(1.0, h / 22))
+        shapes.append(("line", line_colour, x + w * 0.28, ly, x + w * 0.82, ly, max(1.0, h / 22)))
     if ribbon:
         rx = x + w * 0.66
-        mvg += fill("#F08A3C", f"path 'M {rx},{y} L {rx + w * 0.16},{y} L {rx + w * 0.16},{y + h * 0.3} "
-                               f"L {rx + w * 0.08},{y + h * 0.24} L {rx},{y + h * 0.3} Z'")
+        shapes.append(("path", "#F08A3C", [(rx, y), (rx + w * 0.16, y), (rx + w * 0.16, y + h * 0.3),
+                                           (rx + w * 0.08, y + h * 0.24), (rx, y + h * 0.3)]))
     for i in range(4):
         ry = y + h * (0.2 + 0.2 * i)
-        mvg += fill(ring_colour, f"roundrectangle {x - w * 0.1},{ry - h * 0.03} {x + w * 0.13},{ry + h * 0.03} "
-                                 f"{h * 0.03},{h * 0.03}")
+        shapes.append(("rrect", ring_colour, x - w * 0.1, ry - h * 0.03, x + w * 0.13,
+                       ry + h * 0.03, h * 0.03))
+    return shapes
+
+
+def shapes_mvg(shapes):
+    mvg = ""
+    for kind, colour, *v in shapes:
+        if kind == "rrect":
+            x1, y1, x2, y2, r = v
+            mvg += fill(colour, f"roundrectangle {x1},{y1} {x2},{y2} {r},{r}")
+        elif kind == "line":
+            x1, y1, x2, y2, width = v
+            mvg += line_path(colour, f"M {x1},{y1} L {x2},{y2}", width)
+        else:
+            (first, *rest), = v
+            d = f"M {first[0]},{first[1]} " + " ".join(f"L {px},{py}" for px, py in rest) + " Z"
+            mvg += fill(colour, f"path '{d}'")
     return mvg
+
+
+def notebook_mvg(x, y, w, h, line_colour, ring_colour, page_colour="#FFFFFF", ribbon=True, lines=4):
+    return shapes_mvg(notebook_shapes(x, y, w, h, line_colour, ring_colour, page_colour, ribbon,
+                                      lines))
 
 
 def app_icon(size):
     s = size / 64
     tile = draw(size, size, fill("#000000", f"roundrectangle {1 * s},{1 * s} {63 * s},{63 * s} {13 * s},{13 * s}"))
-    top, bottom = rgb("#5C98E2"), rgb("#2C5DAA")
+    top, bottom = rgb(ICON_TOP), rgb(ICON_BOTTOM)
     pic = tile.tinted(lambda x, y: mix(top, bottom, y / max(1, size - 1)))
-    shadow = draw(size, size, fill("#1B3B72", f"roundrectangle {17 * s},{13 * s} {51 * s},{55 * s} {4 * s},{4 * s}"))
+    shadow = draw(size, size, fill(ICON_SHADOW, f"roundrectangle {17 * s},{13 * s} {51 * s},{55 * s} {4 * s},{4 * s}"))
     for p in shadow.px:
         p[3] *= 0.45
     pic.over(shadow)
@@ -458,6 +487,49 @@ def app_icon(size):
                                            "#6F93C8" if small else "#9DB7DA", "#DCE6F4",
                                            lines=2 if small else 4)))
     return pic
+
+
+ICON_TOP, ICON_BOTTOM, ICON_SHADOW = "#5C98E2", "#2C5DAA", "#1B3B72"
+
+
+def app_icon_svg():
+    """The program icon at 64 units as SVG, from the shapes app_icon() draws
+    at its larger sizes."""
+    def svg_shape(kind, colour, *v):
+        if kind == "rrect":
+            x1, y1, x2, y2, r = (round(n, 3) for n in v)
+            return (f'<rect x="{x1}" y="{y1}" width="{round(x2 - x1, 3)}" '
+                    f'height="{round(y2 - y1, 3)}" rx="{r}" fill="{colour}"/>')
+        if kind == "line":
+            x1, y1, x2, y2, width = (round(n, 3) for n in v)
+            return (f'<line x1="{x1}" y1="{y1}" x2="{x2}" y2="{y2}" stroke="{colour}" '
+                    f'stroke-width="{width}" stroke-linecap="round"/>')
+        points = " ".join(f"{round(x, 3)},{round(y, 3)}" for x, y in v[0])
+        return f'<polygon points="{points}" fill="{colour}"/>'
+
+    body = "\n  ".join(svg_shape(*shape) for shape in
+                       notebook_shapes(15, 10, 34, 42, "#9DB7DA", "#DCE6F4"))
+    return f"""<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">
+  <defs>
+    <linearGradient id="tile" x1="0" y1="0" x2="0" y2="64" gradientUnits="userSpaceOnUse">
+      <stop offset="0" stop-color="{ICON_TOP}"/>
+      <stop offset="1" stop-color="{ICON_BOTTOM}"/>
+    </linearGradient>
+  </defs>
+  <rect x="1" y="1" width="62" height="62" rx="13" fill="url(#tile)"/>
+  <rect x="17" y="13" width="34" height="42" rx="4" fill="{ICON_SHADOW}" fill-opacity="0.45"/>
+  {body}
+</svg>
+"""
+
+
+def save_menu_icons():
+    for size in MENU_ICON_SIZES:
+        save(app_icon(size), f"icons/hicolor/{size}x{size}/apps/korvane.png", root=PACKAGE)
+    svg = os.path.join(PACKAGE, "icons/hicolor/scalable/apps/korvane.svg")
+    os.makedirs(os.path.dirname(svg), exist_ok=True)
+    with open(svg, "w") as f:
+        f.write(app_icon_svg())
 
 
 def logo():
@@ -504,6 +576,7 @@ def main():
     save(logo(), "skin/logo.png")
     save(caption_button("hide"), "skin/btn_hide.png")
     save(caption_button("close"), "skin/btn_close.png")
+    save_menu_icons()
 
 
 if __name__ == "__main__":

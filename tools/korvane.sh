@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up a Debian 12 machine for Korvane, builds it, and then runs the program
-# ("run") or every test ("test"). Safe to repeat: packages are installed only
-# when one is missing, and the build is incremental.
+# ("run"), every test ("test") or builds the Debian package ("package"). Safe
+# to repeat: packages are installed only when one is missing, and the build is
+# incremental.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
@@ -12,7 +13,8 @@ packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   fonts-wqy-microhei
   xvfb xauth openbox trayer xdotool x11-utils imagemagick
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64
-  locales dpkg-dev tcl xz-utils util-linux"
+  locales dpkg-dev tcl xz-utils util-linux
+  lintian qt6-wayland weston dbus-daemon"
 
 missing=""
 for p in $packages; do
@@ -56,8 +58,14 @@ case "$mode" in
     # named mutex, which two tests running at once would take from each other.
     ctest --preset mingw
     ;;
+  package)
+    cmake --preset release > /dev/null
+    cmake --build --preset release -j "$(nproc)"
+    (cd "$root/build/release" && cpack -G DEB)
+    lintian "$root"/build/release/korvane_*_amd64.deb || true
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/apppaths.h"
 #include "dialogs/new.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "store/SQLiteTable3.h"
 #include "store/dbfunc.h"

@@ -1,4 +1,4 @@
-#include "platform/hotkey.h"
+#include "platform/posix/hotkey_x11.h"
 
 #include <xcb/xcb.h>
 
@@ -49,8 +49,8 @@ uint8_t KeycodeFor(xcb_connection_t* c, uint32_t keysym) {
     return 0;
 }
 
-// The X keysym of a key: letters (lower case), digits and F1 to F12; 0 for
-// any other key.
+}  // namespace
+
 uint32_t KeysymOf(Qt::Key key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<uint32_t>('a' + (key - Qt::Key_A));
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<uint32_t>('0' + (key - Qt::Key_0));
@@ -58,6 +58,8 @@ uint32_t KeysymOf(Qt::Key key) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return kKeysymF1 + (key - Qt::Key_F1);
     return 0;
 }
+
+namespace {
 
 uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
     uint16_t mask = 0;
@@ -70,18 +72,14 @@ uint16_t XcbModifiers(Qt::KeyboardModifiers m) {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(QKeyCombination keys, QObject* parent)
-    : QObject(parent), modifiers_(keys.keyboardModifiers()), key_(keys.key()) {}
+X11Hotkey::X11Hotkey(QKeyCombination keys, QObject* parent)
+    : HotkeyBackend(parent), modifiers_(keys.keyboardModifiers()), key_(keys.key()) {}
 
-GlobalHotkey::~GlobalHotkey() {
+X11Hotkey::~X11Hotkey() {
     Unregister();
 }
 
-bool GlobalHotkey::IsSupported() {
-    return Connection() != nullptr;
-}
-
-bool GlobalHotkey::Register() {
+bool X11Hotkey::Register() {
     if (IsRegistered()) return true;
     xcb_connection_t* c = Connection();
     if (!c) return false;
@@ -106,7 +104,7 @@ bool GlobalHotkey::Register() {
     return true;
 }
 
-void GlobalHotkey::Unregister() {
+void X11Hotkey::Unregister() {
     if (!IsRegistered()) return;
     if (qApp) qApp->removeNativeEventFilter(this);
     if (xcb_connection_t* c = Connection()) {
@@ -117,7 +115,7 @@ void GlobalHotkey::Unregister() {
     grabbed_.clear();
 }
 
-bool GlobalHotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & ~0x80) != XCB_KEY_PRESS) return false;

@@ -5,11 +5,11 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/win32/com.h"
 #include "platform/win32/handle.h"
-#include "base/ansitext.h"
 
 namespace korvane::platform {
 namespace {

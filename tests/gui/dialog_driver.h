@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/apppaths.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qttext.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "store/SQLiteTable3.h"
 #include "store/dbfunc.h"

@@ -21,7 +21,9 @@
 #include "app/korvaneM.h"
 #include "dialog_driver.h"
 #include "dialogs/dialogs.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "store/dbfunc.h"
 #include "support/find.h"
 #include "support/tempdir.h"
 
@@ -278,6 +280,30 @@ TEST_F(MainWindow, CloseWritesTheSettingsInOrder) {
     EXPECT_EQ(ReadFile(Ini()),
               "; mine\n[other]\nx=1\n[sys]\nL=120\nT=40\nW=350\nH=500\nTra=1\nTT=1\nCNQ=0\n");
     EXPECT_FALSE(w.TerminationRequested());
+}
+
+TEST_F(MainWindow, WithADataFolderOfItsOwnSettingsAndNotebookLiveThere) {
+    // What an installed copy in a read-only folder gets at start.
+    test::TempDir data{"user data 数据"};
+    fs::create_directories(data.path() / "hd");
+    SetDataDirectory(data.CodePageDir());
+    WriteFile(data.path() / "sys.ini", "[sys]\nL=100\nT=50\nW=300\nH=400\nTra=0\nTT=1\nCNQ=0\n");
+    TMyHappy& w = Window();
+    w.show();
+    EXPECT_EQ(w.geometry(), QRect(100, 50, 300, 400));
+    EXPECT_TRUE(w.CB->isChecked());
+    EXPECT_TRUE(fs::exists(data.path() / "hd" / "glst.mysql"));
+    EXPECT_TRUE(w.MyTop->isHidden());  // the shipped page still comes from beside the program
+
+    w.setGeometry(120, 40, 350, 500);
+    EXPECT_TRUE(w.close());
+    EXPECT_NE(ReadFile(data.path() / "sys.ini").find("L=120\nT=40\nW=350\nH=500\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(Ini()));
+    EXPECT_FALSE(fs::exists(app_.path() / "hd" / "glst.mysql"));
+    window_.reset();
+    CloseDatabase();
+    SetDataDirectory({});
 }
 
 TEST_F(MainWindow, ExitButtonSavesToo) {

@@ -59,10 +59,12 @@ AppFolder::AppFolder(const std::string& name, bool withPristineDb) : TempDir(nam
     if (!withPristineDb) fs::remove(path() / "hd" / "glst.mysql.root");
     CloseDatabase();
     SetApplicationPaths(CodePageDir() + "korvane");
+    SetDataDirectory({});  // the data beside the program, as in a portable copy
 }
 
 AppFolder::~AppFolder() {
     CloseDatabase();
+    SetDataDirectory({});
 }
 
 }  // namespace korvane::test
