@@ -11,6 +11,10 @@ import time
 
 SCREEN = (1024, 768)
 TITLE = "Korvane"
+# Where the list's 新增记事 button is, from the window's top left corner:
+# past the frame (3), the caption (28) and the options bar (21), then the
+# page's top bar and the search field above the list.
+NEW_NOTE_BUTTON = (3 + 50, 28 + 21 + 104)
 
 
 class Failure(Exception):

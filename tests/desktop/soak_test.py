@@ -32,7 +32,7 @@ import sys
 import tempfile
 import time
 
-from desktop import TITLE, Desktop, Failure, log, run, wait_for
+from desktop import NEW_NOTE_BUTTON, TITLE, Desktop, Failure, log, run, wait_for
 
 TOOLS = ["Xvfb", "openbox", "trayer", "xdotool", "xprop", "xwininfo", "sqlite3"]
 EDITOR = "新增或修改内容"
@@ -156,7 +156,7 @@ class Soak:
         d = self.desktop
         end = time.monotonic() + 15
         while time.monotonic() < end:
-            d.click(g["x"] + 3 + 50, g["y"] + 28 + 21 + 104)  # below the search field
+            d.click(g["x"] + NEW_NOTE_BUTTON[0], g["y"] + NEW_NOTE_BUTTON[1])
             try:
                 return wait_for("the note editor", lambda: d.find(EDITOR), timeout=1.0,
                                 step=0.05)

@@ -26,7 +26,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
-from desktop import Desktop, Failure, log, wait_for  # noqa: E402
+from desktop import NEW_NOTE_BUTTON, Desktop, Failure, log, wait_for  # noqa: E402
 
 PACKAGE = "korvane"
 USER = "korvane-pkgtest"
@@ -176,7 +176,7 @@ class PackageCheck:
         wait_for("the list", lambda: self.page_pixel(g, 96, 69) != (238, 242, 246), timeout=20)
         editor = None
         for _ in range(4):  # a click while the page still starts up goes nowhere
-            d.click(g["x"] + PAGE_LEFT + 50, g["y"] + PAGE_TOP + 69)
+            d.click(g["x"] + NEW_NOTE_BUTTON[0], g["y"] + NEW_NOTE_BUTTON[1])
             try:
                 editor = wait_for("the note editor", lambda: d.find("新增或修改内容"), timeout=4)
                 break
