@@ -32,9 +32,9 @@ bool CanWriteIn(const std::string& folder) {
     std::string probe = folder;
     if (!probe.empty() && probe.back() != '\\') probe += '\\';
     probe += ".korvane-write-probe-" + std::to_string(::GetCurrentProcessId());
-    const HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                      nullptr);
+    const HANDLE file =
+        ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;
