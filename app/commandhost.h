@@ -35,6 +35,10 @@ class CommandHost : public DispatchHost {
     std::string ExecSql(const std::string& statement) override;
     void ShowList(const ListRequest& request) override;
 
+    // Starts reading the finder's index in the background, so that the first
+    // search finds it ready.
+    void PrepareFinder() { finder_.Prepare(); }
+
   private:
     // Places an editor over the window: width first, then the left edge; the
     // editor keeps its own vertical place.

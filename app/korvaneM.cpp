@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -34,6 +35,7 @@ namespace korvane {
 namespace {
 
 constexpr int kDesignWidth = 391;
+constexpr int kFinderDelayMs = 1500;
 constexpr int kDesignHeight = 570;
 
 std::string CodePage(const QString& text) {
@@ -228,6 +230,11 @@ void TMyHappy::showEvent(QShowEvent* event) {
     RestoreSettings();
     notebook_->Open();
     LoadPage();
+    // The finder's index is read in the background once the page has shown
+    // its list (the page timer starts it a second after the show), so the
+    // first search does not wait for it and the start does not share the
+    // processor with it.
+    QTimer::singleShot(kFinderDelayMs, this, [this] { commands_->PrepareFinder(); });
 }
 
 void TMyHappy::RestoreSettings() {

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -85,9 +86,70 @@ class Needle {
     const std::string& query_;
 };
 
+// The index's entries read over a connection of the reader's own, in one
+// read of the file.
+std::vector<FindIndex::Entry> ReadEntries(const std::string& path) {
+    TSQLiteDatabase db(path, TSQLiteDatabase::Mode::ReadOnly);
+    db.SetBusyTimeout(3000);
+    ReadTransaction read(db);
+    const std::vector<StoredRecord> records = ReadAllRecords(db);
+    std::vector<FindIndex::Entry> entries;
+    entries.reserve(records.size());
+    for (const StoredRecord& record : records) entries.push_back(MakeEntry(record));
+    read.Done();
+    return entries;
+}
+
 }  // namespace
 
+FindIndex::~FindIndex() {
+    if (prepared_ && prepared_->entries.valid()) prepared_->entries.wait();
+}
+
+void FindIndex::Prepare() {
+    if (version_ || prepared_ || NotebookPath().empty() || !Database()) return;
+    try {
+        TakeRecordChanges();  // what changed before now is in what the reader reads
+        Prepared prepared{{}, CurrentNotebookVersion(), Database()->TotalChanges()};
+        prepared.entries = std::async(std::launch::async, ReadEntries, NotebookPath());
+        prepared_ = std::move(prepared);
+    } catch (const std::exception& e) {
+        log::Warn(log::Area::Render, std::string("search index not prepared: ") + e.what());
+    }
+}
+
+bool FindIndex::Preparing() const {
+    return prepared_ && prepared_->entries.valid() &&
+           prepared_->entries.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+// Takes over a prepared read when the notebook is as it was when the read
+// started: no commit by another connection, no write by this one, the same
+// connection. A read that failed, or a changed notebook, leaves nothing.
+bool FindIndex::TakePrepared() {
+    Prepared prepared = std::move(*prepared_);
+    prepared_.reset();
+    try {
+        std::vector<Entry> entries = prepared.entries.get();
+        if (CurrentNotebookVersion() != prepared.version ||
+            Database()->TotalChanges() != prepared.ownChanges) {
+            return false;
+        }
+        Changed();
+        entries_ = std::move(entries);
+        return true;
+    } catch (const std::exception& e) {
+        log::Warn(log::Area::Render, std::string("prepared search index dropped: ") + e.what());
+        return false;
+    }
+}
+
 void FindIndex::Sync() {
+    if (prepared_ && TakePrepared()) {
+        TakeRecordChanges();  // nothing this connection wrote since the read began
+        version_ = CurrentNotebookVersion();
+        return;
+    }
     const NotebookVersion now = CurrentNotebookVersion();
     const RecordChanges changes = TakeRecordChanges();
     const bool whole =

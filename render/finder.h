@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,21 @@ inline constexpr int kFoundKind = 2;
 
 class FindIndex {
   public:
+    FindIndex() = default;
+    FindIndex(const FindIndex&) = delete;
+    FindIndex& operator=(const FindIndex&) = delete;
+    ~FindIndex();
+
+    // Starts reading the index on a thread of its own, over a connection of
+    // its own to the open notebook, so that the first search finds it ready.
+    // What it read is taken at the next Sync only when the notebook has not
+    // changed since this call; else it is dropped and the index is read as
+    // usual. Does nothing once the index has been read, while a read runs,
+    // or when no notebook is open.
+    void Prepare();
+    // True while a read started by Prepare has not finished.
+    bool Preparing() const;
+
     // Brings the index in step with the open notebook. The connection must
     // be open; database failures throw (the index is then read whole at the
     // next call).
@@ -41,16 +57,25 @@ class FindIndex {
     };
     const std::vector<Entry>& Entries() const { return entries_; }
 
-    // How often the index was read whole since it was made.
+    // How often the index was read whole on the calling thread since it was
+    // made (a prepared read taken over does not count).
     int WholeReads() const { return wholeReads_; }
 
   private:
+    // A read started by Prepare, and the notebook's state when it started.
+    struct Prepared {
+        std::future<std::vector<Entry>> entries;
+        NotebookVersion version;
+        int64_t ownChanges = 0;
+    };
+    bool TakePrepared();
     void ReadWhole();
     void ReadAgain(const std::vector<int64_t>& records);
     void Changed();
 
     std::vector<Entry> entries_;
     std::optional<NotebookVersion> version_;
+    std::optional<Prepared> prepared_;
     int wholeReads_ = 0;
     uint64_t generation_ = 0;  // counts the changes of the entries
     struct Answer {

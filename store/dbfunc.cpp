@@ -391,6 +391,10 @@ TSQLiteDatabase* Database() {
     return State().connection.get();
 }
 
+const std::string& NotebookPath() {
+    return State().path;
+}
+
 void CloseDatabase() {
     State() = Store();
 }

@@ -26,6 +26,10 @@ const std::string& OpenNotice();
 // The open connection, or null before a successful OpenDatabase.
 TSQLiteDatabase* Database();
 
+// The file the open connection works on (code page); empty when none is open.
+// A reader on a thread of its own opens a connection of its own to it.
+const std::string& NotebookPath();
+
 // Drops the connection and the remembered path, so the next call opens again
 // (used when the application folder changes, as in tests).
 void CloseDatabase();

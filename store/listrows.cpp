@@ -96,8 +96,12 @@ ListRows ReadListWindow(int kind, int first, int count) {
 }
 
 std::vector<StoredRecord> ReadAllRecords() {
-    const std::unique_ptr<TSQLiteTable> table = Database()->OpenQuery(
-        std::string(kRecordQuery) + " WHERE state IN (0,1)" + std::string(kListOrder));
+    return ReadAllRecords(*Database());
+}
+
+std::vector<StoredRecord> ReadAllRecords(TSQLiteDatabase& db) {
+    const std::unique_ptr<TSQLiteTable> table =
+        db.OpenQuery(std::string(kRecordQuery) + " WHERE state IN (0,1)" + std::string(kListOrder));
     std::vector<StoredRecord> records;
     records.reserve(static_cast<size_t>(table->RowCount()));
     AppendRecords(*table, records);

@@ -9,6 +9,8 @@
 
 namespace korvane {
 
+class TSQLiteDatabase;
+
 // One record of a list; every field as its stored text.
 struct ListRow {
     std::string date;  // cre_date
@@ -41,6 +43,9 @@ std::vector<ListRow> ReadList(int kind);
 ListRows ReadListWindow(int kind, int first, int count);
 // Every note and contact, newest first (the lists' order across both kinds).
 std::vector<StoredRecord> ReadAllRecords();
+// The same from `db`, a connection of the caller's own (a reader on another
+// thread); no open notebook is needed.
+std::vector<StoredRecord> ReadAllRecords(TSQLiteDatabase& db);
 // The notes and contacts among the records with these numbers, in no
 // particular order; numbers with no such record are left out.
 std::vector<StoredRecord> ReadRecordsByNumber(const std::vector<int64_t>& numbers);

@@ -14,9 +14,11 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -128,6 +130,26 @@ void BM_FirstFoundWindowCold(benchmark::State& state) {
                    " MiB of index");
 }
 BENCHMARK(BM_FirstFoundWindowCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The first search after start when the program prepared the index in the
+// background a moment before: the search itself, the read taken over.
+void BM_FirstFoundWindowPrepared(benchmark::State& state) {
+    Book();
+    for (auto _ : state) {
+        state.PauseTiming();
+        korvane::FindIndex index;
+        index.Prepare();
+        while (index.Preparing()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        state.ResumeTiming();
+        const korvane::ListWindow window = korvane::BuildFoundWindow(index, "重要", 0, kWindow);
+        benchmark::DoNotOptimize(window.boxes.data());
+        state.PauseTiming();
+        if (index.WholeReads() != 0) state.SkipWithError("the prepared index was not taken");
+        state.ResumeTiming();
+    }
+    state.SetLabel("the index prepared in the background first");
+}
+BENCHMARK(BM_FirstFoundWindowPrepared)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_TypedFiveCharacters(benchmark::State& state) {
     Book();

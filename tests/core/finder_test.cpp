@@ -2,8 +2,10 @@
 // them, hostile queries, and the index following every change of the notebook.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/ansitext.h"
@@ -259,6 +261,43 @@ TEST_F(Finder, ChangesByAnotherProgramAreSeenAtTheNextQuery) {
     }
     EXPECT_EQ(Titles(index_, "写的"), (Names{"别的程序写的", "本程序写的"}));
     EXPECT_EQ(index_.WholeReads(), 2);
+}
+
+// The index read in the background is the same index, taken over at the first
+// search without a read on the searching thread.
+TEST_F(Finder, APreparedIndexIsTakenOverWhenTheNotebookStayedAsItWas) {
+    ASSERT_EQ(AddNote("背景读的", "", "2021-01-01 10:00:00"), "Done");
+    ASSERT_EQ(AddContact("张三", "13900001234", "背景", "2021-01-02 10:00:00"), "Done");
+    index_.Prepare();
+    while (index_.Preparing()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Titles(index_, "背景"), (Names{"张三", "背景读的"}));
+    EXPECT_EQ(index_.WholeReads(), 0);
+    ASSERT_EQ(AddNote("之后的背景", "", "2021-01-03 10:00:00"), "Done");
+    EXPECT_EQ(Titles(index_, "背景"), (Names{"之后的背景", "张三", "背景读的"}));
+    EXPECT_EQ(index_.WholeReads(), 0);  // the change was read alone
+}
+
+// A write made while the background read ran, by this program or another,
+// may be missing from what it read: that read is dropped.
+TEST_F(Finder, APreparedIndexIsDroppedWhenTheNotebookChangedMeanwhile) {
+    ASSERT_EQ(AddNote("先写的", "", "2021-01-01 10:00:00"), "Done");
+    index_.Prepare();
+    ASSERT_EQ(AddNote("后写的", "", "2021-01-02 10:00:00"), "Done");
+    EXPECT_EQ(Titles(index_, "写的"), (Names{"后写的", "先写的"}));
+    EXPECT_EQ(index_.WholeReads(), 1);
+
+    FindIndex other;
+    other.Prepare();
+    while (other.Preparing()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    {
+        TSQLiteDatabase writer(platform::ToCodePage(app_.Database().string()));
+        writer.Execute(
+            "INSERT INTO mylist(title,content,state,cre_date) VALUES(?1,'',0,"
+            "'2021-03-01 00:00:00')",
+            {ToCodePage("别处写的")});
+    }
+    EXPECT_EQ(Titles(other, "写的"), (Names{"别处写的", "后写的", "先写的"}));
+    EXPECT_EQ(other.WholeReads(), 1);
 }
 
 TEST_F(Finder, ABrokenNotebookGivesItsMessage) {
