@@ -32,6 +32,11 @@ class HotkeyBackend : public QObject {
     void activated();
 };
 
+// The backend that suits this system and display, a child of `parent`, or
+// null where no global key can be had; `window` is the widget the hotkey was
+// made for. One implementation per system.
+HotkeyBackend* MakeHotkeyBackend(QKeyCombination keys, QObject* window, QObject* parent);
+
 class GlobalHotkey : public QObject {
     Q_OBJECT
 

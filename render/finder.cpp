@@ -25,22 +25,6 @@ constexpr size_t kMostReadAgain = 512;
 // Between the fields of an entry: no query holds it, so none matches across.
 constexpr char kFieldBreak = '\x1f';
 
-const std::string& QueryFailed() {
-    static const std::string text = Cp("无法完成！请与软件商联系！");
-    return text;
-}
-
-// The text for a search that could not be made; out of memory even for the
-// message gives an empty text.
-std::string FailureText(const char* what) noexcept {
-    try {
-        log::Warn(log::Area::Render, std::string("search not made: ") + what);
-        return QueryFailed();
-    } catch (...) {
-        return std::string();
-    }
-}
-
 void AppendField(std::string& text, const std::string& markup) {
     AppendShownText(text, platform::FromCodePage(markup));
 }
@@ -277,30 +261,9 @@ void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQu
 }  // namespace
 
 ListWindow BuildFoundWindow(FindIndex& index, std::string_view query, int first, int count) {
-    ListWindow window;
-    window.kind = kFoundKind;
-    window.first = first;
-    try {
-        if (first < 0 || count < 0 || count > kMaxWindowRecords) {
-            window.header = QueryFailed();
-            return window;
-        }
-        std::string opened = OpenDatabase();
-        if (opened != texts::kOpen) {
-            window.header = std::move(opened);
-            return window;
-        }
+    return BuildWindow(kFoundKind, first, count, [&](ListWindow& window) {
         FillFound(window, index, FoldQuery(query), count);
-    } catch (const std::exception& e) {
-        window.header = FailureText(e.what());
-        window.total = 0;
-        window.boxes.clear();
-    } catch (...) {
-        window.header = FailureText("unknown failure");
-        window.total = 0;
-        window.boxes.clear();
-    }
-    return window;
+    });
 }
 
 }  // namespace korvane

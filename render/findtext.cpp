@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace korvane {
 namespace {
 
@@ -133,24 +135,6 @@ char32_t FoldCharacter(char32_t c) {
     if (c >= 'A' && c <= 'Z') return c + ('a' - 'A');
     if (c == 0x3000) return ' ';
     return c;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 std::string FoldQuery(std::string_view utf8) {

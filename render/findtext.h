@@ -16,9 +16,6 @@ namespace korvane {
 
 char32_t FoldCharacter(char32_t c);
 
-// Appends `c` in UTF-8.
-void AppendUtf8(std::string& out, char32_t c);
-
 // The query as the finder matches it, folded, in UTF-8: every invalid UTF-8
 // sequence (a lone surrogate included) becomes U+FFFD, control characters are
 // dropped (no text field can type them, and none can then match across the

@@ -70,6 +70,12 @@ std::string BuildListPage(int kind) {
 }
 
 ListWindow BuildListWindow(int kind, int first, int count) {
+    return BuildWindow(kind, first, count,
+                       [count](ListWindow& window) { FillWindow(window, count); });
+}
+
+ListWindow BuildWindow(int kind, int first, int count,
+                       const std::function<void(ListWindow&)>& fill) {
     ListWindow window;
     window.kind = kind;
     window.first = first;
@@ -83,7 +89,7 @@ ListWindow BuildListWindow(int kind, int first, int count) {
             window.header = std::move(opened);
             return window;
         }
-        FillWindow(window, count);
+        fill(window);
         return window;
     } catch (const std::exception& e) {
         window.header = FailureText(e.what());

@@ -2,6 +2,7 @@
 // a header with the "new" button and the record count.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,11 @@ std::string BuildListPage(int kind);
 // negative `first` or a `count` outside 0..kMaxWindowRecords gives the failure
 // text. Never throws.
 ListWindow BuildListWindow(int kind, int first, int count);
+
+// What every kind of window shares: the request's numbers checked, the
+// notebook opened, then `fill` run on the window; a failure leaves no
+// records and the failure text as the header (and is logged). Never throws.
+ListWindow BuildWindow(int kind, int first, int count,
+                       const std::function<void(ListWindow&)>& fill);
 
 }  // namespace korvane

@@ -13,16 +13,10 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/posix/desktop_entry.h"
+#include "platform/posix/home.h"
 
 namespace korvane::platform {
 namespace {
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return home;
-    const passwd* pw = ::getpwuid(::getuid());
-    return pw && pw->pw_dir ? pw->pw_dir : "/";
-}
 
 // A string value of a desktop entry: backslash, newline, tab and carriage
 // return are written as escapes.

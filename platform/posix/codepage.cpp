@@ -24,6 +24,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace korvane::platform {
 namespace {
 
@@ -92,24 +94,6 @@ Converter& ToGb18030() {
 Converter& FromGb18030() {
     thread_local Converter converter("UTF-8", "GB18030");
     return converter;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The code point of one complete, well-formed UTF-8 character, else nothing.
@@ -248,25 +232,6 @@ std::string FromCodePage(std::string_view bytes) {
         }
     }
     return out;
-}
-
-bool FitsGbk(std::string_view utf8) {
-    // GB18030 writes every character outside GBK as a four-byte sequence whose
-    // second byte is a digit; GBK's own two-byte forms never have one there.
-    // The euro sign is GBK's one single byte above ASCII.
-    const std::string bytes = ToCodePage(utf8);
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80 || lead == kEuroByte) {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= bytes.size()) return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second >= 0x30 && second <= 0x39) return false;
-        i += 2;
-    }
-    return true;
 }
 
 std::string NativePath(std::string_view codePagePath) {

@@ -11,16 +11,10 @@
 #include "base/log.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "platform/posix/home.h"
 
 namespace korvane::platform {
 namespace {
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return home;
-    const passwd* pw = ::getpwuid(::getuid());
-    return pw && pw->pw_dir ? pw->pw_dir : "/";
-}
 
 // Creates every missing folder along a native path. New folders are private
 // to the user: they hold the user's notes.

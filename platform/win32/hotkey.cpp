@@ -85,25 +85,8 @@ class Win32Hotkey : public HotkeyBackend, public QAbstractNativeEventFilter {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(QKeyCombination keys, QObject* parent)
-    : QObject(parent), backend_(new Win32Hotkey(keys, qobject_cast<QWidget*>(parent), this)) {
-    connect(backend_, &HotkeyBackend::activated, this, &GlobalHotkey::activated);
-}
-
-GlobalHotkey::~GlobalHotkey() {
-    Unregister();
-}
-
-bool GlobalHotkey::Register() {
-    return backend_ && backend_->Register();
-}
-
-void GlobalHotkey::Unregister() {
-    if (backend_) backend_->Unregister();
-}
-
-bool GlobalHotkey::IsRegistered() const {
-    return backend_ && backend_->IsRegistered();
+HotkeyBackend* MakeHotkeyBackend(QKeyCombination keys, QObject* window, QObject* parent) {
+    return new Win32Hotkey(keys, qobject_cast<QWidget*>(window), parent);
 }
 
 }  // namespace korvane::platform
