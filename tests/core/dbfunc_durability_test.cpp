@@ -17,6 +17,7 @@
 #include "store/SQLiteTable3.h"
 #include "store/dailybackup.h"
 #include "store/dbfunc.h"
+#include "support/notebook.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
@@ -27,32 +28,10 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-fs::path Pristine(const test::AppFolder& app) {
-    return app.path() / "hd" / "glst.mysql.root";
-}
-
-std::string InsertNote(const std::string& title) {
-    return ExecSql("INSERT INTO mylist(title,content,state,cre_date)VALUES('" + title +
-                   "','body',0,'2026-12-07 10:00:00')");
-}
-
-// The titles in the working file, read by a connection of its own.
-std::vector<std::string> TitlesIn(const fs::path& db) {
-    TSQLiteDatabase connection(test::CodePagePath(db));
-    auto table = connection.OpenQuery("SELECT title FROM mylist ORDER BY ID");
-    std::vector<std::string> titles;
-    for (table->GoFirst(); !table->AtEnd(); table->GoNext()) titles.push_back(table->FieldText(0));
-    return titles;
-}
-
-// Files in hd/ whose names start with `prefix`.
-std::vector<fs::path> FilesStartingWith(const test::AppFolder& app, const std::string& prefix) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(app.path() / "hd")) {
-        if (entry.path().filename().string().starts_with(prefix)) found.push_back(entry.path());
-    }
-    return found;
-}
+using test::FilesStartingWith;
+using test::InsertNote;
+using test::Pristine;
+using test::TitlesIn;
 
 // A notebook of many pages, closed, so its file can be damaged.
 void WriteBigNotebook(const test::AppFolder& app) {
