@@ -32,6 +32,26 @@ size_t CountTags(const std::vector<std::string_view>& tags, std::string_view par
     return n;
 }
 
+// A tag without its quoted attribute values: what is left are the names. A
+// value may hold any text (a messenger id in a link's address), but never a
+// quote, so it can never start an attribute of its own.
+std::string Unquoted(std::string_view tag) {
+    std::string names;
+    bool quoted = false;
+    for (char c : tag) {
+        if (c == '"') quoted = !quoted;
+        if (!quoted) names += c;
+    }
+    return names;
+}
+
+// The tags with an event handler among their attributes.
+size_t CountHandlers(const std::vector<std::string_view>& tags) {
+    size_t n = 0;
+    for (std::string_view tag : tags) n += Unquoted(tag).find(" on") != std::string::npos;
+    return n;
+}
+
 korvane::ListRow RowOf(std::string_view in) {
     std::vector<std::string> fields(5);
     size_t field = 0;
@@ -67,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string box = korvane::RecordBox(kind, row, 7);
         const std::vector<std::string_view> tags = Tags(box);
         if (CountTags(tags, "<table") != 1 || CountTags(tags, "</table>") != 1) std::abort();
-        if (CountTags(tags, " on") != 2 || CountTags(tags, "<script") != 0) std::abort();
+        if (CountHandlers(tags) != 2 || CountTags(tags, "<script") != 0) std::abort();
         if (CountTags(tags, "<div") != CountTags(tags, "</div>")) std::abort();
         if (!CallsCarryDigits(tags)) std::abort();
     }
