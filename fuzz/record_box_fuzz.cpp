@@ -1,59 +1,29 @@
-// RecordBox on any stored texts: the input is split at 0x1F bytes into the
-// title, the content, the date, the telephone and the record number, and
-// each kind's box is built. Whatever the texts, the box keeps its own frame:
-// one table, exactly the two icon handlers, calls that carry only digits, and
-// balanced blocks; stored text may hold anything, but only as text.
+// The final markup of a record box, after every conversion and every mark,
+// on any stored texts and any search: the input is split at 0x1F bytes into
+// the title, the content, the date, the telephone, the record number and a
+// query. Each kind's box is built as the lists show it (both forms) and as
+// the results show it, with the query's matches marked. Whatever the texts,
+// every tag of the box is one of the allowed forms (so none carries a
+// handler, a style or an address of its own), elements close in order, links
+// never nest, exactly two icons name a command, and the record number they
+// carry is digits only.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "render/finder.h"
+#include "render/findtext.h"
 #include "render/recordbox.h"
+#include "tests/support/markup_check.h"
 
 namespace {
 
-// The box's tags: stored text never holds '<' or '>' (the sanitiser escapes
-// them), so every '<' of the box begins a tag of the program's own markup.
-std::vector<std::string_view> Tags(std::string_view box) {
-    std::vector<std::string_view> tags;
-    for (size_t at = box.find('<'); at != std::string_view::npos; at = box.find('<', at + 1)) {
-        const size_t end = box.find('>', at);
-        if (end == std::string_view::npos) std::abort();
-        tags.push_back(box.substr(at, end - at + 1));
-    }
-    return tags;
-}
-
-size_t CountTags(const std::vector<std::string_view>& tags, std::string_view part) {
-    size_t n = 0;
-    for (std::string_view tag : tags) n += tag.find(part) != std::string_view::npos;
-    return n;
-}
-
-// A tag without its quoted attribute values: what is left are the names. A
-// value may hold any text (a messenger id in a link's address), but never a
-// quote, so it can never start an attribute of its own.
-std::string Unquoted(std::string_view tag) {
-    std::string names;
-    bool quoted = false;
-    for (char c : tag) {
-        if (c == '"') quoted = !quoted;
-        if (!quoted) names += c;
-    }
-    return names;
-}
-
-// The tags with an event handler among their attributes.
-size_t CountHandlers(const std::vector<std::string_view>& tags) {
-    size_t n = 0;
-    for (std::string_view tag : tags) n += Unquoted(tag).find(" on") != std::string::npos;
-    return n;
-}
-
-korvane::ListRow RowOf(std::string_view in) {
-    std::vector<std::string> fields(5);
+std::vector<std::string> Fields(std::string_view in) {
+    std::vector<std::string> fields(6);
     size_t field = 0;
     for (char c : in) {
         if (c == '\x1F' && field + 1 < fields.size()) {
@@ -62,34 +32,36 @@ korvane::ListRow RowOf(std::string_view in) {
             fields[field] += c;
         }
     }
-    return {fields[2], fields[0], fields[1], fields[4], fields[3]};
+    return fields;
 }
 
-// The icons' handlers call EditDel('XXXX',N) with N digits only.
-bool CallsCarryDigits(const std::vector<std::string_view>& tags) {
-    for (std::string_view tag : tags) {
-        const size_t at = tag.find("EditDel('");
-        if (at == std::string_view::npos) continue;
-        const size_t from = at + 15;  // EditDel(' + four letters + ',
-        const size_t to = tag.find(')', from);
-        if (to == std::string_view::npos || to == from) return false;
-        for (size_t i = from; i < to; ++i)
-            if (tag[i] < '0' || tag[i] > '9') return false;
+size_t Count(std::string_view text, std::string_view what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+void Check(const std::string& box, std::string_view command) {
+    const std::string fault = korvane::test::BoxMarkupFault(box);
+    if (!fault.empty()) {
+        std::fprintf(stderr, "%s\n", fault.c_str());
+        std::abort();
     }
-    return true;
+    if (Count(box, command) != 2 || Count(box, "<table") != 1) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const korvane::ListRow row = RowOf(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string> f =
+        Fields(std::string_view(reinterpret_cast<const char*>(data), size));
+    const korvane::ListRow row{f[2], f[0], f[1], f[4], f[3]};
+    const std::string query = korvane::FoldQuery(f[5]);
     for (int kind : {0, 1}) {
-        const std::string box = korvane::RecordBox(kind, row, 7);
-        const std::vector<std::string_view> tags = Tags(box);
-        if (CountTags(tags, "<table") != 1 || CountTags(tags, "</table>") != 1) std::abort();
-        if (CountHandlers(tags) != 2 || CountTags(tags, "<script") != 0) std::abort();
-        if (CountTags(tags, "<div") != CountTags(tags, "</div>")) std::abort();
-        if (!CallsCarryDigits(tags)) std::abort();
+        Check(korvane::RecordBox(kind, row, 7), "data-code=");
+        Check(korvane::RecordBox(kind, row, 7, korvane::BoxForm::kReference), "onclick=");
+        Check(korvane::FoundBox(kind, row, query, 3), "data-code=");
     }
     return 0;
 }

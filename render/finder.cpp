@@ -208,18 +208,43 @@ const std::string& Badge(int kind) {
     return kind == 1 ? contact : note;
 }
 
-std::string Marked(const std::string& markup, const std::string& foldedQuery) {
-    return platform::ToCodePage(HighlightMarkup(platform::FromCodePage(markup), foldedQuery));
+// Marks a field's matches within what is left of the record's marks.
+std::string Marked(const std::string& markup, const std::string& foldedQuery, size_t& marksLeft,
+                   size_t& matches) {
+    MarkedMarkup marked = MarkMatches(platform::FromCodePage(markup), foldedQuery, marksLeft);
+    marksLeft -= std::min(marksLeft, marked.matches);
+    matches += marked.matches;
+    return platform::ToCodePage(marked.markup);
 }
 
-std::string FoundBox(const StoredRecord& record, const std::string& foldedQuery, int ordinal) {
-    const int kind = record.kind;
-    ShownRecord shown = ShowRecord(kind, record.row);
-    shown.title = Marked(shown.title, foldedQuery);
-    if (kind == 1) shown.detail = Marked(shown.detail, foldedQuery);
-    shown.content = Marked(shown.content, foldedQuery);
-    return RecordBox(kind, shown, ordinal, Badge(kind));
+// "12,345": the count the badge shows, grouped by thousands.
+std::string Grouped(size_t n) {
+    std::string digits = std::to_string(n);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+    return digits;
 }
+
+// The badge, and how often the record matches when not every match is marked.
+std::string BadgeOf(int kind, size_t matches) {
+    if (matches <= kMarksPerRecord) return Badge(kind);
+    static const std::string before = Cp("<span class=\"kd hits\">此条共 ");
+    static const std::string after = Cp(" 处</span>");
+    return Badge(kind) + before + Grouped(matches) + after;
+}
+
+}  // namespace
+
+std::string FoundBox(int kind, const ListRow& row, const std::string& foldedQuery, int ordinal) {
+    ShownRecord shown = ShowRecord(kind, row);
+    size_t marksLeft = kMarksPerRecord;
+    size_t matches = 0;
+    shown.title = Marked(shown.title, foldedQuery, marksLeft, matches);
+    if (kind == 1) shown.detail = Marked(shown.detail, foldedQuery, marksLeft, matches);
+    shown.content = Marked(shown.content, foldedQuery, marksLeft, matches);
+    return RecordBox(kind, shown, ordinal, BadgeOf(kind, matches));
+}
+
+namespace {
 
 // The boxes of the matches [first, first + rows), read by record number.
 void FillBoxes(ListWindow& window, const FindIndex& index, const std::vector<uint32_t>& matches,
@@ -236,7 +261,8 @@ void FillBoxes(ListWindow& window, const FindIndex& index, const std::vector<uin
         const auto slot = slots.find(record.number);
         if (slot == slots.end()) continue;
         const size_t at = slot->second;
-        window.boxes[at] = FoundBox(record, foldedQuery, window.first + static_cast<int>(at) + 1);
+        window.boxes[at] =
+            FoundBox(record.kind, record.row, foldedQuery, window.first + static_cast<int>(at) + 1);
     }
 }
 

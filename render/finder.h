@@ -16,11 +16,24 @@
 
 #include "render/listpage.h"
 #include "store/dbfunc.h"
+#include "store/listrows.h"
 
 namespace korvane {
 
 // The kind the page knows a window of results by.
 inline constexpr int kFoundKind = 2;
+
+// The most matches one record of the results has marked; past it the record
+// shows how many it holds ("此条共 262,145 处"). Two hundred marks are more
+// than a screen shows, and cost the page nothing to lay out; a note of
+// hundreds of thousands would take it seconds and gigabytes.
+inline constexpr size_t kMarksPerRecord = 200;
+
+// A record's box in the results: its matches of `foldedQuery` (from
+// FoldQuery) marked, at most kMarksPerRecord of them, and a badge saying
+// whether it is a note or a contact (and how often it matches, when not
+// every match is marked).
+std::string FoundBox(int kind, const ListRow& row, const std::string& foldedQuery, int ordinal);
 
 class FindIndex {
   public:

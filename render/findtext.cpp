@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/utf8.h"
+#include "render/htmltokens.h"
 
 namespace korvane {
 namespace {
@@ -82,25 +83,22 @@ char32_t ReferenceAt(std::string_view text, size_t& length) {
 
 // Calls `shown(begin, end, c)` for every character a reader sees in the
 // markup, in order: [begin, end) are its bytes, `c` the folded character.
+// Tags, comments and declarations show nothing; a '>' inside a quoted
+// attribute value is part of its tag.
 template <class Visit>
 void EachShown(std::string_view markup, Visit shown) {
-    size_t at = 0;
-    while (at < markup.size()) {
-        const char c = markup[at];
-        if (c == '<') {
-            const size_t close = markup.find('>', at);
-            if (close != std::string_view::npos) {
-                at = close + 1;
-                continue;
-            }
+    const auto text = [&](size_t begin, size_t end) {
+        const std::string_view run = markup.substr(0, end);
+        for (size_t at = begin; at < end;) {
+            size_t length = 1;
+            char32_t character = 0;
+            if (run[at] == '&') character = ReferenceAt(run.substr(at), length);
+            if (character == 0) character = DecodeOne(run.substr(at), length);
+            shown(at, at + length, FoldCharacter(character));
+            at += length;
         }
-        size_t length = 1;
-        char32_t character = 0;
-        if (c == '&') character = ReferenceAt(markup.substr(at), length);
-        if (character == 0) character = DecodeOne(markup.substr(at), length);
-        shown(at, at + length, FoldCharacter(character));
-        at += length;
-    }
+    };
+    ForEachPiece(markup, text, [](size_t, const Markup&) {});
 }
 
 std::u32string Decode(std::string_view utf8) {
@@ -117,12 +115,16 @@ std::u32string Decode(std::string_view utf8) {
 constexpr std::string_view kMarkOpen = "<mark class=\"hit\">";
 constexpr std::string_view kMarkClose = "</mark>";
 
-// Which shown characters lie inside a match, left to right, no overlaps.
-std::vector<bool> MatchedCharacters(const std::u32string& shown, const std::u32string& query) {
+// Which shown characters lie inside one of the first `maxMarks` matches,
+// found left to right without overlaps; `count` receives all matches.
+std::vector<bool> MatchedCharacters(const std::u32string& shown, const std::u32string& query,
+                                    size_t maxMarks, size_t& count) {
     std::vector<bool> matched(shown.size(), false);
+    count = 0;
     if (query.empty()) return matched;
     for (size_t at = shown.find(query); at != std::u32string::npos;
          at = shown.find(query, at + query.size())) {
+        if (count++ >= maxMarks) continue;
         for (size_t i = at; i < at + query.size(); ++i) matched[i] = true;
     }
     return matched;
@@ -156,7 +158,7 @@ void AppendShownText(std::string& out, std::string_view markup) {
     EachShown(markup, [&](size_t, size_t, char32_t c) { AppendUtf8(out, c); });
 }
 
-std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuery) {
+MarkedMarkup MarkMatches(std::string_view markup, std::string_view foldedQuery, size_t maxMarks) {
     struct Shown {
         size_t begin, end;
     };
@@ -166,8 +168,10 @@ std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuer
         spans.push_back({begin, end});
         text.push_back(c);
     });
-    const std::vector<bool> matched = MatchedCharacters(text, Decode(foldedQuery));
-    std::string out;
+    MarkedMarkup result;
+    const std::vector<bool> matched =
+        MatchedCharacters(text, Decode(foldedQuery), maxMarks, result.matches);
+    std::string& out = result.markup;
     out.reserve(markup.size() + 64);
     size_t done = 0;
     bool open = false;
@@ -186,7 +190,11 @@ std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuer
     }
     if (open) out += kMarkClose;
     out.append(markup, done, std::string_view::npos);
-    return out;
+    return result;
+}
+
+std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuery) {
+    return MarkMatches(markup, foldedQuery, SIZE_MAX).markup;
 }
 
 }  // namespace korvane

@@ -9,6 +9,7 @@
 // a double-byte character: matching sees whole characters only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,13 @@ void AppendShownText(std::string& out, std::string_view markup);
 // Matches are found left to right and never overlap. An empty query marks
 // nothing.
 std::string HighlightMarkup(std::string_view markup, std::string_view foldedQuery);
+
+// The same with only the first `maxMarks` matches marked, and the number of
+// all matches, so one record's results stay small however often it matches.
+struct MarkedMarkup {
+    std::string markup;
+    size_t matches = 0;
+};
+MarkedMarkup MarkMatches(std::string_view markup, std::string_view foldedQuery, size_t maxMarks);
 
 }  // namespace korvane

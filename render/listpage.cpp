@@ -23,9 +23,9 @@ const std::string& QueryFailed() {
 std::string BuildList(int kind) {
     if (!Database()->HasTable("mylist")) return texts::DatabaseBroken();
     const std::vector<ListRow> rows = ReadList(kind);
-    std::string out = ListHeader(kind, static_cast<int64_t>(rows.size()));
+    std::string out = ListHeader(kind, static_cast<int64_t>(rows.size()), BoxForm::kReference);
     for (size_t i = 0; i < rows.size(); ++i)
-        out += RecordBox(kind, rows[i], static_cast<int>(i) + 1);
+        out += RecordBox(kind, rows[i], static_cast<int>(i) + 1, BoxForm::kReference);
     return out;
 }
 

@@ -16,9 +16,10 @@ constexpr int kContacts = 1;
 
 // What differs between the two lists.
 struct ListKind {
-    std::string newButton;
-    std::string editBefore;    // edit icon up to the record number
-    std::string deleteBefore;  // delete icon up to the record number
+    int number;                   // 0 or 1, as the "new" button passes it
+    std::string newButtonBefore;  // the "new" button up to its call
+    std::string_view editCode;
+    std::string_view deleteCode;
     std::string_view bodyOpen;
     std::string_view titleClose;
     std::string_view hiddenClose;
@@ -26,29 +27,48 @@ struct ListKind {
     bool showsTel;  // the box's date line shows the telephone, not the date
 };
 
-constexpr std::string_view kEditAfter = ");\" />";
-constexpr std::string_view kDeleteAfter = ")\" />";
-
-std::string EditIcon(std::string_view code) {
+// The icons up to the attribute that names their command.
+const std::string& EditIconBefore() {
     static const std::string before =
         Cp("<img src=\"image/sedit.gif\" name=\"imgs\" style=\"cursor:pointer\"  "
-           "align=\"absmiddle\" title=\"修改\" onclick=\"EditDel('");
-    return before + std::string(code) + "',";
+           "align=\"absmiddle\" title=\"修改\" ");
+    return before;
 }
 
-std::string DeleteIcon(std::string_view code) {
+const std::string& DeleteIconBefore() {
     static const std::string before =
         Cp("<img src=\"image/dele.gif\" name=\"imgs\" style=\"cursor:pointer\" "
-           "align=\"absmiddle\" title=\"删除\" onclick=\"EditDel('");
-    return before + std::string(code) + "',";
+           "align=\"absmiddle\" title=\"删除\" ");
+    return before;
+}
+
+// What names an icon's command, up to the end of its tag: a script call in
+// the reference form (the edit icon's ends with a semicolon, the delete
+// icon's does not), data attributes in the page's form.
+void AppendIconCommand(std::string& out, BoxForm form, std::string_view code, std::string_view id,
+                       bool semicolon) {
+    if (form == BoxForm::kReference) {
+        out += "onclick=\"EditDel('";
+        out += code;
+        out += "',";
+        out += id;
+        out += semicolon ? ");\" />" : ")\" />";
+        return;
+    }
+    out += "data-code=\"";
+    out += code;
+    out += "\" data-id=\"";
+    out += id;
+    out += "\" />";
 }
 
 const ListKind& NotesKind() {
     static const ListKind kind{
+        0,
         Cp("<span class=\"New\"><input type=\"Button\" value=\"新增记事\" name=\"New1\" "
-           "class=\"BTN\" onclick=\"Newc(0);\"></span>"),
-        EditIcon("EdNo"),
-        DeleteIcon("DeNo"),
+           "class=\"BTN\" "),
+        "EdNo",
+        "DeNo",
         "<td> ",
         "</span> ",
         "\" style=\"display:none\"></span> ",
@@ -60,10 +80,11 @@ const ListKind& NotesKind() {
 
 const ListKind& ContactsKind() {
     static const ListKind kind{
+        1,
         Cp("<span class=\"New\"><input type=\"Button\" value=\"新增联系人\" name=\"New2\" "
-           "class=\"BTN\" onclick=\"Newc(1);\"></span>"),
-        EditIcon("EdCn"),
-        DeleteIcon("DeCn"),
+           "class=\"BTN\" "),
+        "EdCn",
+        "DeCn",
         "<td>",
         "</span>",
         "\" style=\"display:none\"></span>",
@@ -122,15 +143,20 @@ ShownRecord ShowRecord(int kind, const ListRow& row) {
 size_t RecordEstimate(int kind) {
     const ListKind& shape = KindOf(kind);
     constexpr size_t kTexts = 160;
-    return kBoxTop.size() + kBoxBottom.size() + shape.editBefore.size() +
-           shape.deleteBefore.size() + shape.bodyClose.size() + 270 + kTexts;
+    return kBoxTop.size() + kBoxBottom.size() + EditIconBefore().size() +
+           DeleteIconBefore().size() + shape.bodyClose.size() + 330 + kTexts;
 }
 
-const std::string& NewButton(int kind) {
-    return KindOf(kind).newButton;
+std::string NewButton(int kind, BoxForm form) {
+    const ListKind& shape = KindOf(kind);
+    const std::string number = std::to_string(shape.number);
+    const std::string call = form == BoxForm::kReference ? "onclick=\"Newc(" + number + ");\""
+                                                         : "data-new=\"" + number + "\"";
+    return shape.newButtonBefore + call + "></span>";
 }
 
-std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge) {
+std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge,
+                      BoxForm form) {
     const ListKind& shape = KindOf(kind);
     const std::string number = std::to_string(ordinal);
     std::string out;
@@ -141,12 +167,10 @@ std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::str
     out += "<span id=\"mm";
     out += number;
     out += "\" class=\"tm\">";
-    out += shape.editBefore;
-    out += record.id;
-    out += kEditAfter;
-    out += shape.deleteBefore;
-    out += record.id;
-    out += kDeleteAfter;
+    out += EditIconBefore();
+    AppendIconCommand(out, form, shape.editCode, record.id, true);
+    out += DeleteIconBefore();
+    AppendIconCommand(out, form, shape.deleteCode, record.id, false);
     out += "</span>";
     out += badge;
     out += "<span class=\"t\" id=\"t";
@@ -170,15 +194,15 @@ std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::str
     return out;
 }
 
-std::string RecordBox(int kind, const ListRow& row, int ordinal) {
-    return RecordBox(kind, ShowRecord(kind, row), ordinal);
+std::string RecordBox(int kind, const ListRow& row, int ordinal, BoxForm form) {
+    return RecordBox(kind, ShowRecord(kind, row), ordinal, {}, form);
 }
 
-std::string ListHeader(int kind, int64_t count) {
+std::string ListHeader(int kind, int64_t count, BoxForm form) {
     static const std::string countBefore = Cp("<span class=\"TlNo\">共");
     static const std::string countAfter = Cp("项</span>");
-    if (count == 0) return NewButton(kind) + texts::NoData();
-    return NewButton(kind) + countBefore + std::to_string(count) + countAfter;
+    if (count == 0) return NewButton(kind, form) + texts::NoData();
+    return NewButton(kind, form) + countBefore + std::to_string(count) + countAfter;
 }
 
 }  // namespace korvane

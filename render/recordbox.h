@@ -28,22 +28,35 @@ struct ShownRecord {
 // anything else throws std::invalid_argument.
 ShownRecord ShowRecord(int kind, const ListRow& row);
 
+// How the icons of a box and the list's "new" button name their command.
+//   kReference: inline script calls, the list markup's reference form, kept
+//     byte for byte: onclick="EditDel('EdNo',5);" on an edit icon,
+//     onclick="EditDel('DeNo',5)" on a delete icon, onclick="Newc(0);" on
+//     the "new" button.
+//   kPage: the same tags with data attributes in place of each call:
+//     data-code="EdNo" data-id="5", data-code="DeNo" data-id="5",
+//     data-new="0". The page attaches its own handlers to them, so its policy
+//     can forbid every inline script, and a handler that stored text might
+//     smuggle in could never run.
+// Nothing else differs between the two forms.
+enum class BoxForm { kPage, kReference };
+
 // The box of a record; `ordinal` counts the list's records from 1. A
 // non-empty `badge` (markup) stands before the title.
-std::string RecordBox(int kind, const ShownRecord& record, int ordinal,
-                      std::string_view badge = {});
+std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge = {},
+                      BoxForm form = BoxForm::kPage);
 
 // About the bytes of one box, so a list grows without repeated copying.
 size_t RecordEstimate(int kind);
 
 // The list header's "new" button of the kind.
-const std::string& NewButton(int kind);
+std::string NewButton(int kind, BoxForm form = BoxForm::kPage);
 
 // The box of a record as the lists show it (no badge).
-std::string RecordBox(int kind, const ListRow& row, int ordinal);
+std::string RecordBox(int kind, const ListRow& row, int ordinal, BoxForm form = BoxForm::kPage);
 
 // The "new" button with the record count, or with the no-data text when the
 // list is empty. Another kind throws.
-std::string ListHeader(int kind, int64_t count);
+std::string ListHeader(int kind, int64_t count, BoxForm form = BoxForm::kPage);
 
 }  // namespace korvane

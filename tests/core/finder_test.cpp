@@ -145,9 +145,9 @@ TEST_F(Finder, ResultsShowTheirKindCountAndMarksInSanitisedMarkup) {
     const std::string contact = FromCodePage(window.boxes[0]);
     const std::string note = FromCodePage(window.boxes[1]);
     EXPECT_NE(contact.find("<span class=\"kd kd1\">联系人</span>"), std::string::npos);
-    EXPECT_NE(contact.find("EditDel('EdCn',2);"), std::string::npos);
+    EXPECT_NE(contact.find("data-code=\"EdCn\" data-id=\"2\""), std::string::npos);
     EXPECT_NE(note.find("<span class=\"kd kd0\">记事</span>"), std::string::npos);
-    EXPECT_NE(note.find("EditDel('DeNo',1)"), std::string::npos);
+    EXPECT_NE(note.find("data-code=\"DeNo\" data-id=\"1\""), std::string::npos);
     EXPECT_NE(note.find("<span class=\"lrh\">2#&nbsp;"), std::string::npos);
     const size_t body = note.find("<div class=\"round_body_contain\">") + 32;
     const std::string content = note.substr(body, note.find("</div>", body) - body);
@@ -181,7 +181,7 @@ TEST_F(Finder, WindowsOfManyResultsFollowEachOtherInListOrder) {
         Database()->OpenQuery("SELECT ID FROM mylist ORDER BY cre_date DESC, ID DESC");
     order->GoFirst();
     for (size_t i = 0; i < all.size(); ++i, order->GoNext()) {
-        ASSERT_NE(all[i].find("'," + order->FieldText(0) + ");\""), std::string::npos) << i;
+        ASSERT_NE(all[i].find("data-id=\"" + order->FieldText(0) + "\""), std::string::npos) << i;
     }
     EXPECT_EQ(BuildFoundWindow(index_, "r", 1200, 50).boxes.size(), 0u);
     EXPECT_EQ(BuildFoundWindow(index_, "r", -1, 50).total, 0);
