@@ -4,7 +4,6 @@
 // of themselves, and records that match hundreds of thousands of times.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,19 +12,11 @@
 #include "render/finder.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
+#include "support/hostile.h"
 #include "support/markup_check.h"
 
 namespace korvane {
 namespace {
-
-std::vector<std::string> Lines(const char* file) {
-    std::ifstream in(std::string(KORVANE_SOURCE_DIR) + "/tests/data/" + file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') lines.push_back(line);
-    }
-    return lines;
-}
 
 // Every box a record can have: both list forms and the results for `query`.
 std::vector<std::string> Boxes(int kind, const std::string& text, const std::string& query) {
@@ -43,9 +34,9 @@ void ExpectAllowed(int kind, const std::string& text, const std::string& query) 
 }
 
 TEST(BoxMarkup, HostileRecordsStayInertWhateverIsSearched) {
-    std::vector<std::string> texts = Lines("hostile_contacts.txt");
+    std::vector<std::string> texts = test::HostileTexts("hostile_contacts.txt");
     ASSERT_GE(texts.size(), 10u);
-    for (const std::string& note : Lines("hostile_notes.txt")) texts.push_back(note);
+    for (const std::string& note : test::HostileTexts("hostile_notes.txt")) texts.push_back(note);
     const std::vector<std::string> queries = {"y",  "m",  "x",   "=",  "on", "\"", ">",    "<",
                                               "&",  "/",  "q",   "1",  " ",  "a",  "http", "kv",
                                               "mm", "}", "{QQ", "2", "t",  "'"};
@@ -56,31 +47,11 @@ TEST(BoxMarkup, HostileRecordsStayInertWhateverIsSearched) {
     }
 }
 
-// Pieces that nest and interleave messenger tags with formatting, links,
-// emoticons, quotes, angle brackets, references and line breaks.
-const std::vector<std::string>& Pieces() {
-    static const std::vector<std::string> pieces = {
-        "{QQ", "QQ}", "{MS", "MS}", "{SP", "SP}", "{AL", "AL}", "{EM3EM}", "{EM", "EM}",
-        "<a href=\"http://x/", "<a href='https://y'>", "<a href=http://z>", "</a>", "\">", "'",
-        "\"", ">", "<", "&quot;", "&gt;", "&", "<span class=\"Tred\">", "<span class=TBBl>",
-        "</span>", "<br>", "\r\n", " ", "onmouseover=kv()", " style=x", "12345", "m", "y",
-        "会议", "<b>", "<!--", "-->", "<img src=x onerror=kv()>"};
-    return pieces;
-}
-
 TEST(BoxMarkup, RandomNestedTagsAndMarksKeepEveryBoxInShape) {
     std::mt19937 random(20261208);
-    const std::vector<std::string>& pieces = Pieces();
-    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
-    std::uniform_int_distribution<int> length(1, 24);
     for (int round = 0; round < 1500; ++round) {
-        std::string text;
-        for (int n = length(random); n > 0; --n) text += pieces[pick(random)];
-        // A query drawn from the text itself, so marks land everywhere.
-        std::uniform_int_distribution<size_t> from(0, text.size() - 1);
-        const size_t at = from(random);
-        const std::string query = text.substr(at, 1 + round % 4);
-        ExpectAllowed(round % 2, text, query);
+        const test::HostileMix mix = test::RandomHostileMix(random);
+        ExpectAllowed(round % 2, mix.text, mix.query);
         if (HasFailure()) return;
     }
 }

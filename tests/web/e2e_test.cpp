@@ -118,7 +118,7 @@ class EndToEnd : public test::ProgramTest {
 
     // The edit (EdNo, EdCn) or delete (DeNo, DeCn) icon of record `id`.
     static QString Icon(const char* code, const std::string& id) {
-        return QStringLiteral("#MyWinS img[onclick^=\"EditDel('%1',%2)\"]")
+        return QStringLiteral("#MyWinS img[data-code=\"%1\"][data-id=\"%2\"]")
             .arg(QLatin1String(code), QString::fromStdString(id));
     }
 
@@ -486,8 +486,8 @@ constexpr char kWalker[] = R"(
         for (var k = 0; k < list.boxes.length; ++k) {
             var box = list.boxes[k];
             var at = Number(box.getAttribute("data-i"));
-            var m = /EditDel\('EdNo',(\d+)\)/.exec(box.querySelector(".tm img").getAttribute("onclick"));
-            var id = m ? Number(m[1]) : -1;
+            var icon = box.querySelector(".tm img[data-code='EdNo']");
+            var id = icon ? Number(icon.getAttribute("data-id")) : -1;
             if (walk.seen[at] === undefined) walk.seen[at] = id;
             else if (walk.seen[at] !== id) walk.error += "position " + at + " showed " + walk.seen[at] + " and " + id + "; ";
         }
@@ -588,9 +588,9 @@ TEST_F(BigList, EndShowsTheOldestNoteAndHomeTheNewest) {
         true, kWait));
     const QVariantList order = NotesInOrder();
     EXPECT_EQ(Eval(QStringLiteral("list.boxes[list.boxes.length - 1].querySelector('.tm img')"
-                                  ".getAttribute('onclick')"))
+                                  ".getAttribute('data-id')"))
                   .toString(),
-              QStringLiteral("EditDel('EdNo',%1);").arg(order.back().toInt()));
+              QString::number(order.back().toInt()));
     // The scroll bar stands at its end.
     EXPECT_TRUE(EventuallyEquals(
         QStringLiteral("Math.round(list.parts.thumb.getBoundingClientRect().bottom) >= "

@@ -126,7 +126,7 @@ class Finding : public test::ProgramTest {
     }
 
     static QString Icon(const char* code, const std::string& id) {
-        return QStringLiteral("#MyWinS img[onclick^=\"EditDel('%1',%2)\"]")
+        return QStringLiteral("#MyWinS img[data-code=\"%1\"][data-id=\"%2\"]")
             .arg(QLatin1String(code), QString::fromStdString(id));
     }
 
