@@ -29,6 +29,7 @@
 // usage: web_bench [--runs N] [--no-million]    every size, with the ratios
 //        web_bench --size N [--runs N] [--wheel]  one size (used by the above)
 //        web_bench --find [--runs N]              the finder only
+//        web_bench --heavy [--runs N]             the page's time for heavy records
 #include <signal.h>
 #include <unistd.h>
 
@@ -203,8 +204,10 @@ constexpr char kPaintWatch[] = R"(
     if (typeof KvList !== 'function') return;
     var take = KvList;
     KvList = function () {
+        var start = performance.now();
         var result = take.apply(this, arguments);
         requestAnimationFrame(function () { setTimeout(function () {
+            window.benchPageMs = performance.now() - start;
             document.title = 'p' + (++window.benchPaints); }, 0); });
         return result;
     };
@@ -508,6 +511,90 @@ int FindFiguresHere(int runs) {
     return 0;
 }
 
+// ---- Heavy records ------------------------------------------------------------
+
+// Milliseconds of the page's own time for the last list it took: from the
+// answer's arrival until the frame after it was painted.
+double PageMs(QWebEnginePage* page) {
+    return Eval(page, QStringLiteral("window.benchPageMs")).toDouble();
+}
+
+// A note of `bytes` bytes of "a a a ..." and a contact whose remark is
+// `bytes` bytes of "{QQQQ}", the newest of their lists.
+void SeedHeavy(size_t bytes) {
+    const std::string n = std::to_string(bytes / 2);
+    const std::string m = std::to_string(bytes / 6);
+    if (ExecSql("INSERT INTO mylist(title,content,state,cre_date) VALUES('heavy " + n +
+                "', replace(hex(zeroblob(" + n + ")), '00', 'a '), 0, '2030-01-01 00:00:00')") !=
+            texts::kDone ||
+        ExecSql("INSERT INTO mylist(title,tel,content,state,cre_date) VALUES('heavy', '1', "
+                "replace(hex(zeroblob(" +
+                m + ")), '00', '{QQQQ}'), 1, '2030-01-01 00:00:00')") != texts::kDone)
+        Program::Fail("seeding the heavy records failed");
+}
+
+// Prints "notes contacts search" page milliseconds, medians of `runs`, for a
+// notebook of ordinary records with, when `bytes` > 0, the heavy ones on top.
+int HeavyFiguresHere(size_t bytes, int runs) {
+    AppFolder app;
+    Program program(app);
+    if (OpenDatabase() != texts::kOpen || test::SeedNotes(100) != texts::kDone)
+        Program::Fail("seeding failed");
+    SeedContacts(100);
+    if (bytes > 0) SeedHeavy(bytes);
+    QWebEnginePage* page = program.Page();
+    program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    program.WaitUntilIdle();
+    std::vector<double> notes, contacts, search;
+    for (int i = 0; i < runs; ++i) {
+        program.TimeUntilPainted([&] { Eval(page, QStringLiteral("ShowList(1)")); },
+                                 QStringLiteral("list.kind === 1 && list.boxes.length > 0"));
+        contacts.push_back(PageMs(page));
+        program.TimeUntilPainted([&] { Eval(page, QStringLiteral("ShowList(0)")); },
+                                 QStringLiteral("list.kind === 0 && list.boxes.length > 0"));
+        notes.push_back(PageMs(page));
+        program.TimeUntilPainted(
+            [&] {
+                Eval(page, QStringLiteral("(function (b) { b.value = 'a'; FindNow(); })"
+                                          "(document.getElementById('findBox'))"));
+            },
+            kFoundReady);
+        search.push_back(PageMs(page));
+        Eval(page, QStringLiteral("EndFind(); true"));
+        program.WaitUntilIdle();
+    }
+    std::printf("%.1f %.1f %.1f\n", Median(notes), Median(contacts), Median(search));
+    return 0;
+}
+
+// The page's time for the lists and a search that hold one heavy record
+// (finding it in a 2 MB note matches a million times; a 1 MB remark of
+// messenger tags would expand to megabytes of links), beside the same with
+// ordinary records only, each size in a fresh process.
+int HeavyFigures(int runs) {
+    std::printf("\nThe page's time for one heavy record (ms, medians of %d; at most 200)\n", runs);
+    std::printf("%-28s %8s %9s %8s\n", "records on top", "notes", "contacts", "search");
+    for (const size_t bytes : {size_t{0}, size_t{512 * 1024}, size_t{2 * 1024 * 1024}}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--heavy-here"), QString::number(bytes),
+                     QStringLiteral("--runs"), QString::number(runs)});
+        double notes = 0, contacts = 0, search = 0;
+        std::istringstream out;
+        if (child.waitForFinished(1800000) && child.exitCode() == 0)
+            out.str(child.readAllStandardOutput().toStdString());
+        if (!(out >> notes >> contacts >> search)) {
+            std::fprintf(stderr, "the heavy run of %zu bytes failed\n", bytes);
+            return 1;
+        }
+        const std::string what =
+            bytes == 0 ? "ordinary records only" : std::to_string(bytes / 1024) + " KB note and remark";
+        std::printf("%-28s %8.1f %9.1f %8.1f\n", what.c_str(), notes, contacts, search);
+    }
+    return 0;
+}
+
 int FindFigures(int runs) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -598,6 +685,10 @@ int main(int argc, char** argv) {
     if (runsAt >= 0 && runsAt + 1 < args.size()) runs = std::max(1, args[runsAt + 1].toInt());
     if (args.contains(QStringLiteral("--find-here"))) return FindFiguresHere(runs);
     if (args.contains(QStringLiteral("--find"))) return FindFigures(runs);
+    const qsizetype heavy = args.indexOf(QStringLiteral("--heavy-here"));
+    if (heavy >= 0 && heavy + 1 < args.size())
+        return HeavyFiguresHere(args[heavy + 1].toULongLong(), runs);
+    if (args.contains(QStringLiteral("--heavy"))) return HeavyFigures(runs);
     const qsizetype size = args.indexOf(QStringLiteral("--size"));
     if (size >= 0 && size + 1 < args.size())
         return SizeFigures(args[size + 1].toInt(), runs, args.contains(QStringLiteral("--wheel")));

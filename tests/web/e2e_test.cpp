@@ -534,9 +534,8 @@ class BigList : public EndToEnd {
     int TopRecord() {
         return Eval(QStringLiteral(
                         "(function () { var b = list.boxes[list.place - list.first];"
-                        " var m = "
-                        "/EdNo',(\\d+)/.exec(b.querySelector('.tm img').getAttribute('onclick'));"
-                        " return m ? Number(m[1]) : -1; })()"))
+                        " var icon = b.querySelector('.tm img[data-code=\"EdNo\"]');"
+                        " return icon ? Number(icon.getAttribute('data-id')) : -1; })()"))
             .toInt();
     }
 
