@@ -4,6 +4,7 @@
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
+#include "render/longtext.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
 #include "store/dbfunc.h"
@@ -126,6 +127,12 @@ std::string RecordNumber(const ListRow& row) {
     return IsDecimalDigits(row.id) ? row.id : std::string("0");
 }
 
+// A field as the box holds it: in the page's form a long field shows its
+// beginning and keeps the rest for when the user opens the record.
+std::string Shown(BoxForm form, const std::string& markup, size_t limit) {
+    return form == BoxForm::kPage ? FoldLongMarkup(markup, limit) : markup;
+}
+
 const ListKind& KindOf(int listKind) {
     if (listKind != kNotes && listKind != kContacts) throw std::invalid_argument("record kind");
     return listKind == kNotes ? NotesKind() : ContactsKind();
@@ -176,13 +183,13 @@ std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::str
     out += "<span class=\"t\" id=\"t";
     out += number;
     out += "\">";
-    out += record.title;
+    out += Shown(form, record.title, kShownLineBytes);
     out += shape.titleClose;
     out += "<div class=\"dts\">";
-    out += record.detail;
+    out += Shown(form, record.detail, kShownLineBytes);
     out += "</div>";
     out += "<div class=\"round_body_contain\">";
-    out += record.content;
+    out += Shown(form, record.content, kShownContentBytes);
     out += "</div><span id=\"b";
     out += number;
     out += shape.hiddenClose;

@@ -37,7 +37,9 @@ ShownRecord ShowRecord(int kind, const ListRow& row);
 //     data-code="EdNo" data-id="5", data-code="DeNo" data-id="5",
 //     data-new="0". The page attaches its own handlers to them, so its policy
 //     can forbid every inline script, and a handler that stored text might
-//     smuggle in could never run.
+//     smuggle in could never run. A field longer than the page lays out at
+//     once shows its beginning, the rest kept in a template
+//     (render/longtext.h) until the user opens the record.
 // Nothing else differs between the two forms.
 enum class BoxForm { kPage, kReference };
 

@@ -588,8 +588,8 @@ int HeavyFigures(int runs) {
             std::fprintf(stderr, "the heavy run of %zu bytes failed\n", bytes);
             return 1;
         }
-        const std::string what =
-            bytes == 0 ? "ordinary records only" : std::to_string(bytes / 1024) + " KB note and remark";
+        const std::string what = bytes == 0 ? "ordinary records only"
+                                            : std::to_string(bytes / 1024) + " KB note and remark";
         std::printf("%-28s %8.1f %9.1f %8.1f\n", what.c_str(), notes, contacts, search);
     }
     return 0;

@@ -348,7 +348,7 @@ var LONG_MARKUP = 6000;   /* characters of a box's markup */
 var LONG_LINES = 45;      /* or line breaks in it */
 
 function IsLong(markup) {
-    if (markup.length > LONG_MARKUP) return true;
+    if (markup.length > LONG_MARKUP || markup.indexOf('<template class="rest">') >= 0) return true;
     var lines = 0;
     for (var at = markup.indexOf("<br"); at >= 0; at = markup.indexOf("<br", at + 3)) {
         if (++lines > LONG_LINES) return true;
@@ -367,9 +367,18 @@ function ClipLong(box, markup) {
     box.appendChild(more);
 }
 
+/* The program sends a field of many screens as its beginning and, in a
+ * template the page does not lay out, the rest: it joins the field when the
+ * user first opens the record. */
+function ShowRest(box) {
+    var rests = box.querySelectorAll("template.rest");
+    for (var i = 0; i < rests.length; ++i) rests[i].replaceWith(rests[i].content);
+}
+
 function ToggleLong(event) {
     var box = event.currentTarget.parentNode;
     var open = box.classList.toggle("open");
+    if (open) ShowRest(box);
     event.currentTarget.textContent = open ? "收起" : "展开全文";
     Place();
     Need();

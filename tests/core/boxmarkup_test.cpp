@@ -37,8 +37,8 @@ TEST(BoxMarkup, HostileRecordsStayInertWhateverIsSearched) {
     std::vector<std::string> texts = test::HostileTexts("hostile_contacts.txt");
     ASSERT_GE(texts.size(), 10u);
     for (const std::string& note : test::HostileTexts("hostile_notes.txt")) texts.push_back(note);
-    const std::vector<std::string> queries = {"y",  "m",  "x",   "=",  "on", "\"", ">",    "<",
-                                              "&",  "/",  "q",   "1",  " ",  "a",  "http", "kv",
+    const std::vector<std::string> queries = {"y",  "m", "x",   "=", "on", "\"", ">",    "<",
+                                              "&",  "/", "q",   "1", " ",  "a",  "http", "kv",
                                               "mm", "}", "{QQ", "2", "t",  "'"};
     for (const std::string& text : texts) {
         for (int kind : {0, 1}) {

@@ -28,12 +28,45 @@ struct HostileMix {
 };
 
 inline HostileMix RandomHostileMix(std::mt19937& random) {
-    static const std::vector<std::string> pieces = {
-        "{QQ", "QQ}", "{MS", "MS}", "{SP", "SP}", "{AL", "AL}", "{EM3EM}", "{EM", "EM}",
-        "<a href=\"http://x/", "<a href='https://y'>", "<a href=http://z>", "</a>", "\">", "'",
-        "\"", ">", "<", "&quot;", "&gt;", "&", "<span class=\"Tred\">", "<span class=TBBl>",
-        "</span>", "<br>", "\r\n", " ", "onmouseover=window.kvPwned=1", " style=x", "12345", "m",
-        "y", "会议", "<b>", "<!--", "-->", "<img src=x onerror=window.kvPwned=2>"};
+    static const std::vector<std::string> pieces = {"{QQ",
+                                                    "QQ}",
+                                                    "{MS",
+                                                    "MS}",
+                                                    "{SP",
+                                                    "SP}",
+                                                    "{AL",
+                                                    "AL}",
+                                                    "{EM3EM}",
+                                                    "{EM",
+                                                    "EM}",
+                                                    "<a href=\"http://x/",
+                                                    "<a href='https://y'>",
+                                                    "<a href=http://z>",
+                                                    "</a>",
+                                                    "\">",
+                                                    "'",
+                                                    "\"",
+                                                    ">",
+                                                    "<",
+                                                    "&quot;",
+                                                    "&gt;",
+                                                    "&",
+                                                    "<span class=\"Tred\">",
+                                                    "<span class=TBBl>",
+                                                    "</span>",
+                                                    "<br>",
+                                                    "\r\n",
+                                                    " ",
+                                                    "onmouseover=window.kvPwned=1",
+                                                    " style=x",
+                                                    "12345",
+                                                    "m",
+                                                    "y",
+                                                    "会议",
+                                                    "<b>",
+                                                    "<!--",
+                                                    "-->",
+                                                    "<img src=x onerror=window.kvPwned=2>"};
     std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(1, 24);
     HostileMix mix;

@@ -201,6 +201,8 @@ inline const std::vector<std::string_view>& AllowedTags() {
         R"~(<img src="image/SP.gif">)~",
         R"~(<img src="image/AL.gif">)~",
         R"~(<mark class="hit">)~",
+        R"~(<template class="rest">)~",
+        "</template>",
         "</mark>"};
     return tags;
 }

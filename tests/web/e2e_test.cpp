@@ -532,10 +532,10 @@ class BigList : public EndToEnd {
 
     // The record number of the record at the top of the view.
     int TopRecord() {
-        return Eval(QStringLiteral(
-                        "(function () { var b = list.boxes[list.place - list.first];"
-                        " var icon = b.querySelector('.tm img[data-code=\"EdNo\"]');"
-                        " return icon ? Number(icon.getAttribute('data-id')) : -1; })()"))
+        return Eval(
+                   QStringLiteral("(function () { var b = list.boxes[list.place - list.first];"
+                                  " var icon = b.querySelector('.tm img[data-code=\"EdNo\"]');"
+                                  " return icon ? Number(icon.getAttribute('data-id')) : -1; })()"))
             .toInt();
     }
 

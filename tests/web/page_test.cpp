@@ -208,15 +208,23 @@ constexpr char kParsedFault[] = R"(
 (function (box) {
     var t = document.createElement("template");
     t.innerHTML = box;
-    var all = t.content.querySelectorAll("*");
-    for (var i = 0; i < all.length; ++i) {
-        var e = all[i];
-        for (var a = 0; a < e.attributes.length; ++a)
-            if (/^on/i.test(e.attributes[a].name)) return "handler " + e.outerHTML;
-        if (!/^(TABLE|TBODY|TR|TD|IMG|SPAN|DIV|A|BR|MARK)$/.test(e.tagName)) return "element " + e.tagName;
-        if (e.matches("a a")) return "link in a link";
+    function fault(fragment) {
+        var all = fragment.querySelectorAll("*");
+        for (var i = 0; i < all.length; ++i) {
+            var e = all[i];
+            for (var a = 0; a < e.attributes.length; ++a)
+                if (/^on/i.test(e.attributes[a].name)) return "handler " + e.outerHTML;
+            if (!/^(TABLE|TBODY|TR|TD|IMG|SPAN|DIV|A|BR|MARK|TEMPLATE)$/.test(e.tagName))
+                return "element " + e.tagName;
+            if (e.matches("a a")) return "link in a link";
+            if (e.tagName === "TEMPLATE") {
+                var inner = fault(e.content);
+                if (inner) return inner;
+            }
+        }
+        return "";
     }
-    return "";
+    return fault(t.content);
 })
 )";
 
@@ -233,8 +241,8 @@ TEST_F(PageTest, HostileAndRandomBoxesHoldNoHandlerForThePagesParser) {
     page().Js(QString("window.parsedFault = ") + kParsedFault);
     QStringList boxes;
     for (size_t i = 0; i < records.size(); ++i) {
-        for (const std::string& box : BoxesOf(static_cast<int>(i % 2), records[i].first,
-                                              records[i].second)) {
+        for (const std::string& box :
+             BoxesOf(static_cast<int>(i % 2), records[i].first, records[i].second)) {
             const QString shown = FromProgram(box);
             ASSERT_EQ(page().Js("parsedFault(" + JsString(shown) + ")").toString(), "")
                 << records[i].first << " / " << records[i].second;
@@ -251,6 +259,22 @@ TEST_F(PageTest, HostileAndRandomBoxesHoldNoHandlerForThePagesParser) {
     for (const QString& request : page().page().requests)
         EXPECT_TRUE(request.endsWith("main.html")) << request.toStdString();
     ForgetRefusals(page().page());
+}
+
+TEST_F(PageTest, AHugeNoteLaysOutItsBeginningAndShowsTheRestWhenOpened) {
+    std::string body;
+    while (body.size() < 300 * 1024) body += "第一段 ";
+    body += "最后一句";
+    ASSERT_EQ(AddNote("大", body, "2026-01-01 08:00:00"), "Done");
+    ShowList(0);
+    const QString content = "document.querySelector('#MyWinS .round_body_contain')";
+    EXPECT_LT(page().Js(content + ".textContent.length").toInt(), 20000);
+    EXPECT_FALSE(page().Js(content + ".textContent.endsWith('最后一句')").toBool());
+    page().Js(Click("#MyWinS .rec .more"));
+    EXPECT_TRUE(page().Js(content + ".textContent.endsWith('最后一句')").toBool());
+    EXPECT_EQ(page().Js(content + ".textContent.length").toInt(),
+              static_cast<int>(QString::fromStdString(body).size()));
+    EXPECT_EQ(page().Js("document.querySelectorAll('#MyWinS template').length").toInt(), 0);
 }
 
 TEST_F(PageTest, CompactViewSwapsTheTopBarForTheRestoreControl) {
