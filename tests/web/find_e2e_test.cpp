@@ -15,6 +15,7 @@
 #include "gui/dialog_driver.h"
 #include "page_harness.h"
 #include "program_harness.h"
+#include "support/hostile.h"
 #include "support/seed.h"
 
 namespace korvane {
@@ -155,6 +156,67 @@ class Finding : public test::ProgramTest {
 
     test::ModalWatchdog watchdog_{90};
 };
+
+// What is live in the list area: hovers, errors and clicks every element but
+// the program's own controls, and returns what the page's parser holds that
+// no box may: a handler, an element of another kind, a link in a link.
+constexpr char kInert[] = R"(
+(function () {
+    var all = document.querySelectorAll("#MyWinS .vbody *");
+    for (var i = 0; i < all.length; ++i) {
+        var e = all[i];
+        for (var name of ["mouseover", "mouseenter", "focus", "error", "load"])
+            e.dispatchEvent(new Event(name));
+        if (e.tagName !== "A" && !e.hasAttribute("data-code"))
+            e.dispatchEvent(new MouseEvent("click", {bubbles: false}));
+        for (var a = 0; a < e.attributes.length; ++a)
+            if (/^on/i.test(e.attributes[a].name)) return "handler " + e.outerHTML;
+        if (!/^(DIV|TABLE|TBODY|TR|TD|IMG|SPAN|A|BR|MARK|TEMPLATE|BUTTON)$/.test(e.tagName))
+            return "element " + e.tagName;
+        if (e.matches("a a")) return "link in a link";
+    }
+    return all.length > 0 ? "" : "nothing shown";
+})()
+)";
+
+TEST_F(Finding, HostileContactsAreInertInTheListAndInTheResults) {
+    std::vector<std::string> remarks = test::HostileTexts("hostile_contacts.txt");
+    std::mt19937 random(20261208);
+    for (int i = 0; i < 120; ++i) remarks.push_back(test::RandomHostileMix(random).text);
+    for (size_t i = 0; i < remarks.size(); ++i) {
+        const std::string date = QStringLiteral("2026-01-01 %1:%2:00")
+                                     .arg(i / 60, 2, 10, QLatin1Char('0'))
+                                     .arg(i % 60, 2, 10, QLatin1Char('0'))
+                                     .toStdString();
+        ASSERT_EQ(test::AddContact("联系人 y " + std::to_string(i), "1", remarks[i], date), "Done");
+    }
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Click(QStringLiteral("#tabContacts")));
+    ASSERT_TRUE(EventuallyEquals(QStringLiteral("list.kind === 1 && !list.pending"), true, kWait));
+    const int total = static_cast<int>(remarks.size());
+    for (int at = 0; at < total; at += 40) {
+        Eval(QStringLiteral("JumpTo(%1, false)").arg(at));
+        ASSERT_TRUE(EventuallyEquals(QStringLiteral("!list.pending && list.place === %1").arg(at),
+                                     true, kWait));
+        ASSERT_EQ(Eval(QString::fromLatin1(kInert)).toString(), QString()) << "list at " << at;
+    }
+    for (const char* query : {"y", "m", "on", "{", "\"", "kv"}) {
+        Eval(QStringLiteral("(function (b) { b.value = %1; FindNow(); })"
+                            "(document.getElementById('findBox'))")
+                 .arg(JsString(QString::fromUtf8(query))));
+        ASSERT_TRUE(ResultsFor(QString::fromUtf8(query)));
+        for (int at = 0; at < Eval(QStringLiteral("list.total")).toInt(); at += 40) {
+            Eval(QStringLiteral("JumpTo(%1, false)").arg(at));
+            ASSERT_TRUE(EventuallyEquals(
+                QStringLiteral("!list.pending && list.place === %1").arg(at), true, kWait));
+            ASSERT_EQ(Eval(QString::fromLatin1(kInert)).toString(), QString())
+                << query << " at " << at;
+        }
+    }
+    EXPECT_EQ(Eval(QStringLiteral("String(window.kvPwned)")).toString(),
+              QStringLiteral("undefined"));
+    EXPECT_FALSE(Window().TerminationRequested());
+}
 
 TEST_F(Finding, CtrlFGivesTheFieldTheKeysAndChineseFromTheInputMethodFinds) {
     SeedFew();
