@@ -35,10 +35,14 @@ std::vector<std::string> Fields(std::string_view in) {
     return fields;
 }
 
-size_t Count(std::string_view text, std::string_view what) {
+// The tags of the box holding `what`; stored text may hold any words, but
+// only as text.
+size_t CountInTags(std::string_view box, std::string_view what) {
     size_t n = 0;
-    for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
-        ++n;
+    for (size_t at = box.find('<'); at != std::string_view::npos; at = box.find('<', at + 1)) {
+        const std::string_view tag = korvane::test::box_check::TagAt(box, at);
+        n += tag.find(what) != std::string_view::npos;
+    }
     return n;
 }
 
@@ -48,7 +52,7 @@ void Check(const std::string& box, std::string_view command) {
         std::fprintf(stderr, "%s\n", fault.c_str());
         std::abort();
     }
-    if (Count(box, command) != 2 || Count(box, "<table") != 1) std::abort();
+    if (CountInTags(box, command) != 2 || CountInTags(box, "<table") != 1) std::abort();
 }
 
 }  // namespace

@@ -59,28 +59,21 @@ constexpr MessengerService kServices[] = {
 };
 
 // An id copied into the link's address: it can end neither the attribute
-// nor the tag, and carries no line break for the later line conversion to
-// turn into markup.
+// nor the tag, and carries no control character (the line conversion after
+// would turn a carriage return into markup).
 void AppendAttributeText(std::string& out, std::string_view id) {
     for (char c : id) {
-        switch (c) {
-            case '"':
-                out += "&quot;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            default:
-                out += c;
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"') {
+            out += "&quot;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "&#" + std::to_string(byte) + ";";
+        } else {
+            out += c;
         }
     }
 }
