@@ -16,10 +16,9 @@ bool ReadDenied(const std::string& path) {
         return false;
     // Every share mode: a file that another program holds open is readable
     // as far as permission goes.
-    const win32::Handle file(::CreateFileW(
-        wide.c_str(), GENERIC_READ,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::Handle file(::CreateFileW(wide.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) return false;
     return ::GetLastError() == ERROR_ACCESS_DENIED;
 }
