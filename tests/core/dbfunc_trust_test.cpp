@@ -98,14 +98,13 @@ TEST_P(HostileNotebook, ItsTriggersAndViewsNeverRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Store, HostileNotebook,
-    ::testing::Values(
-        HostileCase{"trigger-delete", 1, "mylist", true, {"first edited", "third"}},
-        HostileCase{"trigger-copy", 1, "mylist", true, {"first edited", "third"}},
-        HostileCase{"trigger-raise", 1, "mylist", true, {"first edited", "third"}},
-        // The notes sit under another name and "mylist" is a view that hides
-        // one of them: the program reads and writes no view, so nothing is
-        // shown, nothing is saved and the stored notes stay as they were.
-        HostileCase{"view-shadow", 4, "stored", false, {"first", "second"}}),
+    ::testing::Values(HostileCase{"trigger-delete", 1, "mylist", true, {"first edited", "third"}},
+                      HostileCase{"trigger-copy", 1, "mylist", true, {"first edited", "third"}},
+                      HostileCase{"trigger-raise", 1, "mylist", true, {"first edited", "third"}},
+                      // The notes sit under another name and "mylist" is a view that hides
+                      // one of them: the program reads and writes no view, so nothing is
+                      // shown, nothing is saved and the stored notes stay as they were.
+                      HostileCase{"view-shadow", 4, "stored", false, {"first", "second"}}),
     [](const auto& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
@@ -198,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Store, OpeningANotebook,
 
 TEST(UnreadableNotebookText, SaysWhatFailedWhereAndThatNothingChanged) {
     const std::string text = platform::FromCodePage(texts::NotebookUnreadable("/d/<x>&.mysql"));
-    for (const char* part : {"无法读取记事本", "没有权限", "/d/&lt;x&gt;&amp;.mysql", "未做任何改动"})
+    for (const char* part :
+         {"无法读取记事本", "没有权限", "/d/&lt;x&gt;&amp;.mysql", "未做任何改动"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find("无法找到数据库"), std::string::npos);
     EXPECT_EQ(text.find("<x>"), std::string::npos);  // the path is text in the page, never markup

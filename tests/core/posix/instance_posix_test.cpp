@@ -34,8 +34,8 @@ TEST(WriterLockProcesses, ASecondProcessOnTheSameNotebookIsRefused) {
                     ::testing::ExitedWithCode(static_cast<int>(WriterLock::State::kHeldElsewhere)),
                     "");
     }
-    EXPECT_EXIT(SecondCopy(),
-                ::testing::ExitedWithCode(static_cast<int>(WriterLock::State::kHeld)), "");
+    EXPECT_EXIT(SecondCopy(), ::testing::ExitedWithCode(static_cast<int>(WriterLock::State::kHeld)),
+                "");
 }
 
 TEST(WriterLockProcesses, AKilledHolderLeavesNoStaleLock) {
