@@ -92,8 +92,8 @@ const char* const kEncodings[] = {"UTF-8", "UTF-16le", "UTF-16be"};
 // One schema statement of the grammar; `n` keeps names apart.
 std::string Statement(Input& in, int n) {
     const std::string id = std::to_string(n);
-    const char* const kEvents[] = {"AFTER INSERT", "AFTER UPDATE", "BEFORE DELETE", "AFTER DELETE",
-                                   "BEFORE INSERT", "BEFORE UPDATE"};
+    const char* const kEvents[] = {"AFTER INSERT", "AFTER UPDATE",  "BEFORE DELETE",
+                                   "AFTER DELETE", "BEFORE INSERT", "BEFORE UPDATE"};
     switch (in.Byte() % 10) {
         case 0:
         case 1:
@@ -123,8 +123,7 @@ std::string Statement(Input& in, int n) {
             // The records behind another name and a view in their place that
             // keeps whatever is written to it.
             return "ALTER TABLE mylist RENAME TO stored" + id +
-                   "; CREATE VIEW mylist AS SELECT * FROM stored" + id +
-                   "; CREATE TRIGGER k" + id +
+                   "; CREATE VIEW mylist AS SELECT * FROM stored" + id + "; CREATE TRIGGER k" + id +
                    " INSTEAD OF INSERT ON mylist BEGIN INSERT INTO sentinel VALUES ('k" + id +
                    "'); END";
         default:
@@ -201,8 +200,8 @@ int64_t SentinelRows(const fs::path& file) {
 // A folder of the process's own with the pristine notebook the store restores
 // from, made once.
 struct Folder {
-    fs::path root = fs::temp_directory_path() / ("korvane-notebook-fuzz-" +
-                                                 std::to_string(::getpid()));
+    fs::path root =
+        fs::temp_directory_path() / ("korvane-notebook-fuzz-" + std::to_string(::getpid()));
     fs::path hd = root / "hd";
     fs::path working = hd / "glst.mysql";
     Folder() {

@@ -399,6 +399,9 @@ std::string OpenDatabase() {
     Store& store = State();
     if (!store.path.empty()) return texts::kOpen;
     store.notice.clear();
+    store.keptDamagedAside = false;
+    store.readOnly = false;
+    store.listIndexTried = false;
     try {
         const Paths paths;
         // A file this user may not read is left alone: nothing is restored
