@@ -41,7 +41,6 @@ class FromSql {
         if (made_) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << error_;
     }
-    std::string Path() const { return test::CodePagePath(app.Database()); }
     std::vector<std::string> Sentinel() const {
         return ColumnOf(app.Database(), "SELECT what FROM sentinel");
     }
@@ -75,7 +74,7 @@ TEST_P(HostileNotebook, ItsTriggersAndViewsNeverRun) {
     FromSql notebook(c.name);
     ASSERT_TRUE(notebook.Made());
     ASSERT_EQ(OpenDatabase(), "1");
-    EXPECT_EQ(OpenNotice(), texts::ForeignSchemaFound(notebook.Path(), c.foreignObjects));
+    EXPECT_EQ(OpenNotice(), texts::ForeignSchemaFound(NotebookPath(), c.foreignObjects));
     EXPECT_FALSE(OpenKeptDamagedAside());  // no backup is offered for it
 
     const std::vector<std::string> results = {
@@ -130,13 +129,13 @@ TEST_P(NotUtf8Notebook, OpensReadOnlyWithANoticeAndRefusesEverySave) {
 
     ASSERT_EQ(OpenDatabase(), "1");
     EXPECT_TRUE(OpenedReadOnly());
-    EXPECT_EQ(OpenNotice(), texts::ReadOnlyNotice(notebook.Path(), encoding));
+    EXPECT_EQ(OpenNotice(), texts::ReadOnlyNotice(NotebookPath(), encoding));
     std::array<std::string, 9> values;
     LoadRecord("SELECT title,content FROM mylist WHERE ID=2", values);
     EXPECT_EQ(values[0], "second");
     EXPECT_EQ(BuildListWindow(0, 0, 10).total, 2);
 
-    const std::string refused = texts::ReadOnlySaveRefused(notebook.Path());
+    const std::string refused = texts::ReadOnlySaveRefused(NotebookPath());
     EXPECT_EQ(test::InsertNote(platform::ToCodePage("中文 €")), refused);
     EXPECT_EQ(ExecSql("UPDATE mylist SET title='x' WHERE ID=1"), refused);
     EXPECT_EQ(ExecSql("DELETE FROM mylist WHERE ID=1"), refused);
