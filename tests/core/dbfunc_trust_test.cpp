@@ -110,12 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(HostileNotebookText, SaysWhatWasFoundWhereAndThatTheNotebookIsUsedAsUsual) {
-    const std::string text = platform::FromCodePage(texts::ForeignSchemaFound("/a/b.mysql", 3));
-    for (const char* part : {"/a/b.mysql", "3", "触发器或视图", "不会运行", "照常使用"})
-        EXPECT_NE(text.find(part), std::string::npos) << part;
-}
-
 class NotUtf8Notebook : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 // GBK bytes stored as text in a UTF-16 file come back as other characters:
@@ -147,16 +141,6 @@ TEST_P(NotUtf8Notebook, OpensReadOnlyWithANoticeAndRefusesEverySave) {
 INSTANTIATE_TEST_SUITE_P(Store, NotUtf8Notebook,
                          ::testing::Values(std::make_pair("utf16le", "UTF-16le"),
                                            std::make_pair("utf16be", "UTF-16be")));
-
-TEST(NotUtf8NotebookText, SaysWhatWhereAndThatNothingChanged) {
-    const std::string notice =
-        platform::FromCodePage(texts::ReadOnlyNotice("/n/glst.mysql", "UTF-16le"));
-    for (const char* part : {"/n/glst.mysql", "UTF-16le", "UTF-8", "只读", "未做任何改动"})
-        EXPECT_NE(notice.find(part), std::string::npos) << part;
-    const std::string refused = platform::FromCodePage(texts::ReadOnlySaveRefused("/n/glst.mysql"));
-    for (const char* part : {"保存失败", "/n/glst.mysql", "UTF-8", "未做任何改动", "编辑窗口"})
-        EXPECT_NE(refused.find(part), std::string::npos) << part;
-}
 
 class OpeningANotebook : public ::testing::TestWithParam<const char*> {};
 
