@@ -215,6 +215,13 @@ struct Folder {
         korvane::SetDataDirectory({});
         korvane::log::SetSink([](korvane::log::Area, std::string_view) {});
     }
+    // Runs at exit, after the store (made later) has closed its connection.
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
     // Everything but the pristine notebook goes.
     void Empty() const {
         for (const auto& entry : fs::directory_iterator(hd)) {
