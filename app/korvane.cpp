@@ -1,17 +1,38 @@
-// Program entry: one copy per user, the four windows in their order, the
-// event loop.
+// Program entry: one copy per user and one writer per notebook, the four
+// windows in their order, the event loop.
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
 
 #include "app/corelog.h"
 #include "app/korvaneM.h"
+#include "app/showrequest.h"
 #include "dialogs/dialogs.h"
 #include "platform/apppaths.h"
+#include "platform/codepage.h"
 #include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/termination.h"
+#include "store/dbfunc.h"
+
+namespace {
+
+// Tells the user that another copy writes this data folder's notebook, then
+// asks that copy to show its window.
+void ShowTheRunningCopy(const QString& showName) {
+    const QString notebook = QString::fromStdString(
+        korvane::platform::FromCodePage(korvane::DataPath("hd\\glst.mysql")));
+    QMessageBox notice(QMessageBox::Information, QStringLiteral("温馨提示"),
+                       QStringLiteral("Korvane 已在运行，正在使用同一个记事本：\n%1\n\n"
+                                      "将显示正在运行的窗口。本次启动没有打开也没有改动记事本。")
+                           .arg(notebook),
+                       QMessageBox::Ok);
+    notice.exec();
+    korvane::AskToShow(showName);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace korvane;
@@ -43,11 +64,24 @@ int main(int argc, char** argv) {
     SetApplicationPaths(executable);
     platform::UsePerUserDataWhenReadOnly("korvane");
 
+    // One writer per notebook: copies with different runtime folders or
+    // sessions meet at the lock beside the data. The second one leaves the
+    // notebook alone and brings the first one's window up.
+    const platform::WriterLock writer(NotebookLockPath());
+    const QString showName = ShowRequestName(DataDirectory());
+    if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
+        ShowTheRunningCopy(showName);
+        return 0;
+    }
+    // A lock that cannot be made (a folder that takes no new file) means
+    // running without the check; saves there say why they fail.
+
     TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
                      [&mainWindow](QSessionManager&) { mainWindow.SaveSettings(); });
+    const ShowRequests showRequests(showName, [&mainWindow] { mainWindow.HotkeyPressed(); });
     platform::TerminationWatcher termination;
     QObject::connect(&termination, &platform::TerminationWatcher::requested, &mainWindow,
                      &QWidget::close);

@@ -33,7 +33,9 @@ void NotebookStart::Open() {
 
 void NotebookStart::OfferNewestBackup() {
     const std::string notice = OpenNotice();
-    const std::optional<std::string> backup = DailyBackup::ForNotebook().NewestGood();
+    // Only a damaged notebook replaced by a fresh one calls for a backup.
+    const std::optional<std::string> backup =
+        OpenKeptDamagedAside() ? DailyBackup::ForNotebook().NewestGood() : std::nullopt;
     if (!backup) {
         ShowMsgBox(notice, false, 1);
         return;

@@ -136,17 +136,44 @@ int OpenFlags(TSQLiteDatabase::Mode mode) {
                                                    : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
 }
 
-// Opens `fileName` (code page) into `db`; throws with SQLite's reason.
+// A file may come from anyone: its schema must not make this connection run
+// SQL the program did not write. Triggers and views stay in the file but never
+// run, functions named in the schema are refused, and the statements that
+// could damage the file on purpose (writable_schema and its kin) are off.
+// SQLITE_OK, or the code of the setting that failed.
+int RunOnlyOwnSql(sqlite3* db) {
+    struct Setting {
+        int option;
+        int value;
+    };
+    static constexpr Setting kSettings[] = {
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+        {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+    };
+    for (const Setting& setting : kSettings) {
+        int now = -1;
+        const int rc = sqlite3_db_config(db, setting.option, setting.value, &now);
+        if (rc != SQLITE_OK) return rc;
+        if (now != setting.value) return SQLITE_MISUSE;
+    }
+    return SQLITE_OK;
+}
+
+// Opens `fileName` (code page) into `db` with only the program's own SQL
+// allowed to run; throws with SQLite's reason.
 void OpenConnection(const std::string& fileName, int flags, sqlite3*& db) {
     const std::string utf8 = platform::FromCodePage(fileName);
-    const int rc = sqlite3_open_v2(utf8.c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(utf8.c_str(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) rc = RunOnlyOwnSql(db);
     if (rc == SQLITE_OK) return;
     if (db == nullptr) {
         throw ESQLiteException("Failed to open database \"" + fileName + "\" : unknown error", rc);
     }
     const std::string message =
         "Failed to open database \"" + fileName + "\" : " + sqlite3_errmsg(db);
-    const int code = sqlite3_extended_errcode(db);
+    const int code = sqlite3_extended_errcode(db) != SQLITE_OK ? sqlite3_extended_errcode(db) : rc;
     sqlite3_close(db);
     db = nullptr;
     throw ESQLiteException(message, code);

@@ -4,6 +4,9 @@
 // every row of a query in memory; every failure is an ESQLiteException with a
 // fixed English text and SQLite's result code. SQL text and values pass through as bytes,
 // unchanged; only the file name is converted from the code page to UTF-8.
+// Every connection, backup targets included, runs only the SQL the program
+// hands it: triggers and views found in a file never run (using a view
+// fails), the schema cannot call functions, and SQLite's defensive mode is on.
 #pragma once
 
 #include <cstdint>

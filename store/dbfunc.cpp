@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
+#include "platform/readaccess.h"
 #include "store/SQLiteTable3.h"
 
 namespace korvane {
@@ -25,6 +26,60 @@ const std::string& DatabaseMissing() {
            "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
            "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
     return text;
+}
+
+namespace {
+
+// A path put into the page's markup.
+std::string EscapedForMarkup(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string NotebookUnreadable(const std::string& path) {
+    return Cp("<br/><br/>无法读取记事本：没有权限打开文件<br/><br/>") + EscapedForMarkup(path) +
+           Cp("<br/><br/>这个文件属于其他用户，或您没有进入它所在文件夹的权限。"
+              "请以文件的所有者身份运行本程序，或请管理员给您读写它的权限。"
+              "<br/><br/>记事本未做任何改动。");
+}
+
+std::string ForeignSchemaFound(const std::string& path, int64_t count) {
+    return Cp("记事本 ") + path + Cp(" 中有 ") + std::to_string(count) +
+           Cp(" 个不是本程序建立的触发器或视图。为安全起见，它们不会运行，也未被删除；"
+              "记事本的其他内容照常使用。");
+}
+
+std::string ReadOnlyNotice(const std::string& path, const std::string& encoding) {
+    return Cp("记事本 ") + path + Cp(" 的文字编码是 ") + encoding +
+           Cp("，不是本程序使用的 UTF-8，保存会写坏其中的文字。"
+              "因此记事本以只读方式打开：可以查看，但不能保存或删除。记事本未做任何改动。");
+}
+
+std::string ReadOnlySaveRefused(const std::string& path) {
+    return Cp("保存失败：记事本 ") + path +
+           Cp(" 的文字编码不是 UTF-8，以只读方式打开，保存会写坏其中的文字。"
+              "记事本未做任何改动，您输入的内容仍保留在编辑窗口中。");
 }
 
 const std::string& DatabaseBroken() {
@@ -80,7 +135,10 @@ struct Store {
     std::optional<platform::FileIdentity> identity;  // the file the connection opened
     std::array<KindCount, 2> counts;
     std::string notice;
-    uint64_t serial = 0;  // the connection's number, see NotebookVersion
+    bool keptDamagedAside = false;  // the notice is about a damaged file kept aside
+    bool readOnly = false;          // opened read-only: its text is not UTF-8
+    bool listIndexTried = false;    // EnsureListIndex ran for this notebook
+    uint64_t serial = 0;            // the connection's number, see NotebookVersion
     ChangeJournal journal;
 };
 
@@ -91,8 +149,10 @@ Store& State() {
 
 // The lists read one kind newest first, a window at a time; without this
 // index every window would sort the whole table. A notebook made elsewhere may
-// lack it. Adding an index changes nothing other readers see; when the file
-// cannot be written now (read-only, locked), the lists simply read slower.
+// lack it. It is made before the program's first write, never at open: a
+// notebook only looked at stays as it was, byte for byte. Adding an index
+// changes nothing other readers see; when the file cannot be written now
+// (read-only, locked), the lists simply read slower.
 void EnsureListIndex(TSQLiteDatabase& db) {
     try {
         if (!db.HasTable(kTable)) return;
@@ -272,6 +332,49 @@ texts::SaveFailure FailureOf(int code) {
     }
 }
 
+// Adds a paragraph to what the open tells the user.
+void AddNotice(Store& store, const std::string& text) {
+    if (!store.notice.empty()) store.notice += "\r\n\r\n";
+    store.notice += text;
+}
+
+// The program stores GBK bytes as text, which only a UTF-8 file keeps byte for
+// byte; a UTF-16 file would turn them into other characters. Such a notebook
+// is read over a read-only connection and every save is refused.
+void OpenReadOnlyUnlessUtf8(Store& store) {
+    const auto encoding = store.connection->OpenQuery("PRAGMA encoding");
+    const std::string name = encoding->GoFirst() ? encoding->FieldText(0) : std::string();
+    if (name == "UTF-8") return;
+    auto db = std::make_unique<TSQLiteDatabase>(store.path, TSQLiteDatabase::Mode::ReadOnly);
+    db->SetBusyTimeout(kBusyTimeoutMs);
+    Adopt(store, std::move(db));
+    store.readOnly = true;
+    log::Warn(log::Area::Store, "notebook text encoding is " + name + ": opened read-only");
+    AddNotice(store, texts::ReadOnlyNotice(store.path, name));
+}
+
+// Triggers and views the file brings never run (see TSQLiteDatabase); the user
+// hears that they are there.
+void NoteForeignSchema(Store& store) {
+    const auto found = store.connection->OpenQuery(
+        "SELECT count(*) FROM sqlite_master WHERE type IN ('trigger', 'view')");
+    const int64_t count = found->GoFirst() ? found->FieldInt64(0) : 0;
+    if (count == 0) return;
+    log::Warn(log::Area::Store,
+              "notebook holds " + std::to_string(count) + " triggers or views: they do not run");
+    AddNotice(store, texts::ForeignSchemaFound(store.path, count));
+}
+
+// Why the notebook did not open, for the user; the store is left closed.
+std::string NotOpened(Store& store, const std::string& why) {
+    log::Warn(log::Area::Store, "notebook not opened: " + why);
+    store.path.clear();
+    store.connection.reset();
+    const Paths paths;
+    if (platform::ReadDenied(paths.working)) return texts::NotebookUnreadable(paths.working);
+    return texts::DatabaseMissing();
+}
+
 // Runs the statement on the open connection: "Done" or the notice.
 std::string RunStatement(const std::string& statement, const SqlValues& values) {
     try {
@@ -296,24 +399,26 @@ std::string OpenDatabase() {
     Store& store = State();
     if (!store.path.empty()) return texts::kOpen;
     store.notice.clear();
+    store.keptDamagedAside = false;
+    store.readOnly = false;
+    store.listIndexTried = false;
     try {
         const Paths paths;
+        // A file this user may not read is left alone: nothing is restored
+        // over it or moved aside.
+        if (platform::ReadDenied(paths.working)) return NotOpened(store, "no permission to read");
         Adopt(store, OpenWhole(paths, store.notice));
-        if (!store.connection) return texts::DatabaseMissing();
+        if (!store.connection) return NotOpened(store, "no notebook");
+        store.keptDamagedAside = !store.notice.empty();
         store.path = paths.working;
         store.identity = platform::IdentityOf(paths.working);
-        EnsureListIndex(*store.connection);
+        OpenReadOnlyUnlessUtf8(store);
+        NoteForeignSchema(store);
         return texts::kOpen;
     } catch (const std::exception& e) {
-        log::Warn(log::Area::Store, std::string("notebook not opened: ") + e.what());
-        store.path.clear();
-        store.connection.reset();
-        return texts::DatabaseMissing();
+        return NotOpened(store, e.what());
     } catch (...) {
-        log::Warn(log::Area::Store, "notebook not opened: unknown failure");
-        store.path.clear();
-        store.connection.reset();
-        return texts::DatabaseMissing();
+        return NotOpened(store, "unknown failure");
     }
 }
 
@@ -340,6 +445,18 @@ std::string RestoreFromBackup(const std::string& backup) {
 
 const std::string& OpenNotice() {
     return State().notice;
+}
+
+bool OpenKeptDamagedAside() {
+    return State().keptDamagedAside;
+}
+
+bool OpenedReadOnly() {
+    return State().readOnly;
+}
+
+std::string NotebookLockPath() {
+    return DataPath("hd\\glst.mysql.lock");
 }
 
 int64_t CountOfKind(int kind) {
@@ -408,7 +525,12 @@ std::string ExecSql(const std::string& statement, const SqlValues& values) {
     if (opened != texts::kOpen) return opened;
     if (Trim(statement).empty()) return texts::SaveFailed(texts::SaveFailure::Empty);
     Store& store = State();
+    if (store.readOnly) return texts::ReadOnlySaveRefused(store.path);
     if (!KeepFileInPlace(store)) return texts::SaveFailed(texts::SaveFailure::Moved);
+    if (!store.listIndexTried) {
+        store.listIndexTried = true;
+        EnsureListIndex(*store.connection);
+    }
     std::string result = RunStatement(statement, values);
     // The file may have gone between the check and the write: once more.
     if (result == texts::SaveFailed(texts::SaveFailure::Moved) && KeepFileInPlace(store)) {

@@ -16,12 +16,28 @@ namespace korvane {
 // Makes sure the connection exists, restoring the working database from its
 // pristine copy when the working file is missing or empty. A working file
 // that is damaged is moved aside under a dated name, never overwritten, and a
-// fresh notebook is restored in its place. "1", or the database-missing text.
+// fresh notebook is restored in its place. Opening writes nothing to an
+// existing notebook. A notebook whose text encoding is not UTF-8 is opened
+// read-only. "1", the unreadable-notebook text when this user may not read
+// the file, or the database-missing text.
 std::string OpenDatabase();
 
-// What the last open did that the user should hear about (a damaged notebook
-// kept aside and a fresh one made), in the code page; empty when nothing.
+// What the last open did or found that the user should hear about (a damaged
+// notebook kept aside and a fresh one made, triggers or views that will not
+// run, a notebook opened read-only), in the code page; empty when nothing.
 const std::string& OpenNotice();
+
+// True when the last open kept a damaged notebook aside and made a fresh one,
+// so that a backup may be offered.
+bool OpenKeptDamagedAside();
+
+// True when the open notebook is read-only for this program because its text
+// encoding is not UTF-8; every ExecSql then refuses and says why.
+bool OpenedReadOnly();
+
+// The lock file beside the notebook that the one process writing it holds
+// (see platform::WriterLock), in the code page.
+std::string NotebookLockPath();
 
 // The open connection, or null before a successful OpenDatabase.
 TSQLiteDatabase* Database();
@@ -86,6 +102,14 @@ std::string ReplaceApostrophes(const std::string& text);
 // Status and message texts of the store, in the code page.
 namespace texts {
 const std::string& DatabaseMissing();
+// The notebook at `path` exists but this user may not read it; markup, like
+// the missing text.
+std::string NotebookUnreadable(const std::string& path);
+// Notices of the open (plain text).
+std::string ForeignSchemaFound(const std::string& path, int64_t count);
+std::string ReadOnlyNotice(const std::string& path, const std::string& encoding);
+// What a save says on a notebook opened read-only for its encoding.
+std::string ReadOnlySaveRefused(const std::string& path);
 const std::string& DatabaseBroken();  // the table is missing
 const std::string& NoData();
 // Why a statement could not be saved; each text tells the user the typed

@@ -8,8 +8,19 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/codepage.h"
+
 namespace korvane::platform {
 namespace {
+
+// flock without waiting, retried when a signal interrupts it: 0, or the error.
+int LockNow(int fd) {
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
 
 // A folder of this user's own that nobody else may write into.
 bool IsPrivateFolder(const std::string& folder) {
@@ -49,21 +60,38 @@ InstanceLock::InstanceLock(std::string_view name) {
     // O_CLOEXEC: programs started later (the updater) must not inherit the lock.
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return;
-    int rc;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc == 0) {
+    const int error = LockNow(fd);
+    if (error == 0) {
         state_ = State::kFirst;
         handle_ = fd;
         return;
     }
-    state_ = errno == EWOULDBLOCK ? State::kAlreadyRunning : State::kUnprotected;
+    state_ = error == EWOULDBLOCK ? State::kAlreadyRunning : State::kUnprotected;
     ::close(fd);
 }
 
 InstanceLock::~InstanceLock() {
     // Closing the descriptor releases the lock; the file stays for the next run.
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+WriterLock::WriterLock(const std::string& path) {
+    // O_NOFOLLOW: nobody can point the lock file elsewhere; O_CLOEXEC: a
+    // program started later does not keep the lock after this one ends.
+    const int fd =
+        ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const int error = LockNow(fd);
+    if (error == 0) {
+        state_ = State::kHeld;
+        handle_ = fd;
+        return;
+    }
+    state_ = error == EWOULDBLOCK ? State::kHeldElsewhere : State::kUnprotected;
+    ::close(fd);
+}
+
+WriterLock::~WriterLock() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 

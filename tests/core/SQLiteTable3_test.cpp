@@ -203,6 +203,62 @@ TEST(SqliteOpen, BusyDatabaseFailsAtOnce) {
     EXPECT_EQ(db.OpenQuery("SELECT count(*) FROM t")->FieldInt64(0), 1);
 }
 
+// A file made by another program, with a trigger that writes `sentinel` on
+// every insert into `t` and a view over `t`.
+class ForeignSchema : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sqlite3* maker = nullptr;
+        ASSERT_EQ(sqlite3_open(test::Utf8(dir.path() / "f.db").c_str(), &maker), SQLITE_OK);
+        const int rc = sqlite3_exec(maker,
+                                    "CREATE TABLE t (a); CREATE TABLE sentinel (what);"
+                                    "CREATE TRIGGER w AFTER INSERT ON t BEGIN "
+                                    "INSERT INTO sentinel VALUES ('ran'); END;"
+                                    "CREATE VIEW v AS SELECT a FROM t;",
+                                    nullptr, nullptr, nullptr);
+        sqlite3_close(maker);
+        ASSERT_EQ(rc, SQLITE_OK);
+    }
+    // Inserts through `db` and checks that only the insert happened.
+    static void ExpectOnlyTheInsert(TSQLiteDatabase& db) {
+        db.Execute("INSERT INTO t VALUES (1)");
+        EXPECT_EQ(db.OpenQuery("SELECT count(*) FROM t")->FieldInt64(0), 1);
+        EXPECT_EQ(db.OpenQuery("SELECT count(*) FROM sentinel")->FieldInt64(0), 0);
+    }
+    test::TempDir dir{"foreign schema"};
+    std::string file = dir.CodePageDir() + "f.db";
+};
+
+TEST_F(ForeignSchema, TriggersAndViewsNeverRunOnAnyConnection) {
+    {
+        TSQLiteDatabase db(file);
+        ExpectOnlyTheInsert(db);
+        EXPECT_THROW(db.OpenQuery("SELECT a FROM v"), ESQLiteException);
+        db.Execute("DELETE FROM t");
+    }
+    {
+        TSQLiteDatabase reader(file, TSQLiteDatabase::Mode::ReadOnly);
+        EXPECT_THROW(reader.OpenQuery("SELECT a FROM v"), ESQLiteException);
+        // A backup copies the file as it is, and its copy is as inert.
+        reader.BackupTo(dir.CodePageDir() + "copy.db");
+    }
+    TSQLiteDatabase copy(dir.CodePageDir() + "copy.db");
+    EXPECT_EQ(copy.OpenQuery("SELECT count(*) FROM sqlite_master WHERE type IN ('trigger','view')")
+                  ->FieldInt64(0),
+              2);
+    ExpectOnlyTheInsert(copy);
+}
+
+TEST_F(ForeignSchema, TheSchemaIsUntrustedAndCannotBeWrittenDirectly) {
+    TSQLiteDatabase db(file);
+    EXPECT_EQ(db.OpenQuery("PRAGMA trusted_schema")->FieldInt64(0), 0);
+    // Defensive mode: even with writable_schema asked for, sqlite_master
+    // cannot be edited into a damaged file.
+    db.Execute("PRAGMA writable_schema=ON");
+    EXPECT_THROW(db.Execute("UPDATE sqlite_master SET sql='x' WHERE name='t'"), ESQLiteException);
+    EXPECT_TRUE(db.QuickCheckOk());
+}
+
 TEST(ResultCodes, TableAndFallback) {
     EXPECT_EQ(ResultCodeText(0), "Successful result");
     EXPECT_EQ(ResultCodeText(19), "Abort due to contraint violation");

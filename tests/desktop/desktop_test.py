@@ -157,6 +157,23 @@ class Checks:
         self.tray_menu(4)  # 隐藏窗口
         wait_for("the window to hide", lambda: not self.main_window())
         self.ok("tray menu 隐藏窗口 hides the window")
+
+        # A copy with a runtime folder of its own meets the first at the lock
+        # beside the notebook: it says so, brings the hidden window up and ends.
+        other_runtime = os.path.join(os.path.dirname(self.app), "runtime of another copy")
+        os.makedirs(other_runtime, mode=0o700, exist_ok=True)
+        third = Program(d, self.app, dict(self.env, XDG_RUNTIME_DIR=other_runtime))
+        notice = wait_for("the notice of a copy on the same notebook",
+                          lambda: d.find("温馨提示"), timeout=20)
+        self.expect(not self.main_window(), "the notice comes before the window shows")
+        d.x("xdotool", "windowactivate", "--sync", str(notice), ok_fail=True)
+        d.keys("Return")
+        self.expect(third.wait_exit("its notice") == 0 and program.running(),
+                    "a copy on the same notebook ends after its notice")
+        wait_for("the running copy's window to show", self.main_window)
+        self.ok("a copy on the same notebook brings the running window up")
+        self.tray_menu(4)  # 隐藏窗口
+        wait_for("the window to hide", lambda: not self.main_window())
         self.tray_menu(3)  # 显示窗口
         wid = wait_for("the window to show", self.main_window)
         self.ok("tray menu 显示窗口 shows it again")

@@ -109,9 +109,12 @@ TEST_F(NoteDrafts, ANewNoteSavedInTheEditorLeavesNoDraftBehind) {
 }
 
 TEST_F(NoteDrafts, AFailedSaveKeepsTheDraft) {
-    ASSERT_EQ(ExecSql("CREATE TRIGGER refuse BEFORE INSERT ON mylist "
-                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+    // A note of the same title already stored and titles made unique: the
+    // save's statement fails (a trigger would not run: the program runs no
+    // SQL a notebook brings).
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(title,state,cre_date)VALUES('kept',0,'2026-12-07')"),
               "Done");
+    ASSERT_EQ(ExecSql("CREATE UNIQUE INDEX refuse ON mylist (title)"), "Done");
     InNoteEditor(0, [&] {
         NE->Edit1->setText("kept");
         AnswerNextMessage();

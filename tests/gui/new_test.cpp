@@ -294,9 +294,13 @@ TEST_F(NoteSaveFailure, MissingTable) {
 }
 
 TEST_F(NoteSaveFailure, FailedStatementShowsTheFailureNotice) {
-    ASSERT_EQ(ExecSql("CREATE TRIGGER refuse BEFORE INSERT ON mylist "
-                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
-              "Done");
+    // A note of the same title already stored and titles made unique: the
+    // save's statement fails (a trigger would not run: the program runs no
+    // SQL a notebook brings).
+    ASSERT_EQ(
+        ExecSql("INSERT INTO mylist(title,state,cre_date)VALUES('kept title',0,'2026-12-07')"),
+        "Done");
+    ASSERT_EQ(ExecSql("CREATE UNIQUE INDEX refuse ON mylist (title)"), "Done");
     EXPECT_EQ(TrySave(), texts::SaveFailed(texts::SaveFailure::Failed));
 }
 

@@ -99,6 +99,39 @@ TEST(StoreRestore, AReadOnlyFolderRestoresNothingAndTouchesNothing) {
     EXPECT_EQ(ReadFile(app.Database()), junk);
 }
 
+// In a child process that has given up root: the notebook, or the folder on
+// its way, is another user's. Nothing opens, nothing is restored over it, and
+// every call says that the file cannot be read, where it is, and that nothing
+// was changed.
+[[noreturn]] void OpenWithoutPermission(const fs::path& db) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    if (::access(db.c_str(), R_OK) == 0) std::_Exit(3);  // the file must be unreadable
+    const std::string unreadable = texts::NotebookUnreadable(test::CodePagePath(db));
+    bool ok = OpenDatabase() == unreadable && OpenNotice().empty();
+    ok = ok && InsertNote("new") == unreadable;
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST(StoreRestore, ANotebookThisUserMayNotReadSaysSoAndStaysAsItWas) {
+    test::AppFolder app;
+    const fs::path hd = app.path() / "hd";
+    fs::copy_file(Pristine(app), app.Database());
+    const std::string bytes = ReadFile(app.Database());
+    const std::vector<std::string> names = test::NamesIn(hd);
+    // Root keeps the file to itself; a user who is not root shuts himself out.
+    const fs::perms closed =
+        ::geteuid() == 0 ? fs::perms::owner_read | fs::perms::owner_write : fs::perms::none;
+    fs::permissions(app.Database(), closed);
+    EXPECT_EXIT(OpenWithoutPermission(app.Database()), ::testing::ExitedWithCode(0), "");
+    fs::permissions(app.Database(), fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(hd, ::geteuid() == 0 ? fs::perms::owner_all : fs::perms::none);
+    EXPECT_EXIT(OpenWithoutPermission(app.Database()), ::testing::ExitedWithCode(0), "");
+    fs::permissions(hd, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EQ(ReadFile(app.Database()), bytes);
+    EXPECT_EQ(test::NamesIn(hd), names);
+}
+
 // In a child process running as the owner of hd/: the file is deleted and the
 // folder made read-only, so it cannot be written back; the save says why.
 [[noreturn]] void SaveWhenTheFileCannotComeBack(const fs::path& hd) {

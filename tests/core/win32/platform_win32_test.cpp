@@ -1,5 +1,5 @@
 // The Windows platform layer against the real system functions: the named
-// mutex across processes, the Startup-folder shortcut read back through the
+// mutex and the writer lock across processes, the Startup-folder shortcut read back through the
 // shell, the program started through WinExec, file copies and moves that
 // never replace, and paths whose two-byte characters end in a backslash byte.
 #include <gtest/gtest.h>
@@ -100,6 +100,65 @@ TEST(InstanceLockWin32, AKilledHolderLeavesNoStaleLock) {
     ::TerminateProcess(holder.get(), 1);
     ::WaitForSingleObject(holder.get(), 10000);
     EXPECT_EQ(InstanceLock(kMutexName).state(), InstanceLock::State::kFirst);
+}
+
+// The writer lock's file for the children below, handed over in the
+// environment they inherit.
+constexpr char kWriterLockPath[] = "KORVANE_WRITER_LOCK";
+
+std::string WriterLockPathOfParent() {
+    const char* path = std::getenv(kWriterLockPath);
+    return path != nullptr ? path : std::string();
+}
+
+// Run in a child: reports what the writer lock says there as the exit code.
+TEST(DISABLED_WriterChild, ReportsTheLockState) {
+    const platform::WriterLock lock(WriterLockPathOfParent());
+    std::_Exit(static_cast<int>(lock.state()));
+}
+
+// Run in a child: takes the writer lock and keeps it until killed.
+TEST(DISABLED_WriterChild, HoldsTheLock) {
+    const platform::WriterLock lock(WriterLockPathOfParent());
+    if (lock.state() != platform::WriterLock::State::kHeld) std::_Exit(9);
+    ::Sleep(60000);
+    std::_Exit(0);
+}
+
+// Two copies on one data folder, whatever their sessions: one writer.
+class WriterLockWin32 : public ::testing::Test {
+  protected:
+    void SetUp() override { ::SetEnvironmentVariableA(kWriterLockPath, path.c_str()); }
+    void TearDown() override { ::SetEnvironmentVariableA(kWriterLockPath, nullptr); }
+    DWORD ChildState() {
+        const Handle child = StartChild("DISABLED_WriterChild.ReportsTheLockState");
+        return child.valid() ? ExitCodeOf(child) : 0xFFFF;
+    }
+    test::TempDir dir{"writer 锁"};
+    std::string path = dir.CodePageDir() + "glst.mysql.lock";
+};
+
+TEST_F(WriterLockWin32, ASecondProcessIsRefusedWhileTheFirstHoldsTheLock) {
+    {
+        const platform::WriterLock first(path);
+        ASSERT_EQ(first.state(), platform::WriterLock::State::kHeld);
+        EXPECT_EQ(ChildState(), static_cast<DWORD>(platform::WriterLock::State::kHeldElsewhere));
+    }
+    EXPECT_EQ(ChildState(), static_cast<DWORD>(platform::WriterLock::State::kHeld));
+}
+
+TEST_F(WriterLockWin32, AKilledHolderLeavesNoStaleLock) {
+    const Handle holder = StartChild("DISABLED_WriterChild.HoldsTheLock");
+    ASSERT_TRUE(holder.valid());
+    bool refused = false;
+    for (int i = 0; i < 600 && !refused; ++i) {
+        refused = platform::WriterLock(path).state() == platform::WriterLock::State::kHeldElsewhere;
+        if (!refused) ::Sleep(50);
+    }
+    ASSERT_TRUE(refused) << "the child never took the lock";
+    ::TerminateProcess(holder.get(), 1);
+    ::WaitForSingleObject(holder.get(), 10000);
+    EXPECT_EQ(platform::WriterLock(path).state(), platform::WriterLock::State::kHeld);
 }
 
 // Points the user's Startup folder at a test folder for the test's length.

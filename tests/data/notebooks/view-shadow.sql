@@ -1,0 +1,22 @@
+CREATE TABLE mylist (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    title TEXT NOT NULL DEFAULT '',
+    content TEXT NOT NULL DEFAULT '',
+    tel TEXT NOT NULL DEFAULT '',
+    state INTEGER NOT NULL DEFAULT 0,
+    cre_date TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE sentinel (what TEXT);
+INSERT INTO mylist (title, content, state, cre_date) VALUES ('first', 'a', 0, '2026-12-01 10:00:00');
+INSERT INTO mylist (title, content, state, cre_date) VALUES ('second', 'b', 0, '2026-12-02 10:00:00');
+ALTER TABLE mylist RENAME TO stored;
+CREATE VIEW mylist AS SELECT * FROM stored WHERE title <> 'second';
+CREATE TRIGGER keep_insert INSTEAD OF INSERT ON mylist BEGIN
+    INSERT INTO sentinel VALUES ('insert ' || new.title);
+END;
+CREATE TRIGGER keep_update INSTEAD OF UPDATE ON mylist BEGIN
+    INSERT INTO sentinel VALUES ('update ' || new.title);
+END;
+CREATE TRIGGER keep_delete INSTEAD OF DELETE ON mylist BEGIN
+    INSERT INTO sentinel VALUES ('delete');
+END;
