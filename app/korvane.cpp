@@ -3,15 +3,21 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QTimer>
+#include <string>
+#include <vector>
 
 #include "app/corelog.h"
 #include "app/korvaneM.h"
+#include "app/settings.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/fsms.h"
 #include "platform/apppaths.h"
 #include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/termination.h"
+#include "store/portablecopy.h"
 
 int main(int argc, char** argv) {
     using namespace korvane;
@@ -42,6 +48,10 @@ int main(int argc, char** argv) {
     const std::string executable = platform::RunningExecutablePath();
     SetApplicationPaths(executable);
     platform::UsePerUserDataWhenReadOnly("korvane");
+    // What the user hears once the window shows: the notes of a read-only
+    // portable copy taken over, a settings file that is not used.
+    const std::vector<std::string> notices = {TakeOverNotebookBesideProgram(),
+                                              SettingsFileNotice(DataPath("sys.ini"))};
 
     TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
@@ -53,5 +63,10 @@ int main(int argc, char** argv) {
                      &QWidget::close);
 
     mainWindow.show();
+    QTimer::singleShot(0, &mainWindow, [&notices] {
+        for (const std::string& notice : notices) {
+            if (!notice.empty()) ShowMsgBox(notice, false, 1);
+        }
+    });
     return QApplication::exec();
 }
