@@ -27,12 +27,13 @@ std::string_view FileReadFailureText(FileReadFailure failure) {
 }
 
 bool IsTemporaryNameOf(std::string_view name, std::string_view file) {
-    constexpr size_t kSuffix = 6;
-    if (name.size() != file.size() + 1 + kSuffix || !name.starts_with(file) ||
-        name[file.size()] != '.') {
+    constexpr std::string_view kMark = ".tmp-";
+    constexpr size_t kUnique = 6;
+    if (name.size() != file.size() + kMark.size() + kUnique || !name.starts_with(file) ||
+        name.substr(file.size(), kMark.size()) != kMark) {
         return false;
     }
-    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(file.size()) + 1, name.end(),
+    return std::all_of(name.end() - kUnique, name.end(),
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 

@@ -91,7 +91,7 @@ struct FileRead {
 FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes);
 
 // Puts `bytes` at `path` as a new regular file: they are written to a
-// temporary in the same folder ("<name>.XXXXXX"), flushed to the disk, and
+// temporary in the same folder ("<name>.tmp-XXXXXX"), flushed to the disk, and
 // the temporary is renamed over whatever `path` names, then the folder is
 // flushed. A symbolic link at `path` is replaced by the file, never written
 // through: its target stays as it was. A regular file that is replaced gives
@@ -101,7 +101,8 @@ FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes);
 bool ReplaceFileDurably(const std::string& path, std::string_view bytes);
 
 // True for the name of a temporary ReplaceFileDurably makes for the file
-// named `file`: that name, a dot and six letters or digits.
+// named `file`: that name, ".tmp-" and six letters or digits. The mark keeps
+// a user's own "sys.ini.backup" from ever being taken for one.
 bool IsTemporaryNameOf(std::string_view name, std::string_view file);
 
 // Creates the folder `path` (its parent must exist); true when it exists afterwards.

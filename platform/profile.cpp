@@ -52,13 +52,6 @@ IniLines SplitLines(std::string_view text) {
     return ini;
 }
 
-// A file not yet written: its lines will end as the system's own text files do.
-IniLines NewFile() {
-    IniLines ini;
-    ini.crlf = PathSeparator() == '\\';
-    return ini;
-}
-
 // The section name of a "[name]" line, or nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view line) {
     line = TrimBlanks(line);
@@ -115,7 +108,7 @@ std::optional<IniLines> LinesToRewrite(const std::string& path) {
             return SplitLines(read.bytes);
         case FileReadFailure::kNotFound:
         case FileReadFailure::kLink:
-            return NewFile();
+            return IniLines{};  // a new file, its lines ended by line feeds
         default:
             // Too large, no regular file or unreadable: never replace what
             // cannot be kept.

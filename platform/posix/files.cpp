@@ -238,7 +238,7 @@ bool ReplaceFileDurably(const std::string& path, std::string_view bytes) {
         if (S_ISDIR(st.st_mode)) return false;
         if (S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
     }
-    std::string temporary = native + ".XXXXXX";
+    std::string temporary = native + ".tmp-XXXXXX";
     Fd out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.fd < 0) return false;
     // rename() replaces the name: a link there goes, its target is not touched.

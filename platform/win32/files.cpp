@@ -94,14 +94,14 @@ void RemoveStaleTemporaries(const std::string& path) {
     }
 }
 
-// A new file named "<native>.XXXXXX" with six letters and digits of its own;
+// A new file named "<native>.tmp-XXXXXX" with six letters and digits of its own;
 // the handle is invalid when none could be made.
 HANDLE CreateTemporaryBeside(const std::string& native, std::string& temporary) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     ULONGLONG seed = ::GetTickCount64() ^ (ULONGLONG{::GetCurrentProcessId()} << 20) ^
                      reinterpret_cast<ULONGLONG>(&temporary);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = native + ".";
+        temporary = native + ".tmp-";
         for (int i = 0; i < 6; ++i) {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             temporary += kLetters[(seed >> 33) % (sizeof kLetters - 1)];

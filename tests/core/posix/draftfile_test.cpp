@@ -1,0 +1,88 @@
+// The editors' draft files on disk: whatever stands in a draft's place, an
+// editor asking for its draft gets it only from a regular file of bounded
+// size, at once; and a draft is written in place of a link, never through it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/codepage.h"
+#include "store/draftfile.h"
+#include "support/filekinds.h"
+#include "support/tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+using test::FileKind;
+
+const DraftOwner kNewNote{"note", 0};
+const DraftFields kFields{"title", "body\r\nmore"};
+
+struct DraftCase {
+    const char* name;
+    FileKind kind;
+    bool offered;
+};
+
+class DraftInPlace : public ::testing::TestWithParam<DraftCase> {
+  protected:
+    void SetUp() override { fs::create_directories(Path().parent_path()); }
+    static fs::path Path() { return platform::NativePath(DraftPath(kNewNote)); }
+
+    test::AppFolder app_{"drafts 草稿"};
+};
+
+// In a child, which a read that waits or eats memory cannot take down: exit 0
+// when the draft is offered with its fields, 1 when none is offered.
+[[noreturn]] void AskInChild(FileKind kind) {
+    test::PrepareChild(kind);
+    const std::optional<DraftFields> draft = ReadDraft(kNewNote, kFields.size());
+    if (!draft) std::_Exit(1);
+    std::_Exit(*draft == kFields ? 0 : 2);
+}
+
+TEST_P(DraftInPlace, IsOfferedOnlyFromARegularFileAndNeverWaitedFor) {
+    const DraftCase& c = GetParam();
+    test::MakeFileKind(c.kind, Path(), EncodeDraft(kNewNote, kFields), kDraftMaxBytes);
+    EXPECT_EXIT(AskInChild(c.kind), ::testing::ExitedWithCode(c.offered ? 0 : 1), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drafts, DraftInPlace,
+    ::testing::Values(DraftCase{"Regular", FileKind::kRegular, true},
+                      DraftCase{"Oversized", FileKind::kOversized, false},
+                      DraftCase{"LinkToADraft", FileKind::kLinkToRegular, false},
+                      DraftCase{"LinkToDevZero", FileKind::kLinkToDevZero, false},
+                      DraftCase{"Fifo", FileKind::kFifo, false},
+                      DraftCase{"Folder", FileKind::kFolder, false},
+                      DraftCase{"Missing", FileKind::kMissing, false},
+                      DraftCase{"Unreadable", FileKind::kUnreadable, false}),
+    [](const ::testing::TestParamInfo<DraftCase>& info) { return std::string(info.param.name); });
+
+// Whatever stood in the draft's place, the next pause writes a regular draft
+// there; a link's target keeps its bytes.
+TEST_P(DraftInPlace, IsReplacedByTheNextWrite) {
+    const DraftCase& c = GetParam();
+    if (c.kind == FileKind::kFolder) GTEST_SKIP() << "a folder is never replaced";
+    const std::string target = "not a draft";
+    test::MakeFileKind(c.kind, Path(), target, kDraftMaxBytes);
+    ASSERT_TRUE(WriteDraft(kNewNote, {"a", "b"}));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Path())));
+    EXPECT_EQ(ReadDraft(kNewNote, 2), (DraftFields{"a", "b"}));
+    if (c.kind == FileKind::kLinkToRegular) {
+        EXPECT_EQ(test::ReadFile(Path().string() + ".target"), target);
+    }
+}
+
+TEST(DraftFile, ADraftBeyondTheLimitIsNotWrittenAndTheLastOneStays) {
+    test::AppFolder app{"drafts 草稿"};
+    ASSERT_TRUE(WriteDraft(kNewNote, kFields));
+    EXPECT_FALSE(WriteDraft(kNewNote, {"", std::string(kDraftMaxBytes, 'x')}));
+    EXPECT_EQ(ReadDraft(kNewNote, 2), kFields);
+}
+
+}  // namespace
+}  // namespace korvane
