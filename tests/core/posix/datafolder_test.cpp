@@ -234,8 +234,7 @@ TEST_F(NotesBesideTheProgram, ThatCannotBeReadAreNamedAndLeftAsTheyAre) {
     if (data == ApplicationDirectory()) std::_Exit(3);
     if (TakeOverNotebookBesideProgram().empty()) std::_Exit(4);
     if (OpenDatabase() != "1") std::_Exit(5);
-    const bool notes =
-        test::TitlesIn(userNotebook) == std::vector<std::string>{"first", "second"};
+    const bool notes = test::TitlesIn(userNotebook) == std::vector<std::string>{"first", "second"};
     std::_Exit(notes ? 0 : 6);
 }
 
