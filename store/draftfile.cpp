@@ -24,10 +24,12 @@ bool TakePrefix(std::string_view& bytes, std::string_view expected) {
     return true;
 }
 
-// Takes a decimal count ended by a line feed off the front of `bytes`.
+// Takes a decimal count ended by a line feed off the front of `bytes`,
+// written as EncodeDraft writes it: no sign, no leading zero.
 std::optional<size_t> TakeCount(std::string_view& bytes) {
     const size_t end = bytes.find('\n');
     if (end == 0 || end == std::string_view::npos) return std::nullopt;
+    if (bytes[0] == '0' && end > 1) return std::nullopt;
     size_t count = 0;
     const auto [stop, error] = std::from_chars(bytes.data(), bytes.data() + end, count);
     if (error != std::errc() || stop != bytes.data() + end) return std::nullopt;

@@ -59,6 +59,10 @@ TEST(DraftFormat, OnlyTheOwnersWholeDraftIsAccepted) {
     EXPECT_FALSE(DecodeDraft(bytes.substr(0, bytes.size() - 1), {"note", 5}, 2));
     EXPECT_FALSE(DecodeDraft(bytes + "x", {"note", 5}, 2));
     EXPECT_FALSE(DecodeDraft("", {"note", 5}, 2));
+    // Counts are spelled one way only: a leading zero is a damaged draft.
+    std::string padded = bytes;
+    padded.replace(padded.find("\n2\n"), 3, "\n02\n");
+    EXPECT_FALSE(DecodeDraft(padded, {"note", 5}, 2));
     const std::string fresh = EncodeDraft({"note", 0}, fields);
     EXPECT_TRUE(DecodeDraft(fresh, {"note", -3}, 2));  // any number below 1 is a new record
     EXPECT_FALSE(DecodeDraft(fresh, {"contact", 0}, 2));
