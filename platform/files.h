@@ -83,11 +83,12 @@ struct FileRead {
 
 // Reads the whole regular file at `path`, opened as a file and nothing else.
 // A symbolic link as the last component is refused, never followed (a folder
-// on the way may be one). Whatever is no regular file is refused without
-// waiting: the open never blocks on a FIFO without a writer, and a device is
-// never read. A file of more than `maxBytes` bytes is refused without being
-// read, as is one that grows past the limit while it is read, so a hostile
-// file costs at most `maxBytes` of memory.
+// on the way may be one); on Windows that is any reparse point that names
+// another file (a link, a junction, a mount point), while a file of its own
+// behind a filter (a cloud file's placeholder) is read as a file. Whatever is no regular file is
+// refused without waiting: the open never blocks on a FIFO without a writer, and a device is never
+// read. A file of more than `maxBytes` bytes is refused without being read, as is one that grows
+// past the limit while it is read, so a hostile file costs at most `maxBytes` of memory.
 FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes);
 
 // Puts `bytes` at `path` as a new regular file: they are written to a

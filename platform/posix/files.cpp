@@ -236,7 +236,7 @@ bool ReplaceFileDurably(const std::string& path, std::string_view bytes) {
     struct stat st {};
     if (::lstat(native.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return false;
-        if (S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
+        if (S_ISREG(st.st_mode)) mode = st.st_mode & 0777;
     }
     std::string temporary = native + ".tmp-XXXXXX";
     Fd out(::mkostemp(temporary.data(), O_CLOEXEC));

@@ -66,6 +66,13 @@ FileRead ReadAtMost(HANDLE file, uint64_t maxBytes, uint64_t expected) {
     }
 }
 
+// Opens an existing file to read, sharing it with every other user of it.
+HANDLE OpenForReading(const std::string& native, DWORD flags) {
+    return ::CreateFileA(native.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, flags, nullptr);
+}
+
 // The name part of a path in the code page.
 std::string NameOf(const std::string& path) {
     const size_t cut = LastSeparator(path);
@@ -213,32 +220,34 @@ bool CopyFileDurably(const std::string& from, const std::string& to, const std::
 
 FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes) {
     const std::string native = NativePath(path);
-    // A first look at the name itself, so that nothing but a plain file is
-    // ever opened.
+    // A first look at the name itself, so that no folder is ever opened.
     const DWORD attributes = ::GetFileAttributesA(native.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return Refused(FailureOf(::GetLastError()));
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return Refused(FileReadFailure::kLink);
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Refused(FileReadFailure::kNotRegular);
-    // The name may have changed since: a reparse point is opened as itself,
-    // never followed, and checked again on the handle.
-    Handle file(::CreateFileA(native.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) return Refused(FailureOf(::GetLastError()));
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return Refused(FileReadFailure::kNotRegular);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.get(), &info)) {
+    // The name opened as itself: a link is seen as the link, never followed.
+    Handle itself(OpenForReading(native, FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!itself.valid()) return Refused(FailureOf(::GetLastError()));
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(itself.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
         return Refused(FileReadFailure::kUnreadable);
     }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        return Refused(FileReadFailure::kLink);
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Refused(FileReadFailure::kNotRegular);
     }
-    const uint64_t size = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
-    if (size > maxBytes) return Refused(FileReadFailure::kTooLarge);
-    return ReadAtMost(file.get(), maxBytes, size);
+    const bool reparse = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (reparse && IsReparseTagNameSurrogate(tag.ReparseTag)) {
+        return Refused(FileReadFailure::kLink);  // a symbolic link, a junction, a mount point
+    }
+    // Any other reparse point is a file of its own behind a filter (a cloud
+    // file's placeholder, a deduplicated file): it is read through the filter.
+    Handle filtered(reparse ? OpenForReading(native, 0) : nullptr);
+    if (reparse && !filtered.valid()) return Refused(FailureOf(::GetLastError()));
+    const HANDLE file = reparse ? filtered.get() : itself.get();
+    if (::GetFileType(file) != FILE_TYPE_DISK) return Refused(FileReadFailure::kNotRegular);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size)) return Refused(FileReadFailure::kUnreadable);
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return Refused(FileReadFailure::kTooLarge);
+    return ReadAtMost(file, maxBytes, static_cast<uint64_t>(size.QuadPart));
 }
 
 bool ReplaceFileDurably(const std::string& path, std::string_view bytes) {
