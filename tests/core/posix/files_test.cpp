@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct ReadCase {
     std::string content;
     FileReadFailure expected;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReadRegularFileKinds : public ::testing::TestWithParam<ReadCase> {
   protected:
