@@ -282,7 +282,10 @@ TEST_P(HostileDraft, TheEditorOpensAtOnceAndEmpty) {
 INSTANTIATE_TEST_SUITE_P(Drafts, HostileDraft,
                          ::testing::Values(FileKind::kFifo, FileKind::kLinkToRegular,
                                            FileKind::kDanglingLink, FileKind::kFolder,
-                                           FileKind::kOversized));
+                                           FileKind::kOversized),
+                         [](const ::testing::TestParamInfo<FileKind>& info) {
+                             return FileKindName(info.param);
+                         });
 
 using ContactDrafts = DialogTest;
 

@@ -28,6 +28,14 @@ enum class FileKind {
     kUnreadable,  // a regular file with no permissions (see ReadAsNobody)
 };
 
+// The kind's name, for the names of parameterised tests.
+inline std::string FileKindName(FileKind kind) {
+    static const char* const names[] = {"Regular",       "Oversized",    "LinkToRegular",
+                                        "LinkToDevZero", "DanglingLink", "Fifo",
+                                        "Folder",        "Missing",      "Unreadable"};
+    return names[static_cast<int>(kind)];
+}
+
 // Makes `kind` at `path`; `content` is what the regular kinds hold, `limit`
 // the reader's size limit. A link's target goes beside `path`.
 inline void MakeFileKind(FileKind kind, const std::filesystem::path& path,
