@@ -3,8 +3,6 @@
 // replaces (links and FIFOs in the place of the settings and draft files are
 // tested with those).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <ostream>
