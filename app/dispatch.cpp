@@ -58,7 +58,7 @@ std::string DeleteFailureReason(texts::SaveFailure why) {
         case texts::SaveFailure::Locked:
             return Cp("删除失败：数据库被其他程序锁定，记录未能删除。");
         case texts::SaveFailure::ReadOnly:
-            return Cp("删除失败：数据库文件是只读的，无法写入，记录未能删除。");
+            return Cp("删除失败：数据库文件是只读的，记录未能删除。");
         case texts::SaveFailure::DiskFull:
             return Cp("删除失败：磁盘空间已满，记录未能删除。");
         case texts::SaveFailure::Damaged:
@@ -147,11 +147,11 @@ bool DeleteRecord(std::string_view url, DispatchHost& host) {
 std::string DeleteFailedNotice(const std::string& result, const std::string& notebook) {
     const std::optional<texts::SaveFailure> why = SaveFailureOf(result);
     if (!why) return result;
+    // One line each, the path last: a message box too small for a long path
+    // cuts only its end.
     static const std::string kept = Cp("该记录仍在记事本中，未做任何改动。");
-    if (notebook.empty()) return DeleteFailureReason(*why) + kept;
-    static const std::string keptIn = Cp("该记录仍在记事本 ");
-    static const std::string unchanged = Cp(" 中，未做任何改动。");
-    return DeleteFailureReason(*why) + keptIn + notebook + unchanged;
+    const std::string notice = DeleteFailureReason(*why) + "\r\n" + kept;
+    return notebook.empty() ? notice : notice + "\r\n" + notebook;
 }
 
 std::string RecordNumberText(std::string_view url) {

@@ -104,9 +104,10 @@ std::string DecodePercent(std::string_view url);
 
 // The notice for a delete whose statement returned `result` instead of
 // "Done". A failure text of the store's (see texts::SaveFailed) becomes what
-// failed and why (locked, read-only, disk full, damaged, moved away), and
-// that the record is still in the notebook at `notebook` (left out when
-// empty) with nothing changed; no editor is involved. Any other text (the
+// failed and why (locked, read-only, disk full, damaged, moved away), that
+// the record is still in the notebook with nothing changed, and the
+// notebook's path `notebook` (left out when empty), a line each; no editor is
+// involved. Any other text (the
 // notebook missing or broken) is shown as it is.
 std::string DeleteFailedNotice(const std::string& result, const std::string& notebook);
 

@@ -2,6 +2,7 @@
 // event loop.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSessionManager>
 #include <QTimer>
 #include <string>
@@ -11,7 +12,7 @@
 #include "app/korvaneM.h"
 #include "app/settings.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/fsms.h"
+#include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/datafolder.h"
 #include "platform/files.h"
@@ -63,9 +64,14 @@ int main(int argc, char** argv) {
                      &QWidget::close);
 
     mainWindow.show();
-    QTimer::singleShot(0, &mainWindow, [&notices] {
+    // A box that fits its text: these notices name whole paths.
+    QTimer::singleShot(0, &mainWindow, [&notices, &mainWindow] {
         for (const std::string& notice : notices) {
-            if (!notice.empty()) ShowMsgBox(notice, false, 1);
+            if (notice.empty()) continue;
+            QMessageBox box(QMessageBox::Information, QStringLiteral("温馨提示"), ToQt(notice),
+                            QMessageBox::Ok, &mainWindow);
+            box.button(QMessageBox::Ok)->setText(QStringLiteral("确\u3000定"));
+            box.exec();
         }
     });
     return QApplication::exec();

@@ -198,7 +198,7 @@ TEST(Delete, FailureTextIsShownAndNoListFollows) {
 }
 
 // A delete the store refused says so in its own words: what failed, why,
-// and that the record is still in the notebook, named by its path. The save
+// and that the record is still in the notebook, named last by its path. The save
 // texts speak of the editor, which a delete has none of.
 TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
     using enum texts::SaveFailure;
@@ -218,12 +218,13 @@ TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
         EXPECT_TRUE(notice.starts_with("Notify " + Cp("删除失败："))) << words;
         EXPECT_NE(notice.find(Cp(words)), std::string::npos) << words;
         EXPECT_NE(notice.find(Cp("记录未能删除")), std::string::npos) << words;
-        EXPECT_NE(notice.find(Cp("该记录仍在记事本 ") + notebook), std::string::npos) << words;
+        EXPECT_NE(notice.find(Cp("该记录仍在记事本中")), std::string::npos) << words;
+        EXPECT_TRUE(notice.ends_with(Cp("，未做任何改动。\r\n") + notebook)) << words;
         EXPECT_EQ(notice.find(Cp("编辑窗口")), std::string::npos) << words;
     }
     // Without a known notebook the sentence does without the path.
     EXPECT_EQ(DeleteFailedNotice(texts::SaveFailed(DiskFull), ""),
-              Cp("删除失败：磁盘空间已满，记录未能删除。该记录仍在记事本中，未做任何改动。"));
+              Cp("删除失败：磁盘空间已满，记录未能删除。\r\n该记录仍在记事本中，未做任何改动。"));
     // Texts that are no save failure (the notebook missing or broken) stay as they are.
     EXPECT_EQ(DeleteFailedNotice(texts::DatabaseBroken(), notebook), texts::DatabaseBroken());
 }
