@@ -21,7 +21,7 @@ struct Notebooks {
     std::string staging = DataPath("hd\\glst.mysql.restoring");
 };
 
-// The records of the notebook at `path`, read without writing anything.
+// The number of records in the notebook open in `db`, read without writing.
 int64_t CountRecords(TSQLiteDatabase& db) {
     const auto table = db.OpenQuery("SELECT count(*) FROM mylist");
     return table->GoFirst() ? table->FieldInt64(0) : 0;
