@@ -62,6 +62,10 @@ std::string CommandHost::ExecSql(const std::string& statement) {
     return korvane::ExecSql(statement);
 }
 
+std::string CommandHost::NotebookLocation() {
+    return korvane::NotebookPath();
+}
+
 void CommandHost::ShowList(const ListRequest& request) {
     if (!page_) return;
     FillListWindow(page_->page(), [this, request] { return ListAnswer(request, finder_); });

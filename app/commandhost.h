@@ -33,6 +33,7 @@ class CommandHost : public DispatchHost {
     bool Ask(const std::string& question) override;
     void Notify(const std::string& text) override;
     std::string ExecSql(const std::string& statement) override;
+    std::string NotebookLocation() override;
     void ShowList(const ListRequest& request) override;
 
     // Starts reading the finder's index in the background, so that the first

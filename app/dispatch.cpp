@@ -52,6 +52,36 @@ const std::string& DeleteQuestion() {
     return text;
 }
 
+// Why a delete failed, in the words of the store's save-failure texts.
+std::string DeleteFailureReason(texts::SaveFailure why) {
+    switch (why) {
+        case texts::SaveFailure::Locked:
+            return Cp("删除失败：数据库被其他程序锁定，记录未能删除。");
+        case texts::SaveFailure::ReadOnly:
+            return Cp("删除失败：数据库文件是只读的，记录未能删除。");
+        case texts::SaveFailure::DiskFull:
+            return Cp("删除失败：磁盘空间已满，记录未能删除。");
+        case texts::SaveFailure::Damaged:
+            return Cp("删除失败：数据库文件已损坏，记录未能删除。");
+        case texts::SaveFailure::Moved:
+            return Cp("删除失败：数据库文件已被移走或替换，记录未能删除。");
+        case texts::SaveFailure::Failed:
+        case texts::SaveFailure::Empty:
+            break;
+    }
+    return Cp("删除失败：数据库未能执行删除，记录未能删除。");
+}
+
+// The store's failure a result text is, if it is one.
+std::optional<texts::SaveFailure> SaveFailureOf(const std::string& result) {
+    using enum texts::SaveFailure;
+    for (const texts::SaveFailure why :
+         {Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty}) {
+        if (result == texts::SaveFailed(why)) return why;
+    }
+    return std::nullopt;
+}
+
 void ShowList(DispatchHost& host, int kind, ListRequest::Mode mode) {
     ListRequest request;
     request.kind = kind;
@@ -106,13 +136,23 @@ bool DeleteRecord(std::string_view url, DispatchHost& host) {
     if (!host.Ask(DeleteQuestion())) return false;
     const std::string result = host.ExecSql("DELETE FROM mylist WHERE ID=" + std::to_string(*id));
     if (result != texts::kDone) {
-        host.Notify(result);
+        host.Notify(DeleteFailedNotice(result, host.NotebookLocation()));
         return false;
     }
     return true;
 }
 
 }  // namespace
+
+std::string DeleteFailedNotice(const std::string& result, const std::string& notebook) {
+    const std::optional<texts::SaveFailure> why = SaveFailureOf(result);
+    if (!why) return result;
+    // One line each, the path last: a message box too small for a long path
+    // cuts only its end.
+    static const std::string kept = Cp("该记录仍在记事本中，未做任何改动。");
+    const std::string notice = DeleteFailureReason(*why) + "\r\n" + kept;
+    return notebook.empty() ? notice : notice + "\r\n" + notebook;
+}
 
 std::string RecordNumberText(std::string_view url) {
     const size_t start = std::min(url.size(), kCommandBase.size() + kCodeLength);

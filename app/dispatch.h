@@ -63,6 +63,9 @@ class DispatchHost {
     // A notice with an OK button only.
     virtual void Notify(const std::string& text) = 0;
     virtual std::string ExecSql(const std::string& statement) = 0;
+    // The notebook file the statements go to (code page), for notices that
+    // say where a record is; empty when it is not known.
+    virtual std::string NotebookLocation() { return {}; }
     // Looks up the page's list element (the first element with id MyWinS) and,
     // only when there is one, reads the requested window of the list and hands
     // it to the page. Without the element nothing happens. The work may finish
@@ -98,6 +101,15 @@ std::optional<ListRequest> FindRequestFor(const std::string& url);
 // digits stays as it is. The engine percent-encodes what the page navigates
 // to, so commands are matched on the decoded form.
 std::string DecodePercent(std::string_view url);
+
+// The notice for a delete whose statement returned `result` instead of
+// "Done". A failure text of the store's (see texts::SaveFailed) becomes what
+// failed and why (locked, read-only, disk full, damaged, moved away), that
+// the record is still in the notebook with nothing changed, and the
+// notebook's path `notebook` (left out when empty), a line each; no editor is
+// involved. Any other text (the
+// notebook missing or broken) is shown as it is.
+std::string DeleteFailedNotice(const std::string& result, const std::string& notebook);
 
 // Carries out the command `url` names; a URL that is no command does nothing.
 void RunCommand(const std::string& url, DispatchHost& host);

@@ -2,12 +2,18 @@
 // windows in their order, the event loop.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSessionManager>
+#include <QTimer>
+#include <string>
+#include <vector>
 
 #include "app/corelog.h"
 #include "app/korvaneM.h"
+#include "app/settings.h"
 #include "app/showrequest.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
@@ -15,6 +21,7 @@
 #include "platform/instance.h"
 #include "platform/termination.h"
 #include "store/dbfunc.h"
+#include "store/portablecopy.h"
 
 namespace {
 
@@ -63,7 +70,6 @@ int main(int argc, char** argv) {
     const std::string executable = platform::RunningExecutablePath();
     SetApplicationPaths(executable);
     platform::UsePerUserDataWhenReadOnly("korvane");
-
     // One writer per notebook: copies with different runtime folders or
     // sessions meet at the lock beside the data. The second one leaves the
     // notebook alone and brings the first one's window up.
@@ -76,6 +82,11 @@ int main(int argc, char** argv) {
     // A lock that cannot be made (a folder that takes no new file) means
     // running without the check; saves there say why they fail.
 
+    // What the user hears once the window shows: the notes of a read-only
+    // portable copy taken over, a settings file that is not used.
+    const std::vector<std::string> notices = {TakeOverNotebookBesideProgram(),
+                                              SettingsFileNotice(DataPath("sys.ini"))};
+
     TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.
@@ -87,5 +98,15 @@ int main(int argc, char** argv) {
                      &QWidget::close);
 
     mainWindow.show();
+    // A box that fits its text: these notices name whole paths.
+    QTimer::singleShot(0, &mainWindow, [&notices, &mainWindow] {
+        for (const std::string& notice : notices) {
+            if (notice.empty()) continue;
+            QMessageBox box(QMessageBox::Information, QStringLiteral("温馨提示"), ToQt(notice),
+                            QMessageBox::Ok, &mainWindow);
+            box.button(QMessageBox::Ok)->setText(QStringLiteral("确\u3000定"));
+            box.exec();
+        }
+    });
     return QApplication::exec();
 }

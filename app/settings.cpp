@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/ansitext.h"
+#include "base/log.h"
+#include "platform/codepage.h"
 #include "platform/profile.h"
 
 namespace korvane {
@@ -63,7 +65,43 @@ std::pair<int32_t, int32_t> FitSpan(int32_t start, int32_t length, int32_t roomS
     return {static_cast<int32_t>(fitted), length};
 }
 
+// The sentence after the path: what becomes of the file.
+std::string WhatHappens(platform::FileReadFailure why) {
+    using enum platform::FileReadFailure;
+    switch (why) {
+        case kTooLarge:
+            return Cp(
+                "。它超过了 1 MB，不是本程序写的设置文件。本次使用默认的窗口位置和选项；"
+                "该文件保持原样，关闭时也不会改写。");
+        case kNotRegular:
+            return Cp(
+                "。它不是普通文件（可能是文件夹或设备）。本次使用默认的窗口位置和选项；"
+                "它保持原样，窗口设置这次不会保存。");
+        case kLink:
+            return Cp(
+                "。它是一个链接，程序不会通过链接读写。本次使用默认的窗口位置和选项；"
+                "关闭时会在这里写入新的设置文件代替该链接，链接所指向的文件不会被改动。");
+        default:
+            return Cp(
+                "。系统不允许读取它。本次使用默认的窗口位置和选项；"
+                "该文件保持原样，关闭时也不会改写。");
+    }
+}
+
 }  // namespace
+
+std::string SettingsFileNotice(const std::string& iniPath) {
+    const platform::FileReadFailure state = platform::ProfileFileState(iniPath);
+    if (state == platform::FileReadFailure::kNone ||
+        state == platform::FileReadFailure::kNotFound) {
+        return {};
+    }
+    log::Warn(log::Area::App, "settings file not used, " +
+                                  std::string(platform::FileReadFailureText(state)) + ": " +
+                                  platform::NativePath(iniPath));
+    static const std::string unused = Cp("没有读取设置文件 ");
+    return unused + iniPath + WhatHappens(state);
+}
 
 int32_t SettingsInteger(std::string_view text) {
     std::string number(text);

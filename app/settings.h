@@ -40,6 +40,14 @@ struct WindowRect {
     bool operator==(const WindowRect&) const = default;
 };
 
+// What the user is told once at start about the settings file at `iniPath`
+// when the program does not use it (code page): too large, no regular file,
+// unreadable (each left exactly as it is, and not rewritten at close) or a
+// link (not followed; a regular file takes its place at close, the link's
+// target is untouched); the defaults are used. Empty when the file is used
+// or there is none yet.
+std::string SettingsFileNotice(const std::string& iniPath);
+
 // Missing keys and unreadable values read as 0.
 StoredWindow LoadWindowSettings(const std::string& iniPath);
 

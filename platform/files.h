@@ -61,6 +61,51 @@ bool MoveNoReplace(const std::string& from, const std::string& to);
 // half-written file at `to`, and a power cut leaves either no file or all of it.
 bool CopyFileDurably(const std::string& from, const std::string& to, const std::string& temporary);
 
+// Why ReadRegularFile gave no bytes.
+enum class FileReadFailure {
+    kNone,        // read
+    kNotFound,    // nothing at the path (or a folder on the way is missing)
+    kNotRegular,  // a folder, a FIFO, a device or a socket
+    kLink,        // a symbolic link (on Windows any reparse point)
+    kTooLarge,    // more bytes than the caller's limit
+    kUnreadable,  // there, but the system refused to read it
+};
+
+// A short English description of a failure, for the log.
+std::string_view FileReadFailureText(FileReadFailure failure);
+
+// What ReadRegularFile found: the whole file, or why there is nothing.
+struct FileRead {
+    std::string bytes;
+    FileReadFailure failure = FileReadFailure::kNone;
+    explicit operator bool() const { return failure == FileReadFailure::kNone; }
+};
+
+// Reads the whole regular file at `path`, opened as a file and nothing else.
+// A symbolic link as the last component is refused, never followed (a folder
+// on the way may be one); on Windows that is any reparse point that names
+// another file (a link, a junction, a mount point), while a file of its own
+// behind a filter (a cloud file's placeholder) is read as a file. Whatever is no regular file is
+// refused without waiting: the open never blocks on a FIFO without a writer, and a device is never
+// read. A file of more than `maxBytes` bytes is refused without being read, as is one that grows
+// past the limit while it is read, so a hostile file costs at most `maxBytes` of memory.
+FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes);
+
+// Puts `bytes` at `path` as a new regular file: they are written to a
+// temporary in the same folder ("<name>.tmp-XXXXXX"), flushed to the disk, and
+// the temporary is renamed over whatever `path` names, then the folder is
+// flushed. A symbolic link at `path` is replaced by the file, never written
+// through: its target stays as it was. A regular file that is replaced gives
+// the new one its permission bits (where the system has them). A folder at `path`, a folder that
+// takes no new file or a failed write leave everything as it was: false then. Temporaries that an
+// interrupted write left for `path` are removed first.
+bool ReplaceFileDurably(const std::string& path, std::string_view bytes);
+
+// True for the name of a temporary ReplaceFileDurably makes for the file
+// named `file`: that name, ".tmp-" and six letters or digits. The mark keeps
+// a user's own "sys.ini.backup" from ever being taken for one.
+bool IsTemporaryNameOf(std::string_view name, std::string_view file);
+
 // Creates the folder `path` (its parent must exist); true when it exists afterwards.
 bool EnsureFolder(const std::string& path);
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string_view>
@@ -89,6 +90,70 @@ bool WriteSyncedCopy(const std::string& from, const std::string& temporary) {
     return CopyBytes(src.fd, dst.fd) && ::fsync(dst.fd) == 0;
 }
 
+// The last component of a native path.
+std::string NameOf(const std::string& native) {
+    const size_t slash = native.rfind('/');
+    return slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+// Removes the regular files a replacing write of `native` made and, killed
+// half-way, never renamed. Only this program writes its files, so any such
+// leftover is stale.
+void RemoveStaleTemporaries(const std::string& native) {
+    const std::string folder = FolderOf(native);
+    const std::string name = NameOf(native);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryNameOf(entry->d_name, name)) continue;
+        const std::string stale = folder + "/" + entry->d_name;
+        struct stat st {};
+        if (::lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(stale.c_str());
+    }
+    ::closedir(dir);
+}
+
+// Why an open of a name that was a regular file a moment before failed.
+FileReadFailure OpenFailure(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileReadFailure::kNotFound;
+        case ELOOP:   // O_NOFOLLOW met a link (Linux)
+        case EMLINK:  // the same on the BSDs
+            return FileReadFailure::kLink;
+        case ENXIO:
+        case ENODEV:
+        case EISDIR:
+        case EWOULDBLOCK:
+            return FileReadFailure::kNotRegular;
+        default:
+            return FileReadFailure::kUnreadable;
+    }
+}
+
+FileRead Refused(FileReadFailure failure) {
+    return FileRead{{}, failure};
+}
+
+// Reads what is left of the open file, refusing it when more than `maxBytes`
+// come: the file may grow after its size was taken.
+FileRead ReadAtMost(int fd, uint64_t maxBytes, uint64_t expected) {
+    FileRead read;
+    read.bytes.reserve(static_cast<size_t>(std::min(expected, maxBytes)));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Refused(FileReadFailure::kUnreadable);
+        if (n == 0) return read;
+        if (read.bytes.size() + static_cast<uint64_t>(n) > maxBytes) {
+            return Refused(FileReadFailure::kTooLarge);
+        }
+        read.bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
 // link() fails when the new name exists, which makes the move refuse to
 // replace; the old name is dropped only once the new one is in place.
 bool LinkThenUnlink(const std::string& from, const std::string& to) {
@@ -137,6 +202,53 @@ bool CopyFileDurably(const std::string& from, const std::string& to, const std::
         return false;
     }
     SyncNativeFolder(NativePath(to));
+    return true;
+}
+
+FileRead ReadRegularFile(const std::string& path, uint64_t maxBytes) {
+    const std::string native = NativePath(path);
+    // A first look at the name itself, so that nothing but a regular file is
+    // ever opened (opening a device may already do something).
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0) return Refused(OpenFailure(errno));
+    if (S_ISLNK(st.st_mode)) return Refused(FileReadFailure::kLink);
+    if (!S_ISREG(st.st_mode)) return Refused(FileReadFailure::kNotRegular);
+    // The name may have changed since: the open itself refuses a link, and
+    // O_NONBLOCK keeps it from waiting for a FIFO's writer.
+    Fd in(::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (in.fd < 0) return Refused(OpenFailure(errno));
+    if (::fstat(in.fd, &st) != 0) return Refused(FileReadFailure::kUnreadable);
+    if (!S_ISREG(st.st_mode)) return Refused(FileReadFailure::kNotRegular);
+    const auto size = static_cast<uint64_t>(st.st_size);
+    if (size > maxBytes) return Refused(FileReadFailure::kTooLarge);
+    // A regular file reads the same either way; reads then wait as usual.
+    const int flags = ::fcntl(in.fd, F_GETFL);
+    if (flags < 0 || ::fcntl(in.fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return Refused(FileReadFailure::kUnreadable);
+    }
+    return ReadAtMost(in.fd, maxBytes, size);
+}
+
+bool ReplaceFileDurably(const std::string& path, std::string_view bytes) {
+    const std::string native = NativePath(path);
+    RemoveStaleTemporaries(native);
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;
+        if (S_ISREG(st.st_mode)) mode = st.st_mode & 0777;
+    }
+    std::string temporary = native + ".tmp-XXXXXX";
+    Fd out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (out.fd < 0) return false;
+    // rename() replaces the name: a link there goes, its target is not touched.
+    const bool placed = ::fchmod(out.fd, mode) == 0 && WriteAll(out.fd, bytes) &&
+                        ::fsync(out.fd) == 0 && ::rename(temporary.c_str(), native.c_str()) == 0;
+    if (!placed) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncNativeFolder(native);
     return true;
 }
 

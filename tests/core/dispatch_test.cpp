@@ -9,6 +9,7 @@
 
 #include "app/dispatch.h"
 #include "platform/codepage.h"
+#include "store/dbfunc.h"
 
 namespace korvane {
 namespace {
@@ -22,6 +23,7 @@ class FakeHost : public DispatchHost {
     std::deque<bool> saves;  // editor answers, in order; empty means "saved"
     bool answerYes = true;
     std::string sqlResult = "Done";
+    std::string notebook;
 
     void ShowStandard() override { calls.push_back("ShowStandard"); }
     bool EditNote(int id) override { return Edit("EditNote " + std::to_string(id)); }
@@ -35,6 +37,7 @@ class FakeHost : public DispatchHost {
         calls.push_back("ExecSql " + statement);
         return sqlResult;
     }
+    std::string NotebookLocation() override { return notebook; }
     void ShowList(const ListRequest& r) override {
         static const char* const modes[] = {"show", "refresh", "window"};
         calls.push_back("ShowList " + std::to_string(r.kind) + " " +
@@ -192,6 +195,38 @@ TEST(Delete, FailureTextIsShownAndNoListFollows) {
             Dispatch(kBase + "DeCn/4/", host),
             (Calls{Question(), "ExecSql DELETE FROM mylist WHERE ID=4", "Notify " + failure}));
     }
+}
+
+// A delete the store refused says so in its own words: what failed, why,
+// and that the record is still in the notebook, named last by its path. The save
+// texts speak of the editor, which a delete has none of.
+TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
+    using enum texts::SaveFailure;
+    const std::pair<texts::SaveFailure, const char*> reasons[] = {
+        {Locked, "锁定"},        {ReadOnly, "只读"},    {DiskFull, "磁盘空间已满"},
+        {Damaged, "已损坏"},     {Moved, "移走或替换"}, {Failed, "未能执行删除"},
+        {Empty, "未能执行删除"},
+    };
+    const std::string notebook = Cp("/home/用户/hd/glst.mysql");
+    for (const auto& [why, words] : reasons) {
+        FakeHost host;
+        host.sqlResult = texts::SaveFailed(why);
+        host.notebook = notebook;
+        const Calls calls = Dispatch(kBase + "DeNo/7/", host);
+        ASSERT_EQ(calls.size(), 3u);
+        const std::string& notice = calls[2];
+        EXPECT_TRUE(notice.starts_with("Notify " + Cp("删除失败："))) << words;
+        EXPECT_NE(notice.find(Cp(words)), std::string::npos) << words;
+        EXPECT_NE(notice.find(Cp("记录未能删除")), std::string::npos) << words;
+        EXPECT_NE(notice.find(Cp("该记录仍在记事本中")), std::string::npos) << words;
+        EXPECT_TRUE(notice.ends_with(Cp("，未做任何改动。\r\n") + notebook)) << words;
+        EXPECT_EQ(notice.find(Cp("编辑窗口")), std::string::npos) << words;
+    }
+    // Without a known notebook the sentence does without the path.
+    EXPECT_EQ(DeleteFailedNotice(texts::SaveFailed(DiskFull), ""),
+              Cp("删除失败：磁盘空间已满，记录未能删除。\r\n该记录仍在记事本中，未做任何改动。"));
+    // Texts that are no save failure (the notebook missing or broken) stay as they are.
+    EXPECT_EQ(DeleteFailedNotice(texts::DatabaseBroken(), notebook), texts::DatabaseBroken());
 }
 
 TEST(Delete, OnlyAPlainRecordNumberReachesTheStatement) {

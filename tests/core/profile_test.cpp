@@ -98,6 +98,25 @@ TEST_F(Profile, WriteOverSomethingThatIsNoFileFails) {
     EXPECT_TRUE(fs::is_directory(file));
 }
 
+// A file of more than the limit is someone else's: neither read nor
+// rewritten, however many writes are asked for; one of exactly the limit is
+// used as usual.
+TEST_F(Profile, AnOversizedFileIsNeitherReadNorRewritten) {
+    const std::string head = "[sys]\nL=5\n;";
+    std::string big = head + std::string(platform::kProfileMaxBytes - head.size(), 'x');
+    WriteFile(file, big);
+    EXPECT_EQ(platform::ProfileFileState(path), platform::FileReadFailure::kNone);
+    EXPECT_EQ(ReadProfileString(path, "sys", "L"), "5");
+
+    big += "x";
+    WriteFile(file, big);
+    EXPECT_EQ(platform::ProfileFileState(path), platform::FileReadFailure::kTooLarge);
+    EXPECT_EQ(ReadProfileString(path, "sys", "L", "none"), "none");
+    EXPECT_FALSE(WriteProfileString(path, "sys", "L", "6"));
+    EXPECT_FALSE(WriteProfileString(path, "new", "k", "v"));
+    EXPECT_TRUE(ReadFile(file) == big);  // not EXPECT_EQ: a megabyte in a failure message
+}
+
 TEST_F(Profile, WriteIntoAMissingFolderFails) {
     EXPECT_FALSE(WriteProfileString(path + ".d/sys.ini", "sys", "L", "1"));
 }

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "platform/codepage.h"
+#include "platform/profile.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
@@ -131,6 +132,30 @@ TEST(WindowSettingsFile, LoadReadsEveryKeyAndSaveWritesThemInOrder) {
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(text, "[sys]\nL=633\nT=-2\nW=391\nH=735\nTra=1\nTT=0\nCNQ=1\n");
     EXPECT_FALSE(SaveWindowSettings(path + ".d/sys.ini", {}));
+}
+
+// A settings file too large to be the program's: the window starts with the
+// defaults, the user hears once what was left alone and where, and the close
+// writes nothing over it.
+TEST(WindowSettingsFile, AnOversizedFileIsReportedUsedForNothingAndKept) {
+    test::TempDir dir("settings 设置");
+    const fs::path file = dir.path() / "sys.ini";
+    const std::string path = test::CodePagePath(file);
+    EXPECT_EQ(SettingsFileNotice(path), "");  // none yet: the first close makes it
+    test::WriteFile(file, "[sys]\nL=5\n");
+    EXPECT_EQ(SettingsFileNotice(path), "");
+
+    const std::string big = "[sys]\nL=5\nW=400\n" + std::string(platform::kProfileMaxBytes, ';');
+    test::WriteFile(file, big);
+    const std::string notice = SettingsFileNotice(path);
+    EXPECT_NE(notice.find(path), std::string::npos) << "where";
+    EXPECT_NE(notice.find(Cp("超过了 1 MB")), std::string::npos) << "what";
+    EXPECT_NE(notice.find(Cp("默认")), std::string::npos) << "the defaults are used";
+    EXPECT_NE(notice.find(Cp("保持原样")), std::string::npos) << "the file is kept";
+    EXPECT_EQ(LoadWindowSettings(path).left, 0);
+    EXPECT_EQ(LoadWindowSettings(path).width, 0);
+    EXPECT_FALSE(SaveWindowSettings(path, {633, -2, 391, 735, true, false, true}));
+    EXPECT_TRUE(test::ReadFile(file) == big);  // not EXPECT_EQ: a megabyte in a failure message
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
 // Drafts of the record editors: what was typed comes back at the next opening
 // of the same editor for the same record, until it is saved.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QLabel>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "dialogs/drafts.h"
 #include "gui/dialog_driver.h"
 #include "platform/files.h"
+#include "support/filekinds.h"
 
 namespace korvane::test {
 namespace {
@@ -52,6 +59,10 @@ TEST(DraftFormat, OnlyTheOwnersWholeDraftIsAccepted) {
     EXPECT_FALSE(DecodeDraft(bytes.substr(0, bytes.size() - 1), {"note", 5}, 2));
     EXPECT_FALSE(DecodeDraft(bytes + "x", {"note", 5}, 2));
     EXPECT_FALSE(DecodeDraft("", {"note", 5}, 2));
+    // Counts are spelled one way only: a leading zero is a damaged draft.
+    std::string padded = bytes;
+    padded.replace(padded.find("\n2\n"), 3, "\n02\n");
+    EXPECT_FALSE(DecodeDraft(padded, {"note", 5}, 2));
     const std::string fresh = EncodeDraft({"note", 0}, fields);
     EXPECT_TRUE(DecodeDraft(fresh, {"note", -3}, 2));  // any number below 1 is a new record
     EXPECT_FALSE(DecodeDraft(fresh, {"contact", 0}, 2));
@@ -216,6 +227,68 @@ TEST_F(NoteDrafts, AFiveMegabyteDraftIsWrittenWithoutAFreeze) {
     EXPECT_LT(flushMs, 1000);
     EXPECT_EQ(DecodeDraft(ReadFile(DraftFile("note", 0)), {"note", 0}, 2), (DraftFields{"", body}));
 }
+
+// While it lives, lets go of anyone who opens the FIFO at `path` to read:
+// such a reader would wait for a writer for ever; here it gets one that
+// writes nothing, and is counted. A test thus fails instead of hanging.
+class FifoReaderRelease {
+  public:
+    explicit FifoReaderRelease(fs::path path)
+        : path_(std::move(path)), thread_([this] { Run(); }) {}
+    ~FifoReaderRelease() {
+        stop_ = true;
+        thread_.join();
+    }
+    FifoReaderRelease(const FifoReaderRelease&) = delete;
+    FifoReaderRelease& operator=(const FifoReaderRelease&) = delete;
+
+    int Released() const { return released_; }
+
+  private:
+    void Run() {
+        while (!stop_) {
+            // A non-blocking open for writing succeeds only while a reader has it open.
+            const bool fifo = fs::is_fifo(fs::symlink_status(path_));
+            const int fd = fifo ? ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+            if (fd >= 0) {
+                ++released_;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    fs::path path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> released_{0};
+    std::thread thread_;
+};
+
+// Whatever stands in the place of a new note's draft (a FIFO no one writes
+// to, a link, even one to a well-formed draft, a folder), the editor opens at
+// once and empty, as for no draft, and nothing reads it.
+class HostileDraft : public DialogTest, public ::testing::WithParamInterface<FileKind> {};
+
+TEST_P(HostileDraft, TheEditorOpensAtOnceAndEmpty) {
+    const fs::path file = DraftFile("note", 0);
+    fs::create_directories(file.parent_path());
+    MakeFileKind(GetParam(), file, EncodeDraft({"note", 0}, {"hostile", "draft"}), kDraftMaxBytes);
+    const FifoReaderRelease release(file);
+    InNoteEditor(0, [] {
+        EXPECT_TRUE(NE->Edit1->text().isEmpty());
+        EXPECT_TRUE(NE->Memo1->toPlainText().isEmpty());
+        EXPECT_FALSE(NE->DraftNotice->isVisible());
+    });
+    EXPECT_EQ(release.Released(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drafts, HostileDraft,
+                         ::testing::Values(FileKind::kFifo, FileKind::kLinkToRegular,
+                                           FileKind::kDanglingLink, FileKind::kFolder,
+                                           FileKind::kOversized),
+                         [](const ::testing::TestParamInfo<FileKind>& info) {
+                             return FileKindName(info.param);
+                         });
 
 using ContactDrafts = DialogTest;
 

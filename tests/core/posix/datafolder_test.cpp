@@ -1,9 +1,11 @@
 // Where the data goes: beside a program whose folder can be written, and to
 // the user's data folder when it cannot; the notebook, its backups and its
-// first copy from the pristine file follow the data directory, while shipped
-// files stay beside the program.
+// first copy from the pristine file (or from the notes a portable copy kept
+// beside itself) follow the data directory, while shipped files stay beside
+// the program.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +17,8 @@
 #include "platform/datafolder.h"
 #include "store/dailybackup.h"
 #include "store/dbfunc.h"
+#include "store/portablecopy.h"
+#include "support/notebook.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
@@ -145,6 +149,107 @@ TEST_F(UserDataHome, TheNotebookAndItsBackupsLiveInTheDataFolderMadeFromTheShipp
     ASSERT_EQ(ExecSql("INSERT INTO mylist(title,state,cre_date) VALUES('u',0,'d')"), "Done");
     EXPECT_TRUE(fs::exists(UserFolder() / "hd" / "glst.mysql"));
     EXPECT_FALSE(fs::exists(app.Database()));
+}
+
+// A portable copy that kept its notes beside itself, and the user's folder
+// its data goes to now that its own folder is read-only.
+class NotesBesideTheProgram : public UserDataHome {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(test::InsertNote("first"), "Done");
+        ASSERT_EQ(test::InsertNote("second"), "Done");
+        CloseDatabase();
+        beside_ = test::ReadFile(app_.Database());
+        ASSERT_TRUE(fs::create_directories(UserFolder() / "hd"));
+        SetDataDirectory(platform::ToCodePage(UserFolder().string()));
+    }
+    fs::path UserNotebook() const { return UserFolder() / "hd" / "glst.mysql"; }
+
+    test::AppFolder app_{"portable 便携"};
+    std::string beside_;
+};
+
+TEST_F(NotesBesideTheProgram, BecomeTheUsersNotebookAndTheUserIsToldOnce) {
+    const std::string notice = TakeOverNotebookBesideProgram();
+    const std::string besidePath = test::CodePagePath(app_.Database());
+    EXPECT_NE(notice.find(besidePath), std::string::npos) << "where the notes were";
+    EXPECT_NE(notice.find(test::CodePagePath(UserNotebook())), std::string::npos) << "where now";
+    EXPECT_NE(notice.find(Cp("2 条记录）已复制到")), std::string::npos) << "what was done";
+    EXPECT_NE(notice.find(Cp("原来的文件未做任何改动")), std::string::npos);
+    EXPECT_EQ(test::TitlesIn(UserNotebook()), (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(test::ReadFile(app_.Database()), beside_);
+    EXPECT_FALSE(fs::exists(UserFolder() / "hd" / "glst.mysql.restoring"));
+
+    // The store opens the copy; the next start finds it and says nothing.
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(test::InsertNote("third"), "Done");
+    CloseDatabase();
+    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(test::TitlesIn(UserNotebook()),
+              (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(test::ReadFile(app_.Database()), beside_);
+}
+
+TEST_F(NotesBesideTheProgram, AreLeftAloneWhenThereIsNothingToTakeOver) {
+    // The user's folder has a notebook of its own already: kept as it is.
+    test::WriteFile(UserNotebook(), test::ReadFile(test::Pristine(app_)));
+    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(test::ReadFile(UserNotebook()), test::ReadFile(test::Pristine(app_)));
+
+    // An empty file there holds nothing: the notes come in its place.
+    test::WriteFile(UserNotebook(), "");
+    EXPECT_NE(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(test::TitlesIn(UserNotebook()), (std::vector<std::string>{"first", "second"}));
+
+    // The data beside the program: nothing to take over.
+    SetDataDirectory({});
+    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+}
+
+TEST_F(NotesBesideTheProgram, WithoutRecordsLeaveThePristineNotebookToTheStore) {
+    fs::copy_file(test::Pristine(app_), app_.Database(), fs::copy_options::overwrite_existing);
+    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_FALSE(fs::exists(UserNotebook()));
+}
+
+TEST_F(NotesBesideTheProgram, ThatCannotBeReadAreNamedAndLeftAsTheyAre) {
+    const std::string junk(4096, 'j');
+    test::WriteFile(app_.Database(), junk);
+    const std::string notice = TakeOverNotebookBesideProgram();
+    EXPECT_NE(notice.find(test::CodePagePath(app_.Database())), std::string::npos);
+    EXPECT_NE(notice.find(Cp("未能复制过来")), std::string::npos);
+    EXPECT_NE(notice.find(Cp("新位置的记事本是新建的")), std::string::npos);
+    EXPECT_FALSE(fs::exists(UserNotebook()));
+    EXPECT_EQ(test::ReadFile(app_.Database()), junk);
+}
+
+// The whole start of a portable copy in a folder the user cannot write, as a
+// user who is not root (whom file modes do not bind): the data goes to the
+// user's folder and the notes follow it there.
+[[noreturn]] void StartReadOnlyPortableCopy(const std::string& executable,
+                                            const fs::path& userNotebook) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    SetApplicationPaths(executable);
+    const std::string data = platform::UsePerUserDataWhenReadOnly("korvane");
+    if (data == ApplicationDirectory()) std::_Exit(3);
+    if (TakeOverNotebookBesideProgram().empty()) std::_Exit(4);
+    if (OpenDatabase() != "1") std::_Exit(5);
+    const bool notes = test::TitlesIn(userNotebook) == std::vector<std::string>{"first", "second"};
+    std::_Exit(notes ? 0 : 6);
+}
+
+TEST_F(NotesBesideTheProgram, FollowTheDataOfAReadOnlyPortableCopy) {
+    SetDataDirectory({});
+    fs::remove_all(UserFolder());
+    // Anyone may make the user's folder; the program's folder only its owner.
+    fs::permissions(home_.path(), fs::perms::all);
+    fs::permissions(home_.path() / "share", fs::perms::all);
+    fs::permissions(app_.path(), fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+    EXPECT_EXIT(StartReadOnlyPortableCopy(app_.CodePageDir() + "korvane", UserNotebook()),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(test::ReadFile(app_.Database()), beside_);
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
-// The POSIX settings-file writer: the exact lines a write leaves, file modes,
-// and the temporaries of its replace-by-rename.
+// The settings file on POSIX: the exact lines a write leaves, file modes, the
+// temporaries of its replace-by-rename, and what stands in the file's place
+// when it is no regular file: a link is never followed, a FIFO never waited
+// for, and neither is written through.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
+#include "app/settings.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
+#include "support/filekinds.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
@@ -83,14 +89,94 @@ TEST_F(PosixProfile, FailedWriteIsReportedAndLeavesTheFileAlone) {
 }
 
 TEST_F(PosixProfile, AWriteRemovesTemporariesThatAKilledWriteLeft) {
-    WriteFile(dir.path() / "sys.ini.Ab12Cd", "[sys]\nL=");
-    WriteFile(dir.path() / "sys.ini.bak", "keep");  // not six letters and digits
-    WriteFile(dir.path() / "other.ini.Ab12Cd", "keep");
+    WriteFile(dir.path() / "sys.ini.tmp-Ab12Cd", "[sys]\nL=");
+    // A user's own copies, however their names end, are no temporaries.
+    for (const char* kept : {"sys.ini.bak", "sys.ini.backup", "sys.ini.Ab12Cd", "sys.ini.tmp-Ab12",
+                             "other.ini.tmp-Ab12Cd"}) {
+        WriteFile(dir.path() / kept, "keep");
+    }
     ASSERT_TRUE(WriteProfileString(path, "sys", "L", "1"));
-    EXPECT_FALSE(fs::exists(dir.path() / "sys.ini.Ab12Cd"));
-    EXPECT_TRUE(fs::exists(dir.path() / "sys.ini.bak"));
-    EXPECT_TRUE(fs::exists(dir.path() / "other.ini.Ab12Cd"));
+    EXPECT_FALSE(fs::exists(dir.path() / "sys.ini.tmp-Ab12Cd"));
+    for (const char* kept : {"sys.ini.bak", "sys.ini.backup", "sys.ini.Ab12Cd", "sys.ini.tmp-Ab12",
+                             "other.ini.tmp-Ab12Cd"}) {
+        EXPECT_EQ(ReadFile(dir.path() / kept), "keep") << kept;
+    }
     EXPECT_EQ(ReadProfileString(path, "sys", "L", ""), "1");
+}
+
+TEST_F(PosixProfile, ALinkIsNeitherReadNorWrittenThroughButReplaced) {
+    const fs::path elsewhere = dir.path() / "elsewhere.ini";
+    WriteFile(elsewhere, "[sys]\nL=7\n[mine]\nk=v\n");
+    fs::create_symlink(elsewhere, file);
+    EXPECT_EQ(platform::ProfileFileState(path), platform::FileReadFailure::kLink);
+    EXPECT_EQ(ReadProfileString(path, "sys", "L", "none"), "none");
+    ASSERT_TRUE(WriteProfileString(path, "sys", "L", "1"));
+    ASSERT_TRUE(WriteProfileString(path, "sys", "T", "2"));
+    EXPECT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(ReadFile(file), "[sys]\nL=1\nT=2\n");
+    EXPECT_EQ(ReadFile(elsewhere), "[sys]\nL=7\n[mine]\nk=v\n");
+}
+
+// In a child that has given up root: a folder that takes no new file, with a
+// link named sys.ini pointing at a file the user may write. The write fails
+// and the link's target keeps every byte.
+[[noreturn]] void WriteThroughLinkInReadOnlyFolder(const std::string& path,
+                                                   const fs::path& elsewhere) {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+    bool ok = !WriteProfileString(path, "sys", "L", "2");
+    ok = ok && ReadFile(elsewhere) == "[other]\nk=v\n";
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST_F(PosixProfile, ALinkInAFolderThatTakesNoNewFileIsNotWrittenThrough) {
+    test::TempDir other{"other 别处"};
+    const fs::path elsewhere = other.path() / "notes.txt";
+    WriteFile(elsewhere, "[other]\nk=v\n");
+    fs::permissions(elsewhere, fs::perms::all);  // anyone may write it
+    fs::create_symlink(elsewhere, file);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+    EXPECT_EXIT(WriteThroughLinkInReadOnlyFolder(path, elsewhere), ::testing::ExitedWithCode(0),
+                "");
+    EXPECT_EQ(ReadFile(elsewhere), "[other]\nk=v\n");
+}
+
+// In a child, which a read or write that waits for the FIFO cannot hold up.
+[[noreturn]] void UseFifo(const std::string& path) {
+    ::alarm(60);
+    bool ok = ReadProfileString(path, "sys", "L", "none") == "none";
+    ok = ok && !WriteProfileString(path, "sys", "L", "1");
+    std::_Exit(ok ? 0 : 1);
+}
+
+TEST_F(PosixProfile, AFifoIsNeitherWaitedForNorReplaced) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(platform::ProfileFileState(path), platform::FileReadFailure::kNotRegular);
+    EXPECT_EXIT(UseFifo(path), ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(fs::is_fifo(file));
+}
+
+// What the start tells the user for each kind of thing in the settings
+// file's place that is not used: where it is and what becomes of it.
+TEST_F(PosixProfile, EachUnusedKindIsNamedInTheStartNotice) {
+    using test::FileKind;
+    const std::pair<FileKind, const char*> kinds[] = {
+        {FileKind::kOversized, "超过了 1 MB"},
+        {FileKind::kLinkToRegular, "链接所指向的文件不会被改动"},
+        {FileKind::kDanglingLink, "链接"},
+        {FileKind::kFifo, "不是普通文件"},
+        {FileKind::kFolder, "不是普通文件"},
+    };
+    for (const auto& [kind, words] : kinds) {
+        test::TempDir place{"notice 提示"};
+        const fs::path ini = place.path() / "sys.ini";
+        test::MakeFileKind(kind, ini, "[sys]\nL=1\n", platform::kProfileMaxBytes);
+        const std::string notice = SettingsFileNotice(test::CodePagePath(ini));
+        EXPECT_NE(notice.find(test::CodePagePath(ini)), std::string::npos) << words;
+        EXPECT_NE(notice.find(Cp(words)), std::string::npos) << words;
+        EXPECT_NE(notice.find(Cp("默认")), std::string::npos) << words;
+    }
 }
 
 }  // namespace

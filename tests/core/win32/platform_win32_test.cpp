@@ -339,6 +339,29 @@ TEST(FilesWin32, CopiesAndMovesNeverReplace) {
     EXPECT_FALSE(fs::exists(dir.path() / "stale.tmp"));
 }
 
+// The bounded reader and the replacing write on Windows: a folder is no
+// file, a file over the limit is refused unread, and a replaced file leaves
+// no temporary beside it.
+TEST(FilesWin32, FilesAreReadAsFilesAndReplacedWhole) {
+    using platform::FileReadFailure;
+    test::TempDir dir("读写 files");
+    const std::string folder = test::CodePagePath(dir.path()) + "\\";
+    WriteFile(dir.path() / "f", "1234");
+    EXPECT_EQ(platform::ReadRegularFile(folder + "f", 4).bytes, "1234");
+    EXPECT_EQ(platform::ReadRegularFile(folder + "f", 3).failure, FileReadFailure::kTooLarge);
+    EXPECT_EQ(platform::ReadRegularFile(folder + "none", 4).failure, FileReadFailure::kNotFound);
+    EXPECT_EQ(platform::ReadRegularFile(test::CodePagePath(dir.path()), 4).failure,
+              FileReadFailure::kNotRegular);
+
+    WriteFile(dir.path() / "f.tmp-Ab12Cd", "left by a killed write");
+    EXPECT_TRUE(platform::ReplaceFileDurably(folder + "f", "new"));
+    EXPECT_EQ(ReadFile(dir.path() / "f"), "new");
+    EXPECT_EQ(platform::FileNamesIn(test::CodePagePath(dir.path())), std::vector<std::string>{"f"});
+    fs::create_directory(dir.path() / "d");
+    EXPECT_FALSE(platform::ReplaceFileDurably(folder + "d", "x"));
+    EXPECT_TRUE(fs::is_directory(dir.path() / "d"));
+}
+
 TEST(FilesWin32, NamesComeBackInTheCodePage) {
     test::TempDir dir("names");
     WriteFile(dir.path() / test::PathOf("记事 1.txt"), "x");

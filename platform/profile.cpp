@@ -1,24 +1,15 @@
+// Settings files read and written by the program itself, the same on every
+// system: the file is read only as a regular file of bounded size, never
+// through a link, and replaced whole through a renamed temporary.
 #include "platform/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
-#include <cerrno>
 #include <optional>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/posix/fd.h"
+#include "platform/files.h"
 
 namespace korvane::platform {
 namespace {
-
-using posix::Fd;
-using posix::WriteAll;
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -37,20 +28,6 @@ bool SameName(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
-}
-
-std::optional<std::string> ReadWhole(const std::string& nativePath) {
-    Fd in(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.fd < 0) return std::nullopt;
-    std::string text;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) return text;
-        text.append(buffer, n);
-    }
 }
 
 // The file as lines without their line ends; `crlf` tells how the file ends
@@ -122,61 +99,34 @@ std::string Join(const IniLines& ini) {
     return text;
 }
 
-// True for the name of a temporary ReplaceContent makes for `file`: the
-// file's name, a dot and six letters or digits.
-bool IsTemporaryOf(std::string_view name, std::string_view file) {
-    if (name.size() != file.size() + 7 || !name.starts_with(file) || name[file.size()] != '.')
-        return false;
-    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(file.size()) + 1, name.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-}
-
-// A write killed between making its temporary and renaming it leaves the
-// temporary behind; only this program writes the file, so any such leftover
-// is removed before the next write.
-void RemoveStaleTemporaries(const std::string& nativePath) {
-    const std::filesystem::path path(nativePath);
-    const std::string file = path.filename().string();
-    std::error_code error;
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (IsTemporaryOf(entry.path().filename().string(), file) && entry.is_regular_file(error)) {
-            std::filesystem::remove(entry.path(), error);
-        }
+// The file's lines, when it can be used: none when it is missing or a link
+// (a write then makes a new file), nothing at all when it is refused.
+std::optional<IniLines> LinesToRewrite(const std::string& path) {
+    const FileRead read = ReadRegularFile(path, kProfileMaxBytes);
+    switch (read.failure) {
+        case FileReadFailure::kNone:
+            return SplitLines(read.bytes);
+        case FileReadFailure::kNotFound:
+        case FileReadFailure::kLink:
+            return IniLines{};  // a new file, its lines ended by line feeds
+        default:
+            // Too large, no regular file or unreadable: never replace what
+            // cannot be kept.
+            return std::nullopt;
     }
-}
-
-// Replaces the file's content: through a new file renamed over the old one, so
-// an interrupted write never leaves half a file; in place when the folder does
-// not allow new files but the file itself may be written.
-bool ReplaceContent(const std::string& nativePath, std::string_view content) {
-    RemoveStaleTemporaries(nativePath);
-    struct stat st {};
-    const bool exists = ::stat(nativePath.c_str(), &st) == 0;
-    if (exists && (!S_ISREG(st.st_mode) || ::access(nativePath.c_str(), W_OK) != 0)) return false;
-
-    std::string temp = nativePath + ".XXXXXX";
-    Fd out(::mkostemp(temp.data(), O_CLOEXEC));
-    if (out.fd >= 0) {
-        const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-        const bool written =
-            ::fchmod(out.fd, mode) == 0 && WriteAll(out.fd, content) && ::fsync(out.fd) == 0;
-        if (written && ::rename(temp.c_str(), nativePath.c_str()) == 0) return true;
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (!exists) return false;
-    Fd inPlace(::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    return inPlace.fd >= 0 && WriteAll(inPlace.fd, content);
 }
 
 }  // namespace
 
+FileReadFailure ProfileFileState(const std::string& path) {
+    return ReadRegularFile(path, kProfileMaxBytes).failure;
+}
+
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view fallback) {
-    const auto text = ReadWhole(NativePath(path));
-    if (!text) return std::string(fallback);
-    const IniLines ini = SplitLines(*text);
+    const FileRead read = ReadRegularFile(path, kProfileMaxBytes);
+    if (!read) return std::string(fallback);
+    const IniLines ini = SplitLines(read.bytes);
     const auto header = FindSection(ini, section);
     if (!header) return std::string(fallback);
     for (size_t i = *header + 1; i < ini.lines.size() && !SectionName(ini.lines[i]); ++i) {
@@ -190,16 +140,9 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
-    const std::string native = NativePath(path);
-    IniLines ini;
-    struct stat st {};
-    if (::stat(native.c_str(), &st) == 0) {
-        const auto text = ReadWhole(native);
-        if (!text) return false;  // present but unreadable: never replace what we cannot keep
-        ini = SplitLines(*text);
-    } else if (errno != ENOENT) {
-        return false;
-    }
+    std::optional<IniLines> read = LinesToRewrite(path);
+    if (!read) return false;
+    IniLines& ini = *read;
     const std::string line = std::string(key) + "=" + std::string(value);
 
     const auto header = FindSection(ini, section);
@@ -208,19 +151,19 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         title.append(section).append("]");
         ini.lines.push_back(std::move(title));
         ini.lines.push_back(line);
-        return ReplaceContent(native, Join(ini));
+        return ReplaceFileDurably(path, Join(ini));
     }
     size_t lastFilled = *header;
     for (size_t i = *header + 1; i < ini.lines.size() && !SectionName(ini.lines[i]); ++i) {
         const auto entry = KeyValue(ini.lines[i]);
         if (entry && SameName(entry->first, key)) {
             ini.lines[i] = line;
-            return ReplaceContent(native, Join(ini));
+            return ReplaceFileDurably(path, Join(ini));
         }
         if (!TrimBlanks(ini.lines[i]).empty()) lastFilled = i;
     }
     ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(lastFilled) + 1, line);
-    return ReplaceContent(native, Join(ini));
+    return ReplaceFileDurably(path, Join(ini));
 }
 
 }  // namespace korvane::platform
