@@ -1,0 +1,79 @@
+#include "store/restoreoffer.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "platform/fileinfo.h"
+#include "platform/files.h"
+#include "store/dbfunc.h"
+#include "store/notebookfile.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kKeptAside{".damaged-", ".replaced-", ".unfinished-"};
+
+std::string DayText(std::chrono::year_month_day day) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u", int(day.year()), unsigned(day.month()),
+                  unsigned(day.day()));
+    return buffer;
+}
+
+std::optional<RestoreOffer> KeptAsideOffer(const std::string& path) {
+    const auto facts = ReadNotebookFacts(path, true);
+    if (!facts) return std::nullopt;
+    RestoreOffer offer{RestoreOffer::Source::KeptAside, path, facts->records, {}, 0};
+    if (const auto seconds = platform::ModifiedSeconds(path))
+        offer.date = DayText(LocalDay(std::chrono::system_clock::from_time_t(*seconds)));
+    return offer;
+}
+
+// The files kept aside beside the working notebook.
+std::vector<std::string> KeptAsideFiles(const std::string& working) {
+    const size_t separator = platform::LastSeparator(working);
+    const std::string folder = separator == std::string::npos ? "." : working.substr(0, separator);
+    const std::string base = working.substr(separator == std::string::npos ? 0 : separator + 1);
+    std::vector<std::string> files;
+    for (const std::string& name : platform::FileNamesIn(folder)) {
+        for (const std::string_view why : kKeptAside) {
+            if (name.starts_with(base + std::string(why)) && !name.ends_with("-journal"))
+                files.push_back(folder + platform::PathSeparator() + name);
+        }
+    }
+    return files;
+}
+
+// Keeps `candidate` when it holds more than what is offered so far.
+void Consider(std::optional<RestoreOffer>& best, std::optional<RestoreOffer> candidate) {
+    if (candidate && (!best || candidate->records > best->records)) best = std::move(candidate);
+}
+
+}  // namespace
+
+std::optional<RestoreOffer> FindRestoreOffer(const DailyBackup& backups) {
+    const OpenFindings& findings = LastOpenFindings();
+    const auto working = ReadNotebookFacts(NotebookPath(), false);
+    const int64_t held = working ? working->records : 0;
+    const bool emptied = findings.working != OpenFindings::Working::Whole || !working ||
+                         !working->everHeldRecord;
+    std::optional<RestoreOffer> best;
+    if (emptied) {
+        if (const auto backup = backups.NewestGood()) {
+            best = RestoreOffer{RestoreOffer::Source::Backup, backups.PathOf(backup->name),
+                                backup->records, DayText(backup->day), 0};
+        }
+        for (const std::string& file : KeptAsideFiles(NotebookPath()))
+            Consider(best, KeptAsideOffer(file));
+    } else {
+        for (const std::string& file : findings.unfinished) Consider(best, KeptAsideOffer(file));
+    }
+    if (!best || best->records <= held) return std::nullopt;
+    best->workingRecords = held;
+    return best;
+}
+
+}  // namespace korvane
