@@ -115,7 +115,19 @@ struct Paths {
     std::string pristine = AppPath("hd\\glst.mysql.root");       // shipped beside the program
     std::string staging = DataPath("hd\\glst.mysql.restoring");  // a copy on its way in
     std::string incoming = staging + ".backup";                  // a restore's copy, staged
+    // A second name of the open notebook: a file deleted or replaced while
+    // the program runs lives on under it until the next start.
+    std::string second = DataPath("hd\\glst.mysql.open");
 };
+
+// Gives the open notebook its second name, afresh for the file now at the
+// working path. Where the file system has no second names the notebook
+// simply goes without.
+void NameOpenNotebook(const Paths& paths) {
+    platform::RemoveFile(paths.second);
+    if (!platform::AddName(paths.working, paths.second))
+        log::Warn(log::Area::Store, "the notebook has no second name here");
+}
 
 // Counts the steps of a restore or a write-back and says when to stop.
 class Steps {
@@ -191,13 +203,19 @@ void Adopt(Store& store, std::unique_ptr<TSQLiteDatabase> db) {
 }
 
 // A copy on its way in (a notebook written back, a backup being restored)
-// is left only by a kill. One that is whole and holds more records than the
-// working file is kept aside to be offered; the rest (half a copy, with the
-// journal a killed copy leaves) holds nothing to lose and is removed.
+// is left only by a kill, and the open notebook's second name names another
+// file than the working one only when that was deleted or replaced while the
+// program ran. One that is whole and holds more records than the working
+// file is kept aside to be offered; the rest (half a copy, with the journal a
+// killed copy leaves) holds nothing to lose and is removed.
 void KeepUnfinished(const Paths& paths, OpenFindings& findings) {
     const auto working = ReadNotebookFacts(paths.working, false);
     const int64_t held = working ? working->records : 0;
-    for (const std::string& copy : {paths.staging, paths.incoming}) {
+    // The second name of the file still at the working path holds nothing more.
+    const auto identity = platform::IdentityOf(paths.second);
+    if (identity && identity == platform::IdentityOf(paths.working))
+        platform::RemoveFile(paths.second);
+    for (const std::string& copy : {paths.staging, paths.incoming, paths.second}) {
         const platform::EntryKind kind = platform::EntryKindOf(copy);
         if (kind != platform::EntryKind::File) continue;
         const auto facts = ReadNotebookFacts(copy, true);
@@ -288,6 +306,7 @@ bool WriteBack(Store& store, Steps& steps) {
     }
     store.identity = platform::IdentityOf(store.path);
     store.counts = {};
+    NameOpenNotebook(paths);
     return true;
 }
 
@@ -377,6 +396,7 @@ std::string OpenDatabase() {
         if (!store.connection) return texts::DatabaseMissing();
         store.path = paths.working;
         store.identity = platform::IdentityOf(paths.working);
+        NameOpenNotebook(paths);
         EnsureListIndex(*store.connection);
         return texts::kOpen;
     } catch (const std::exception& e) {

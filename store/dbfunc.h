@@ -29,8 +29,10 @@ struct OpenFindings {
     enum class Working { Whole, Missing, Damaged };
     Working working = Working::Whole;
     // Copies on their way in that a kill left behind (a notebook written
-    // back, a backup being restored) holding more records than the working
-    // file, kept aside as "glst.mysql.unfinished-<time>" (code page paths).
+    // back, a backup being restored), or the open notebook of a program
+    // killed after its file was deleted or replaced (kept under a second
+    // name, "glst.mysql.open"), holding more records than the working file;
+    // kept aside as "glst.mysql.unfinished-<time>" (code page paths).
     std::vector<std::string> unfinished;
 };
 const OpenFindings& LastOpenFindings();

@@ -58,8 +58,8 @@ std::optional<RestoreOffer> FindRestoreOffer(const DailyBackup& backups) {
     const OpenFindings& findings = LastOpenFindings();
     const auto working = ReadNotebookFacts(NotebookPath(), false);
     const int64_t held = working ? working->records : 0;
-    const bool emptied = findings.working != OpenFindings::Working::Whole || !working ||
-                         !working->everHeldRecord;
+    const bool emptied =
+        findings.working != OpenFindings::Working::Whole || !working || !working->everHeldRecord;
     std::optional<RestoreOffer> best;
     if (emptied) {
         if (const auto backup = backups.NewestGood()) {

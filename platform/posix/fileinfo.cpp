@@ -1,6 +1,7 @@
 #include "platform/fileinfo.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/codepage.h"
 
@@ -18,6 +19,10 @@ std::optional<int64_t> ModifiedSeconds(const std::string& path) {
     struct stat st {};
     if (::lstat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     return static_cast<int64_t>(st.st_mtime);
+}
+
+bool AddName(const std::string& existing, const std::string& added) {
+    return ::link(NativePath(existing).c_str(), NativePath(added).c_str()) == 0;
 }
 
 }  // namespace korvane::platform

@@ -35,11 +35,16 @@ std::optional<int64_t> ModifiedSeconds(const std::string& path) {
     if (!data || !IsPlain(*data) || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     // 100-nanosecond steps since 1601-01-01 UTC.
-    const uint64_t ticks = uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32 |
-                           data->ftLastWriteTime.dwLowDateTime;
+    const uint64_t ticks =
+        uint64_t{data->ftLastWriteTime.dwHighDateTime} << 32 | data->ftLastWriteTime.dwLowDateTime;
     constexpr uint64_t kTicksPerSecond = 10000000;
     constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
     return static_cast<int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
+}
+
+bool AddName(const std::string& existing, const std::string& added) {
+    // NTFS only; FAT and network shares answer false.
+    return ::CreateHardLinkA(NativePath(added).c_str(), NativePath(existing).c_str(), nullptr) != 0;
 }
 
 }  // namespace korvane::platform

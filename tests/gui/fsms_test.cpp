@@ -96,8 +96,7 @@ TEST_P(MessageDialogFit, TheWholeTextShowsCentredAndWrapped) {
         EXPECT_LE(smsf->width(), 322 + 560 - 305);
         EXPECT_GE(smsf->height(), 132);
         // The text area and the button keep their places to the edges.
-        EXPECT_EQ(smsf->Panel3->geometry(),
-                  QRect(8, 27, smsf->width() - 17, smsf->height() - 90));
+        EXPECT_EQ(smsf->Panel3->geometry(), QRect(8, 27, smsf->width() - 17, smsf->height() - 90));
         EXPECT_EQ(smsf->BtOk->mapTo(smsf, QPoint(0, 0)),
                   QPoint(smsf->width() - 81, smsf->height() - 27));
         PressOnFocused(smsf, Qt::Key_Return);

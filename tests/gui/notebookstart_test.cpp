@@ -43,7 +43,8 @@ TEST_F(NotebookStartTest, AMissingNotebookIsAQuestionAndYesPutsTheBackupBack) {
     std::string question;
     AnswerNextMessage(&question);  // Enter answers Yes, the focused button
     bool relisted = false;
-    NotebookStart start(nullptr, [&] { relisted = true; }, [this] { return today; });
+    NotebookStart start(
+        nullptr, [&] { relisted = true; }, [this] { return today; });
     OpenAndWait(start, [&] { return relisted && fs::exists(BackupOf(today)); });
 
     const std::string shown = Utf8(question);
@@ -68,7 +69,8 @@ TEST_F(NotebookStartTest, NoLeavesTheEmptyNotebookAndWritesNoEmptyBackup) {
         asked = true;
         QTest::mouseClick(smsf->BtNo, Qt::LeftButton);
     });
-    NotebookStart start(nullptr, [] {}, [this] { return today; });
+    NotebookStart start(
+        nullptr, [] {}, [this] { return today; });
     OpenAndWait(start, [&] { return asked; });
     QTest::qWait(1000);  // the day's backup runs meanwhile
     EXPECT_TRUE(asked);
@@ -81,7 +83,8 @@ TEST_F(NotebookStartTest, AFolderInTheWayOfTodaysBackupIsToldOnce) {
     fs::create_directories(BackupOf(today));
     std::string notice;
     AnswerNextMessage(&notice);
-    NotebookStart start(nullptr, [] {}, [this] { return today; });
+    NotebookStart start(
+        nullptr, [] {}, [this] { return today; });
     OpenAndWait(start, [&] { return !notice.empty(); });
     QTest::qWait(1500);
     const std::string text = Utf8(notice);

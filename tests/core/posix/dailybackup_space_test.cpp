@@ -46,7 +46,8 @@ TEST(DailyBackupSpace, AFullDiskIsToldWithTheFolderAndTheNotebookStaysWhole) {
     const DailyBackup backup = DailyBackup::ForNotebook();
     const auto now = std::chrono::system_clock::now();
     EXPECT_EQ(backup.Run(now), DailyBackup::Outcome::DiskFull);
-    const std::string notice = platform::FromCodePage(backup.Notice(DailyBackup::Outcome::DiskFull, now));
+    const std::string notice =
+        platform::FromCodePage(backup.Notice(DailyBackup::Outcome::DiskFull, now));
     EXPECT_NE(notice.find("磁盘空间已满"), std::string::npos) << notice;
     EXPECT_NE(notice.find(platform::FromCodePage(test::CodePagePath(folder))), std::string::npos)
         << notice;
