@@ -44,6 +44,12 @@ bool HasNotebookTable(TSQLiteDatabase& db) {
     return true;
 }
 
+bool EverHeldRecord(TSQLiteDatabase& db) {
+    const auto any = db.OpenQuery("SELECT EXISTS (SELECT 1 FROM mylist)");
+    any->GoFirst();
+    return any->FieldInt64(0) != 0 || HighestRecordNumber(db) > 0;
+}
+
 std::optional<NotebookFacts> ReadNotebookFacts(const std::string& path, bool checkWhole) {
     if (platform::EntryKindOf(path) != platform::EntryKind::File) return std::nullopt;
     try {

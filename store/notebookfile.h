@@ -14,6 +14,10 @@ namespace korvane {
 // columns the program reads and writes.
 bool HasNotebookTable(TSQLiteDatabase& db);
 
+// True when the notebook's table holds a record or ever held one; cheap at
+// any size. Failures throw.
+bool EverHeldRecord(TSQLiteDatabase& db);
+
 struct NotebookFacts {
     int64_t records = 0;          // rows of the notebook's table
     bool everHeldRecord = false;  // a record was ever added, even if deleted since

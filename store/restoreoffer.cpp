@@ -52,10 +52,24 @@ void Consider(std::optional<RestoreOffer>& best, std::optional<RestoreOffer> can
     if (candidate && (!best || candidate->records > best->records)) best = std::move(candidate);
 }
 
+// True when the open notebook was found whole, nothing was left unfinished
+// and it holds records or did: the common start, answered without counting.
+bool NothingToOffer(const OpenFindings& findings) {
+    if (findings.working != OpenFindings::Working::Whole || !findings.unfinished.empty() ||
+        Database() == nullptr)
+        return false;
+    try {
+        return EverHeldRecord(*Database());
+    } catch (const ESQLiteException&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::optional<RestoreOffer> FindRestoreOffer(const DailyBackup& backups) {
     const OpenFindings& findings = LastOpenFindings();
+    if (NothingToOffer(findings)) return std::nullopt;
     const auto working = ReadNotebookFacts(NotebookPath(), false);
     const int64_t held = working ? working->records : 0;
     const bool emptied =
