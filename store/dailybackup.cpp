@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "base/log.h"
@@ -89,13 +90,6 @@ void KeepDaysAndWeeks(const Run& run, std::set<std::string>& kept) {
     }
 }
 
-std::string DayText(year_month_day day) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u", int(day.year()), unsigned(day.month()),
-                  unsigned(day.day()));
-    return buffer;
-}
-
 // The write number and time the backup's own record holds, when it has one.
 void ReadRecord(const std::string& path, BackupInfo& info) {
     try {
@@ -116,6 +110,13 @@ void ReadRecord(const std::string& path, BackupInfo& info) {
 }
 
 }  // namespace
+
+std::string DayText(year_month_day day) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u", int(day.year()), unsigned(day.month()),
+                  unsigned(day.day()));
+    return buffer;
+}
 
 std::string DailyBackupName(year_month_day day) {
     return std::string(kPrefix) + DayText(day) + std::string(kSuffix);

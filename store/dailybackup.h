@@ -26,6 +26,9 @@ namespace korvane {
 // "glst-YYYY-MM-DD.mysql", the name of the backup taken on `day`.
 std::string DailyBackupName(std::chrono::year_month_day day);
 
+// A day as YYYY-MM-DD.
+std::string DayText(std::chrono::year_month_day day);
+
 // The local calendar day of a moment.
 std::chrono::year_month_day LocalDay(std::chrono::system_clock::time_point moment);
 

@@ -416,9 +416,11 @@ std::string RestoreFromBackup(const std::string& backup, size_t stopAfter) {
     const Paths paths;
     Steps steps(stopAfter);
     CloseDatabase();
-    if (platform::EntryKindOf(backup) != platform::EntryKind::File) {
+    // Only a whole file with the notebook's table is put in place: anything
+    // else would leave a notebook every start refuses.
+    if (!ReadNotebookFacts(backup, true)) {
         OpenDatabase();
-        return Cp("无法从备份恢复：") + backup + Cp(" 不是一个文件。记事本没有改动。");
+        return Cp("无法从备份恢复：") + backup + Cp(" 不是一个完好的记事本文件。记事本没有改动。");
     }
     platform::RemoveFile(paths.staging);
     platform::RemoveFile(paths.incoming);

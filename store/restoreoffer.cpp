@@ -1,7 +1,6 @@
 #include "store/restoreoffer.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -15,13 +14,6 @@ namespace korvane {
 namespace {
 
 constexpr std::array<std::string_view, 3> kKeptAside{".damaged-", ".replaced-", ".unfinished-"};
-
-std::string DayText(std::chrono::year_month_day day) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u", int(day.year()), unsigned(day.month()),
-                  unsigned(day.day()));
-    return buffer;
-}
 
 std::optional<RestoreOffer> KeptAsideOffer(const std::string& path) {
     const auto facts = ReadNotebookFacts(path, true);

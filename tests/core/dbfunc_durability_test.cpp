@@ -250,6 +250,26 @@ TEST_P(KillDuringRestore, TheNextStartKeepsOrOffersEveryRecord) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, KillDuringRestore, ::testing::Values(0, 1, 2, 3, 4));
 
+// A file that is no whole notebook is never put in place, whatever asks.
+TEST(StoreRestore, AForeignOrDamagedFileIsNeverRestored) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("mine"), "Done");
+    const fs::path foreign = app.path() / "foreign.mysql";
+    {
+        TSQLiteDatabase db(test::CodePagePath(foreign));
+        db.Execute("CREATE TABLE foo (a)");
+    }
+    const fs::path garbage = app.path() / "garbage.mysql";
+    WriteFile(garbage, std::string(8192, 'x'));
+    for (const fs::path& file : {foreign, garbage, app.path() / "absent.mysql"}) {
+        const std::string refused = RestoreFromBackup(test::CodePagePath(file));
+        EXPECT_NE(refused, texts::kOpen);
+        EXPECT_NE(refused.find(test::CodePagePath(file)), std::string::npos);
+        EXPECT_NE(platform::FromCodePage(refused).find("记事本没有改动"), std::string::npos);
+        EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"mine"});
+    }
+}
+
 // A restore over a notebook that holds records keeps that notebook aside.
 TEST(StoreRestore, ARestoreNeverDeletesANotebookThatHeldRecords) {
     test::AppFolder app;
