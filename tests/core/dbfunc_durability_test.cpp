@@ -195,7 +195,9 @@ TEST(StoreRestore, ANotebookEmptiedByTheUserIsNotQuestioned) {
     EXPECT_FALSE(FindRestoreOffer(DailyBackup::ForNotebook()).has_value());
 }
 
-// The notebook's file is deleted, or another file takes its place, while the
+#ifndef _WIN32
+// Windows deletes or replaces no file SQLite holds open, so only here:
+// the notebook's file is deleted, or another file takes its place, while the
 // program runs; the next save writes the open notebook back, and a kill
 // stops it after `GetParam()` steps. Whatever was saved, before the backup
 // or after it, is kept or offered at the next start.
@@ -220,12 +222,15 @@ TEST_P(KillDuringWriteBack, TheNextStartKeepsOrOffersEveryRecord) {
     const bool done = KeepNotebookInPlace(steps);
     EXPECT_EQ(done, steps >= 3);
     ExpectKeptOrOffered(app, {"backed up 1", "backed up 2", "saved after"});
-    if (replaced) EXPECT_EQ(FilesStartingWith(app, "glst.mysql.replaced-").size(), 1u);
+    if (replaced) {
+        EXPECT_EQ(FilesStartingWith(app, "glst.mysql.replaced-").size(), 1u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, KillDuringWriteBack,
                          ::testing::Combine(::testing::Bool(),
                                             ::testing::Values(0, 1, 2, 3, kEverySteps)));
+#endif
 
 // A backup is restored over the fresh notebook made for a damaged one, and a
 // kill stops the restore after `GetParam()` steps.
