@@ -1,6 +1,7 @@
 #include "store/restoreoffer.h"
 
 #include <array>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -15,13 +16,16 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kKeptAside{".damaged-", ".replaced-", ".unfinished-"};
 
-std::optional<RestoreOffer> KeptAsideOffer(const std::string& path) {
+// A file kept aside, when it is a whole notebook last written no earlier
+// than `since` (seconds since 1970): an older one is not offered over a
+// backup written after it.
+std::optional<RestoreOffer> KeptAsideOffer(const std::string& path, int64_t since) {
+    const auto seconds = platform::ModifiedSeconds(path);
+    if (!seconds || *seconds < since) return std::nullopt;
     const auto facts = ReadNotebookFacts(path, true);
     if (!facts) return std::nullopt;
-    RestoreOffer offer{RestoreOffer::Source::KeptAside, path, facts->records, {}, 0};
-    if (const auto seconds = platform::ModifiedSeconds(path))
-        offer.date = DayText(LocalDay(std::chrono::system_clock::from_time_t(*seconds)));
-    return offer;
+    return RestoreOffer{RestoreOffer::Source::KeptAside, path, facts->records,
+                        DayText(LocalDay(std::chrono::system_clock::from_time_t(*seconds))), 0};
 }
 
 // The files kept aside beside the working notebook.
@@ -68,14 +72,17 @@ std::optional<RestoreOffer> FindRestoreOffer(const DailyBackup& backups) {
         findings.working != OpenFindings::Working::Whole || !working || !working->everHeldRecord;
     std::optional<RestoreOffer> best;
     if (emptied) {
+        int64_t backupWritten = std::numeric_limits<int64_t>::min();
         if (const auto backup = backups.NewestGood()) {
             best = RestoreOffer{RestoreOffer::Source::Backup, backups.PathOf(backup->name),
                                 backup->records, DayText(backup->day), 0};
+            backupWritten = backup->writtenAt;
         }
         for (const std::string& file : KeptAsideFiles(NotebookPath()))
-            Consider(best, KeptAsideOffer(file));
+            Consider(best, KeptAsideOffer(file, backupWritten));
     } else {
-        for (const std::string& file : findings.unfinished) Consider(best, KeptAsideOffer(file));
+        for (const std::string& file : findings.unfinished)
+            Consider(best, KeptAsideOffer(file, std::numeric_limits<int64_t>::min()));
     }
     if (!best || best->records <= held) return std::nullopt;
     best->workingRecords = held;

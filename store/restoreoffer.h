@@ -23,7 +23,8 @@ struct RestoreOffer {
 // notebook was missing or damaged at this start, or never held a record (so
 // also at the start after one whose offer was never answered), the newest
 // whole backup that holds records is offered, or a whole file kept aside
-// beside the notebook (damaged-, replaced-, unfinished-) when it holds more;
+// beside the notebook (damaged-, replaced-, unfinished-) when it holds more
+// and was written after that backup;
 // otherwise only a copy this start kept aside as unfinished. Whatever is
 // offered holds more records than the working notebook and has the
 // notebook's table.

@@ -255,6 +255,39 @@ TEST_P(KillDuringRestore, TheNextStartKeepsOrOffersEveryRecord) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, KillDuringRestore, ::testing::Values(0, 1, 2, 3, 4));
 
+// At a start that found the notebook missing, a file kept aside beside it is
+// offered over the newest backup only when it holds more and was written
+// after that backup.
+TEST(StoreRestore, AFileKeptAsideIsOfferedOnlyWhenNewerAndBiggerThanTheBackup) {
+    test::AppFolder app;
+    for (const char* title : {"a", "b", "c"}) ASSERT_EQ(InsertNote(title), "Done");
+    CloseDatabase();
+    const fs::path aside = app.path() / "hd" / "glst.mysql.replaced-20260101-000000";
+    fs::copy_file(app.Database(), aside);
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(ExecSql("DELETE FROM mylist WHERE title='c'"), "Done");
+    const DailyBackup backup = DailyBackup::ForNotebook();
+    ASSERT_EQ(backup.Run(std::chrono::system_clock::now()), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    fs::remove(app.Database());
+    fs::remove(app.path() / "hd" / "glst.mysql.open");
+
+    // Kept aside a year before the backup: the backup is offered.
+    fs::last_write_time(aside, fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+    ASSERT_EQ(OpenDatabase(), "1");
+    auto offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::Backup);
+    EXPECT_EQ(offer->records, 2);
+    // Written after it, and holding more: the kept file is offered.
+    fs::last_write_time(aside, fs::file_time_type::clock::now() + std::chrono::hours(1));
+    offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::KeptAside);
+    EXPECT_EQ(offer->records, 3);
+    EXPECT_EQ(TitlesAt(offer->path), (std::vector<std::string>{"a", "b", "c"}));
+}
+
 // A file that is no whole notebook is never put in place, whatever asks.
 TEST(StoreRestore, AForeignOrDamagedFileIsNeverRestored) {
     test::AppFolder app;

@@ -4,6 +4,7 @@
 // written is told once.
 #include "app/notebookstart.h"
 
+#include <QPixmap>
 #include <chrono>
 #include <filesystem>
 
@@ -41,7 +42,13 @@ TEST_F(NotebookStartTest, AMissingNotebookIsAQuestionAndYesPutsTheBackupBack) {
     fs::remove(app_.Database());
 
     std::string question;
-    AnswerNextMessage(&question);  // Enter answers Yes, the focused button
+    WhenModal(smsf, [&] {
+        question = FromQt(smsf->Memo1->toPlainText());
+        // A picture of the question for checking by eye, when asked for.
+        const QByteArray dir = qgetenv("KORVANE_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) smsf->grab().save(QString::fromUtf8(dir) + "/restore-question.png");
+        PressOnFocused(smsf, Qt::Key_Return);  // Yes has the focus
+    });
     bool relisted = false;
     NotebookStart start(
         nullptr, [&] { relisted = true; }, [this] { return today; });
