@@ -56,12 +56,6 @@ std::set<std::string> Kept(const std::vector<BackupInfo>& backups, year_month_da
     return {kept.begin(), kept.end()};
 }
 
-std::set<std::string> NamesOf(const std::vector<year_month_day>& days) {
-    std::set<std::string> names;
-    for (const auto d : days) names.insert(DailyBackupName(d));
-    return names;
-}
-
 TEST(BackupRetention, NamesCarryTheDay) {
     EXPECT_EQ(Name(2026, 1, 5), "glst-2026-01-05.mysql");
 }
@@ -155,21 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    {2027y / 3 / 1, 2025y / 1 / 1, 2031y / 1 / 1, 2026y / 12 / 9,
                                     2024y / 2 / 29, 2029y / 2 / 28}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(BackupOffer, TheLastWrittenWithRecordsWinsOverAHigherName) {
-    // A future-dated backup of one note written first, then four real days
-    // of four notes: the four-note copy written last is offered.
-    std::vector<BackupInfo> backups = WrittenOn({2031y / 1 / 1}, 1);
-    for (const auto& b : WrittenOn(DaysFrom(2026y / 12 / 5, 4), 4))
-        backups.push_back({b.name, b.day, 4, b.sequence + 1, b.writtenAt});
-    EXPECT_EQ(NewestOf(backups)->name, Name(2026, 12, 8));
-    // An empty copy written after them is passed over for the last that holds records.
-    backups.push_back({Name(2026, 12, 9), 2026y / 12 / 9, 0, 99, 0});
-    EXPECT_EQ(NewestOf(backups)->name, Name(2026, 12, 8));
-    // Copies of an earlier version carry no number and count as older.
-    backups.push_back({Name(2035, 1, 1), 2035y / 1 / 1, 50, 0, 4102444800});
-    EXPECT_EQ(NewestOf(backups)->name, Name(2026, 12, 8));
-}
 
 // Random starts: the clock walks on, leaps ahead, goes back; each start writes
 // its day's copy of a notebook of random size unless the name is taken, and
@@ -300,21 +279,6 @@ TEST_F(DailyBackupOfNotebook, AStartIn2031NeverWinsOverTheRealDaysAfterIt) {
     EXPECT_EQ(offered->name, Name(2026, 12, 8));
     EXPECT_EQ(offered->records, 4);
     EXPECT_TRUE(Present().contains(Name(2031, 6, 1)));  // kept all the same
-}
-
-TEST_F(DailyBackupOfNotebook, SevenFutureStartsLeaveTheRealDaysARightClockKeeps) {
-    const DailyBackup backup = DailyBackup::ForNotebook();
-    const auto real = DaysFrom(2026y / 11 / 25, 16);
-    const auto future = DaysFrom(2031y / 6 / 1, 7);
-    for (size_t i = 0; i < 14; ++i)
-        ASSERT_EQ(backup.Run(On(real[i])), DailyBackup::Outcome::Written);
-    for (const auto d : future) ASSERT_EQ(backup.Run(On(d)), DailyBackup::Outcome::Written);
-    for (size_t i = 14; i < 16; ++i)
-        ASSERT_EQ(backup.Run(On(real[i])), DailyBackup::Outcome::Written);
-    std::set<std::string> expected = NamesIn(AfterStartsOn(real));
-    for (const auto& name : NamesOf(future)) expected.insert(name);
-    EXPECT_EQ(Present(), expected);
-    EXPECT_EQ(backup.NewestGood()->name, Name(2026, 12, 10));
 }
 
 TEST_F(DailyBackupOfNotebook, ThinsOldCopiesLeavesOtherFilesAndClearsAKilledOne) {
