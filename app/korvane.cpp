@@ -87,6 +87,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> notices = {TakeOverNotebookBesideProgram(),
                                               SettingsFileNotice(DataPath("sys.ini"))};
 
+    // The notebook is closed after the window and its dialogs are gone and
+    // before the writer lock is given up.
+    struct NotebookCloser {
+        ~NotebookCloser() { CloseDatabase(); }
+    } closer;
     TMyHappy mainWindow(executable);
     CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.

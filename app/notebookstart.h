@@ -1,9 +1,13 @@
-// Opens the notebook at the main window's first show, tells the user of a
-// damaged file that was kept aside (offering the newest good backup), and
-// runs the day's backup off the user-interface thread.
+// Opens the notebook at the main window's first show, asks whether to put
+// back a backup when the notebook was missing, damaged or never written to
+// (or a copy a kill left half-way), runs the day's backup off the
+// user-interface thread once that is answered, and tells the user when the
+// day's backup could not be written.
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <future>
 
@@ -11,21 +15,37 @@
 
 namespace korvane {
 
+struct OpenFindings;
+struct RestoreOffer;
+
+// The question the start asks before it puts `offer` in place of the notebook
+// (code page): what was found, the file's record count, date and path.
+std::string RestoreQuestion(const RestoreOffer& offer, const OpenFindings& findings,
+                            const std::string& notebook, const std::string& notice);
+
 class NotebookStart : public QObject {
   public:
-    // `relist` shows the list again after a backup was restored.
-    NotebookStart(QObject* parent, std::function<void()> relist);
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    // `relist` shows the list again after a backup was restored; `clock`
+    // gives the day of the backup.
+    NotebookStart(QObject* parent, std::function<void()> relist,
+                  Clock clock = std::chrono::system_clock::now);
 
     // Does its work once; later calls do nothing.
     void Open();
 
   private:
-    void OfferNewestBackup();
+    void OfferRestore();
     void StartDailyBackup();
+    void TellBackupOutcome();
 
     std::function<void()> relist_;
+    Clock clock_;
     bool opened_ = false;
+    std::chrono::system_clock::time_point backupStarted_;
     std::future<DailyBackup::Outcome> backupRun_;  // waited for when the window goes
+    QTimer backupWatch_;
 };
 
 }  // namespace korvane

@@ -1,8 +1,13 @@
 #include "dialogs/fsms.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
 
 #include "dialogs/qttext.h"
 
@@ -14,6 +19,10 @@ namespace {
 
 constexpr QSize kClientSize(322, 132);
 constexpr int kBarHeight = 29;
+constexpr QRect kTextArea(8, 27, 305, 42);
+// The text area grows to its text up to this width, then wraps; a long
+// question stays readable without spanning the screen.
+constexpr int kWidestText = 560;
 
 }  // namespace
 
@@ -34,10 +43,10 @@ Tsmsf::Tsmsf(QWidget* parent) : FormDialog(parent, kClientSize) {
     Panel2->hide();
 
     Panel3 = new QFrame(this);
-    Place(Panel3, 8, 27, 305, 42, kAllSides);
+    Place(Panel3, kTextArea.x(), kTextArea.y(), kTextArea.width(), kTextArea.height(), kAllSides);
     Panel3->setEnabled(false);
     Memo1 = new QTextEdit(Panel3);
-    Place(Memo1, 0, 0, 305, 42, kAllSides);
+    Place(Memo1, 0, 0, kTextArea.width(), kTextArea.height(), kAllSides);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setReadOnly(true);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -79,6 +88,28 @@ void Tsmsf::SetText(const QString& text) {
     centred.setAlignment(Qt::AlignHCenter);
     all.mergeBlockFormat(centred);
     Memo1->moveCursor(QTextCursor::Start);
+    FitToText();
+}
+
+// The designed size for a short text; a longer one widens the dialog up to
+// kWidestText and then makes it as tall as the wrapped text, within the
+// screen, so every message shows whole.
+void Tsmsf::FitToText() {
+    QTextDocument* document = Memo1->document();
+    document->setTextWidth(-1);
+    const int ideal = static_cast<int>(std::ceil(document->idealWidth()));
+    const int width = std::clamp(ideal, kTextArea.width(), kWidestText);
+    document->setTextWidth(width);
+    const int tallest = TallestText();
+    const int text = static_cast<int>(std::ceil(document->size().height()));
+    const int height = std::clamp(text, kTextArea.height(), std::max(kTextArea.height(), tallest));
+    setFixedSize(kClientSize + QSize(width - kTextArea.width(), height - kTextArea.height()));
+}
+
+int Tsmsf::TallestText() const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int available = screen ? screen->availableGeometry().height() : 600;
+    return available * 3 / 4 - (kClientSize.height() - kTextArea.height());
 }
 
 void Tsmsf::FormShow() {

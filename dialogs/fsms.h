@@ -29,8 +29,10 @@ class Tsmsf : public FormDialog {
     // For a question: 2 puts the focus on No, any other value on Yes.
     int32_t DefaultChoice = 0;
 
-    // Shows the whole text centred line by line, word-wrapped, cut off at the
-    // bottom of the text area.
+    // Shows the whole text centred line by line, word-wrapped, and fits the
+    // dialog to it: the designed size for a short text, wider (up to a fixed
+    // width) and taller for a longer one, never taller than three quarters of
+    // the screen.
     void SetText(const QString& text);
 
     void FormShow();
@@ -40,6 +42,8 @@ class Tsmsf : public FormDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void FitToText();
+    int TallestText() const;
     QFrame* ButtonBar();
     QPushButton* Button(QFrame* bar, const QString& caption, int tag, int left);
 };

@@ -11,10 +11,12 @@
 #include "base/log.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "platform/fileinfo.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
 #include "platform/readaccess.h"
 #include "store/SQLiteTable3.h"
+#include "store/notebookfile.h"
 
 namespace korvane {
 namespace texts {
@@ -138,7 +140,8 @@ struct Store {
     bool keptDamagedAside = false;  // the notice is about a damaged file kept aside
     bool readOnly = false;          // opened read-only: its text is not UTF-8
     bool listIndexTried = false;    // EnsureListIndex ran for this notebook
-    uint64_t serial = 0;            // the connection's number, see NotebookVersion
+    OpenFindings findings;
+    uint64_t serial = 0;  // the connection's number, see NotebookVersion
     ChangeJournal journal;
 };
 
@@ -171,6 +174,31 @@ struct Paths {
     std::string working = DataPath("hd\\glst.mysql");
     std::string pristine = AppPath("hd\\glst.mysql.root");       // shipped beside the program
     std::string staging = DataPath("hd\\glst.mysql.restoring");  // a copy on its way in
+    std::string incoming = staging + ".backup";                  // a restore's copy, staged
+    // A second name of the open notebook: a file deleted or replaced while
+    // the program runs lives on under it until the next start.
+    std::string second = DataPath("hd\\glst.mysql.open");
+};
+
+// Gives the open notebook its second name, afresh for the file now at the
+// working path. Where the file system has no second names the notebook
+// simply goes without.
+void NameOpenNotebook(const Paths& paths) {
+    platform::RemoveFile(paths.second);
+    if (!platform::AddName(paths.working, paths.second))
+        log::Warn(log::Area::Store, "the notebook has no second name here");
+}
+
+// Counts the steps of a restore or a write-back and says when to stop.
+class Steps {
+  public:
+    explicit Steps(size_t limit) : limit_(limit) {}
+    // True when the next step may run.
+    bool Next() { return done_++ < limit_; }
+
+  private:
+    size_t limit_;
+    size_t done_ = 0;
 };
 
 // Local time as YYYYMMDD-HHMMSS, for the names of files kept aside.
@@ -181,16 +209,21 @@ std::string TimeStamp() {
     return buffer;
 }
 
-// Moves `path` to "<path>.<why>-<time>" (with a counter when that exists) and
+// Moves `path` to "<base>.<why>-<time>" (with a counter when that exists) and
 // returns the new name; nothing when the file could not be moved.
-std::optional<std::string> MoveAside(const std::string& path, const std::string& why) {
-    const std::string base = path + "." + why + "-" + TimeStamp();
+std::optional<std::string> MoveAside(const std::string& path, const std::string& base,
+                                     const std::string& why) {
+    const std::string stem = base + "." + why + "-" + TimeStamp();
     for (int n = 1; n <= 100; ++n) {
-        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        const std::string aside = n == 1 ? stem : stem + "-" + std::to_string(n);
         if (platform::MoveNoReplace(path, aside)) return aside;
         if (!platform::FileExists(aside)) return std::nullopt;  // the folder refused
     }
     return std::nullopt;
+}
+
+std::optional<std::string> MoveAside(const std::string& path, const std::string& why) {
+    return MoveAside(path, path, why);
 }
 
 std::unique_ptr<TSQLiteDatabase> Connect(const std::string& path) {
@@ -229,12 +262,40 @@ void Adopt(Store& store, std::unique_ptr<TSQLiteDatabase> db) {
         [journal](std::string_view table, int64_t rowid) { Note(*journal, table, rowid); });
 }
 
+// A copy on its way in (a notebook written back, a backup being restored)
+// is left only by a kill, and the open notebook's second name names another
+// file than the working one only when that was deleted or replaced while the
+// program ran. One that is whole and holds more records than the working
+// file is kept aside to be offered; the rest (half a copy, with the journal a
+// killed copy leaves) holds nothing to lose and is removed.
+void KeepUnfinished(const Paths& paths, OpenFindings& findings) {
+    const auto working = ReadNotebookFacts(paths.working, false);
+    const int64_t held = working ? working->records : 0;
+    // The second name of the file still at the working path holds nothing more.
+    const auto identity = platform::IdentityOf(paths.second);
+    if (identity && identity == platform::IdentityOf(paths.working))
+        platform::RemoveFile(paths.second);
+    for (const std::string& copy : {paths.staging, paths.incoming, paths.second}) {
+        const platform::EntryKind kind = platform::EntryKindOf(copy);
+        if (kind != platform::EntryKind::File) continue;
+        const auto facts = ReadNotebookFacts(copy, true);
+        if (facts && facts->records > held) {
+            const auto aside = MoveAside(copy, paths.working, "unfinished");
+            if (aside) findings.unfinished.push_back(*aside);
+            continue;  // never removed while it holds more
+        }
+        platform::RemoveFile(copy);
+        platform::RemoveFile(copy + "-journal");
+    }
+}
+
 // A working file of no bytes holds nothing to lose and counts as missing; a
 // missing one is restored from the pristine copy.
-void RestoreWhenMissing(const Paths& paths) {
+void RestoreWhenMissing(const Paths& paths, OpenFindings& findings) {
     if (platform::FileSize(paths.working) == 0) platform::RemoveFile(paths.working);
-    platform::RemoveFile(paths.staging);  // left by a restore that was killed
+    KeepUnfinished(paths, findings);
     if (!platform::FileExists(paths.working)) {
+        findings.working = OpenFindings::Working::Missing;
         platform::CopyFileDurably(paths.pristine, paths.working, paths.staging);
     }
 }
@@ -251,7 +312,9 @@ bool IsDamaged(TSQLiteDatabase& db) {
 
 // Keeps a damaged working file aside and restores a fresh notebook in its
 // place; the connection to it, or null. `notice` says what was done.
-std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, std::string& notice) {
+std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, std::string& notice,
+                                                OpenFindings& findings) {
+    findings.working = OpenFindings::Working::Damaged;
     const std::optional<std::string> aside = MoveAside(paths.working, "damaged");
     if (!aside) {
         notice = Cp("数据库已损坏，且无法另存（文件夹不可写），文件未做任何改动。");
@@ -266,20 +329,23 @@ std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, std::string&
 }
 
 // The connection to a whole working file, or null when there is none.
-std::unique_ptr<TSQLiteDatabase> OpenWhole(const Paths& paths, std::string& notice) {
-    RestoreWhenMissing(paths);
+std::unique_ptr<TSQLiteDatabase> OpenWhole(const Paths& paths, std::string& notice,
+                                           OpenFindings& findings) {
+    RestoreWhenMissing(paths, findings);
     if (!platform::FileExists(paths.working)) return nullptr;
     auto db = Connect(paths.working);
     if (!IsDamaged(*db)) return db;
     db.reset();
-    return ReplaceDamaged(paths, notice);
+    return ReplaceDamaged(paths, notice, findings);
 }
 
 // Writes the open notebook to a fresh file at the working path and connects
-// to it. The copy is staged beside the path and moved in without replacing.
-bool WriteBack(Store& store) {
+// to it. The copy is staged beside the path and moved in without replacing;
+// a kill before the move leaves the whole copy for the next start to offer.
+bool WriteBack(Store& store, Steps& steps) {
     const Paths paths;
     platform::RemoveFile(paths.staging);
+    if (!steps.Next()) return false;
     try {
         store.connection->BackupTo(paths.staging);
     } catch (const ESQLiteException& e) {
@@ -287,6 +353,7 @@ bool WriteBack(Store& store) {
         platform::RemoveFile(paths.staging);
         return false;
     }
+    if (!steps.Next()) return false;
     if (!platform::MoveNoReplace(paths.staging, store.path)) {
         platform::RemoveFile(paths.staging);
         return false;
@@ -299,6 +366,7 @@ bool WriteBack(Store& store) {
     }
     store.identity = platform::IdentityOf(store.path);
     store.counts = {};
+    NameOpenNotebook(paths);
     return true;
 }
 
@@ -306,12 +374,37 @@ bool WriteBack(Store& store) {
 // tool or a cleaner may delete, move or replace the file while the program
 // runs; SQLite would then refuse every write. The open notebook is written
 // back and a file that took its place is kept aside. False when that failed.
-bool KeepFileInPlace(Store& store) {
+bool KeepFileInPlace(Store& store, size_t stopAfter = kEverySteps) {
     if (!store.identity) return true;  // nothing was recorded to compare with
     const std::optional<platform::FileIdentity> now = platform::IdentityOf(store.path);
     if (now == store.identity) return true;
+    Steps steps(stopAfter);
     if (platform::FileExists(store.path) && !MoveAside(store.path, "replaced")) return false;
-    return WriteBack(store);
+    if (!steps.Next()) return false;
+    return WriteBack(store, steps);
+}
+
+// A restore's copy loses the backup's own record (see DailyBackup), so the
+// notebook holds only its own tables again.
+bool DropBackupRecord(const std::string& copy) {
+    try {
+        TSQLiteDatabase db(copy);
+        db.Execute("DROP TABLE IF EXISTS korvane_backup");
+        return true;
+    } catch (const ESQLiteException& e) {
+        log::Warn(log::Area::Store, std::string("restored copy not prepared: ") + e.what());
+        return false;
+    }
+}
+
+// Clears the working path for a restore: a notebook that ever held a record
+// is kept aside, one that never did is removed.
+bool ClearWorkingPath(const Paths& paths) {
+    const auto facts = ReadNotebookFacts(paths.working, false);
+    const bool keep = platform::EntryKindOf(paths.working) == platform::EntryKind::File &&
+                      (!facts || facts->everHeldRecord);
+    if (keep) return MoveAside(paths.working, "replaced").has_value();
+    return platform::RemoveFile(paths.working);
 }
 
 texts::SaveFailure FailureOf(int code) {
@@ -407,11 +500,13 @@ std::string OpenDatabase() {
         // A file this user may not read is left alone: nothing is restored
         // over it or moved aside.
         if (platform::ReadDenied(paths.working)) return NotOpened(store, "no permission to read");
-        Adopt(store, OpenWhole(paths, store.notice));
+        store.findings = OpenFindings();
+        Adopt(store, OpenWhole(paths, store.notice, store.findings));
         if (!store.connection) return NotOpened(store, "no notebook");
         store.keptDamagedAside = !store.notice.empty();
         store.path = paths.working;
         store.identity = platform::IdentityOf(paths.working);
+        NameOpenNotebook(paths);
         OpenReadOnlyUnlessUtf8(store);
         NoteForeignSchema(store);
         return texts::kOpen;
@@ -422,25 +517,51 @@ std::string OpenDatabase() {
     }
 }
 
-std::string RestoreFromBackup(const std::string& backup) {
+std::string RestoreFromBackup(const std::string& backup, size_t stopAfter) {
     const Paths paths;
+    Steps steps(stopAfter);
     CloseDatabase();
-    platform::RemoveFile(paths.staging);
-    // The copy is staged first, so a failed copy leaves the working file alone.
-    const std::string incoming = paths.staging + ".backup";
-    platform::RemoveFile(incoming);
-    if (!platform::CopyFileDurably(backup, incoming, paths.staging)) {
-        platform::RemoveFile(incoming);
+    // Only a whole file with the notebook's table is put in place: anything
+    // else would leave a notebook every start refuses.
+    if (!ReadNotebookFacts(backup, true)) {
         OpenDatabase();
-        return Cp("无法从备份恢复：备份文件无法复制。");
+        return Cp("无法从备份恢复：") + backup + Cp(" 不是一个完好的记事本文件。记事本没有改动。");
     }
-    platform::RemoveFile(paths.working);
-    if (!platform::MoveNoReplace(incoming, paths.working)) {
-        platform::RemoveFile(incoming);
+    platform::RemoveFile(paths.staging);
+    platform::RemoveFile(paths.incoming);
+    if (!steps.Next()) return kStoppedEarly;
+    // The copy is staged first, so a failed copy leaves the working file alone.
+    const bool copied = platform::CopyFileDurably(backup, paths.incoming, paths.staging);
+    if (copied && !steps.Next()) return kStoppedEarly;
+    if (!copied || !DropBackupRecord(paths.incoming)) {
+        platform::RemoveFile(paths.incoming);
         OpenDatabase();
-        return Cp("无法从备份恢复：记事本文件无法替换。");
+        return Cp("无法从备份恢复：备份文件无法复制到 ") + paths.incoming +
+               Cp("。记事本没有改动。");
+    }
+    if (!steps.Next()) return kStoppedEarly;
+    if (!ClearWorkingPath(paths)) {
+        platform::RemoveFile(paths.incoming);
+        OpenDatabase();
+        return Cp("无法从备份恢复：记事本文件 ") + paths.working +
+               Cp(" 无法移开。记事本没有改动。");
+    }
+    if (!steps.Next()) return kStoppedEarly;
+    if (!platform::MoveNoReplace(paths.incoming, paths.working)) {
+        OpenDatabase();  // keeps the copy aside and offers it
+        return Cp("无法从备份恢复：恢复的副本无法放到 ") + paths.working +
+               Cp("。副本已另存，下次启动时会再次询问。");
     }
     return OpenDatabase();
+}
+
+const OpenFindings& LastOpenFindings() {
+    return State().findings;
+}
+
+bool KeepNotebookInPlace(size_t stopAfter) {
+    if (OpenDatabase() != texts::kOpen) return false;
+    return KeepFileInPlace(State(), stopAfter);
 }
 
 const std::string& OpenNotice() {
@@ -513,7 +634,17 @@ const std::string& NotebookPath() {
 }
 
 void CloseDatabase() {
-    State() = Store();
+    Store& store = State();
+    // The second name is only needed while the notebook is open: it goes
+    // with the close unless the working path now names another file (the
+    // next start then offers what it holds).
+    if (!store.path.empty()) {
+        const Paths paths;
+        const auto second = platform::IdentityOf(paths.second);
+        if (second && second == platform::IdentityOf(paths.working))
+            platform::RemoveFile(paths.second);
+    }
+    store = Store();
 }
 
 std::string ExecSql(const std::string& statement) {

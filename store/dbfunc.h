@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,19 @@ bool OpenedReadOnly();
 // (see platform::WriterLock), in the code page.
 std::string NotebookLockPath();
 
+// What the last open found of the working file, beside its notice.
+struct OpenFindings {
+    enum class Working { Whole, Missing, Damaged };
+    Working working = Working::Whole;
+    // Copies on their way in that a kill left behind (a notebook written
+    // back, a backup being restored), or the open notebook of a program
+    // killed after its file was deleted or replaced (kept under a second
+    // name, "glst.mysql.open"), holding more records than the working file;
+    // kept aside as "glst.mysql.unfinished-<time>" (code page paths).
+    std::vector<std::string> unfinished;
+};
+const OpenFindings& LastOpenFindings();
+
 // The open connection, or null before a successful OpenDatabase.
 TSQLiteDatabase* Database();
 
@@ -47,7 +61,8 @@ TSQLiteDatabase* Database();
 const std::string& NotebookPath();
 
 // Drops the connection and the remembered path, so the next call opens again
-// (used when the application folder changes, as in tests).
+// (used when the application folder changes, as in tests, and at the end of
+// the program); the open notebook's second name goes with it.
 void CloseDatabase();
 
 // The number of records of a kind, counted once and remembered until the
@@ -77,11 +92,23 @@ struct RecordChanges {
 };
 RecordChanges TakeRecordChanges();
 
-// Puts the backup `backup` in place of the working notebook and opens it:
-// "1", or the notice of what failed (the working notebook is then as it was).
-// Meant for the fresh notebook made after a damaged one, before anything was
-// written to it: the working file is replaced.
-std::string RestoreFromBackup(const std::string& backup);
+// Ends a restore or a write-back after that many of its steps, as a kill
+// would, so that tests can see what the next start finds; kEverySteps runs
+// them all.
+inline constexpr size_t kEverySteps = static_cast<size_t>(-1);
+// What RestoreFromBackup returns when it was told to stop early.
+inline constexpr const char* kStoppedEarly = "stopped";
+
+// Puts the notebook file `backup` (a backup, or a copy kept aside) in place of
+// the working notebook and opens it: "1", or the notice of what failed. The
+// copy is staged beside the working file first, so a failed copy leaves the
+// working file alone; a working file that ever held a record is kept aside
+// ("glst.mysql.replaced-<time>"), never deleted.
+std::string RestoreFromBackup(const std::string& backup, size_t stopAfter = kEverySteps);
+
+// Makes sure the open connection writes to the file at the working path, as
+// every statement does first (see ExecSql): true when it does afterwards.
+bool KeepNotebookInPlace(size_t stopAfter = kEverySteps);
 
 // Runs one statement that returns no rows. "Done", or the text to show the user,
 // never empty. Before the statement runs, a working file that was deleted,

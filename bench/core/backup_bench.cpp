@@ -1,7 +1,8 @@
 // The daily backup of a notebook of 100,000 notes: at the pace it runs beside
 // the program (a few pages, then a pause) and read in one go, so the cost of
 // the pauses shows as the difference. Each iteration writes a new copy,
-// checks it and thins the folder.
+// gives it its record, checks it and thins the folder. And the choice of the
+// backup a start offers.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -128,5 +129,29 @@ BENCHMARK(BM_InterfaceBesideTheBackground100k)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+
+// What a start reads to choose the backup it offers, beside a week of
+// backups of 100,000 notes: every backup's own record and record count, then
+// SQLite's quick check of the chosen one. The offer is asked for only when
+// the notebook was missing, damaged or empty.
+void BM_ChooseTheOffer100kWeekOfBackups(benchmark::State& state) {
+    const Notebook& notebook = UseNotebook();
+    const korvane::DailyBackup backup(notebook.File(), notebook.Folder(),
+                                      korvane::BackupPace{-1, 0, 30000});
+    notebook.ClearFolder();
+    const auto first = std::chrono::sys_days(std::chrono::year(2026) / 12 / 1);
+    for (int day = 0; day < 7; ++day) {
+        if (backup.Run(first + std::chrono::days(day) + std::chrono::hours(12)) !=
+            korvane::DailyBackup::Outcome::Written)
+            state.SkipWithError("a backup failed");
+    }
+    for (auto _ : state) {
+        const auto offered = backup.NewestGood();
+        if (!offered) state.SkipWithError("nothing offered");
+        benchmark::DoNotOptimize(offered);
+    }
+    state.counters["backups"] = static_cast<double>(backup.List(false).size());
+}
+BENCHMARK(BM_ChooseTheOffer100kWeekOfBackups)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The notebook file survives what happens around it: an empty or damaged
-// working file, a restore killed half-way, and other programs holding the
-// database locked.
+// The notebook file survives what happens around it: an empty, missing or
+// damaged working file, a write-back or a restore killed at any step, and
+// other programs holding the database locked.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -17,6 +17,7 @@
 #include "store/SQLiteTable3.h"
 #include "store/dailybackup.h"
 #include "store/dbfunc.h"
+#include "store/restoreoffer.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"
 
@@ -114,14 +115,214 @@ TEST(StoreRestore, ADamagedNotebookCanBeReplacedByTheNewestGoodBackup) {
 
     ASSERT_EQ(OpenDatabase(), "1");
     ASSERT_FALSE(OpenNotice().empty());
-    const auto newest = DailyBackup::ForNotebook().NewestGood();
-    ASSERT_TRUE(newest.has_value());
-    EXPECT_EQ(fs::path(platform::NativePath(*newest)).filename(), "glst-2026-12-01.mysql");
-    EXPECT_EQ(RestoreFromBackup(*newest), "1");
+    EXPECT_EQ(LastOpenFindings().working, OpenFindings::Working::Damaged);
+    const auto offer = FindRestoreOffer(DailyBackup::ForNotebook());
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(fs::path(platform::NativePath(offer->path)).filename(), "glst-2026-12-01.mysql");
+    EXPECT_EQ(offer->records, 1);
+    EXPECT_EQ(RestoreFromBackup(offer->path), "1");
     EXPECT_EQ(InsertNote("after"), "Done");
     EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"kept in the backup", "after"}));
     EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);  // still kept aside
     EXPECT_FALSE(fs::exists(app.path() / "hd" / "glst.mysql.restoring.backup"));
+}
+
+// The titles of a notebook file given by its code-page path.
+std::vector<std::string> TitlesAt(const std::string& path) {
+    return TitlesIn(fs::path(platform::NativePath(path)));
+}
+
+bool HoldsAll(const std::vector<std::string>& held, const std::vector<std::string>& titles) {
+    return std::all_of(titles.begin(), titles.end(), [&](const std::string& t) {
+        return std::find(held.begin(), held.end(), t) != held.end();
+    });
+}
+
+// The next start after a kill: every title is in the working notebook, or in
+// the file the start offers, and taking the offer brings them all back.
+void ExpectKeptOrOffered(const test::AppFolder& app, const std::vector<std::string>& titles) {
+    CloseDatabase();
+    ASSERT_EQ(OpenDatabase(), "1");
+    if (HoldsAll(TitlesIn(app.Database()), titles)) return;
+    const auto offer = FindRestoreOffer(DailyBackup::ForNotebook());
+    ASSERT_TRUE(offer.has_value()) << "records lost and nothing offered";
+    EXPECT_TRUE(HoldsAll(TitlesAt(offer->path), titles)) << offer->path;
+    ASSERT_EQ(RestoreFromBackup(offer->path), "1");
+    EXPECT_TRUE(HoldsAll(TitlesIn(app.Database()), titles));
+    // The restored notebook holds its own tables only.
+    EXPECT_FALSE(Database()->HasTable("korvane_backup"));
+}
+
+TEST(StoreRestore, AMissingNotebookIsAQuestionAskedUntilItIsAnswered) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("one"), "Done");
+    ASSERT_EQ(InsertNote("two"), "Done");
+    const DailyBackup backup = DailyBackup::ForNotebook();
+    ASSERT_EQ(backup.Run(std::chrono::system_clock::now()), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    fs::remove(app.Database());
+
+    ASSERT_EQ(OpenDatabase(), "1");
+    EXPECT_EQ(LastOpenFindings().working, OpenFindings::Working::Missing);
+    auto offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::Backup);
+    EXPECT_EQ(offer->records, 2);
+    EXPECT_EQ(offer->workingRecords, 0);
+    // Killed while asking: the next start asks again, and the day's backup
+    // writes no empty copy meanwhile.
+    CloseDatabase();
+    ASSERT_EQ(OpenDatabase(), "1");
+    EXPECT_EQ(LastOpenFindings().working, OpenFindings::Working::Whole);
+    offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->records, 2);
+    EXPECT_EQ(backup.Run(std::chrono::system_clock::now() + std::chrono::hours(24)),
+              DailyBackup::Outcome::Skipped);
+    ASSERT_EQ(RestoreFromBackup(offer->path), "1");
+    EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"one", "two"}));
+    EXPECT_FALSE(FindRestoreOffer(backup).has_value());
+}
+
+TEST(StoreRestore, ANotebookEmptiedByTheUserIsNotQuestioned) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("one"), "Done");
+    ASSERT_EQ(DailyBackup::ForNotebook().Run(std::chrono::system_clock::now()),
+              DailyBackup::Outcome::Written);
+    ASSERT_EQ(ExecSql("DELETE FROM mylist"), "Done");
+    CloseDatabase();
+    ASSERT_EQ(OpenDatabase(), "1");
+    EXPECT_FALSE(FindRestoreOffer(DailyBackup::ForNotebook()).has_value());
+}
+
+#ifndef _WIN32
+// Windows deletes or replaces no file SQLite holds open, so only here:
+// the notebook's file is deleted, or another file takes its place, while the
+// program runs; the next save writes the open notebook back, and a kill
+// stops it after `GetParam()` steps. Whatever was saved, before the backup
+// or after it, is kept or offered at the next start.
+class KillDuringWriteBack : public ::testing::TestWithParam<std::tuple<bool, size_t>> {};
+
+TEST_P(KillDuringWriteBack, TheNextStartKeepsOrOffersEveryRecord) {
+    const auto [replaced, steps] = GetParam();
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("backed up 1"), "Done");
+    ASSERT_EQ(InsertNote("backed up 2"), "Done");
+    ASSERT_EQ(DailyBackup::ForNotebook().Run(std::chrono::system_clock::now()),
+              DailyBackup::Outcome::Written);
+    ASSERT_EQ(InsertNote("saved after"), "Done");
+    fs::remove(app.Database());
+    if (replaced) {
+        TSQLiteDatabase other(test::CodePagePath(app.Database()));
+        other.Execute(
+            "CREATE TABLE mylist (ID INTEGER PRIMARY KEY AUTOINCREMENT, title TEXT, "
+            "content TEXT, tel TEXT, state INTEGER, cre_date TEXT)");
+        other.Execute("INSERT INTO mylist(title) VALUES ('from elsewhere')");
+    }
+    const bool done = KeepNotebookInPlace(steps);
+    EXPECT_EQ(done, steps >= 3);
+    ExpectKeptOrOffered(app, {"backed up 1", "backed up 2", "saved after"});
+    if (replaced) {
+        EXPECT_EQ(FilesStartingWith(app, "glst.mysql.replaced-").size(), 1u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, KillDuringWriteBack,
+                         ::testing::Combine(::testing::Bool(),
+                                            ::testing::Values(0, 1, 2, 3, kEverySteps)));
+#endif
+
+// A backup is restored over the fresh notebook made for a damaged one, and a
+// kill stops the restore after `GetParam()` steps.
+class KillDuringRestore : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(KillDuringRestore, TheNextStartKeepsOrOffersEveryRecord) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("backed up 1"), "Done");
+    ASSERT_EQ(InsertNote("backed up 2"), "Done");
+    const DailyBackup backup = DailyBackup::ForNotebook();
+    ASSERT_EQ(backup.Run(std::chrono::system_clock::now()), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    WriteFile(app.Database(), std::string(8192, 'x'));  // damaged
+    ASSERT_EQ(OpenDatabase(), "1");
+    const auto offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    const std::string result = RestoreFromBackup(offer->path, GetParam());
+    EXPECT_EQ(result, GetParam() >= 4 ? texts::kOpen : kStoppedEarly);
+    ExpectKeptOrOffered(app, {"backed up 1", "backed up 2"});
+    EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, KillDuringRestore, ::testing::Values(0, 1, 2, 3, 4));
+
+// At a start that found the notebook missing, a file kept aside beside it is
+// offered over the newest backup only when it holds more and was written
+// after that backup.
+TEST(StoreRestore, AFileKeptAsideIsOfferedOnlyWhenNewerAndBiggerThanTheBackup) {
+    test::AppFolder app;
+    for (const char* title : {"a", "b", "c"}) ASSERT_EQ(InsertNote(title), "Done");
+    CloseDatabase();
+    const fs::path aside = app.path() / "hd" / "glst.mysql.replaced-20260101-000000";
+    fs::copy_file(app.Database(), aside);
+    ASSERT_EQ(OpenDatabase(), "1");
+    ASSERT_EQ(ExecSql("DELETE FROM mylist WHERE title='c'"), "Done");
+    const DailyBackup backup = DailyBackup::ForNotebook();
+    ASSERT_EQ(backup.Run(std::chrono::system_clock::now()), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    fs::remove(app.Database());
+    fs::remove(app.path() / "hd" / "glst.mysql.open");
+
+    // Kept aside a year before the backup: the backup is offered.
+    fs::last_write_time(aside, fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+    ASSERT_EQ(OpenDatabase(), "1");
+    auto offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::Backup);
+    EXPECT_EQ(offer->records, 2);
+    // Written after it, and holding more: the kept file is offered.
+    fs::last_write_time(aside, fs::file_time_type::clock::now() + std::chrono::hours(1));
+    offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::KeptAside);
+    EXPECT_EQ(offer->records, 3);
+    EXPECT_EQ(TitlesAt(offer->path), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+// A file that is no whole notebook is never put in place, whatever asks.
+TEST(StoreRestore, AForeignOrDamagedFileIsNeverRestored) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("mine"), "Done");
+    const fs::path foreign = app.path() / "foreign.mysql";
+    {
+        TSQLiteDatabase db(test::CodePagePath(foreign));
+        db.Execute("CREATE TABLE foo (a)");
+    }
+    const fs::path garbage = app.path() / "garbage.mysql";
+    WriteFile(garbage, std::string(8192, 'x'));
+    for (const fs::path& file : {foreign, garbage, app.path() / "absent.mysql"}) {
+        const std::string refused = RestoreFromBackup(test::CodePagePath(file));
+        EXPECT_NE(refused, texts::kOpen);
+        EXPECT_NE(refused.find(test::CodePagePath(file)), std::string::npos);
+        EXPECT_NE(platform::FromCodePage(refused).find("记事本没有改动"), std::string::npos);
+        EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"mine"});
+    }
+}
+
+// A restore over a notebook that holds records keeps that notebook aside.
+TEST(StoreRestore, ARestoreNeverDeletesANotebookThatHeldRecords) {
+    test::AppFolder app;
+    ASSERT_EQ(InsertNote("in the backup"), "Done");
+    ASSERT_EQ(DailyBackup::ForNotebook().Run(std::chrono::system_clock::now()),
+              DailyBackup::Outcome::Written);
+    ASSERT_EQ(ExecSql("DELETE FROM mylist"), "Done");
+    ASSERT_EQ(InsertNote("only here"), "Done");
+    const auto newest = DailyBackup::ForNotebook().NewestGood();
+    ASSERT_TRUE(newest.has_value());
+    ASSERT_EQ(RestoreFromBackup(DailyBackup::ForNotebook().PathOf(newest->name)), "1");
+    EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"in the backup"});
+    const auto aside = FilesStartingWith(app, "glst.mysql.replaced-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(TitlesIn(aside[0]), std::vector<std::string>{"only here"});
 }
 
 // Another program writing the notebook: a save waits for it a while.

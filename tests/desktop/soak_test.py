@@ -2,12 +2,17 @@
 """Kill -9 soak: the real program is started again and again on one
 application folder, makes notes through its own editor, and is killed with
 SIGKILL at random moments: while a note is being saved, while the start-up
-backup is being written, while the settings are written on close, and at any
-moment while the page loads. After every kill the files are checked:
+backup is being written, while the settings are written on close, at any
+moment while the page loads, while the open notebook is written back after
+its file was deleted or replaced under the running program, and while a
+backup is restored over a damaged or missing notebook after a Yes to the
+start's question. After a write-back or a restore the next start is made
+and every question it asks answered Yes. After every kill the files are
+checked:
 
   * every note whose save the program confirmed is in hd/glst.mysql;
   * hd/glst.mysql and every finished backup pass PRAGMA integrity_check, and
-    no notebook was found damaged and put aside;
+    no notebook was found damaged and put aside but those the soak damaged;
   * sys.ini, when present, is a [sys] section of whole numbers.
 
 usage: soak_test.py BIN_DIR [--seconds N] [--seed N]
@@ -93,7 +98,10 @@ class Soak:
         self.confirmed = []  # titles whose save the program confirmed
         self.attempted = []  # titles whose save was cut short by a kill
         self.counter = 0
-        self.kills = {"save": 0, "backup": 0, "settings": 0, "loading": 0}
+        self.kills = {"save": 0, "backup": 0, "settings": 0, "loading": 0, "write-back": 0,
+                      "restore": 0}
+        self.damaged_by_soak = 0
+        self.questions = 0
         self.caught = {"backup": 0, "settings": 0, "save": 0}
         self.rounds = 0
         self.closed_cleanly = 0
@@ -338,6 +346,110 @@ class Soak:
         self.kills["loading"] += 1
         return "a start (page loading)"
 
+    def replace_or_delete_notebook(self):
+        """What a sync tool or a cleaner does to the file under the running
+        program: deletes it, or puts another notebook in its place."""
+        if self.rng.random() < 0.5:
+            os.remove(self.db)
+            return "deleted"
+        other = self.db + ".elsewhere"
+        shutil.copy2(os.path.join(self.hd, "glst.mysql.root"), other)
+        with sqlite3.connect(other) as connection:
+            connection.execute("INSERT INTO mylist(title,tel,content,state,cre_date) "
+                               "VALUES('from elsewhere','','',0,'2026-01-01 00:00:00')")
+        connection.close()
+        os.replace(other, self.db)
+        return "replaced"
+
+    def kill_during_write_back(self):
+        """A confirmed save, then the notebook's file is deleted or replaced,
+        and the next save writes the open notebook back; the kill comes at a
+        random moment after the press, or as soon as the copy on its way in
+        shows. The next start is answered Yes to whatever it asks."""
+        program = self.start()
+        g = self.wait_window(program)
+        editor = self.open_editor(g)
+        self.save(editor)
+        how = self.replace_or_delete_notebook()
+        on_copy = self.rng.random() < 0.5
+        delay = self.rng.uniform(0.0, 0.3)
+        title = self.type_note(editor, wait=False)
+        staging = os.path.join(self.hd, "glst.mysql.restoring")
+        pressed = time.monotonic()
+        while time.monotonic() - pressed < (2.0 if on_copy else delay):
+            if on_copy and os.path.exists(staging):
+                break
+            time.sleep(0.0005)
+        program.kill()
+        self.attempted.append(title)
+        self.kills["write-back"] += 1
+        self.recover()
+        return "the write-back of a %s notebook (%s)" % (
+            how, "copy seen" if on_copy else "after %.0f ms" % (delay * 1000))
+
+    def kill_during_restore(self):
+        """Today's backup holds every confirmed note; the notebook is then
+        damaged or deleted, the start asks whether to restore, the soak
+        answers Yes and kills the program at a random moment of the restore
+        or as soon as the restore's copy shows. The next start is answered
+        Yes to whatever it asks."""
+        for path in glob.glob(os.path.join(self.backups, "glst-*.mysql")):
+            os.remove(path)
+        os.makedirs(self.backups, exist_ok=True)
+        today = os.path.join(self.backups, "glst-%s.mysql" % datetime.date.today().isoformat())
+        run(["sqlite3", self.db, ".backup '%s'" % today], check=True)
+        damaged = self.rng.random() < 0.5
+        if damaged:
+            with open(self.db, "r+b") as f:
+                f.seek(0)  # the header too: no start can take it for whole
+                f.write(b"\x5a" * 4096 * 8)
+            self.damaged_by_soak += 1
+        else:
+            os.remove(self.db)
+        program = self.start()
+        d = self.desktop
+        notice = wait_for("the question at start", lambda: d.find(NOTICE) or
+                          (not program.running() and "gone"), timeout=30, step=0.03)
+        if notice == "gone":
+            raise Failure("the program ended at start (status %s)" % program.proc.returncode)
+        self.questions += 1
+        incoming = os.path.join(self.hd, "glst.mysql.restoring.backup")
+        on_copy = self.rng.random() < 0.5
+        delay = self.rng.uniform(0.0, 0.2)
+        d.x("xdotool", "windowactivate", "--sync", str(notice), ok_fail=True)
+        d.x("xdotool", "key", "Return")  # Yes has the focus
+        pressed = time.monotonic()
+        while time.monotonic() - pressed < (2.0 if on_copy else delay):
+            if on_copy and os.path.exists(incoming):
+                break
+            time.sleep(0.0005)
+        program.kill()
+        self.kills["restore"] += 1
+        self.recover()
+        return "a restore over a %s notebook (%s)" % (
+            "damaged" if damaged else "missing",
+            "copy seen" if on_copy else "after %.0f ms" % (delay * 1000))
+
+    def recover(self):
+        """The next start: every question it asks is answered Yes; once the
+        window has stood a moment with nothing more to ask, it is ended."""
+        program = self.start()
+        self.wait_window(program)
+        d = self.desktop
+        quiet_since = time.monotonic()
+        end = time.monotonic() + 30
+        while time.monotonic() < end and time.monotonic() - quiet_since < 2.0:
+            notice = d.find(NOTICE)
+            if notice:
+                self.questions += 1
+                d.x("xdotool", "windowactivate", "--sync", str(notice), ok_fail=True)
+                d.x("xdotool", "key", "Return")
+                wait_for("the question to close", lambda: not d.find(NOTICE), timeout=10,
+                         step=0.05)
+                quiet_since = time.monotonic()
+            time.sleep(0.05)
+        program.kill()
+
     # The checks --------------------------------------------------------------
 
     def stray_ini_copies(self):
@@ -391,9 +503,9 @@ class Soak:
         if strange:
             raise Failure("titles no save wrote, after a kill during %s: %r" % (moment, strange))
         damaged = glob.glob(os.path.join(self.hd, "glst.mysql.damaged-*"))
-        if damaged:
-            raise Failure("the program found the notebook damaged (kept aside as %s)"
-                          % os.path.basename(damaged[0]))
+        if len(damaged) > self.damaged_by_soak:
+            raise Failure("the program found the notebook damaged (kept aside: %s)"
+                          % ", ".join(sorted(os.path.basename(p) for p in damaged)))
         for backup in self.finished_backup():
             result = run(["sqlite3", backup, "PRAGMA integrity_check"], check=True).strip()
             if result != "ok":
@@ -404,7 +516,8 @@ class Soak:
     # The run -----------------------------------------------------------------
 
     def soak(self):
-        kinds = [self.kill_during_save, self.kill_during_backup, self.kill_during_settings]
+        kinds = [self.kill_during_save, self.kill_during_backup, self.kill_during_settings,
+                 self.kill_during_write_back, self.kill_during_restore]
         plan = []
         end = time.monotonic() + self.seconds
         while time.monotonic() < end:
@@ -493,12 +606,13 @@ def main(argv):
         return 1
     k = soak.kills
     log("%d rounds, %d kills (%d during a save, %d during the start-up backup, %d during "
-        "the settings write, %d while loading); caught mid-write: %d saves, %d backups, "
-        "%d settings; %d confirmed saves all kept, %d cut short of which %d were written; "
-        "seed %d, %.1f s"
+        "the settings write, %d while loading, %d during a write-back, %d during a restore); "
+        "caught mid-write: %d saves, %d backups, %d settings; %d questions answered Yes; "
+        "%d confirmed saves all kept, %d cut short of which %d were written; seed %d, %.1f s"
         % (soak.rounds, sum(k.values()), k["save"], k["backup"], k["settings"], k["loading"],
-           soak.caught["save"], soak.caught["backup"], soak.caught["settings"],
-           len(soak.confirmed), len(soak.attempted), soak.landed, soak.seed, time.monotonic() - started))
+           k["write-back"], k["restore"], soak.caught["save"], soak.caught["backup"],
+           soak.caught["settings"], soak.questions, len(soak.confirmed), len(soak.attempted),
+           soak.landed, soak.seed, time.monotonic() - started))
     return 0
 
 

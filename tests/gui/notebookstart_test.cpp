@@ -1,0 +1,105 @@
+// The notebook's start as the user meets it: a missing notebook is a question
+// naming the backup's records, date and path, answered in the message
+// dialog; the day's backup waits for the answer; a backup that cannot be
+// written is told once.
+#include "app/notebookstart.h"
+
+#include <QPixmap>
+#include <chrono>
+#include <filesystem>
+
+#include "gui/dialog_driver.h"
+#include "store/dailybackup.h"
+#include "support/notebook.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+namespace korvane::test {
+namespace {
+
+class NotebookStartTest : public DialogTest {
+  protected:
+    fs::path Backups() const { return app_.path() / "hd" / "backup"; }
+    fs::path BackupOf(system_clock::time_point moment) const {
+        return Backups() / DailyBackupName(LocalDay(moment));
+    }
+    // Opens the start and lets the events run until `done` or five seconds.
+    void OpenAndWait(NotebookStart& start, const std::function<bool()>& done) {
+        start.Open();
+        for (int i = 0; i < 500 && !done(); ++i) QTest::qWait(10);
+    }
+
+    system_clock::time_point yesterday = system_clock::now() - hours(24);
+    system_clock::time_point today = system_clock::now();
+};
+
+TEST_F(NotebookStartTest, AMissingNotebookIsAQuestionAndYesPutsTheBackupBack) {
+    ASSERT_EQ(InsertNote("first"), "Done");
+    ASSERT_EQ(InsertNote("second"), "Done");
+    ASSERT_EQ(DailyBackup::ForNotebook().Run(yesterday), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    fs::remove(app_.Database());
+
+    std::string question;
+    WhenModal(smsf, [&] {
+        question = FromQt(smsf->Memo1->toPlainText());
+        // A picture of the question for checking by eye, when asked for.
+        const QByteArray dir = qgetenv("KORVANE_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) smsf->grab().save(QString::fromUtf8(dir) + "/restore-question.png");
+        PressOnFocused(smsf, Qt::Key_Return);  // Yes has the focus
+    });
+    bool relisted = false;
+    NotebookStart start(
+        nullptr, [&] { relisted = true; }, [this] { return today; });
+    OpenAndWait(start, [&] { return relisted && fs::exists(BackupOf(today)); });
+
+    const std::string shown = Utf8(question);
+    EXPECT_NE(shown.find("找不到记事本"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("从 2 条记录的备份"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(DailyBackupName(LocalDay(yesterday)).substr(5, 10)), std::string::npos);
+    EXPECT_NE(shown.find(Utf8(CodePagePath(BackupOf(yesterday)))), std::string::npos) << shown;
+    EXPECT_TRUE(relisted);
+    EXPECT_EQ(TitlesIn(app_.Database()), (std::vector<std::string>{"first", "second"}));
+    // The day's backup ran after the answer: a copy of the restored notebook.
+    EXPECT_EQ(TitlesIn(BackupOf(today)), (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(NotebookStartTest, NoLeavesTheEmptyNotebookAndWritesNoEmptyBackup) {
+    ASSERT_EQ(InsertNote("first"), "Done");
+    ASSERT_EQ(DailyBackup::ForNotebook().Run(yesterday), DailyBackup::Outcome::Written);
+    CloseDatabase();
+    fs::remove(app_.Database());
+
+    bool asked = false;
+    WhenModal(smsf, [&] {
+        asked = true;
+        QTest::mouseClick(smsf->BtNo, Qt::LeftButton);
+    });
+    NotebookStart start(
+        nullptr, [] {}, [this] { return today; });
+    OpenAndWait(start, [&] { return asked; });
+    QTest::qWait(1000);  // the day's backup runs meanwhile
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(TitlesIn(app_.Database()).empty());
+    EXPECT_FALSE(fs::exists(BackupOf(today)));
+}
+
+TEST_F(NotebookStartTest, AFolderInTheWayOfTodaysBackupIsToldOnce) {
+    ASSERT_EQ(InsertNote("first"), "Done");
+    fs::create_directories(BackupOf(today));
+    std::string notice;
+    AnswerNextMessage(&notice);
+    NotebookStart start(
+        nullptr, [] {}, [this] { return today; });
+    OpenAndWait(start, [&] { return !notice.empty(); });
+    QTest::qWait(1500);
+    const std::string text = Utf8(notice);
+    EXPECT_NE(text.find("今天的备份未能写入"), std::string::npos) << text;
+    EXPECT_NE(text.find(Utf8(CodePagePath(BackupOf(today)))), std::string::npos) << text;
+    EXPECT_NE(text.find("记事本本身没有受到影响"), std::string::npos);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // told once, not again
+}
+
+}  // namespace
+}  // namespace korvane::test
