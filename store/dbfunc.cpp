@@ -635,16 +635,15 @@ const std::string& NotebookPath() {
 
 void CloseDatabase() {
     Store& store = State();
+    const bool wasOpen = !store.path.empty();
+    store = Store();  // the connection closes first: Windows deletes no open file
     // The second name is only needed while the notebook is open: it goes
     // with the close unless the working path now names another file (the
     // next start then offers what it holds).
-    if (!store.path.empty()) {
-        const Paths paths;
-        const auto second = platform::IdentityOf(paths.second);
-        if (second && second == platform::IdentityOf(paths.working))
-            platform::RemoveFile(paths.second);
-    }
-    store = Store();
+    if (!wasOpen) return;
+    const Paths paths;
+    const auto second = platform::IdentityOf(paths.second);
+    if (second && second == platform::IdentityOf(paths.working)) platform::RemoveFile(paths.second);
 }
 
 std::string ExecSql(const std::string& statement) {
