@@ -20,10 +20,11 @@ void CommandHost::Run(const std::string& url) {
     // commands of the page arrive. None of them may open another dialog or
     // re-target the open editor: they are dropped, not queued, so nothing the
     // user did not ask for happens once the dialog closes.
-    if ((running_ || QApplication::activeModalWidget()) && CommandOpensDialog(url)) return;
+    const PageCommand command = ParseCommand(url);
+    if ((running_ || QApplication::activeModalWidget()) && command.OpensDialog()) return;
     const bool outer = !running_;
     running_ = true;
-    RunCommand(url, *this);
+    RunCommand(command, *this);
     if (outer) running_ = false;
 }
 

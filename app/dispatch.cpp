@@ -126,12 +126,31 @@ std::optional<ListRequest> WindowNumbers(std::string_view& rest) {
                        {}};
 }
 
-// Deletes the record a "DeNo"/"DeCn" URL names after asking. False when the
-// command ends here (refused, declined or failed).
-bool DeleteRecord(std::string_view url, DispatchHost& host) {
+// The window request of a "WiNo"/"WiCn" URL: the numbers and nothing after.
+std::optional<ListRequest> WindowNumbersAfterCode(std::string_view work, int kind) {
+    std::string_view rest = work.substr(kCommandBase.size() + kCodeLength);
+    std::optional<ListRequest> request = WindowNumbers(rest);
+    if (!request || !rest.empty()) return std::nullopt;
+    request->kind = kind;
+    return request;
+}
+
+// The finder's request of a "Find" URL: the numbers, then the query. Blanks
+// of the query are still encoded here, so trimming took none.
+std::optional<ListRequest> FindNumbersAfterCode(std::string_view work) {
+    std::string_view rest = work.substr(kCommandBase.size() + kCodeLength);
+    std::optional<ListRequest> request = WindowNumbers(rest);
+    if (!request || rest.find('/') != std::string_view::npos) return std::nullopt;
+    request->kind = kFoundInListKind;
+    request->query = DecodePercent(rest);
+    return request;
+}
+
+// Deletes the record a "DeNo"/"DeCn" command names after asking. False when
+// the command ends here (refused, declined or failed).
+bool DeleteRecord(const std::optional<int32_t>& id, DispatchHost& host) {
     // Only a plain record number may reach the statement; anything else is a
     // malformed command and is dropped without a question.
-    const std::optional<int32_t> id = DeletableRecord(url);
     if (!id) return false;
     if (!host.Ask(DeleteQuestion())) return false;
     const std::string result = host.ExecSql("DELETE FROM mylist WHERE ID=" + std::to_string(*id));
@@ -176,96 +195,89 @@ std::string DecodePercent(std::string_view url) {
     return out;
 }
 
-bool IsCommandUrl(const std::string& url) {
-    static const std::string whole[] = {Command("New0/"), Command("New1/"), NotesListUrl(),
-                                        ContactsListUrl()};
-    const std::string work = Working(url);
-    if (work == kRestoreUrl) return true;
-    if (std::find(std::begin(whole), std::end(whole), work) != std::end(whole)) return true;
-    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn", "WiNo", "WiCn", "Find"}) {
-        if (HasRecordCode(work, code)) return true;
-    }
-    return false;
-}
-
-bool CommandOpensDialog(const std::string& url) {
-    const std::string work = Working(url);
-    if (work == Command("New0/") || work == Command("New1/")) return true;
-    for (std::string_view code : {"EdNo", "EdCn", "DeNo", "DeCn"}) {
-        if (HasRecordCode(work, code)) return true;
-    }
-    return false;
-}
-
 std::optional<ListRequest> WindowRequestFor(const std::string& url) {
-    const std::string work = Working(url);
-    const bool notes = HasRecordCode(work, "WiNo");
-    if (!notes && !HasRecordCode(work, "WiCn")) return std::nullopt;
-    std::string_view rest = std::string_view(work).substr(kCommandBase.size() + kCodeLength);
-    std::optional<ListRequest> request = WindowNumbers(rest);
-    if (!request || !rest.empty()) return std::nullopt;
-    request->kind = notes ? kNoteKind : kContactKind;
-    return request;
+    const PageCommand command = ParseCommand(url);
+    if (command.code != PageCommand::Code::kWindow) return std::nullopt;
+    return command.list;
 }
 
 std::optional<ListRequest> FindRequestFor(const std::string& url) {
-    // Blanks of the query are still encoded here, so trimming takes none.
+    const PageCommand command = ParseCommand(url);
+    if (command.code != PageCommand::Code::kFind) return std::nullopt;
+    return command.list;
+}
+
+PageCommand ParseCommand(std::string_view url) {
+    using Code = PageCommand::Code;
     const std::string work = Working(url);
-    if (!HasRecordCode(work, "Find")) return std::nullopt;
-    std::string_view rest = std::string_view(work).substr(kCommandBase.size() + kCodeLength);
-    std::optional<ListRequest> request = WindowNumbers(rest);
-    if (!request || rest.find('/') != std::string_view::npos) return std::nullopt;
-    request->kind = kFoundInListKind;
-    request->query = DecodePercent(rest);
-    return request;
+    PageCommand command;
+    const auto whole = [&](Code code, int kind) {
+        command.code = code;
+        command.kind = kind;
+    };
+    if (work == kRestoreUrl) {
+        command.code = Code::kRestore;
+    } else if (work == Command("New0/") || work == Command("New1/")) {
+        whole(Code::kNew, work == Command("New0/") ? kNoteKind : kContactKind);
+    } else if (work == NotesListUrl() || work == ContactsListUrl()) {
+        whole(Code::kList, work == NotesListUrl() ? kNoteKind : kContactKind);
+    } else if (HasRecordCode(work, "EdNo") || HasRecordCode(work, "EdCn")) {
+        whole(Code::kEdit, HasRecordCode(work, "EdNo") ? kNoteKind : kContactKind);
+        command.record = RecordNumber(work);
+    } else if (HasRecordCode(work, "DeNo") || HasRecordCode(work, "DeCn")) {
+        whole(Code::kDelete, HasRecordCode(work, "DeNo") ? kNoteKind : kContactKind);
+        command.deletable = DeletableRecord(work);
+    } else if (HasRecordCode(work, "WiNo") || HasRecordCode(work, "WiCn")) {
+        whole(Code::kWindow, HasRecordCode(work, "WiNo") ? kNoteKind : kContactKind);
+        command.list = WindowNumbersAfterCode(work, command.kind);
+    } else if (HasRecordCode(work, "Find")) {
+        whole(Code::kFind, kFoundInListKind);
+        command.list = FindNumbersAfterCode(work);
+    }
+    return command;
+}
+
+bool IsCommandUrl(const std::string& url) {
+    return static_cast<bool>(ParseCommand(url));
+}
+
+bool CommandOpensDialog(const std::string& url) {
+    return ParseCommand(url).OpensDialog();
 }
 
 void RunCommand(const std::string& url, DispatchHost& host) {
-    if (const std::optional<ListRequest> window = WindowRequestFor(url)) {
-        host.ShowList(*window);
-        return;
+    RunCommand(ParseCommand(url), host);
+}
+
+// A successful change always ends with its list shown, keeping the page's
+// place; the list the page asked for starts at the top.
+void RunCommand(const PageCommand& command, DispatchHost& host) {
+    using Code = PageCommand::Code;
+    const bool notes = command.kind == kNoteKind;
+    switch (command.code) {
+        case Code::kNone:
+            return;
+        case Code::kWindow:
+        case Code::kFind:
+            if (command.list) host.ShowList(*command.list);
+            return;
+        case Code::kRestore:
+            host.ShowStandard();
+            return;
+        case Code::kList:
+            ShowList(host, command.kind, ListRequest::Mode::kShow);
+            return;
+        case Code::kNew:
+        case Code::kEdit: {
+            const int record = command.code == Code::kNew ? 0 : command.record;
+            if (!(notes ? host.EditNote(record) : host.EditContact(record))) return;
+            break;
+        }
+        case Code::kDelete:
+            if (!DeleteRecord(command.deletable, host)) return;
+            break;
     }
-    if (const std::optional<ListRequest> found = FindRequestFor(url)) {
-        host.ShowList(*found);
-        return;
-    }
-    // Each step may rewrite the working URL into a list URL that a later step
-    // consumes, so a successful change always ends with its list shown. The
-    // list the page asked for starts at the top; one shown after a change
-    // keeps the page's place.
-    std::string work = Working(url);
-    ListRequest::Mode mode = ListRequest::Mode::kRefresh;
-    if (work == NotesListUrl() || work == ContactsListUrl()) mode = ListRequest::Mode::kShow;
-    if (work == kRestoreUrl) {
-        host.ShowStandard();
-        return;
-    }
-    if (work == Command("New0/")) {
-        if (!host.EditNote(0)) return;
-        work = NotesListUrl();
-    }
-    if (HasRecordCode(work, "EdNo")) {
-        if (!host.EditNote(RecordNumber(work))) return;
-        work = NotesListUrl();
-    }
-    if (HasRecordCode(work, "DeNo") || HasRecordCode(work, "DeCn")) {
-        const bool contact = HasRecordCode(work, "DeCn");
-        if (!DeleteRecord(work, host)) return;
-        work = contact ? ContactsListUrl() : NotesListUrl();
-    }
-    if (work == NotesListUrl()) {
-        ShowList(host, kNoteKind, mode);
-        return;
-    }
-    if (work == Command("New1/")) {
-        if (!host.EditContact(0)) return;
-        work = ContactsListUrl();
-    }
-    if (HasRecordCode(work, "EdCn")) {
-        if (!host.EditContact(RecordNumber(work))) return;
-        work = ContactsListUrl();
-    }
-    if (work == ContactsListUrl()) ShowList(host, kContactKind, mode);
+    ShowList(host, command.kind, ListRequest::Mode::kRefresh);
 }
 
 ExternalRequest ExternalRequestFor(std::string_view name) {

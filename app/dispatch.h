@@ -8,6 +8,7 @@
 // a window or a browser.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -66,12 +67,41 @@ class DispatchHost {
     // The notebook file the statements go to (code page), for notices that
     // say where a record is; empty when it is not known.
     virtual std::string NotebookLocation() { return {}; }
-    // Looks up the page's list element (the first element with id MyWinS) and,
-    // only when there is one, reads the requested window of the list and hands
-    // it to the page. Without the element nothing happens. The work may finish
-    // after this call has returned.
+    // Reads the requested window of the list and hands it to the page's list
+    // element (the first element with id MyWinS) in one crossing; a page
+    // without the element takes nothing. The work may finish after this call
+    // has returned.
     virtual void ShowList(const ListRequest& request) = 0;
 };
+
+// One navigation of the page read as a command, once: decoded, trimmed and
+// taken apart. `code` is kNone for a navigation that is no command.
+struct PageCommand {
+    enum class Code {
+        kNone,
+        kRestore,  // the restore URL: the standard view
+        kNew,      // "New0/", "New1/": a new record of `kind`
+        kList,     // "reNote/", "reCont/": the list of `kind` from its top
+        kEdit,     // "EdNo", "EdCn": edit `record`
+        kDelete,   // "DeNo", "DeCn": delete `deletable` after asking
+        kWindow,   // "WiNo", "WiCn": a window of the list, `list`
+        kFind,     // "Find": a window of the finder's results, `list`
+    };
+    Code code = Code::kNone;
+    int kind = kNoteKind;  // the record's or the list's kind; kFoundInListKind for kFind
+    int record = 0;        // kEdit: the record number, 0 when the text is none
+    std::optional<int32_t> deletable;  // kDelete: a plain decimal record number, or none
+    std::optional<ListRequest> list;   // kWindow, kFind: the request, when well formed
+
+    explicit operator bool() const { return code != Code::kNone; }
+    // The commands that open an editor or ask a question.
+    bool OpensDialog() const {
+        return code == Code::kNew || code == Code::kEdit || code == Code::kDelete;
+    }
+};
+
+// `url` read as a command, by the rules below.
+PageCommand ParseCommand(std::string_view url);
 
 // True exactly for the navigations the page means as commands, which must be
 // cancelled: after percent-decoding and trimming blanks and control
@@ -113,6 +143,7 @@ std::string DeleteFailedNotice(const std::string& result, const std::string& not
 
 // Carries out the command `url` names; a URL that is no command does nothing.
 void RunCommand(const std::string& url, DispatchHost& host);
+void RunCommand(const PageCommand& command, DispatchHost& host);
 
 // The record number text of a record command: at most 20 characters after the
 // code, every "/" removed, trimmed. `url` must already hold the code.

@@ -83,27 +83,23 @@ QString PageListJson(const PageList& list) {
 void FillListWindow(QWebEnginePage* page, std::function<PageList()> read,
                     std::function<void(bool found)> done) {
     if (!page) return Report(done, false);
-    const QString lookup = QStringLiteral("document.getElementById(%1) !== null")
-                               .arg(JsStringLiteral(QString::fromLatin1(kListElementId)));
-    QPointer<QWebEnginePage> target(page);
-    page->runJavaScript(lookup, kDomWorld, [target, read, done](const QVariant& found) {
-        if (!target || !found.toBool()) return Report(done, false);
-        // The page's own script places the records, so this runs in its world.
-        // The answer travels as one string literal that JSON.parse reads: as
-        // an object literal the engine would compile a script of some hundred
-        // kilobytes for every window, and the garbage of that made pauses of
-        // a fifth of a second while scrolling.
-        const QString script =
-            QStringLiteral(
-                "(function (answer) { var e = document.getElementById(%1); if (!e) return false;"
-                " if (typeof KvList === 'function') KvList(answer);"
-                " else e.innerHTML = answer.header + answer.boxes.join(''); return true; })"
-                "(JSON.parse(%2))")
-                .arg(JsStringLiteral(QString::fromLatin1(kListElementId)),
-                     JsStringLiteral(PageListJson(read())));
-        target->runJavaScript(script, QWebEngineScript::MainWorld,
-                              [done](const QVariant& result) { Report(done, result.toBool()); });
-    });
+    // One crossing: the answer goes with the script that looks the element
+    // up, and is taken only when the page has it. The page's own script
+    // places the records, so this runs in its world. The answer travels as
+    // one string literal that JSON.parse reads: as an object literal the
+    // engine would compile a script of some hundred kilobytes for every
+    // window, and the garbage of that made pauses of a fifth of a second
+    // while scrolling.
+    const QString script =
+        QStringLiteral(
+            "(function (answer) { var e = document.getElementById(%1); if (!e) return false;"
+            " if (typeof KvList === 'function') KvList(answer);"
+            " else e.innerHTML = answer.header + answer.boxes.join(''); return true; })"
+            "(JSON.parse(%2))")
+            .arg(JsStringLiteral(QString::fromLatin1(kListElementId)),
+                 JsStringLiteral(PageListJson(read())));
+    page->runJavaScript(script, QWebEngineScript::MainWorld,
+                        [done](const QVariant& result) { Report(done, result.toBool()); });
 }
 
 void FillListElement(QWebEnginePage* page, std::function<std::string()> renderList,

@@ -48,9 +48,9 @@ struct PageList {
 // are safe anywhere in a script.
 QString PageListJson(const PageList& list);
 
-// Looks the list element up first and only when the page has it calls `read`
-// and hands the answer to the page's KvList(). A page without KvList() gets
-// the header and the boxes as the element's inner HTML.
+// Reads the answer with `read` and hands it to the page's KvList() in one
+// script, which takes it only when the page has the list element. A page
+// without KvList() gets the header and the boxes as the element's inner HTML.
 void FillListWindow(QWebEnginePage* page, std::function<PageList()> read,
                     std::function<void(bool found)> done = {});
 
