@@ -1,4 +1,4 @@
-#include "dialogs/fconf.h"
+#include "dialogs/contacteditor.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -6,10 +6,10 @@
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane {
 

@@ -1,4 +1,4 @@
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 
 #include <QGuiApplication>
 #include <QScreen>

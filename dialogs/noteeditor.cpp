@@ -1,4 +1,4 @@
-#include "dialogs/new.h"
+#include "dialogs/noteeditor.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -8,11 +8,11 @@
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane {
 

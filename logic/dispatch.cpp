@@ -1,4 +1,4 @@
-#include "app/dispatch.h"
+#include "logic/dispatch.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,7 +6,7 @@
 #include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane {
 namespace {

@@ -13,14 +13,9 @@
 #include <string>
 #include <string_view>
 
-namespace korvane {
+#include "base/commandurls.h"
 
-inline constexpr std::string_view kCommandHost = "command.korvane.invalid";
-inline constexpr std::string_view kRestoreHost = "restore.korvane.invalid";
-// Every command URL starts with the command base.
-inline constexpr std::string_view kCommandBase = "http://command.korvane.invalid/";
-// Navigating here switches the window back to its standard view.
-inline constexpr std::string_view kRestoreUrl = "http://restore.korvane.invalid/";
+namespace korvane {
 
 // Record kinds, the `state` column of the records.
 inline constexpr int kNoteKind = 0;

@@ -1,11 +1,11 @@
-#include "app/md5.h"
+#include "logic/md5.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "app/page_digest.h"
 #include "base/log.h"
+#include "logic/page_digest.h"
 #include "platform/filemap.h"
 
 namespace korvane {

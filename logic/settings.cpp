@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "logic/settings.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/updater.h"
+#include "logic/updater.h"
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"

@@ -1,4 +1,4 @@
-#include "app/activationwatch.h"
+#include "mainwindow/activationwatch.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "browser/attach.h"
+#include "mainwindow/attach.h"
 
 namespace korvane {
 

@@ -1,8 +1,8 @@
 // The browser host wired to the main window in one step.
 #pragma once
 
-#include "app/dispatch.h"
 #include "browser/externalcontainer.h"
+#include "logic/dispatch.h"
 
 namespace korvane {
 

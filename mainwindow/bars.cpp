@@ -1,4 +1,4 @@
-#include "app/bars.h"
+#include "mainwindow/bars.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "app/flowlayout.h"
+#include "mainwindow/flowlayout.h"
 
 namespace korvane {
 namespace {

@@ -1,14 +1,14 @@
-#include "app/commandhost.h"
+#include "mainwindow/commandhost.h"
 
 #include <QApplication>
 #include <QWebEngineView>
 
-#include "app/listanswer.h"
 #include "browser/pagedom.h"
-#include "dialogs/fconf.h"
-#include "dialogs/fsms.h"
-#include "dialogs/new.h"
-#include "store/dbfunc.h"
+#include "dialogs/contacteditor.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/noteeditor.h"
+#include "mainwindow/listanswer.h"
+#include "store/notebook.h"
 
 namespace korvane {
 

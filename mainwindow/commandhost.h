@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/dispatch.h"
+#include "logic/dispatch.h"
 #include "render/finder.h"
 
 class QWebEngineView;

@@ -1,10 +1,10 @@
-#include "app/compactview.h"
+#include "mainwindow/compactview.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 
-#include "app/pagehost.h"
-#include "app/windowlog.h"
+#include "mainwindow/pagehost.h"
+#include "mainwindow/windowlog.h"
 #include "platform/process.h"
 
 namespace korvane {

@@ -1,10 +1,10 @@
-#include "app/corelog.h"
+#include "mainwindow/corelog.h"
 
 #include <QLoggingCategory>
 #include <QString>
 
-#include "app/windowlog.h"
 #include "base/log.h"
+#include "mainwindow/windowlog.h"
 
 Q_LOGGING_CATEGORY(lcStore, "korvane.store", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcRender, "korvane.render", QtWarningMsg)

@@ -1,4 +1,4 @@
-#include "app/flowlayout.h"
+#include "mainwindow/flowlayout.h"
 
 #include <QWidget>
 #include <algorithm>

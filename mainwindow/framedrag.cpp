@@ -1,4 +1,4 @@
-#include "app/framedrag.h"
+#include "mainwindow/framedrag.h"
 
 #include <QMouseEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/listanswer.h"
+#include "mainwindow/listanswer.h"
 
 #include <utility>
 

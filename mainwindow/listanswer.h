@@ -2,8 +2,8 @@
 // records read from the notebook, in the form the page takes it.
 #pragma once
 
-#include "app/dispatch.h"
 #include "browser/pagedom.h"
+#include "logic/dispatch.h"
 
 namespace korvane {
 

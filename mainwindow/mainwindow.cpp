@@ -1,4 +1,4 @@
-#include "app/korvaneM.h"
+#include "mainwindow/mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,28 +8,28 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "app/activationwatch.h"
-#include "app/bars.h"
-#include "app/commandhost.h"
-#include "app/compactview.h"
-#include "app/md5.h"
-#include "app/notebookstart.h"
-#include "app/pagehost.h"
-#include "app/placement.h"
-#include "app/settings.h"
-#include "app/skin.h"
-#include "app/startuplink.h"
-#include "app/traymenu.h"
-#include "app/updater.h"
-#include "app/windowframe.h"
-#include "browser/attach.h"
 #include "dialogs/formbase.h"
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
+#include "logic/md5.h"
+#include "logic/settings.h"
+#include "logic/updater.h"
+#include "mainwindow/activationwatch.h"
+#include "mainwindow/attach.h"
+#include "mainwindow/bars.h"
+#include "mainwindow/commandhost.h"
+#include "mainwindow/compactview.h"
+#include "mainwindow/notebookstart.h"
+#include "mainwindow/pagehost.h"
+#include "mainwindow/placement.h"
+#include "mainwindow/skin.h"
+#include "mainwindow/startuplink.h"
+#include "mainwindow/traymenu.h"
+#include "mainwindow/windowframe.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "platform/hotkey.h"
 #include "platform/process.h"
+#include "platformqt/hotkey.h"
 
 namespace korvane {
 namespace {

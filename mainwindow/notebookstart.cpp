@@ -1,10 +1,10 @@
-#include "app/notebookstart.h"
+#include "mainwindow/notebookstart.h"
 
 #include <optional>
 
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/restoreoffer.h"
 
 namespace korvane {

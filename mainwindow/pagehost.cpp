@@ -1,4 +1,4 @@
-#include "app/pagehost.h"
+#include "mainwindow/pagehost.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "app/windowlog.h"
+#include "mainwindow/windowlog.h"
 #include "platform/codepage.h"
 #include "platform/process.h"
 

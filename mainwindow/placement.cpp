@@ -1,4 +1,4 @@
-#include "app/placement.h"
+#include "mainwindow/placement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,7 +8,7 @@
 #include <QWindow>
 #include <vector>
 
-#include "app/windowlog.h"
+#include "mainwindow/windowlog.h"
 
 namespace korvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "logic/settings.h"
 
 class QCheckBox;
 class QWidget;

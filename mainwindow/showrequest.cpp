@@ -1,10 +1,10 @@
-#include "app/showrequest.h"
+#include "mainwindow/showrequest.h"
 
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#include "app/windowlog.h"
+#include "mainwindow/windowlog.h"
 
 namespace korvane {
 namespace {

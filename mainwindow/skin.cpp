@@ -1,4 +1,4 @@
-#include "app/skin.h"
+#include "mainwindow/skin.h"
 
 #include <QLinearGradient>
 #include <QPainter>

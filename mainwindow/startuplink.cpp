@@ -1,4 +1,4 @@
-#include "app/startuplink.h"
+#include "mainwindow/startuplink.h"
 
 #include <QMessageBox>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "app/traymenu.h"
+#include "mainwindow/traymenu.h"
 
 #include <QEvent>
 #include <QWindow>
 
-#include "app/placement.h"
-#include "app/skin.h"
-#include "platform/taskbar.h"
+#include "mainwindow/placement.h"
+#include "mainwindow/skin.h"
+#include "platformqt/taskbar.h"
 
 namespace korvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/windowframe.h"
+#include "mainwindow/windowframe.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -6,10 +6,10 @@
 #include <QPalette>
 #include <QRegion>
 
-#include "app/activationwatch.h"
-#include "app/framedrag.h"
-#include "app/skin.h"
 #include "base/version.h"
+#include "mainwindow/activationwatch.h"
+#include "mainwindow/framedrag.h"
+#include "mainwindow/skin.h"
 
 namespace korvane {
 namespace {

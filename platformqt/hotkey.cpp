@@ -1,4 +1,4 @@
-#include "platform/hotkey.h"
+#include "platformqt/hotkey.h"
 
 namespace korvane::platform {
 

@@ -1,4 +1,4 @@
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 #include <sqlite3.h>
 
@@ -15,8 +15,8 @@
 #include "platform/files.h"
 #include "platform/localtime.h"
 #include "platform/readaccess.h"
-#include "store/SQLiteTable3.h"
 #include "store/notebookfile.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace texts {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 

@@ -1,4 +1,4 @@
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 #include <sqlite3.h>
 #include <chrono>

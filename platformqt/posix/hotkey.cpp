@@ -1,10 +1,10 @@
-#include "platform/hotkey.h"
+#include "platformqt/hotkey.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
 
-#include "platform/posix/hotkey_portal.h"
-#include "platform/posix/hotkey_x11.h"
+#include "platformqt/posix/hotkey_portal.h"
+#include "platformqt/posix/hotkey_x11.h"
 
 namespace korvane::platform {
 

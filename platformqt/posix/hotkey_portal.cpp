@@ -1,4 +1,4 @@
-#include "platform/posix/hotkey_portal.h"
+#include "platformqt/posix/hotkey_portal.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "platform/hotkey.h"
+#include "platformqt/hotkey.h"
 
 namespace korvane::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/hotkey_x11.h"
+#include "platformqt/posix/hotkey_x11.h"
 
 #include <xcb/xcb.h>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/hotkey.h"
+#include "platformqt/hotkey.h"
 
 namespace korvane::platform {
 

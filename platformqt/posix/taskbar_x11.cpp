@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/taskbar.h"
+#include "platformqt/taskbar.h"
 
 namespace korvane::platform {
 namespace {

@@ -1,6 +1,6 @@
 // The hotkey on Windows: RegisterHotKey for the main window, whose WM_HOTKEY
 // message a native event filter picks out.
-#include "platform/hotkey.h"
+#include "platformqt/hotkey.h"
 
 #include <windows.h>
 

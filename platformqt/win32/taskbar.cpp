@@ -1,5 +1,5 @@
 // Off the taskbar on Windows: the tool-window style, which the taskbar skips.
-#include "platform/taskbar.h"
+#include "platformqt/taskbar.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // On Windows the system asks a program to end only through its windows (the
 // end of the session, which the toolkit turns into its session manager's
 // requests), so the watcher has nothing of its own to watch.
-#include "platform/termination.h"
+#include "platformqt/termination.h"
 
 namespace korvane::platform {
 

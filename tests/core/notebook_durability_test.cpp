@@ -14,10 +14,10 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "store/SQLiteTable3.h"
 #include "store/dailybackup.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/restoreoffer.h"
+#include "store/sqlitelayer.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"
 

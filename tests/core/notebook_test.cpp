@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;

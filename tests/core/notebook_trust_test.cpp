@@ -15,7 +15,7 @@
 #include "platform/codepage.h"
 #include "render/finder.h"
 #include "render/listpage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"
 

@@ -3,7 +3,7 @@
 #include <sqlite3.h>
 
 #include "platform/codepage.h"
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 #include "support/tempdir.h"
 
 namespace korvane {

@@ -18,12 +18,12 @@
 #include <optional>
 #include <thread>
 
-#include "app/korvaneM.h"
 #include "dialog_driver.h"
 #include "dialogs/dialogs.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/find.h"
 #include "support/tempdir.h"
 

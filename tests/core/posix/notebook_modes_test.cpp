@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;
