@@ -13,28 +13,29 @@
 
 namespace korvane {
 
+// The contact editor (shown through the global fcon).
 class Tfcon : public RecordEditor {
     Q_OBJECT
   public:
     explicit Tfcon(QWidget* parent);
 
-    QFrame* Panel1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
+    QFrame* Panel1;         // the frame around the fields
+    QLabel* Label1;         // 联系人：
+    QLabel* Label2;         // 电话：
+    QLabel* Label3;         // 备注：
+    QLabel* Label4;         // 时间：
     QLineEdit* Edit1;       // name
     QLineEdit* Edit2;       // telephone
     QPlainTextEdit* Memo1;  // remark
     QLineEdit* Edit3;       // the time the save will store
-    WrapButton* Button3;
-    QPushButton* Button1;  // save
-    QPushButton* Button2;  // close
-    QFrame* PL_TXT;        // messenger-tag panel
-    QComboBox* CB1;
-    QLineEdit* EDB;
-    QPushButton* Button5;  // insert the tag
-    QPushButton* Button4;  // hide the panel
+    WrapButton* Button3;    // 特殊文字增加: opens the messenger-tag panel
+    QPushButton* Button1;   // save
+    QPushButton* Button2;   // close
+    QFrame* PL_TXT;         // messenger-tag panel
+    QComboBox* CB1;         // the messenger: QQ, MSN, SKYPE, 阿里旺旺
+    QLineEdit* EDB;         // the messenger id to insert
+    QPushButton* Button5;   // insert the tag
+    QPushButton* Button4;   // hide the panel
 
     void FormCreate();
     void FormShow();

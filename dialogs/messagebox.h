@@ -11,18 +11,19 @@
 
 namespace korvane {
 
+// The message box (shown through the global smsf, by ShowMsgBox).
 class Tsmsf : public FormDialog {
     Q_OBJECT
   public:
     explicit Tsmsf(QWidget* parent);
 
-    QFrame* Panel1;  // the notice's button bar
-    QPushButton* BtOk;
-    QFrame* Panel2;  // the question's button bar
-    QPushButton* BtNo;
-    QPushButton* BtYes;
-    QFrame* Panel3;  // disabled, so the text cannot be focused or selected
-    QTextEdit* Memo1;
+    QFrame* Panel1;      // the notice's button bar
+    QPushButton* BtOk;   // 确定
+    QFrame* Panel2;      // the question's button bar
+    QPushButton* BtNo;   // 否
+    QPushButton* BtYes;  // 是
+    QFrame* Panel3;      // disabled, so the text cannot be focused or selected
+    QTextEdit* Memo1;    // the text, centred
 
     // True only when Yes was pressed in the current or last showing.
     bool Answer = false;

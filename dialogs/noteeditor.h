@@ -14,29 +14,30 @@
 
 namespace korvane {
 
+// The note editor (shown through the global NE).
 class TNE : public RecordEditor {
     Q_OBJECT
   public:
     explicit TNE(QWidget* parent);
 
-    QFrame* Panel1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLineEdit* Edit1;       // title
-    QPlainTextEdit* Memo1;  // body
-    QLineEdit* Edit2;       // the time the save will store
-    WrapButton* Button3;
-    QPushButton* Button1;  // save
-    QPushButton* Button2;  // close
-    QFrame* PL_EM;         // emoticon palette
-    PictureButton* Image;  // hidden template of the palette pictures
-    QToolButton* SpeedButton3;
-    QToolButton* SpeedButton4;
-    QToolButton* SpeedButton6;
-    QToolButton* SpeedButton1;
-    QToolButton* SpeedButton5;
-    QToolButton* SpeedButton2;
+    QFrame* Panel1;             // the frame around the fields
+    QLabel* Label1;             // 标 题：
+    QLabel* Label2;             // 内 容：
+    QLabel* Label3;             // 时 间：
+    QLineEdit* Edit1;           // title
+    QPlainTextEdit* Memo1;      // body
+    QLineEdit* Edit2;           // the time the save will store
+    WrapButton* Button3;        // 加入特殊文字或符号: opens the palette
+    QPushButton* Button1;       // save
+    QPushButton* Button2;       // close
+    QFrame* PL_EM;              // emoticon palette
+    PictureButton* Image;       // hidden template of the palette pictures
+    QToolButton* SpeedButton3;  // palette snippet 黑粗: bold
+    QToolButton* SpeedButton4;  // palette snippet 大黑粗: big bold
+    QToolButton* SpeedButton6;  // palette 关闭: closes the palette
+    QToolButton* SpeedButton1;  // palette snippet 红粗: red bold
+    QToolButton* SpeedButton5;  // palette snippet 大红粗: big red bold
+    QToolButton* SpeedButton2;  // palette snippet 链接: a link
     // The palette pictures in the order they were found, Tag = file number.
     std::vector<PictureButton*> Pictures;
 

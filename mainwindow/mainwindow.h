@@ -32,6 +32,7 @@ struct StoredOptions;
 class TaskbarMark;
 class TExternalContainer;
 
+// The main window (the form the program shows, with its tray menu and page).
 class TMyHappy : public QWidget {
     Q_OBJECT
 
@@ -42,40 +43,40 @@ class TMyHappy : public QWidget {
     ~TMyHappy() override;
 
     // Caption bar.
-    QWidget* PLC;
+    QWidget* PLC;          // the caption bar holding the parts below
     QLabel* Image1;        // left cap
     QLabel* Image3;        // stretched caption; pressing it moves the window
     QLabel* Image2;        // right cap
     QLabel* Image7;        // logo
     QLabel* Label5;        // title; pressing it moves the window
-    QToolButton* BitBtn1;  // hide
-    QToolButton* BitBtn3;  // exit
+    QToolButton* BitBtn1;  // hide: to the notification area, or minimise without one
+    QToolButton* BitBtn3;  // exit: closes the window, which ends the program
     // Resize grips: left, right, bottom.
-    QWidget* Image4;
-    QWidget* Image5;
-    QWidget* Image6;
+    QWidget* Image4;  // left grip
+    QWidget* Image5;  // right grip
+    QWidget* Image6;  // bottom grip
     // Content.
-    QWidget* Panel3;
-    QWidget* PLt;     // options bar
-    QCheckBox* CB;    // always on top
-    QCheckBox* Run;   // start at logon
-    QCheckBox* CBN;   // automatic compact view
-    QCheckBox* CNQ;   // Ctrl+Q hotkey
-    QLabel* version;  // never visible: the version stamp
-    QLabel* Panel1;   // compact-view strip
-    QWebEngineView* MyBody;
-    QLabel* MyTop;   // white cover with status text over the page
-    QWidget* PLb;    // footer
-    QLabel* Label1;  // maker's notice
+    QWidget* Panel3;         // the content column: options bar, page, footer
+    QWidget* PLt;            // options bar
+    QCheckBox* CB;           // 顶置: always on top
+    QCheckBox* Run;          // 开机启动: start at logon (the autostart entry)
+    QCheckBox* CBN;          // 自动精简显示: compact view when the window loses focus
+    QCheckBox* CNQ;          // Ctrl+Q 显示面板: the global hotkey that brings the window up
+    QLabel* version;         // never visible: the version stamp
+    QLabel* Panel1;          // compact-view strip
+    QWebEngineView* MyBody;  // the web view showing the list page (hd/main.html)
+    QLabel* MyTop;           // white cover with status text over the page
+    QWidget* PLb;            // footer
+    QLabel* Label1;          // maker's notice
     // Tray, page timer.
-    QSystemTrayIcon* TrayIcon1;
-    QMenu* PopupMenu1;
-    QAction* N2;
-    QAction* N3;
-    QAction* N5;
-    QAction* N6;
-    QAction* N1;
-    QTimer* Timer1;
+    QSystemTrayIcon* TrayIcon1;  // the notification-area icon
+    QMenu* PopupMenu1;           // its menu, N2 to N1 from the top
+    QAction* N2;                 // tray menu: 标准窗口 (standard view)
+    QAction* N3;                 // tray menu: 精简窗口 (compact view)
+    QAction* N5;                 // tray menu: 显示窗口 (show the window)
+    QAction* N6;                 // tray menu: 隐藏窗口 (hide the window)
+    QAction* N1;                 // tray menu: 退出 (quit)
+    QTimer* Timer1;  // page timer: a second after the page is loaded, calls its BodyLoad()
 
     // Runs one line of script (code page) in the page of `browser`. False only
     // when there is no browser; script failures are never reported. Afterwards
