@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ struct Address {
     std::string_view url;
     std::string_view host;
 };
+
+void PrintTo(const Address& address, std::ostream* out) {
+    *out << address.pageName;
+}
 
 class CommandAddress : public testing::TestWithParam<Address> {};
 
@@ -45,7 +50,10 @@ TEST_P(CommandAddress, IsTheOneThePageNavigatesTo) {
 
 INSTANTIATE_TEST_SUITE_P(PageAddresses, CommandAddress,
                          testing::Values(Address{"COMMAND_BASE", kCommandBase, kCommandHost},
-                                         Address{"RESTORE_URL", kRestoreUrl, kRestoreHost}));
+                                         Address{"RESTORE_URL", kRestoreUrl, kRestoreHost}),
+                         [](const testing::TestParamInfo<Address>& info) {
+                             return std::string(info.param.pageName);
+                         });
 
 TEST(CommandAddresses, CommandsAndTheRestoreGoToDifferentHosts) {
     EXPECT_NE(kCommandHost, kRestoreHost);
