@@ -51,10 +51,9 @@ class TMyHappy : public QWidget {
     QLabel* Label5;        // title; pressing it moves the window
     QToolButton* BitBtn1;  // hide: to the notification area, or minimise without one
     QToolButton* BitBtn3;  // exit: closes the window, which ends the program
-    // Resize grips: left, right, bottom.
-    QWidget* Image4;  // left grip
-    QWidget* Image5;  // right grip
-    QWidget* Image6;  // bottom grip
+    QWidget* Image4;       // left grip
+    QWidget* Image5;       // right grip
+    QWidget* Image6;       // bottom grip
     // Content.
     QWidget* Panel3;         // the content column: options bar, page, footer
     QWidget* PLt;            // options bar
@@ -76,7 +75,7 @@ class TMyHappy : public QWidget {
     QAction* N5;                 // tray menu: 显示窗口 (show the window)
     QAction* N6;                 // tray menu: 隐藏窗口 (hide the window)
     QAction* N1;                 // tray menu: 退出 (quit)
-    QTimer* Timer1;  // page timer: a second after the page is loaded, calls its BodyLoad()
+    QTimer* Timer1;  // page timer: calls the page's BodyLoad() a second after the load starts
 
     // Runs one line of script (code page) in the page of `browser`. False only
     // when there is no browser; script failures are never reported. Afterwards
