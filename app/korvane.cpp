@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "app/corelog.h"
-#include "app/korvaneM.h"
-#include "app/settings.h"
-#include "app/showrequest.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qttext.h"
+#include "logic/settings.h"
+#include "mainwindow/corelog.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/showrequest.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
-#include "platform/termination.h"
-#include "store/dbfunc.h"
+#include "platformqt/termination.h"
+#include "store/notebook.h"
 #include "store/portablecopy.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QWebEngineNewWindowRequest>
 #include <string_view>
 
-#include "app/dispatch.h"
+#include "base/commandurls.h"
 #include "browser/browserlog.h"
 
 Q_LOGGING_CATEGORY(lcBrowser, "korvane.browser", QtWarningMsg)

@@ -1,9 +1,9 @@
 // Creation of the program's three dialogs, once, over the main window.
 #pragma once
 
-#include "dialogs/fconf.h"
-#include "dialogs/fsms.h"
-#include "dialogs/new.h"
+#include "dialogs/contacteditor.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/noteeditor.h"
 
 class QWidget;
 

@@ -3,9 +3,9 @@
 #include <QTimer>
 #include <array>
 
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/records.h"
 
 namespace korvane {

@@ -1,6 +1,6 @@
 #include "dialogs/recordeditor.h"
 
-#include "dialogs/fsms.h"
+#include "dialogs/messagebox.h"
 
 namespace korvane {
 

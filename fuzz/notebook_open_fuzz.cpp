@@ -25,8 +25,8 @@
 
 #include "base/log.h"
 #include "platform/apppaths.h"
-#include "store/dbfunc.h"
 #include "store/listrows.h"
+#include "store/notebook.h"
 
 namespace fs = std::filesystem;
 

@@ -13,9 +13,9 @@
 #include "platform/codepage.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
-#include "store/SQLiteTable3.h"
 #include "store/listrows.h"
 #include "store/readtransaction.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "render/listpage.h"
-#include "store/dbfunc.h"
 #include "store/listrows.h"
+#include "store/notebook.h"
 
 namespace korvane {
 

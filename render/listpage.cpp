@@ -7,9 +7,9 @@
 #include "base/log.h"
 #include "platform/codepage.h"
 #include "render/recordbox.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
 #include "store/listrows.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {

@@ -7,7 +7,7 @@
 #include "render/longtext.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane {
 namespace {

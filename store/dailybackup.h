@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 

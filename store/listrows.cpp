@@ -4,9 +4,9 @@
 #include <memory>
 #include <string_view>
 
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/readtransaction.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 

@@ -8,7 +8,7 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {

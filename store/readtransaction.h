@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/log.h"
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 

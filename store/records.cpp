@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {

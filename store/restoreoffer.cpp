@@ -7,7 +7,7 @@
 
 #include "platform/fileinfo.h"
 #include "platform/files.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/notebookfile.h"
 
 namespace korvane {

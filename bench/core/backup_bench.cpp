@@ -14,8 +14,8 @@
 #include <string>
 
 #include "platform/codepage.h"
-#include "store/SQLiteTable3.h"
 #include "store/dailybackup.h"
+#include "store/sqlitelayer.h"
 
 namespace fs = std::filesystem;
 

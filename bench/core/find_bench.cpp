@@ -23,8 +23,8 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/md5.h"
+#include "logic/md5.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "store/SQLiteTable3.h"
+#include "store/sqlitelayer.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/new.h"
+#include "dialogs/noteeditor.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 
 namespace {
 

@@ -59,11 +59,11 @@
 #include <string>
 #include <vector>
 
-#include "app/dispatch.h"
-#include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
+#include "logic/dispatch.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/md5.h"
 #include "base/utf8.h"
+#include "logic/md5.h"
 #include "platform/codepage.h"
 #include "platform/gb18030.h"
 

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/notebook.h"
 #include "support/seed.h"
 #include "support/tempdir.h"

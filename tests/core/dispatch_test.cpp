@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/dispatch.h"
+#include "logic/dispatch.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane {
 namespace {

@@ -11,8 +11,8 @@
 #include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/markup_check.h"
 #include "support/tempdir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/instance.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/tempdir.h"
 
 namespace fs = std::filesystem;

@@ -10,8 +10,8 @@
 
 #include "platform/codepage.h"
 #include "render/listpage.h"
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/boxform.h"
 #include "support/tempdir.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/log.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/tempdir.h"
 
 namespace korvane {

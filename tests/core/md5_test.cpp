@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/md5.h"
+#include "logic/md5.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"

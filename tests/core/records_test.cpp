@@ -5,9 +5,9 @@
 #include <array>
 #include <string>
 
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/records.h"
+#include "store/sqlitelayer.h"
 #include "support/tempdir.h"
 
 namespace korvane {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings.h"
+#include "logic/settings.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "support/tempdir.h"

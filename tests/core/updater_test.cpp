@@ -1,7 +1,7 @@
 // The updater's command line: the version stamp, then the program's name.
 #include <gtest/gtest.h>
 
-#include "app/updater.h"
+#include "logic/updater.h"
 
 namespace korvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/activationwatch.h"
+#include "mainwindow/activationwatch.h"
 
 namespace korvane {
 namespace {

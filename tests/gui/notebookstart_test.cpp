@@ -2,7 +2,7 @@
 // naming the backup's records, date and path, answered in the message
 // dialog; the day's backup waits for the answer; a backup that cannot be
 // written is told once.
-#include "app/notebookstart.h"
+#include "mainwindow/notebookstart.h"
 
 #include <QPixmap>
 #include <chrono>

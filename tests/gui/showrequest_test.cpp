@@ -8,7 +8,7 @@
 #include <chrono>
 #include <future>
 
-#include "app/showrequest.h"
+#include "mainwindow/showrequest.h"
 
 namespace korvane {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "store/SQLiteTable3.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
+#include "store/sqlitelayer.h"
 #include "support/tempdir.h"
 
 namespace korvane::test {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace korvane::test {
 

@@ -6,7 +6,7 @@
 
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 
 namespace fs = std::filesystem;
 

@@ -16,8 +16,8 @@
 #include <QThread>
 #include <mutex>
 
-#include "platform/hotkey.h"
-#include "platform/posix/hotkey_portal.h"
+#include "platformqt/hotkey.h"
+#include "platformqt/posix/hotkey_portal.h"
 #include "support/waits.h"
 
 namespace korvane {

@@ -14,11 +14,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/dispatch.h"
-#include "browser/attach.h"
 #include "browser/externalcontainer.h"
 #include "browser/inputfilter.h"
 #include "browser/pagedom.h"
+#include "logic/dispatch.h"
+#include "mainwindow/attach.h"
 #include "platform/codepage.h"
 #include "support/tempdir.h"
 

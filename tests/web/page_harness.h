@@ -20,13 +20,13 @@
 #include <string>
 #include <vector>
 
-#include "app/dispatch.h"
-#include "app/listanswer.h"
 #include "browser/pagedom.h"
+#include "logic/dispatch.h"
+#include "mainwindow/listanswer.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
 #include "render/listpage.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/tempdir.h"
 #include "support/waits.h"
 

@@ -17,8 +17,8 @@
 #include <optional>
 #include <string>
 
-#include "app/korvaneM.h"
 #include "dialogs/dialogs.h"
+#include "mainwindow/mainwindow.h"
 #include "support/find.h"
 #include "support/tempdir.h"
 #include "support/waits.h"

@@ -8,7 +8,7 @@
 
 #include "platform/codepage.h"
 #include "store/dailybackup.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/seed.h"
 #include "support/tempdir.h"
 

@@ -16,7 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
 #include "store/dailybackup.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "store/portablecopy.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"

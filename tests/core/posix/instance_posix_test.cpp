@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/instance.h"
-#include "store/dbfunc.h"
+#include "store/notebook.h"
 #include "support/tempdir.h"
 
 namespace korvane {

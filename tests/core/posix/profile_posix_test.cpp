@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
+#include "logic/settings.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "support/filekinds.h"

@@ -1,0 +1,274 @@
+#include "dialogs/noteeditor.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QShowEvent>
+#include <array>
+
+#include "base/ansitext.h"
+#include "dialogs/editing.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/qttext.h"
+#include "platform/apppaths.h"
+#include "platform/codepage.h"
+#include "store/notebook.h"
+
+namespace korvane {
+
+TNE* NE = nullptr;
+
+namespace {
+
+constexpr QSize kClientSize(505, 362);
+constexpr int kPictureSize = 22;
+constexpr int kPictureGap = 3;
+constexpr int kPaletteFiles = 30;
+
+// The formatting snippets, by the Tag of their button.
+const std::array<QString, 5>& Snippets() {
+    static const std::array<QString, 5> snippets = {
+        QStringLiteral("<span class=\"TBlank\">修改为你要的文字</span>"),
+        QStringLiteral("<span class=\"TBBl\">修改为你要的文字</span>"),
+        QStringLiteral("<span class=\"Tred\">修改为你要的文字</span>"),
+        QStringLiteral("<span class=\"TBred\">修改为你要的文字</span>"),
+        QStringLiteral("<a href=\"http://您的网址\" target=\"_blank\">修改为你的链接文字</a>"),
+    };
+    return snippets;
+}
+
+const std::vector<std::string>& NoteColumns() {
+    static const std::vector<std::string> columns = {"title", "content"};
+    return columns;
+}
+
+void ShowAsButtonFace(QLineEdit* edit) {
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+}
+
+}  // namespace
+
+TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, 0, NoteColumns()) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("新增或修改内容"));
+    setMinimumSize(300, kClientSize.height());
+
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Place(Panel1, 8, 8, 490, 317, kAllSides);
+    Label1 = FieldLabel(QStringLiteral("标 题："), 20, kLeftTop);
+    Label2 = FieldLabel(QStringLiteral("内 容："), 48, kLeftTop);
+    Label3 = FieldLabel(QStringLiteral("时 间："), 288, kLeft | kBottom);
+
+    Edit1 = new QLineEdit(Panel1);
+    Place(Edit1, 39, 16, 444, 21, kLeft | kTop | kRight);
+    Edit1->installEventFilter(this);
+
+    Memo1 = new QPlainTextEdit(Panel1);
+    Place(Memo1, 39, 48, 443, 229, kAllSides);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setTabChangesFocus(true);
+
+    Edit2 = new QLineEdit(Panel1);
+    Place(Edit2, 39, 284, 444, 21, kLeft | kRight | kBottom);
+    Edit2->setReadOnly(true);
+    ShowAsButtonFace(Edit2);
+
+    Button3 = new WrapButton(QStringLiteral("加入特殊文字或符号"), Panel1);
+    Place(Button3, 16, 72, 23, 148);
+    Button3->setAutoDefault(false);
+    connect(Button3, &QPushButton::clicked, this, &TNE::Button3Click);
+
+    Button1 = new QPushButton(QStringLiteral("保 存"), this);
+    Place(Button1, 349, 332, 75, 25, kRight | kBottom);
+    Button1->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, &TNE::Button1Click);
+    Button2 = new QPushButton(QStringLiteral("关 闭"), this);
+    Place(Button2, 423, 332, 75, 25, kRight | kBottom);
+    Button2->setAutoDefault(false);
+    connect(Button2, &QPushButton::clicked, this, &TNE::Button2Click);
+    DraftNotice = NewDraftNotice(this);
+    Place(DraftNotice, 8, 336, 335, 17, kLeft | kRight | kBottom);
+
+    PL_EM = new QFrame(Panel1);
+    PL_EM->setFrameShape(QFrame::Box);
+    PL_EM->setAutoFillBackground(true);
+    QPalette white = PL_EM->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    PL_EM->setPalette(white);
+    Place(PL_EM, 46, 80, 147, 197);
+    PL_EM->hide();
+
+    Image = new PictureButton(PL_EM);
+    Place(Image, 124, 124, kPictureSize, kPictureSize);
+    Image->hide();
+    connect(Image, &PictureButton::clicked, this, &TNE::ImageClick);
+
+    SpeedButton3 = SpeedButton(QStringLiteral("黑粗"), 2, 147, 38, 0, Qt::black, true);
+    SpeedButton4 = SpeedButton(QStringLiteral("大黑粗"), 40, 147, 49, 1, Qt::black, true);
+    SpeedButton6 = SpeedButton(QStringLiteral("关闭"), 103, 147, 38, 0, Qt::black, false);
+    SpeedButton1 = SpeedButton(QStringLiteral("红粗"), 2, 171, 38, 2, Qt::red, true);
+    SpeedButton5 = SpeedButton(QStringLiteral("大红粗"), 40, 171, 49, 3, Qt::red, true);
+    SpeedButton2 = SpeedButton(QStringLiteral("链接"), 103, 171, 38, 4, Qt::black, false);
+    for (QToolButton* b : {SpeedButton3, SpeedButton4, SpeedButton1, SpeedButton5, SpeedButton2}) {
+        connect(b, &QToolButton::clicked, this, &TNE::SpeedButton3Click);
+    }
+    connect(SpeedButton6, &QToolButton::clicked, this, &TNE::SpeedButton6Click);
+
+    setTabOrder(Edit1, Memo1);
+    setTabOrder(Memo1, Button1);
+    setTabOrder(Button1, Button2);
+
+    KeepDrafts("note");
+    connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
+    connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
+    FormCreate();
+}
+
+QLabel* TNE::FieldLabel(const QString& caption, int top, int anchors) {
+    auto* label = new QLabel(caption, Panel1);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Three characters and a blank must fit the 38 pixels left of the fields.
+    label->setFont(FormFont(false, 8));
+    // The text's middle lines up with the middle of the field beside it.
+    Place(label, 0, top - 2, 38, 17, anchors);
+    return label;
+}
+
+QToolButton* TNE::SpeedButton(const QString& caption, int x, int y, int width, int tag,
+                              Qt::GlobalColor colour, bool bold) {
+    auto* button = new QToolButton(PL_EM);
+    button->setText(caption);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFont(FormFont(bold));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    button->setPalette(palette);
+    SetTag(button, tag);
+    Place(button, x, y, width, 22);
+    return button;
+}
+
+void TNE::FormCreate() {
+    Saved = false;
+    RecordId = 0;
+    // The palette: one picture for each emoticon file found, five to a row;
+    // a missing or unreadable file leaves no gap.
+    int x = kPictureGap;
+    int y = kPictureGap;
+    for (int n = 0; n < kPaletteFiles; ++n) {
+        const QString path = QString::fromStdString(
+            platform::NativePath(AppPath("bmp\\" + std::to_string(n) + ".bmp")));
+        QPixmap picture;
+        if (!QFile::exists(path) || !picture.load(path)) continue;
+        auto* cell = new PictureButton(PL_EM);
+        cell->setPixmap(picture);
+        SetTag(cell, n);
+        connect(cell, &PictureButton::clicked, this, &TNE::ImageClick);
+        if (x + kPictureSize > PL_EM->width() - kPictureGap) {
+            x = kPictureGap;
+            y += kPictureSize + kPictureGap;
+        }
+        Place(cell, x, y, kPictureSize, kPictureSize);
+        x += kPictureSize + kPictureGap;
+        Pictures.push_back(cell);
+    }
+}
+
+void TNE::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        CentreOverMainWindow(false);
+        FormShow();
+    }
+    FormDialog::showEvent(event);
+}
+
+void TNE::FormShow() {
+    Edit1->setFocus(Qt::OtherFocusReason);
+    // Intended: the time is taken when the editor opens, not when it saves.
+    // A save stores this shown time, so an edited record moves to the top of
+    // the list with the moment its editing began.
+    Edit2->setText(ToQt(NowText()));
+    OpenRecord();
+    PL_EM->hide();
+}
+
+DraftFields TNE::TypedFields() const {
+    return {EditText(*Edit1), MemoText(*Memo1)};
+}
+
+void TNE::ShowFields(const DraftFields& fields) {
+    SetEditText(*Edit1, fields[0]);
+    SetMemoText(*Memo1, fields[1]);
+}
+
+void TNE::ShowLoaded() {
+    if (loaded_.readable) {
+        ShowFields({loaded_.fields[0].text, loaded_.fields[1].text});
+    } else if (loaded_.gone) {  // the form says there is no such note
+        ShowFields({texts::kNotFound, loaded_.failure});
+    }
+}
+
+void TNE::FormClose() {
+    RecordId = 0;
+    Edit1->clear();
+    SetMemoText(*Memo1, std::string());
+    drafts_->Settle();
+}
+
+bool TNE::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) Edit1KeyPress();
+    }
+    return FormDialog::eventFilter(watched, event);
+}
+
+void TNE::Edit1KeyPress() {
+    Memo1->setFocus(Qt::OtherFocusReason);
+}
+
+void TNE::Button1Click() {
+    const std::string title = Trim(EditText(*Edit1));
+    const std::string body = Trim(MemoText(*Memo1));
+    if (!SaveTyped({title, body}, !title.empty() || !body.empty(), EditText(*Edit2))) return;
+    Edit1->clear();
+    SetMemoText(*Memo1, std::string());
+    CloseAfterSave();
+    Edit1->setFocus(Qt::OtherFocusReason);
+}
+
+void TNE::Button2Click() {
+    close();
+}
+
+void TNE::Button3Click() {
+    PL_EM->setVisible(PL_EM->isHidden());
+}
+
+void TNE::InsertIntoMemo(const QString& text) {
+    Memo1->insertPlainText(text);
+    PL_EM->hide();
+    Memo1->setFocus(Qt::OtherFocusReason);
+}
+
+void TNE::ImageClick() {
+    InsertIntoMemo(QStringLiteral("{EM%1EM}").arg(TagOf(sender())));
+}
+
+void TNE::SpeedButton3Click() {
+    const int tag = TagOf(sender());
+    if (tag < 0 || tag >= static_cast<int>(Snippets().size())) return;
+    InsertIntoMemo(Snippets()[tag]);
+}
+
+void TNE::SpeedButton6Click() {
+    PL_EM->hide();
+}
+
+}  // namespace korvane

@@ -1,0 +1,110 @@
+#include "mainwindow/bars.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "mainwindow/flowlayout.h"
+
+namespace korvane {
+namespace {
+
+// The footer's notice and where a click on it leads.
+QString MakersNotice() {
+    return QStringLiteral("Korvane 工作室出品 · 访问主页");
+}
+const char* const kHomePage = "https://korvane.example.org/Brisvale/";
+
+QCheckBox* Option(QWidget* parent, const QString& text, const char* name) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+}  // namespace
+
+OptionsBar::OptionsBar(QWidget* parent) {
+    bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("PLt"));
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setStyleSheet(
+        QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
+                       "QCheckBox { color: #33475b; spacing: 3px; }"));
+
+    onTop = Option(bar, QStringLiteral("顶置"), "CB");
+    onTop->setToolTip(QStringLiteral("保持在最上方显示,始终显示在最上层"));
+    run = Option(bar, QStringLiteral("开机启动"), "Run");
+    compact = Option(bar, QStringLiteral("自动精简显示"), "CBN");
+    hotkey = Option(bar, QStringLiteral("Ctrl+Q 显示面板"), "CNQ");
+    version = new QLabel(QStringLiteral("20110913"), bar);
+    version->setObjectName(QStringLiteral("version"));
+    version->hide();
+
+    // One line of 20 pixels at the designed width; a narrower window gives
+    // the options more lines instead of cutting their labels off.
+    auto* lines = new FlowLayout(bar, 20, 10);
+    lines->setContentsMargins(6, 0, 6, 1);
+    for (QWidget* item :
+         {static_cast<QWidget*>(onTop), static_cast<QWidget*>(run), static_cast<QWidget*>(compact),
+          static_cast<QWidget*>(hotkey), static_cast<QWidget*>(version)}) {
+        lines->addWidget(item);
+    }
+}
+
+Footer::Footer(QWidget* parent) : QObject(parent) {
+    bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("PLb"));
+    bar->setFixedHeight(18);
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setStyleSheet(
+        QStringLiteral("#PLb { background: #f4f7fb; border-top: 1px solid #d3dce6; }"));
+    notice = new QLabel(bar);
+    notice->setObjectName(QStringLiteral("Label1"));
+    notice->setCursor(Qt::PointingHandCursor);
+    notice->setStyleSheet(
+        QStringLiteral("background: #ffffe1; color: #6b5a1e; padding: 0 6px;"
+                       "border-left: 1px solid #e6dfb4;"));
+    notice->installEventFilter(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 1, 0, 0);
+    row->setSpacing(0);
+    row->addStretch(1);
+    row->addWidget(notice);
+}
+
+bool Footer::ShowNotice() {
+    notice->setText(MakersNotice());
+    return notice->text() == MakersNotice();
+}
+
+void Footer::OpenHomePage() {
+    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)))) {
+        QWidget* window = bar->window();
+        QMessageBox::critical(window, window->windowTitle(),
+                              QStringLiteral("无法打开网页浏览器：%1").arg(kHomePage));
+    }
+}
+
+bool Footer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == notice && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            notice->rect().contains(mouse->position().toPoint())) {
+            emit noticeClicked();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ShowHotkeyUnavailable(QCheckBox* option) {
+    option->setEnabled(false);
+    option->setToolTip(
+        QStringLiteral("此桌面不提供全局快捷键，Ctrl+Q 无法使用"
+                       "（Wayland 桌面需要提供全局快捷键门户 GlobalShortcuts）"));
+}
+
+}  // namespace korvane

@@ -1,0 +1,75 @@
+#include "mainwindow/commandhost.h"
+
+#include <QApplication>
+#include <QWebEngineView>
+
+#include "browser/pagedom.h"
+#include "dialogs/contacteditor.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/noteeditor.h"
+#include "mainwindow/listanswer.h"
+#include "store/notebook.h"
+
+namespace korvane {
+
+CommandHost::CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard)
+    : window_(window), page_(page), showStandard_(std::move(showStandard)) {}
+
+void CommandHost::Run(const std::string& url) {
+    // An editor or a question runs a nested event loop, in which further
+    // commands of the page arrive. None of them may open another dialog or
+    // re-target the open editor: they are dropped, not queued, so nothing the
+    // user did not ask for happens once the dialog closes.
+    const PageCommand command = ParseCommand(url);
+    if ((running_ || QApplication::activeModalWidget()) && command.OpensDialog()) return;
+    const bool outer = !running_;
+    running_ = true;
+    RunCommand(command, *this);
+    if (outer) running_ = false;
+}
+
+void CommandHost::ShowStandard() {
+    showStandard_();
+}
+
+void CommandHost::PlaceEditor(QWidget* editor) const {
+    editor->resize(window_->width() - 10, editor->height());
+    editor->move(window_->x() + 5, editor->y());
+}
+
+bool CommandHost::EditNote(int recordId) {
+    PlaceEditor(NE);
+    NE->RecordId = recordId;
+    NE->exec();
+    return NE->Saved;
+}
+
+bool CommandHost::EditContact(int recordId) {
+    PlaceEditor(fcon);
+    fcon->RecordId = recordId;
+    fcon->exec();
+    return fcon->Saved;
+}
+
+bool CommandHost::Ask(const std::string& question) {
+    return ShowMsgBox(question, true, 1);
+}
+
+void CommandHost::Notify(const std::string& text) {
+    ShowMsgBox(text, false, 1);
+}
+
+std::string CommandHost::ExecSql(const std::string& statement) {
+    return korvane::ExecSql(statement);
+}
+
+std::string CommandHost::NotebookLocation() {
+    return korvane::NotebookPath();
+}
+
+void CommandHost::ShowList(const ListRequest& request) {
+    if (!page_) return;
+    FillListWindow(page_->page(), [this, request] { return ListAnswer(request, finder_); });
+}
+
+}  // namespace korvane

@@ -1,0 +1,55 @@
+// What the command dispatcher asks of the main window: the editors placed
+// over it, questions and notices, statements, list windows for its page and
+// the standard view.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "logic/dispatch.h"
+#include "render/finder.h"
+
+class QWebEngineView;
+
+namespace korvane {
+
+class CommandHost : public DispatchHost {
+  public:
+    // `window` places the editors, `page` receives the lists, and
+    // `showStandard` brings the standard view back.
+    CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard);
+
+    // Carries out a command URL of the page, whose navigation the browser host
+    // has already cancelled. Runs from the event loop, never inside the
+    // engine's navigation callback, so the editors and the message dialog may
+    // run modally here.
+    void Run(const std::string& url);
+
+    void ShowStandard() override;
+    bool EditNote(int recordId) override;
+    bool EditContact(int recordId) override;
+    bool Ask(const std::string& question) override;
+    void Notify(const std::string& text) override;
+    std::string ExecSql(const std::string& statement) override;
+    std::string NotebookLocation() override;
+    void ShowList(const ListRequest& request) override;
+
+    // Starts reading the finder's index in the background, so that the first
+    // search finds it ready.
+    void PrepareFinder() { finder_.Prepare(); }
+
+  private:
+    // Places an editor over the window: width first, then the left edge; the
+    // editor keeps its own vertical place.
+    void PlaceEditor(QWidget* editor) const;
+
+    QWidget* window_;
+    QPointer<QWebEngineView> page_;
+    std::function<void()> showStandard_;
+    bool running_ = false;  // a command (and any dialog it opened) is running
+    FindIndex finder_;      // the finder's copy of the notebook's texts
+};
+
+}  // namespace korvane

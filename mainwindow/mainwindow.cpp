@@ -1,0 +1,427 @@
+#include "mainwindow/mainwindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include "dialogs/formbase.h"
+#include "dialogs/messagebox.h"
+#include "logic/md5.h"
+#include "logic/settings.h"
+#include "logic/updater.h"
+#include "mainwindow/activationwatch.h"
+#include "mainwindow/attach.h"
+#include "mainwindow/bars.h"
+#include "mainwindow/commandhost.h"
+#include "mainwindow/compactview.h"
+#include "mainwindow/notebookstart.h"
+#include "mainwindow/pagehost.h"
+#include "mainwindow/placement.h"
+#include "mainwindow/skin.h"
+#include "mainwindow/startuplink.h"
+#include "mainwindow/traymenu.h"
+#include "mainwindow/windowframe.h"
+#include "platform/apppaths.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platformqt/hotkey.h"
+
+namespace korvane {
+namespace {
+
+constexpr int kDesignWidth = 391;
+constexpr int kFinderDelayMs = 1500;
+constexpr int kDesignHeight = 570;
+
+std::string CodePage(const QString& text) {
+    return platform::ToCodePage(text.toUtf8().toStdString());
+}
+
+QUrl PageUrl() {
+    return QUrl::fromLocalFile(QString::fromUtf8(platform::NativePath(AppPath("hd/main.html"))));
+}
+
+}  // namespace
+
+TMyHappy::TMyHappy(const std::string& executablePath)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    FormCreate(executablePath);
+}
+
+TMyHappy::~TMyHappy() {
+    // Destroy step: the browser host goes first, so no command reaches a
+    // window being torn down; the hotkey is released whether or not it was
+    // registered; the tray icon goes with the window.
+    delete container_;
+    container_ = nullptr;
+    Timer1->stop();
+    hotkey_->Unregister();
+}
+
+// ---------------------------------------------------------------------------
+// Create step
+
+void TMyHappy::FormCreate(const std::string& executablePath) {
+    // The skin and every data path are read from the application directory.
+    SetApplicationPaths(executablePath);
+
+    setObjectName(QStringLiteral("MyHappy"));
+    setWindowTitle(QStringLiteral("Korvane"));
+    setWindowIcon(skin::ProgramIcon());
+    setFont(FormFont());
+    setMinimumSize(200, 120);
+    resize(kDesignWidth, kDesignHeight);
+
+    BuildParts();
+    LayOut();
+    ConnectHandlers();
+    AttachBrowser();
+
+    // An existing autostart entry ticks Run, which rewrites the entry for the
+    // executable's current place.
+    Run->setChecked(StartupLink(2));
+}
+
+void TMyHappy::BuildParts() {
+    activation_ = new ActivationWatch(this);
+    auto* frame = new WindowFrame(this, activation_);
+    PLC = frame->caption;
+    Image1 = frame->leftCap;
+    Image3 = frame->stretch;
+    Image2 = frame->rightCap;
+    Image7 = frame->logo;
+    Label5 = frame->title;
+    BitBtn1 = frame->hideButton;
+    BitBtn3 = frame->exitButton;
+    Image4 = frame->leftGrip;
+    Image5 = frame->rightGrip;
+    Image6 = frame->bottomGrip;
+
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    const OptionsBar options(Panel3);
+    PLt = options.bar;
+    CB = options.onTop;
+    Run = options.run;
+    CBN = options.compact;
+    CNQ = options.hotkey;
+    version = options.version;
+    view_ = new CompactView(Panel3);
+    Panel1 = view_->strip;
+    page_ = new PageHost(Panel3);
+    MyBody = page_->view;
+    MyTop = page_->cover;
+    Timer1 = page_->timer;
+    footer_ = new Footer(Panel3);
+    PLb = footer_->bar;
+    Label1 = footer_->notice;
+    connect(footer_, &Footer::noticeClicked, this, &TMyHappy::Label1Click);
+    // The options bar goes first: the window is compact exactly when it is hidden.
+    view_->Bind({PLt, PLb, PLC, Image4, Image5, Image6}, CBN, MyBody);
+
+    auto* tray = new TrayMenu(this);
+    TrayIcon1 = tray->icon;
+    PopupMenu1 = tray->menu;
+    N2 = tray->standard;
+    N3 = tray->compact;
+    N5 = tray->show;
+    N6 = tray->hide;
+    N1 = tray->quit;
+    // After the tray's own handling of a double-click (which brings a visible
+    // window up), the search field gets the keys.
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick && isVisible()) page_->FocusFind();
+            });
+
+    taskbar_ = new TaskbarMark(this);
+    notebook_ = new NotebookStart(this, [this] { RunJs(MyBody, "BodyLoad()"); });
+    commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
+    hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
+    if (!hotkey_->IsAvailable()) ShowHotkeyUnavailable(CNQ);
+}
+
+void TMyHappy::LayOut() {
+    auto* column = new QVBoxLayout(Panel3);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(PLt);
+    column->addWidget(Panel1);
+    column->addWidget(page_->area, 1);
+    column->addWidget(PLb);
+
+    auto* frame = new QGridLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setSpacing(0);
+    frame->addWidget(PLC, 0, 0, 1, 3);
+    frame->addWidget(Image4, 1, 0);
+    frame->addWidget(Panel3, 1, 1);
+    frame->addWidget(Image5, 1, 2);
+    frame->addWidget(Image6, 2, 0, 1, 3);
+    // The content takes all room the frame leaves. Without the stretch, a
+    // compact view (grips hidden, their columns empty) shares the room out
+    // among the empty columns too, and the page stays at its old width
+    // between two grey bands.
+    frame->setColumnStretch(1, 1);
+    frame->setRowStretch(1, 1);
+}
+
+void TMyHappy::ConnectHandlers() {
+    connect(BitBtn1, &QToolButton::clicked, this, &TMyHappy::BitBtn1Click);
+    connect(BitBtn3, &QToolButton::clicked, this, &TMyHappy::BitBtn3Click);
+    // A tick or untick, by the user or from code, runs the box's handler; a
+    // setChecked that changes nothing runs nothing.
+    connect(CB, &QCheckBox::toggled, this, &TMyHappy::CBClick);
+    connect(Run, &QCheckBox::toggled, this, &TMyHappy::RunClick);
+    // Intended: CBN runs Run's handler, not one of its own. Every change of
+    // CBN writes the autostart entry again (Run ticked) or removes it (Run
+    // cleared), so the entry keeps following the executable's place.
+    connect(CBN, &QCheckBox::toggled, this, &TMyHappy::RunClick);
+    connect(CNQ, &QCheckBox::toggled, this, &TMyHappy::CNQClick);
+
+    connect(N2, &QAction::triggered, this, &TMyHappy::N2Click);
+    connect(N3, &QAction::triggered, this, &TMyHappy::N3Click);
+    connect(N5, &QAction::triggered, this, &TMyHappy::N5Click);
+    connect(N6, &QAction::triggered, this, &TMyHappy::N6Click);
+    connect(N1, &QAction::triggered, this, &TMyHappy::N1Click);
+
+    connect(view_, &CompactView::restoreRequested, this, &TMyHappy::ShowStandard);
+    connect(page_, &PageHost::restoreRequested, this, &TMyHappy::ShowStandard);
+
+    // Queued, so the toolkit first takes the key's time stamp as the user's
+    // last action; window managers grant activation by it.
+    connect(hotkey_, &platform::GlobalHotkey::activated, this, &TMyHappy::HotkeyPressed,
+            Qt::QueuedConnection);
+
+    // Whenever the program as a whole loses activation, go compact.
+    connect(qApp, &QGuiApplication::applicationStateChanged, activation_,
+            &ActivationWatch::StateChanged);
+    connect(activation_, &ActivationWatch::deactivated, this, [this] {
+        // A hidden window has no view to change; its next show starts standard.
+        if (isVisible()) ShowCompact();
+    });
+}
+
+void TMyHappy::AttachBrowser() {
+    container_ = AttachBrowserHost(
+        MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
+        [this](const DoExCall& call) { DoEx(call.n); });
+    // The view shows the program's page (the one LoadPage loads) and nothing else.
+    container_->SetHomeUrl(PageUrl());
+    page_->Watch();
+}
+
+// ---------------------------------------------------------------------------
+// Show step, close request, page loading
+
+void TMyHappy::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous()) return;  // un-minimising is no show
+    taskbar_->Shown(windowHandle());
+    // Every show begins in the standard view. The page is loaded afresh in its
+    // own standard look, and the settings read next may clear CBN, which would
+    // leave a compact window that nothing can bring back and nothing can move.
+    view_->ShowBars(true);
+    RestoreSettings();
+    notebook_->Open();
+    LoadPage();
+    // The finder's index is read in the background once the page has shown
+    // its list (the page timer starts it a second after the show), so the
+    // first search does not wait for it and the start does not share the
+    // processor with it.
+    QTimer::singleShot(kFinderDelayMs, this, [this] { commands_->PrepareFinder(); });
+}
+
+void TMyHappy::RestoreSettings() {
+    RestoreWindow(DataPath("sys.ini"), *this, Options());
+}
+
+void TMyHappy::LoadPage() {
+    const std::string page = AppPath("hd/main.html");
+    if (!platform::FileExists(page)) {
+        static const std::string incomplete = Cp("安装不完整，请重新下载安装");
+        ShowMsgBox(incomplete, false, 1);
+        RequestTermination();
+        return;
+    }
+    // The footer must still carry the maker's notice: a build whose notice was
+    // altered is treated like a damaged installation.
+    const bool noticeIntact = footer_->ShowNotice();
+    if (CheckPageFile(page) && noticeIntact) {
+        page_->Load(PageUrl());
+        return;
+    }
+    page_->Cover(QStringLiteral("您的文件可能已被破坏，请重新安装"));
+}
+
+void TMyHappy::Timer1Timer() {
+    page_->Tick();
+}
+
+void TMyHappy::PageLoadFinished() {
+    page_->LoadFinished();
+}
+
+void TMyHappy::PageProcessEnded() {
+    page_->ProcessEnded();
+}
+
+void TMyHappy::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    event->accept();
+    // Closing the main window ends the program.
+    QCoreApplication::quit();
+}
+
+void TMyHappy::SaveSettings() {
+    SaveWindow(DataPath("sys.ini"), *this, Options());
+}
+
+StoredOptions TMyHappy::Options() {
+    return {CBN, CB, CNQ, [this] { CBClick(); }, [this] { CNQClick(); }};
+}
+
+void TMyHappy::RequestTermination() {
+    terminating_ = true;
+    page_->Stop();
+    // exit, not quit: a quit first closes every visible window, and the main
+    // window's close request would write the settings after all.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------
+// Display modes, script, commands
+
+bool TMyHappy::RunJs(QWebEngineView* browser, const std::string& line) {
+    return PageHost::RunJs(browser, line);
+}
+
+void TMyHappy::ShowCompact() {
+    view_->Switch(true);
+}
+void TMyHappy::ShowStandard() {
+    view_->Switch(false);
+}
+bool TMyHappy::IsCompact() const {
+    return view_->IsCompact();
+}
+
+void TMyHappy::TrimAndProcess() {
+    platform::TrimWorkingSet();
+    QCoreApplication::processEvents();
+}
+
+void TMyHappy::MyBodyBeforeNavigate2(const std::string& url) {
+    commands_->Run(url);
+}
+
+void TMyHappy::DoEx(const QString& n) {
+    switch (ExternalRequestFor(n.toStdString())) {
+        case ExternalRequest::kShowStandard:
+            ShowStandard();
+            break;
+        case ExternalRequest::kUpdate:
+            StartUpdater();
+            break;
+        case ExternalRequest::kNone:
+            break;
+    }
+}
+
+void TMyHappy::StartUpdater() {
+    const std::string executable = platform::RunningExecutablePath();
+    const std::string name = executable.substr(platform::LastSeparator(executable) + 1);
+    // The program ends only once the updater runs; without it, it keeps going.
+    if (!platform::StartProgram(std::string(kUpdaterProgram),
+                                UpdaterArguments(CodePage(version->text()), name),
+                                ApplicationDirectory())) {
+        ShowMsgBox(UpdaterNotStarted());
+        return;
+    }
+    RequestTermination();
+}
+
+// ---------------------------------------------------------------------------
+// Options
+
+void TMyHappy::CBClick() {
+    SetStaysOnTop(*this, CB->isChecked());
+}
+
+void TMyHappy::CNQClick() {
+    if (CNQ->isChecked()) {
+        hotkey_->Register();
+    } else {
+        hotkey_->Unregister();
+    }
+}
+
+void TMyHappy::RunClick() {
+    StartupLink(Run->isChecked() ? 0 : 1);
+}
+
+bool TMyHappy::StartupLink(int mode) {
+    return StartupLinkFor(mode, CodePage(Label5->text()), this);
+}
+
+// ---------------------------------------------------------------------------
+// Caption, tray menu, hotkey, footer
+
+void TMyHappy::BitBtn1Click() {
+    // Hidden windows come back through the tray; without one, minimise so the
+    // taskbar still leads back.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void TMyHappy::BitBtn3Click() {
+    RequestTermination();
+    close();
+}
+
+void TMyHappy::N1Click() {
+    close();
+}
+
+void TMyHappy::N2Click() {
+    CBN->setChecked(true);
+    ShowStandard();
+}
+
+void TMyHappy::N3Click() {
+    CBN->setChecked(true);
+    ShowCompact();
+}
+
+void TMyHappy::N5Click() {
+    show();
+    TrimAndProcess();
+    page_->FocusFind();
+}
+
+void TMyHappy::N6Click() {
+    hide();
+    TrimAndProcess();
+}
+
+void TMyHappy::HotkeyPressed() {
+    if (!isVisible()) show();
+    if (isMinimized()) showNormal();  // minimised by the hide button where there is no tray
+    BringToFront(*this);
+    page_->FocusFind();
+}
+
+void TMyHappy::Label1Click() {
+    footer_->OpenHomePage();
+}
+
+}  // namespace korvane

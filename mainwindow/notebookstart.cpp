@@ -1,0 +1,100 @@
+#include "mainwindow/notebookstart.h"
+
+#include <optional>
+
+#include "dialogs/messagebox.h"
+#include "platform/codepage.h"
+#include "store/notebook.h"
+#include "store/restoreoffer.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr std::chrono::milliseconds kBackupPoll{500};
+
+std::string WhatWasFound(const RestoreOffer& offer, const OpenFindings& findings,
+                         const std::string& notebook, const std::string& notice) {
+    switch (findings.working) {
+        case OpenFindings::Working::Missing:
+            return Cp("找不到记事本 ") + notebook + Cp("，已新建了一个空记事本。");
+        case OpenFindings::Working::Damaged:
+            return notice;
+        case OpenFindings::Working::Whole:
+            break;
+    }
+    // What else the open found (a notebook only read, triggers that do not
+    // run) comes first.
+    const std::string before = notice.empty() ? std::string() : notice + "\r\n\r\n";
+    if (!findings.unfinished.empty()) {
+        return before +
+               Cp("上次写回或恢复记事本时程序被中断，未完成的副本已另存，没有删除。记事本 ") +
+               notebook + Cp(" 现有 ") + std::to_string(offer.workingRecords) + Cp(" 条记录。");
+    }
+    return before + Cp("记事本 ") + notebook + Cp(" 中没有任何记录。");
+}
+
+}  // namespace
+
+std::string RestoreQuestion(const RestoreOffer& offer, const OpenFindings& findings,
+                            const std::string& notebook, const std::string& notice) {
+    const std::string what =
+        offer.source == RestoreOffer::Source::Backup ? Cp("备份") : Cp("另存的文件");
+    return WhatWasFound(offer, findings, notebook, notice) + "\r\n\r\n" + Cp("是否从 ") +
+           std::to_string(offer.records) + Cp(" 条记录的") + what + Cp("（") + offer.date +
+           Cp("）恢复？\r\n") + offer.path;
+}
+
+NotebookStart::NotebookStart(QObject* parent, std::function<void()> relist, Clock clock)
+    : QObject(parent), relist_(std::move(relist)), clock_(std::move(clock)) {
+    backupWatch_.setInterval(kBackupPoll);
+    connect(&backupWatch_, &QTimer::timeout, this, [this] { TellBackupOutcome(); });
+}
+
+void NotebookStart::Open() {
+    if (opened_) return;
+    opened_ = true;
+    OpenDatabase();
+    // Once the window is up the user hears what was found and is offered what
+    // can be put back. The day's backup waits for that answer, so it never
+    // copies an empty notebook beside the day's good one.
+    QTimer::singleShot(0, this, [this] {
+        OfferRestore();
+        StartDailyBackup();
+    });
+}
+
+void NotebookStart::OfferRestore() {
+    const std::string notice = OpenNotice();
+    const std::optional<RestoreOffer> offer = FindRestoreOffer(DailyBackup::ForNotebook());
+    if (!offer) {
+        if (!notice.empty()) ShowMsgBox(notice, false, 1);
+        return;
+    }
+    const std::string question =
+        RestoreQuestion(*offer, LastOpenFindings(), NotebookPath(), notice);
+    if (!ShowMsgBox(question, true, 1)) return;
+    const std::string restored = RestoreFromBackup(offer->path);
+    if (restored != texts::kOpen) ShowMsgBox(restored, false, 1);
+    relist_();  // the list shows the restored notebook
+}
+
+void NotebookStart::StartDailyBackup() {
+    backupStarted_ = clock_();
+    backupRun_ = DailyBackup::ForNotebook().RunInBackground(backupStarted_);
+    backupWatch_.start();
+}
+
+// Once the day's backup has ended: a failure is told once, with where and
+// that the notebook is unharmed.
+void NotebookStart::TellBackupOutcome() {
+    if (!backupRun_.valid() ||
+        backupRun_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    backupWatch_.stop();
+    const DailyBackup::Outcome outcome = backupRun_.get();
+    const std::string notice = DailyBackup::ForNotebook().Notice(outcome, backupStarted_);
+    if (!notice.empty()) ShowMsgBox(notice, false, 1);
+}
+
+}  // namespace korvane

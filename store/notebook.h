@@ -1,0 +1,151 @@
+// The notebook store: the one database connection, the statements that change
+// records and the record load. Nothing here throws: results are status texts,
+// "1" (open), "Done" (a statement ran) or a message for the user, all in the
+// program's code page.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/sqlitelayer.h"
+
+namespace korvane {
+
+// Makes sure the connection exists, restoring the working database from its
+// pristine copy when the working file is missing or empty. A working file
+// that is damaged is moved aside under a dated name, never overwritten, and a
+// fresh notebook is restored in its place. Opening writes nothing to an
+// existing notebook. A notebook whose text encoding is not UTF-8 is opened
+// read-only. "1", the unreadable-notebook text when this user may not read
+// the file, or the database-missing text.
+std::string OpenDatabase();
+
+// What the last open did or found that the user should hear about (a damaged
+// notebook kept aside and a fresh one made, triggers or views that will not
+// run, a notebook opened read-only), in the code page; empty when nothing.
+const std::string& OpenNotice();
+
+// True when the last open kept a damaged notebook aside and made a fresh one,
+// so that a backup may be offered.
+bool OpenKeptDamagedAside();
+
+// True when the open notebook is read-only for this program because its text
+// encoding is not UTF-8; every ExecSql then refuses and says why.
+bool OpenedReadOnly();
+
+// The lock file beside the notebook that the one process writing it holds
+// (see platform::WriterLock), in the code page.
+std::string NotebookLockPath();
+
+// What the last open found of the working file, beside its notice.
+struct OpenFindings {
+    enum class Working { Whole, Missing, Damaged };
+    Working working = Working::Whole;
+    // Copies on their way in that a kill left behind (a notebook written
+    // back, a backup being restored), or the open notebook of a program
+    // killed after its file was deleted or replaced (kept under a second
+    // name, "glst.mysql.open"), holding more records than the working file;
+    // kept aside as "glst.mysql.unfinished-<time>" (code page paths).
+    std::vector<std::string> unfinished;
+};
+const OpenFindings& LastOpenFindings();
+
+// The open connection, or null before a successful OpenDatabase.
+TSQLiteDatabase* Database();
+
+// The file the open connection works on (code page); empty when none is open.
+// A reader on a thread of its own opens a connection of its own to it.
+const std::string& NotebookPath();
+
+// Drops the connection and the remembered path, so the next call opens again
+// (used when the application folder changes, as in tests, and at the end of
+// the program); the open notebook's second name goes with it.
+void CloseDatabase();
+
+// The number of records of a kind, counted once and remembered until the
+// notebook changes, by this program or by another. The connection must be
+// open; failures throw.
+int64_t CountOfKind(int kind);
+
+// Where the open notebook stands: a reader that keeps copies of its records
+// compares this with the state it read them in. It changes when another
+// connection commits to the file and when the store connects anew (a restore,
+// a notebook written back, a reopen). The connection must be open; throws.
+struct NotebookVersion {
+    uint64_t connection = 0;  // never the same for two connections of one process
+    int64_t dataVersion = -1;
+    bool operator==(const NotebookVersion&) const = default;
+};
+NotebookVersion CurrentNotebookVersion();
+
+// The records this program's connection added, changed or deleted since the
+// last call, by record number, each at most once; `all` when they cannot be
+// listed (too many, or a change the connection reported no row for), and then
+// a copy must be read again whole. Only changes of this connection are
+// listed: another's show in CurrentNotebookVersion.
+struct RecordChanges {
+    bool all = false;
+    std::vector<int64_t> records;
+};
+RecordChanges TakeRecordChanges();
+
+// Ends a restore or a write-back after that many of its steps, as a kill
+// would, so that tests can see what the next start finds; kEverySteps runs
+// them all.
+inline constexpr size_t kEverySteps = static_cast<size_t>(-1);
+// What RestoreFromBackup returns when it was told to stop early.
+inline constexpr const char* kStoppedEarly = "stopped";
+
+// Puts the notebook file `backup` (a backup, or a copy kept aside) in place of
+// the working notebook and opens it: "1", or the notice of what failed. The
+// copy is staged beside the working file first, so a failed copy leaves the
+// working file alone; a working file that ever held a record is kept aside
+// ("glst.mysql.replaced-<time>"), never deleted.
+std::string RestoreFromBackup(const std::string& backup, size_t stopAfter = kEverySteps);
+
+// Makes sure the open connection writes to the file at the working path, as
+// every statement does first (see ExecSql): true when it does afterwards.
+bool KeepNotebookInPlace(size_t stopAfter = kEverySteps);
+
+// Runs one statement that returns no rows. "Done", or the text to show the user,
+// never empty. Before the statement runs, a working file that was deleted,
+// moved or replaced while the program ran is written back from the open
+// connection (a file that replaced it is kept aside under a dated name).
+std::string ExecSql(const std::string& statement);
+// The same with the statement's positional parameters bound to `values`.
+std::string ExecSql(const std::string& statement, const SqlValues& values);
+
+// Reads the first row of `query` into values[0..]. When no row can be read,
+// values[0] is "N-1" and values[1] the reason.
+void LoadRecord(const std::string& query, std::array<std::string, 9>& values);
+
+// Every ASCII apostrophe becomes the full-width apostrophe, so user text can
+// never end a quoted SQL literal.
+std::string ReplaceApostrophes(const std::string& text);
+
+// Status and message texts of the store, in the code page.
+namespace texts {
+const std::string& DatabaseMissing();
+// The notebook at `path` exists but this user may not read it; markup, like
+// the missing text.
+std::string NotebookUnreadable(const std::string& path);
+// Notices of the open (plain text).
+std::string ForeignSchemaFound(const std::string& path, int64_t count);
+std::string ReadOnlyNotice(const std::string& path, const std::string& encoding);
+// What a save says on a notebook opened read-only for its encoding.
+std::string ReadOnlySaveRefused(const std::string& path);
+const std::string& DatabaseBroken();  // the table is missing
+const std::string& NoData();
+// Why a statement could not be saved; each text tells the user the typed
+// text is still in the editor.
+enum class SaveFailure { Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty };
+const std::string& SaveFailed(SaveFailure why);
+inline constexpr const char* kOpen = "1";
+inline constexpr const char* kDone = "Done";
+inline constexpr const char* kNotFound = "N-1";
+}  // namespace texts
+
+}  // namespace korvane
