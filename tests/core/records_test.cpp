@@ -33,9 +33,10 @@ TEST(SaveRecord, NewRecordsStoreTheTypedBytesWithTheApostropheRule) {
     // SQL text, quotes, a GBK character whose trail byte is an ASCII letter,
     // and a NUL byte: all are stored as typed, apostrophes made full-width.
     const std::string hostile = std::string("x'); DROP TABLE mylist;--\x81\x41\"%_") + '\0' + "end";
-    ASSERT_EQ(SaveRecord(1, 0, {{"title", hostile}, {"tel", "12'3"}, {"content", ""}},
-                         "2026-12-08 10:00:00"),
-              texts::kDone);
+    ASSERT_TRUE(SaveRecord(RecordKind::Contact, 0,
+                           {{"title", hostile}, {"tel", "12'3"}, {"content", ""}},
+                           "2026-12-08 10:00:00")
+                    .Ok());
     const int id = NewestId();
     EXPECT_EQ(Stored("title", id), "text:" + ReplaceApostrophes(hostile));
     EXPECT_EQ(Stored("tel", id), "text:" + ReplaceApostrophes("12'3"));
@@ -46,11 +47,13 @@ TEST(SaveRecord, NewRecordsStoreTheTypedBytesWithTheApostropheRule) {
 
 TEST(SaveRecord, AnUpdateWritesOnlyTheWritableFieldsAndTheDate) {
     test::AppFolder app;
-    ASSERT_EQ(SaveRecord(0, 0, {{"title", "old"}, {"content", "body"}}, "2026-01-01"),
-              texts::kDone);
+    ASSERT_TRUE(
+        SaveRecord(RecordKind::Note, 0, {{"title", "old"}, {"content", "body"}}, "2026-01-01")
+            .Ok());
     const int id = NewestId();
-    ASSERT_EQ(SaveRecord(0, id, {{"title", "new"}, {"content", "shown only", false}}, "2026-02-02"),
-              texts::kDone);
+    ASSERT_TRUE(SaveRecord(RecordKind::Note, id,
+                           {{"title", "new"}, {"content", "shown only", false}}, "2026-02-02")
+                    .Ok());
     EXPECT_EQ(Stored("title", id), "text:new");
     EXPECT_EQ(Stored("content", id), "text:body");
     EXPECT_EQ(Stored("cre_date", id), "text:2026-02-02");
@@ -61,10 +64,10 @@ TEST(SaveRecord, AColumnOutsideTheTextColumnsIsRefusedBeforeAnyWrite) {
     test::AppFolder app;
     ASSERT_EQ(OpenDatabase(), texts::kOpen);
     const int64_t before = Database()->TotalChanges();
-    const std::string result =
-        SaveRecord(0, 0, {{"title", "t"}, {"state=2,content", "x"}}, "2026-01-01");
-    EXPECT_NE(result, texts::kDone);
-    EXPECT_FALSE(result.empty());
+    const StoreResult result =
+        SaveRecord(RecordKind::Note, 0, {{"title", "t"}, {"state=2,content", "x"}}, "2026-01-01");
+    EXPECT_EQ(result.status, StoreStatus::Failed);
+    EXPECT_EQ(StatusText(result), texts::SaveFailed(texts::SaveFailure::Failed));
     EXPECT_EQ(Database()->TotalChanges(), before);
 }
 
