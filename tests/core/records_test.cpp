@@ -98,13 +98,6 @@ class OfEachKind : public ::testing::TestWithParam<RecordKind> {
 INSTANTIATE_TEST_SUITE_P(Kinds, OfEachKind,
                          ::testing::Values(RecordKind::Note, RecordKind::Contact));
 
-TEST_P(OfEachKind, KindsAreTheStoredStateNumbers) {
-    EXPECT_EQ(RecordKindOf(StateOf(GetParam())), GetParam());
-    for (const int64_t other : {-1LL, 2LL, 3LL, 1LL << 40}) EXPECT_FALSE(RecordKindOf(other));
-    const int id = Save(GetParam(), "x");
-    EXPECT_EQ(Stored("state", id), "integer:" + std::to_string(StateOf(GetParam())));
-}
-
 // What the editors read back is every stored byte, field by field in the
 // order of the editor's columns, and whether it may be written back.
 TEST_P(OfEachKind, ARecordReadForEditingGivesItsStoredBytesInTheEditorsOrder) {

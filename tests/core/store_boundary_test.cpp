@@ -59,8 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{R"x(ShowMsgBox(Cp("是否真的要删除您所选择的记录？"));)x", false},
         Sample{R"x(const QString deleted = tr("Delete the note from the list");)x", false},
         Sample{R"x(if (HasRecordCode(work, "DeNo")) DeleteRecord(kind, id);)x", false},
-        Sample{R"x(auto begin = text.begin();)x", false},
-        Sample{R"x(#pragma once)x", false},
+        Sample{R"x(auto begin = text.begin();)x", false}, Sample{R"x(#pragma once)x", false},
         Sample{R"x(for (int i = 0; i < n; ++i) select(from);)x", false}));
 
 // The folders of program code that may not hold SQL: every top folder but
@@ -91,8 +90,7 @@ TEST(StoreBoundary, NoProgramCodeOutsideTheStoreHoldsSqlText) {
             std::string line;
             for (int number = 1; std::getline(in, line); ++number) {
                 EXPECT_FALSE(HoldsSql(line))
-                    << fs::relative(entry.path(), source).string() << ":" << number << ": "
-                    << line;
+                    << fs::relative(entry.path(), source).string() << ":" << number << ": " << line;
             }
         }
     }
