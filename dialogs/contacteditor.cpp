@@ -27,11 +27,6 @@ const std::array<std::pair<const char*, const char*>, 4> kTagTemplates = {{
     {"{AL", "AL}"},
 }};
 
-const std::vector<std::string>& ContactColumns() {
-    static const std::vector<std::string> columns = {"title", "tel", "content"};
-    return columns;
-}
-
 const std::string& Incomplete() {
     static const std::string text = Cp("请填写完整");
     return text;
@@ -39,7 +34,7 @@ const std::string& Incomplete() {
 
 }  // namespace
 
-Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, 1, ContactColumns()) {
+Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Contact) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("通讯录"));

@@ -1,7 +1,7 @@
 #include "dialogs/editing.h"
 
 #include <QTimer>
-#include <array>
+#include <utility>
 
 #include "dialogs/messagebox.h"
 #include "platform/codepage.h"
@@ -11,26 +11,10 @@
 namespace korvane {
 
 bool RecordIsGone(int recordId) {
-    std::array<std::string, 9> values;
-    LoadRecord("SELECT ID FROM mylist WHERE ID=" + std::to_string(recordId), values);
-    return values[0] == texts::kNotFound && values[1] == texts::NoData();
+    return LookUpRecord(recordId).status == StoreStatus::NotFound;
 }
 
 namespace {
-
-// Each column is read three ways: its storage type, its text as LoadRecord
-// gives it, and its bytes (a blob cast has no declared type, so it comes back
-// unconverted). The text is the stored text only when the value is text and
-// the two readings agree; an INTEGER column holding text, for one, reads as a
-// number and not as the text.
-std::string EditorQuery(int recordId, const std::vector<std::string>& columns) {
-    std::string select;
-    for (const std::string& c : columns) {
-        if (!select.empty()) select += ",";
-        select += "typeof(" + c + ")," + c + ",CAST(" + c + " AS BLOB)";
-    }
-    return "SELECT " + select + " FROM mylist WHERE ID=" + std::to_string(recordId);
-}
 
 const std::string& UnknownFailure() {
     static const std::string text = Cp("数据库无法读取（可能正被其他程序占用）");
@@ -39,30 +23,28 @@ const std::string& UnknownFailure() {
 
 }  // namespace
 
-EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& columns) {
-    std::array<std::string, 9> values;
-    LoadRecord(EditorQuery(recordId, columns), values);
+EditorRecord LoadForEditing(RecordKind kind, int recordId) {
+    RecordForEditing loaded = LoadRecordForEditing(kind, recordId);
     EditorRecord record;
-    if (values[0] == texts::kNotFound) {
-        record.gone = values[1] == texts::NoData();
-        record.failure = values[1].empty() ? UnknownFailure() : values[1];
-        return record;
+    switch (loaded.result.status) {
+        case StoreStatus::Done:
+            record.readable = true;
+            record.fields = std::move(loaded.fields);
+            return record;
+        case StoreStatus::NotFound:  // deleted since the list showed it
+            record.gone = true;
+            record.failure = StatusText(loaded.result);
+            return record;
+        case StoreStatus::Broken:
+            record.failure = StatusText(loaded.result);
+            return record;
+        default:  // the notebook not open, or the read failed before its first value
+            record.failure = UnknownFailure();
+            return record;
     }
-    if (values[0].empty()) {  // the read failed before the first value
-        record.failure = UnknownFailure();
-        return record;
-    }
-    record.readable = true;
-    for (size_t i = 0; i < columns.size() && 3 * i + 2 < values.size(); ++i) {
-        const std::string& type = values[3 * i];
-        EditorField& field = record.fields.emplace_back();
-        field.text = values[3 * i + 1];
-        field.readAsText = (type == "text" || type == "null") && field.text == values[3 * i + 2];
-    }
-    return record;
 }
 
-bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
+bool SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
                     const std::vector<std::string>& columns, const std::vector<std::string>& values,
                     bool hasContent, const std::string& time) {
     if (!hasContent) {
@@ -89,9 +71,9 @@ bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
         const bool readAsText = i < loaded.fields.size() && loaded.fields[i].readAsText;
         fields.push_back({columns[i], values[i], recordId <= 0 || readAsText});
     }
-    const std::string result = SaveRecord(kind, recordId, fields, time);
-    if (result == texts::kDone) return true;
-    ShowMsgBox(result);
+    const StoreResult result = SaveRecord(kind, recordId, fields, time);
+    if (result.Ok()) return true;
+    ShowMsgBox(StatusText(result));
     return false;
 }
 

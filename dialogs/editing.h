@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "store/records.h"
+
 class QObject;
 
 namespace korvane {
@@ -14,14 +16,8 @@ namespace korvane {
 // to report).
 bool RecordIsGone(int recordId);
 
-// One field of a record as an editor read it. Only a field read as text (a
-// text or empty value, read back byte for byte) may be written back: any other
-// value shows only a conversion of what is stored, and writing that would
-// replace it.
-struct EditorField {
-    std::string text;
-    bool readAsText = false;
-};
+// One field of a record as an editor read it (see EditableField).
+using EditorField = EditableField;
 
 // A record read for editing. When `readable` is false nothing may be written
 // over the record, and `failure` says why in the code page.
@@ -32,15 +28,15 @@ struct EditorRecord {
     std::vector<EditorField> fields;
 };
 
-// Reads up to three columns of one record of mylist.
-EditorRecord LoadForEditing(int recordId, const std::vector<std::string>& columns);
+// Reads the fields an editor of `kind` shows (EditorColumns) of one record.
+EditorRecord LoadForEditing(RecordKind kind, int recordId);
 
 // The save both editors make on their save button, with its checks: nothing
 // typed (`hasContent` false), a record that was never read, a record deleted
 // since the editor opened (`recordId` becomes 0, so the next press saves a new
 // one). `values` are the typed texts, trimmed, in the order of `columns`.
 // Shows the message for a refusal or a failure; true when the record was saved.
-bool SaveFromEditor(int kind, int& recordId, const EditorRecord& loaded,
+bool SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
                     const std::vector<std::string>& columns, const std::vector<std::string>& values,
                     bool hasContent, const std::string& time);
 

@@ -37,11 +37,6 @@ const std::array<QString, 5>& Snippets() {
     return snippets;
 }
 
-const std::vector<std::string>& NoteColumns() {
-    static const std::vector<std::string> columns = {"title", "content"};
-    return columns;
-}
-
 void ShowAsButtonFace(QLineEdit* edit) {
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
@@ -50,7 +45,7 @@ void ShowAsButtonFace(QLineEdit* edit) {
 
 }  // namespace
 
-TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, 0, NoteColumns()) {
+TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("新增或修改内容"));

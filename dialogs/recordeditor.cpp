@@ -4,9 +4,8 @@
 
 namespace korvane {
 
-RecordEditor::RecordEditor(QWidget* parent, QSize clientSize, int kind,
-                           std::vector<std::string> columns)
-    : FormDialog(parent, clientSize), kind_(kind), columns_(std::move(columns)) {}
+RecordEditor::RecordEditor(QWidget* parent, QSize clientSize, RecordKind kind)
+    : FormDialog(parent, clientSize), kind_(kind), columns_(EditorColumns(kind)) {}
 
 void RecordEditor::KeepDrafts(const std::string& draftName) {
     drafts_ = new DraftKeeper(this, draftName, columns_.size(), [this] { return TypedFields(); });
@@ -15,7 +14,7 @@ void RecordEditor::KeepDrafts(const std::string& draftName) {
 void RecordEditor::OpenRecord() {
     loaded_ = {};
     if (RecordId > 0) {
-        loaded_ = LoadForEditing(RecordId, columns_);
+        loaded_ = LoadForEditing(kind_, RecordId);
         ReportUnreadableLater(this, loaded_);
     }
     // What the user typed last time and did not save comes before what is stored.

@@ -16,9 +16,9 @@ namespace korvane {
 class RecordEditor : public FormDialog {
     Q_OBJECT
   public:
-    // `kind` is the record kind (0 notes, 1 contacts); `columns` the fields of
-    // mylist the form shows, in the order of its draft fields.
-    RecordEditor(QWidget* parent, QSize clientSize, int kind, std::vector<std::string> columns);
+    // `kind` is the kind of record edited; the form shows its EditorColumns,
+    // in the order of its draft fields.
+    RecordEditor(QWidget* parent, QSize clientSize, RecordKind kind);
 
     // 0 for a new record, else the record being edited; back to 0 on close.
     int RecordId = 0;
@@ -55,8 +55,8 @@ class RecordEditor : public FormDialog {
     DraftKeeper* drafts_ = nullptr;
 
   private:
-    int kind_;
-    std::vector<std::string> columns_;
+    RecordKind kind_;
+    const std::vector<std::string>& columns_;
 };
 
 }  // namespace korvane

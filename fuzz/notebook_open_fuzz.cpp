@@ -6,8 +6,9 @@
 // (notes, extra tables, triggers on insert, update and delete, views, indexes,
 // a view put in the records table's place), each taking its argument bytes
 // from the input. Every trigger writes the table "sentinel". The store then
-// opens the file, reads both lists and a record, and runs a save, an edit and
-// a delete through ExecSql. Checked: nothing crashes, no trigger ran (the
+// opens the file, reads both lists and a record (also as the editors read
+// one), and runs a save, an edit and a delete through ExecSql and the
+// editors' and the page's own calls. Checked: nothing crashes, no trigger ran (the
 // sentinel holds what it held), a notebook not in UTF-8 is never written, and
 // a damaged file kept aside keeps every byte.
 #include <sqlite3.h>
@@ -27,6 +28,7 @@
 #include "platform/apppaths.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
+#include "store/records.h"
 
 namespace fs = std::filesystem;
 
@@ -232,11 +234,10 @@ struct Folder {
 
 // Reads both lists and a record, as the window does; failures are answers.
 void ReadLikeTheWindow() {
-    for (int kind = 0; kind < 2; ++kind) {
-        try {
-            if (korvane::Database()->HasTable("mylist")) korvane::ReadListWindow(kind, 0, 20);
-        } catch (const std::exception&) {
-        }
+    for (const korvane::RecordKind kind :
+         {korvane::RecordKind::Note, korvane::RecordKind::Contact}) {
+        korvane::UseNotebook([kind] { korvane::ReadListWindow(kind, 0, 20); });
+        korvane::LoadRecordForEditing(kind, 1);
     }
     std::array<std::string, 9> values;
     korvane::LoadRecord("SELECT title,content,cre_date FROM mylist ORDER BY ID LIMIT 1", values);
@@ -248,6 +249,9 @@ void SaveEditDelete() {
         {std::string("\xd6\xd0\xce\xc4"), std::string("\x80\xff body")});
     korvane::ExecSql("UPDATE mylist SET title='edited' WHERE ID=1");
     korvane::ExecSql("DELETE FROM mylist WHERE ID=2");
+    korvane::SaveRecord(korvane::RecordKind::Contact, 0, {{"title", "c"}, {"tel", "1"}},
+                        "2026-12-08 11:00:00");
+    korvane::DeleteRecord(korvane::RecordKind::Note, 3);
 }
 
 }  // namespace

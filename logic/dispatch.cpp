@@ -52,34 +52,23 @@ const std::string& DeleteQuestion() {
     return text;
 }
 
-// Why a delete failed, in the words of the store's save-failure texts.
-std::string DeleteFailureReason(texts::SaveFailure why) {
+// Why a delete the notebook refused failed.
+std::string DeleteFailureReason(StoreStatus why) {
     switch (why) {
-        case texts::SaveFailure::Locked:
+        case StoreStatus::Locked:
             return Cp("删除失败：数据库被其他程序锁定，记录未能删除。");
-        case texts::SaveFailure::ReadOnly:
+        case StoreStatus::ReadOnly:
             return Cp("删除失败：数据库文件是只读的，记录未能删除。");
-        case texts::SaveFailure::DiskFull:
+        case StoreStatus::DiskFull:
             return Cp("删除失败：磁盘空间已满，记录未能删除。");
-        case texts::SaveFailure::Damaged:
+        case StoreStatus::Damaged:
             return Cp("删除失败：数据库文件已损坏，记录未能删除。");
-        case texts::SaveFailure::Moved:
+        case StoreStatus::Moved:
             return Cp("删除失败：数据库文件已被移走或替换，记录未能删除。");
-        case texts::SaveFailure::Failed:
-        case texts::SaveFailure::Empty:
+        default:
             break;
     }
     return Cp("删除失败：数据库未能执行删除，记录未能删除。");
-}
-
-// The store's failure a result text is, if it is one.
-std::optional<texts::SaveFailure> SaveFailureOf(const std::string& result) {
-    using enum texts::SaveFailure;
-    for (const texts::SaveFailure why :
-         {Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty}) {
-        if (result == texts::SaveFailed(why)) return why;
-    }
-    return std::nullopt;
 }
 
 void ShowList(DispatchHost& host, int kind, ListRequest::Mode mode) {
@@ -148,13 +137,15 @@ std::optional<ListRequest> FindNumbersAfterCode(std::string_view work) {
 
 // Deletes the record a "DeNo"/"DeCn" command names after asking. False when
 // the command ends here (refused, declined or failed).
-bool DeleteRecord(const std::optional<int32_t>& id, DispatchHost& host) {
+bool DeleteRecord(const PageCommand& command, DispatchHost& host) {
     // Only a plain record number may reach the statement; anything else is a
     // malformed command and is dropped without a question.
+    const std::optional<int32_t>& id = command.deletable;
     if (!id) return false;
     if (!host.Ask(DeleteQuestion())) return false;
-    const std::string result = host.ExecSql("DELETE FROM mylist WHERE ID=" + std::to_string(*id));
-    if (result != texts::kDone) {
+    const RecordKind kind = command.kind == kContactKind ? RecordKind::Contact : RecordKind::Note;
+    const StoreResult result = host.DeleteRecord(kind, *id);
+    if (!result.Ok()) {
         host.Notify(DeleteFailedNotice(result, host.NotebookLocation()));
         return false;
     }
@@ -163,13 +154,12 @@ bool DeleteRecord(const std::optional<int32_t>& id, DispatchHost& host) {
 
 }  // namespace
 
-std::string DeleteFailedNotice(const std::string& result, const std::string& notebook) {
-    const std::optional<texts::SaveFailure> why = SaveFailureOf(result);
-    if (!why) return result;
+std::string DeleteFailedNotice(const StoreResult& result, const std::string& notebook) {
+    if (!IsWriteFailure(result.status)) return StatusText(result);
     // One line each, the path last: a message box too small for a long path
     // cuts only its end.
     static const std::string kept = Cp("该记录仍在记事本中，未做任何改动。");
-    const std::string notice = DeleteFailureReason(*why) + "\r\n" + kept;
+    const std::string notice = DeleteFailureReason(result.status) + "\r\n" + kept;
     return notebook.empty() ? notice : notice + "\r\n" + notebook;
 }
 
@@ -274,7 +264,7 @@ void RunCommand(const PageCommand& command, DispatchHost& host) {
             break;
         }
         case Code::kDelete:
-            if (!DeleteRecord(command.deletable, host)) return;
+            if (!DeleteRecord(command, host)) return;
             break;
     }
     ShowList(host, command.kind, ListRequest::Mode::kRefresh);

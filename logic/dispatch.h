@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "base/commandurls.h"
+#include "store/storestatus.h"
 
 namespace korvane {
 
@@ -58,8 +59,9 @@ class DispatchHost {
     virtual bool Ask(const std::string& question) = 0;
     // A notice with an OK button only.
     virtual void Notify(const std::string& text) = 0;
-    virtual std::string ExecSql(const std::string& statement) = 0;
-    // The notebook file the statements go to (code page), for notices that
+    // Deletes the record numbered `id`; `kind` is the list it was deleted from.
+    virtual StoreResult DeleteRecord(RecordKind kind, int64_t id) = 0;
+    // The notebook file the records are in (code page), for notices that
     // say where a record is; empty when it is not known.
     virtual std::string NotebookLocation() { return {}; }
     // Reads the requested window of the list and hands it to the page's list
@@ -127,14 +129,14 @@ std::optional<ListRequest> FindRequestFor(const std::string& url);
 // to, so commands are matched on the decoded form.
 std::string DecodePercent(std::string_view url);
 
-// The notice for a delete whose statement returned `result` instead of
-// "Done". A failure text of the store's (see texts::SaveFailed) becomes what
-// failed and why (locked, read-only, disk full, damaged, moved away), that
-// the record is still in the notebook with nothing changed, and the
-// notebook's path `notebook` (left out when empty), a line each; no editor is
-// involved. Any other text (the
-// notebook missing or broken) is shown as it is.
-std::string DeleteFailedNotice(const std::string& result, const std::string& notebook);
+// The notice for a delete the store did not carry out. A refused statement
+// (see IsWriteFailure) becomes what failed and why (locked, read-only, disk
+// full, damaged, moved away), that the record is still in the notebook with
+// nothing changed, and the notebook's path `notebook` (left out when empty),
+// a line each; no editor is involved. Any other result (the notebook
+// missing, unreadable, broken or read-only for its encoding) is told in the
+// store's words (StatusText).
+std::string DeleteFailedNotice(const StoreResult& result, const std::string& notebook);
 
 // Carries out the command `url` names; a URL that is no command does nothing.
 void RunCommand(const std::string& url, DispatchHost& host);

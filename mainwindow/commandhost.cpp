@@ -9,6 +9,7 @@
 #include "dialogs/noteeditor.h"
 #include "mainwindow/listanswer.h"
 #include "store/notebook.h"
+#include "store/records.h"
 
 namespace korvane {
 
@@ -59,8 +60,8 @@ void CommandHost::Notify(const std::string& text) {
     ShowMsgBox(text, false, 1);
 }
 
-std::string CommandHost::ExecSql(const std::string& statement) {
-    return korvane::ExecSql(statement);
+StoreResult CommandHost::DeleteRecord(RecordKind kind, int64_t id) {
+    return korvane::DeleteRecord(kind, id);
 }
 
 std::string CommandHost::NotebookLocation() {

@@ -1,5 +1,5 @@
 // What the command dispatcher asks of the main window: the editors placed
-// over it, questions and notices, statements, list windows for its page and
+// over it, questions and notices, deletes, list windows for its page and
 // the standard view.
 #pragma once
 
@@ -32,7 +32,7 @@ class CommandHost : public DispatchHost {
     bool EditContact(int recordId) override;
     bool Ask(const std::string& question) override;
     void Notify(const std::string& text) override;
-    std::string ExecSql(const std::string& statement) override;
+    StoreResult DeleteRecord(RecordKind kind, int64_t id) override;
     std::string NotebookLocation() override;
     void ShowList(const ListRequest& request) override;
 

@@ -84,7 +84,7 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
     // executable's current place.
-    Run->setChecked(StartupLink(2));
+    Run->setChecked(StartupLink(platform::AutostartAction::Check));
 }
 
 void TMyHappy::BuildParts() {
@@ -363,11 +363,12 @@ void TMyHappy::CNQClick() {
 }
 
 void TMyHappy::RunClick() {
-    StartupLink(Run->isChecked() ? 0 : 1);
+    StartupLink(Run->isChecked() ? platform::AutostartAction::Write
+                                 : platform::AutostartAction::Remove);
 }
 
-bool TMyHappy::StartupLink(int mode) {
-    return StartupLinkFor(mode, CodePage(Label5->text()), this);
+bool TMyHappy::StartupLink(platform::AutostartAction action) {
+    return StartupLinkFor(action, CodePage(Label5->text()), this);
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/autostart.h"
+
 class QWebEngineView;
 
 namespace korvane {
@@ -101,8 +103,8 @@ class TMyHappy : public QWidget {
     // application paths are set.
     void AttachBrowser();
 
-    // Autostart entry: 0 create, 1 delete, 2 query (true when it exists).
-    bool StartupLink(int mode);
+    // Autostart entry: written, removed, or checked (true when it exists).
+    bool StartupLink(platform::AutostartAction action);
 
     // Writes position, size and options to sys.ini; what a close request does
     // before the window closes. A file that cannot be written is let go.

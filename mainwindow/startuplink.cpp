@@ -9,11 +9,11 @@
 
 namespace korvane {
 
-bool StartupLinkFor(int mode, const std::string& title, QWidget* parent) {
+bool StartupLinkFor(platform::AutostartAction action, const std::string& title, QWidget* parent) {
     const std::string name = Trim(title);
     const std::string entry = platform::AutostartEntryPath(name);
-    switch (mode) {
-        case 0: {
+    switch (action) {
+        case platform::AutostartAction::Write: {
             const std::string error = platform::WriteAutostartEntry(
                 entry, name, ApplicationDirectory() + ExecutableName(), ApplicationDirectory());
             if (!error.empty()) {
@@ -21,14 +21,13 @@ bool StartupLinkFor(int mode, const std::string& title, QWidget* parent) {
             }
             return false;
         }
-        case 1:
+        case platform::AutostartAction::Remove:
             platform::RemoveAutostartEntry(entry);
             return false;
-        case 2:
+        case platform::AutostartAction::Check:
             return platform::AutostartEntryExists(entry);
-        default:
-            return false;
     }
+    return false;
 }
 
 }  // namespace korvane

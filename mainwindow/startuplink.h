@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "platform/autostart.h"
+
 class QWidget;
 
 namespace korvane {
 
-// 0 writes the entry for the executable's current place (a failure is shown
-// over `parent`), 1 removes it, 2 tells whether it exists; only 2 can return
-// true. `title` is the caption's title in the code page.
-bool StartupLinkFor(int mode, const std::string& title, QWidget* parent);
+// Write writes the entry for the executable's current place (a failure is
+// shown over `parent`), Remove removes it, Check tells whether it exists;
+// only Check can return true. `title` is the caption's title in the code page.
+bool StartupLinkFor(platform::AutostartAction action, const std::string& title, QWidget* parent);
 
 }  // namespace korvane

@@ -10,6 +10,10 @@
 
 namespace korvane::platform {
 
+// What the "start at logon" option does with the entry: write it for the
+// executable's current place, remove it, or tell whether it exists.
+enum class AutostartAction { Write = 0, Remove = 1, Check = 2 };
+
 // The user's autostart folder, without a trailing separator.
 std::string AutostartFolder();
 

@@ -14,8 +14,6 @@
 #include "render/findtext.h"
 #include "render/recordbox.h"
 #include "store/listrows.h"
-#include "store/readtransaction.h"
-#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {
@@ -31,7 +29,7 @@ void AppendField(std::string& text, const std::string& markup) {
 
 FindIndex::Entry MakeEntry(const StoredRecord& record) {
     FindIndex::Entry entry;
-    entry.kind = record.kind;
+    entry.kind = StateOf(record.kind);
     entry.id = record.number;
     entry.date = record.row.date;
     const ShownRecord shown = ShowRecord(entry.kind, record.row);
@@ -73,14 +71,10 @@ class Needle {
 // The index's entries read over a connection of the reader's own, in one
 // read of the file.
 std::vector<FindIndex::Entry> ReadEntries(const std::string& path) {
-    TSQLiteDatabase db(path, TSQLiteDatabase::Mode::ReadOnly);
-    db.SetBusyTimeout(3000);
-    ReadTransaction read(db);
-    const std::vector<StoredRecord> records = ReadAllRecords(db);
+    const std::vector<StoredRecord> records = ReadAllRecordsApart(path);
     std::vector<FindIndex::Entry> entries;
     entries.reserve(records.size());
     for (const StoredRecord& record : records) entries.push_back(MakeEntry(record));
-    read.Done();
     return entries;
 }
 
@@ -91,10 +85,10 @@ FindIndex::~FindIndex() {
 }
 
 void FindIndex::Prepare() {
-    if (version_ || prepared_ || NotebookPath().empty() || !Database()) return;
+    if (version_ || prepared_ || !NotebookIsOpen()) return;
     try {
         TakeRecordChanges();  // what changed before now is in what the reader reads
-        Prepared prepared{{}, CurrentNotebookVersion(), Database()->TotalChanges()};
+        Prepared prepared{{}, CurrentNotebookVersion(), OwnChanges()};
         prepared.entries = std::async(std::launch::async, ReadEntries, NotebookPath());
         prepared_ = std::move(prepared);
     } catch (const std::exception& e) {
@@ -115,8 +109,7 @@ bool FindIndex::TakePrepared() {
     prepared_.reset();
     try {
         std::vector<Entry> entries = prepared.entries.get();
-        if (CurrentNotebookVersion() != prepared.version ||
-            Database()->TotalChanges() != prepared.ownChanges) {
+        if (CurrentNotebookVersion() != prepared.version || OwnChanges() != prepared.ownChanges) {
             return false;
         }
         Changed();
@@ -261,18 +254,13 @@ void FillBoxes(ListWindow& window, const FindIndex& index, const std::vector<uin
         const auto slot = slots.find(record.number);
         if (slot == slots.end()) continue;
         const size_t at = slot->second;
-        window.boxes[at] =
-            FoundBox(record.kind, record.row, foldedQuery, window.first + static_cast<int>(at) + 1);
+        window.boxes[at] = FoundBox(StateOf(record.kind), record.row, foldedQuery,
+                                    window.first + static_cast<int>(at) + 1);
     }
 }
 
+// Runs inside one read of the notebook (see ReadNotebookAtOnce).
 void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQuery, int count) {
-    TSQLiteDatabase& db = *Database();
-    if (!db.HasTable("mylist")) {
-        window.header = texts::DatabaseBroken();
-        return;
-    }
-    ReadTransaction read(db);
     index.Sync();
     static const std::vector<uint32_t> nothing;
     const std::vector<uint32_t>& matches =
@@ -281,14 +269,13 @@ void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQu
     window.header = FoundHeader(matches.size());
     const int64_t rows = std::clamp<int64_t>(int64_t{window.total} - window.first, 0, count);
     if (rows > 0) FillBoxes(window, index, matches, foldedQuery, static_cast<size_t>(rows));
-    read.Done();
 }
 
 }  // namespace
 
 ListWindow BuildFoundWindow(FindIndex& index, std::string_view query, int first, int count) {
     return BuildWindow(kFoundKind, first, count, [&](ListWindow& window) {
-        FillFound(window, index, FoldQuery(query), count);
+        return ReadNotebookAtOnce([&] { FillFound(window, index, FoldQuery(query), count); });
     });
 }
 

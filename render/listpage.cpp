@@ -9,7 +9,6 @@
 #include "render/recordbox.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
-#include "store/sqlitelayer.h"
 
 namespace korvane {
 namespace {
@@ -19,10 +18,15 @@ const std::string& QueryFailed() {
     return text;
 }
 
-// Everything after the database is open; failures throw.
+// The kind of a list the page numbers; another number throws, before any read.
+RecordKind ListKind(int kind) {
+    ListHeader(kind, 0);  // refuses an unknown kind with the header's own failure
+    return RecordKindOf(kind).value();
+}
+
+// Everything after the notebook is open; failures throw.
 std::string BuildList(int kind) {
-    if (!Database()->HasTable("mylist")) return texts::DatabaseBroken();
-    const std::vector<ListRow> rows = ReadList(kind);
+    const std::vector<ListRow> rows = ReadList(ListKind(kind));
     std::string out = ListHeader(kind, static_cast<int64_t>(rows.size()), BoxForm::kReference);
     for (size_t i = 0; i < rows.size(); ++i)
         out += RecordBox(kind, rows[i], static_cast<int>(i) + 1, BoxForm::kReference);
@@ -30,12 +34,7 @@ std::string BuildList(int kind) {
 }
 
 void FillWindow(ListWindow& window, int count) {
-    if (!Database()->HasTable("mylist")) {
-        window.header = texts::DatabaseBroken();
-        return;
-    }
-    ListHeader(window.kind, 0);  // refuses an unknown kind before any read
-    const ListRows read = ReadListWindow(window.kind, window.first, count);
+    const ListRows read = ReadListWindow(ListKind(window.kind), window.first, count);
     window.total = static_cast<int>(std::min<int64_t>(read.total, INT32_MAX));
     window.header = ListHeader(window.kind, read.total);
     window.boxes.reserve(read.rows.size());
@@ -55,27 +54,34 @@ std::string FailureText(const char* what) noexcept {
     }
 }
 
-}  // namespace
-
-std::string BuildListPage(int kind) {
+// What takes a list's place when the store could not read it: why the
+// notebook is missing, unreadable or broken in the store's words, any other
+// failure as a list that could not be built.
+std::string NoListText(const StoreResult& result) noexcept {
     try {
-        std::string opened = OpenDatabase();
-        if (opened != texts::kOpen) return opened;
-        return BuildList(kind);
-    } catch (const std::exception& e) {
-        return FailureText(e.what());
+        if (result.status == StoreStatus::Failed) return FailureText(result.detail.c_str());
+        return StatusText(result);
     } catch (...) {
-        return FailureText("unknown failure");
+        return std::string();
     }
 }
 
+}  // namespace
+
+std::string BuildListPage(int kind) {
+    std::string out;
+    const StoreResult read = UseNotebook([&] { out = BuildList(kind); });
+    return read.Ok() ? out : NoListText(read);
+}
+
 ListWindow BuildListWindow(int kind, int first, int count) {
-    return BuildWindow(kind, first, count,
-                       [count](ListWindow& window) { FillWindow(window, count); });
+    return BuildWindow(kind, first, count, [count](ListWindow& window) {
+        return UseNotebook([&window, count] { FillWindow(window, count); });
+    });
 }
 
 ListWindow BuildWindow(int kind, int first, int count,
-                       const std::function<void(ListWindow&)>& fill) {
+                       const std::function<StoreResult(ListWindow&)>& fill) {
     ListWindow window;
     window.kind = kind;
     window.first = first;
@@ -84,13 +90,9 @@ ListWindow BuildWindow(int kind, int first, int count,
             window.header = QueryFailed();
             return window;
         }
-        std::string opened = OpenDatabase();
-        if (opened != texts::kOpen) {
-            window.header = std::move(opened);
-            return window;
-        }
-        fill(window);
-        return window;
+        const StoreResult read = fill(window);
+        if (read.Ok()) return window;
+        window.header = NoListText(read);
     } catch (const std::exception& e) {
         window.header = FailureText(e.what());
     } catch (...) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "store/storestatus.h"
+
 namespace korvane {
 
 // One window of a list: the record boxes at positions [first, first + boxes.size())
@@ -36,10 +38,11 @@ std::string BuildListPage(int kind);
 // text. Never throws.
 ListWindow BuildListWindow(int kind, int first, int count);
 
-// What every kind of window shares: the request's numbers checked, the
-// notebook opened, then `fill` run on the window; a failure leaves no
-// records and the failure text as the header (and is logged). Never throws.
+// What every kind of window shares: the request's numbers checked, then
+// `fill` run on the window, which reads the notebook through the store (see
+// UseNotebook) and says how that went; a failure leaves no records and the
+// failure text as the header (and is logged). Never throws.
 ListWindow BuildWindow(int kind, int first, int count,
-                       const std::function<void(ListWindow&)>& fill);
+                       const std::function<StoreResult(ListWindow&)>& fill);
 
 }  // namespace korvane

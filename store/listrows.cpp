@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "store/notebook.h"
@@ -46,9 +47,9 @@ constexpr size_t kNumbersPerRead = 500;
 
 void AppendRecords(TSQLiteTable& table, std::vector<StoredRecord>& out) {
     for (table.GoFirst(); !table.AtEnd(); table.GoNext()) {
-        const int64_t state = table.FieldInt64(kState);
-        if (state != 0 && state != 1) continue;
-        out.push_back({static_cast<int>(state), table.FieldInt64(kId), RowAt(table)});
+        const std::optional<RecordKind> kind = RecordKindOf(table.FieldInt64(kState));
+        if (!kind) continue;
+        out.push_back({*kind, table.FieldInt64(kId), RowAt(table)});
     }
 }
 
@@ -66,15 +67,16 @@ std::string ByNumbers(size_t n) {
 
 }  // namespace
 
-std::vector<ListRow> ReadList(int kind) {
-    const std::unique_ptr<TSQLiteTable> table = Database()->OpenQuery(ListQuery(), {int32_t{kind}});
+std::vector<ListRow> ReadList(RecordKind kind) {
+    const std::unique_ptr<TSQLiteTable> table =
+        Database()->OpenQuery(ListQuery(), {int32_t{StateOf(kind)}});
     std::vector<ListRow> rows;
     rows.reserve(static_cast<size_t>(table->RowCount()));
     for (table->GoFirst(); !table->AtEnd(); table->GoNext()) rows.push_back(RowAt(*table));
     return rows;
 }
 
-ListRows ReadListWindow(int kind, int first, int count) {
+ListRows ReadListWindow(RecordKind kind, int first, int count) {
     TSQLiteDatabase& db = *Database();
     ListRows window;
     window.first = first;
@@ -84,8 +86,8 @@ ListRows ReadListWindow(int kind, int first, int count) {
     if (rows > 0) {
         const bool fromEnd = first > window.total / 2;
         const int64_t skip = fromEnd ? window.total - first - rows : first;
-        const std::unique_ptr<TSQLiteTable> table =
-            db.OpenQuery(WindowQuery(fromEnd), {int32_t{kind}, static_cast<int32_t>(rows), skip});
+        const std::unique_ptr<TSQLiteTable> table = db.OpenQuery(
+            WindowQuery(fromEnd), {int32_t{StateOf(kind)}, static_cast<int32_t>(rows), skip});
         window.rows.reserve(static_cast<size_t>(table->RowCount()));
         for (table->GoFirst(); !table->AtEnd(); table->GoNext())
             window.rows.push_back(RowAt(*table));
@@ -105,6 +107,15 @@ std::vector<StoredRecord> ReadAllRecords(TSQLiteDatabase& db) {
     std::vector<StoredRecord> records;
     records.reserve(static_cast<size_t>(table->RowCount()));
     AppendRecords(*table, records);
+    return records;
+}
+
+std::vector<StoredRecord> ReadAllRecordsApart(const std::string& path) {
+    TSQLiteDatabase db(path, TSQLiteDatabase::Mode::ReadOnly);
+    db.SetBusyTimeout(3000);
+    ReadTransaction read(db);
+    std::vector<StoredRecord> records = ReadAllRecords(db);
+    read.Done();
     return records;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/localtime.h"
 #include "platform/readaccess.h"
 #include "store/notebookfile.h"
+#include "store/readtransaction.h"
 #include "store/sqlitelayer.h"
 
 namespace korvane {
@@ -407,19 +408,38 @@ bool ClearWorkingPath(const Paths& paths) {
     return platform::RemoveFile(paths.working);
 }
 
-texts::SaveFailure FailureOf(int code) {
+StoreStatus FailureOf(int code) {
     switch (code & 0xff) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return texts::SaveFailure::Locked;
+            return StoreStatus::Locked;
         case SQLITE_READONLY:
-            return code == SQLITE_READONLY_DBMOVED ? texts::SaveFailure::Moved
-                                                   : texts::SaveFailure::ReadOnly;
+            return code == SQLITE_READONLY_DBMOVED ? StoreStatus::Moved : StoreStatus::ReadOnly;
         case SQLITE_FULL:
-            return texts::SaveFailure::DiskFull;
+            return StoreStatus::DiskFull;
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
+            return StoreStatus::Damaged;
+        default:
+            return StoreStatus::Failed;
+    }
+}
+
+// The save failure a refused statement's status stands for.
+texts::SaveFailure SaveFailureOf(StoreStatus status) {
+    switch (status) {
+        case StoreStatus::Locked:
+            return texts::SaveFailure::Locked;
+        case StoreStatus::ReadOnly:
+            return texts::SaveFailure::ReadOnly;
+        case StoreStatus::DiskFull:
+            return texts::SaveFailure::DiskFull;
+        case StoreStatus::Damaged:
             return texts::SaveFailure::Damaged;
+        case StoreStatus::Moved:
+            return texts::SaveFailure::Moved;
+        case StoreStatus::Empty:
+            return texts::SaveFailure::Empty;
         default:
             return texts::SaveFailure::Failed;
     }
@@ -458,39 +478,60 @@ void NoteForeignSchema(Store& store) {
     AddNotice(store, texts::ForeignSchemaFound(store.path, count));
 }
 
-// Why the notebook did not open, for the user; the store is left closed.
-std::string NotOpened(Store& store, const std::string& why) {
+// Why the notebook did not open; the store is left closed.
+StoreResult NotOpened(Store& store, const std::string& why) {
     log::Warn(log::Area::Store, "notebook not opened: " + why);
     store.path.clear();
     store.connection.reset();
     const Paths paths;
-    if (platform::ReadDenied(paths.working)) return texts::NotebookUnreadable(paths.working);
-    return texts::DatabaseMissing();
+    if (platform::ReadDenied(paths.working)) return {StoreStatus::Unreadable, paths.working, why};
+    return {StoreStatus::Missing, {}, why};
 }
 
-// Runs the statement on the open connection: "Done" or the notice.
-std::string RunStatement(const std::string& statement, const SqlValues& values) {
+// Runs the statement once on the open connection.
+StoreResult RunOnce(const std::string& statement, const SqlValues& values) {
     try {
-        if (!Database()->HasTable(kTable)) return texts::DatabaseBroken();
+        if (!Database()->HasTable(kTable)) return {StoreStatus::Broken};
         Database()->Execute(statement, values);
-        return texts::kDone;
+        return {};
     } catch (const ESQLiteException& e) {
         log::Warn(log::Area::Store, std::string("statement failed: ") + e.what());
-        return texts::SaveFailed(FailureOf(e.Code()));
+        return {FailureOf(e.Code()), {}, e.what()};
     } catch (const std::exception& e) {
         log::Warn(log::Area::Store, std::string("statement failed: ") + e.what());
-        return texts::SaveFailed(texts::SaveFailure::Failed);
+        return {StoreStatus::Failed, {}, e.what()};
     } catch (...) {
         log::Warn(log::Area::Store, "statement failed: unknown failure");
-        return texts::SaveFailed(texts::SaveFailure::Failed);
+        return {StoreStatus::Failed, {}, "unknown failure"};
+    }
+}
+
+// Runs `use` once the notebook is open and holds its table; what it throws
+// becomes Failed.
+StoreResult Guarded(const std::function<void()>& use) {
+    try {
+        StoreResult opened = OpenNotebook();
+        if (!opened.Ok()) return opened;
+        if (!Database()->HasTable(kTable)) return {StoreStatus::Broken};
+        use();
+        return {};
+    } catch (const std::exception& e) {
+        return {StoreStatus::Failed, {}, e.what()};
+    } catch (...) {
+        return {StoreStatus::Failed, {}, "unknown failure"};
     }
 }
 
 }  // namespace
 
 std::string OpenDatabase() {
+    const StoreResult opened = OpenNotebook();
+    return opened.Ok() ? std::string(texts::kOpen) : StatusText(opened);
+}
+
+StoreResult OpenNotebook() {
     Store& store = State();
-    if (!store.path.empty()) return texts::kOpen;
+    if (!store.path.empty()) return {};
     store.notice.clear();
     store.keptDamagedAside = false;
     store.readOnly = false;
@@ -509,7 +550,7 @@ std::string OpenDatabase() {
         NameOpenNotebook(paths);
         OpenReadOnlyUnlessUtf8(store);
         NoteForeignSchema(store);
-        return texts::kOpen;
+        return {};
     } catch (const std::exception& e) {
         return NotOpened(store, e.what());
     } catch (...) {
@@ -580,20 +621,19 @@ std::string NotebookLockPath() {
     return DataPath("hd\\glst.mysql.lock");
 }
 
-int64_t CountOfKind(int kind) {
+int64_t CountOfKind(RecordKind kind) {
     Store& store = State();
     TSQLiteDatabase& db = *store.connection;
     const auto version = db.OpenQuery("PRAGMA data_version");
     version->GoFirst();
     KindCount now{version->FieldInt64(0), db.TotalChanges(), 0};
-    KindCount* kept = kind == 0 || kind == 1 ? &store.counts[static_cast<size_t>(kind)] : nullptr;
-    if (kept && kept->dataVersion == now.dataVersion && kept->ownChanges == now.ownChanges)
-        return kept->count;
+    KindCount& kept = store.counts[static_cast<size_t>(StateOf(kind))];
+    if (kept.dataVersion == now.dataVersion && kept.ownChanges == now.ownChanges) return kept.count;
     const auto counted =
-        db.OpenQuery("SELECT count(*) FROM mylist WHERE state=?1", {int32_t{kind}});
+        db.OpenQuery("SELECT count(*) FROM mylist WHERE state=?1", {int32_t{StateOf(kind)}});
     counted->GoFirst();
     now.count = counted->FieldInt64(0);
-    if (kept) *kept = now;
+    kept = now;
     return now.count;
 }
 
@@ -629,6 +669,27 @@ TSQLiteDatabase* Database() {
     return State().connection.get();
 }
 
+bool NotebookIsOpen() {
+    return !State().path.empty() && State().connection;
+}
+
+int64_t OwnChanges() {
+    const Store& store = State();
+    return store.connection ? store.connection->TotalChanges() : 0;
+}
+
+StoreResult UseNotebook(const std::function<void()>& use) {
+    return Guarded(use);
+}
+
+StoreResult ReadNotebookAtOnce(const std::function<void()>& read) {
+    return Guarded([&read] {
+        ReadTransaction transaction(*Database());
+        read();
+        transaction.Done();
+    });
+}
+
 const std::string& NotebookPath() {
     return State().path;
 }
@@ -651,46 +712,84 @@ std::string ExecSql(const std::string& statement) {
 }
 
 std::string ExecSql(const std::string& statement, const SqlValues& values) {
-    const std::string opened = OpenDatabase();
-    if (opened != texts::kOpen) return opened;
-    if (Trim(statement).empty()) return texts::SaveFailed(texts::SaveFailure::Empty);
+    return StatusText(RunStatement(statement, values));
+}
+
+StoreResult RunStatement(const std::string& statement, const SqlValues& values) {
+    const StoreResult opened = OpenNotebook();
+    if (!opened.Ok()) return opened;
+    if (Trim(statement).empty()) return {StoreStatus::Empty};
     Store& store = State();
-    if (store.readOnly) return texts::ReadOnlySaveRefused(store.path);
-    if (!KeepFileInPlace(store)) return texts::SaveFailed(texts::SaveFailure::Moved);
+    if (store.readOnly) return {StoreStatus::ReadOnlyEncoding, store.path};
+    if (!KeepFileInPlace(store)) return {StoreStatus::Moved};
     if (!store.listIndexTried) {
         store.listIndexTried = true;
         EnsureListIndex(*store.connection);
     }
-    std::string result = RunStatement(statement, values);
+    StoreResult result = RunOnce(statement, values);
     // The file may have gone between the check and the write: once more.
-    if (result == texts::SaveFailed(texts::SaveFailure::Moved) && KeepFileInPlace(store)) {
-        result = RunStatement(statement, values);
+    if (result.status == StoreStatus::Moved && KeepFileInPlace(store)) {
+        result = RunOnce(statement, values);
     }
     return result;
 }
 
-void LoadRecord(const std::string& query, std::array<std::string, 9>& values) {
-    if (OpenDatabase() != texts::kOpen) return;
+StoreResult ReadFirstRow(const std::string& query, std::vector<std::string>& fields,
+                         size_t columns) {
+    const StoreResult opened = OpenNotebook();
+    if (!opened.Ok()) return opened;
     try {
-        if (!Database()->HasTable(kTable)) {
-            values[0] = texts::kNotFound;
-            values[1] = texts::DatabaseBroken();
-            return;
-        }
+        if (!Database()->HasTable(kTable)) return {StoreStatus::Broken};
         const auto table = Database()->OpenQuery(query);
-        if (table->RowCount() == 0) {
-            values[0] = texts::kNotFound;
-            values[1] = texts::NoData();
-            return;
-        }
+        if (table->RowCount() == 0) return {StoreStatus::NotFound};
         table->GoFirst();
-        const int columns = std::min<int>(table->ColumnCount(), static_cast<int>(values.size()));
-        for (int i = 0; i < columns; ++i) values[i] = table->FieldText(i);
+        const int read = std::min<int>(table->ColumnCount(), static_cast<int>(columns));
+        for (int i = 0; i < read; ++i) fields.push_back(table->FieldText(i));
+        return {};
     } catch (const std::exception& e) {
-        // What was written stays; the rest keeps its empty text.
+        // What was read stays; the caller sees the failure.
         log::Warn(log::Area::Store, std::string("record not read: ") + e.what());
+        return {StoreStatus::Failed, {}, e.what()};
     } catch (...) {
         log::Warn(log::Area::Store, "record not read: unknown failure");
+        return {StoreStatus::Failed, {}, "unknown failure"};
+    }
+}
+
+void LoadRecord(const std::string& query, std::array<std::string, 9>& values) {
+    std::vector<std::string> fields;
+    const StoreResult result = ReadFirstRow(query, fields, values.size());
+    switch (result.status) {
+        case StoreStatus::Done:
+        case StoreStatus::Failed:  // what was read before the failure stays
+            std::copy(fields.begin(), fields.end(), values.begin());
+            return;
+        case StoreStatus::Broken:
+        case StoreStatus::NotFound:
+            values[0] = texts::kNotFound;
+            values[1] = StatusText(result);
+            return;
+        default:  // the notebook is not open: nothing is written
+            return;
+    }
+}
+
+std::string StatusText(const StoreResult& result) {
+    switch (result.status) {
+        case StoreStatus::Done:
+            return texts::kDone;
+        case StoreStatus::Missing:
+            return texts::DatabaseMissing();
+        case StoreStatus::Unreadable:
+            return texts::NotebookUnreadable(result.path);
+        case StoreStatus::Broken:
+            return texts::DatabaseBroken();
+        case StoreStatus::NotFound:
+            return texts::NoData();
+        case StoreStatus::ReadOnlyEncoding:
+            return texts::ReadOnlySaveRefused(result.path);
+        default:
+            return texts::SaveFailed(SaveFailureOf(result.status));
     }
 }
 

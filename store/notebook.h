@@ -1,16 +1,19 @@
 // The notebook store: the one database connection, the statements that change
-// records and the record load. Nothing here throws: results are status texts,
-// "1" (open), "Done" (a statement ran) or a message for the user, all in the
-// program's code page.
+// records and the record load. Nothing here throws. The calls of the store's
+// own layers report a StoreResult; the older calls whose contract is a status
+// text ("1" when open, "Done" when a statement ran, else a message for the
+// user, in the program's code page) make it from that result with StatusText.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "store/sqlitelayer.h"
+#include "store/storestatus.h"
 
 namespace korvane {
 
@@ -56,6 +59,25 @@ const OpenFindings& LastOpenFindings();
 // The open connection, or null before a successful OpenDatabase.
 TSQLiteDatabase* Database();
 
+// True while a notebook is open.
+bool NotebookIsOpen();
+
+// Rows this program's connection changed since it connected; 0 when none is open.
+int64_t OwnChanges();
+
+// Opens the notebook when needed: Done, Missing or Unreadable (with its path).
+StoreResult OpenNotebook();
+
+// Opens the notebook, checks that it holds the records table and runs `use`,
+// whose reads of the store's rows throw on failure: Done; Missing,
+// Unreadable or Broken before `use` ran; Failed (with what failed as the
+// detail) when it threw. Readers that turn rows into markup go through this
+// and never open the notebook themselves.
+StoreResult UseNotebook(const std::function<void()>& use);
+// The same with every read of `read` in one read transaction, so that what it
+// reads together comes from one state of the file.
+StoreResult ReadNotebookAtOnce(const std::function<void()>& read);
+
 // The file the open connection works on (code page); empty when none is open.
 // A reader on a thread of its own opens a connection of its own to it.
 const std::string& NotebookPath();
@@ -68,7 +90,7 @@ void CloseDatabase();
 // The number of records of a kind, counted once and remembered until the
 // notebook changes, by this program or by another. The connection must be
 // open; failures throw.
-int64_t CountOfKind(int kind);
+int64_t CountOfKind(RecordKind kind);
 
 // Where the open notebook stands: a reader that keeps copies of its records
 // compares this with the state it read them in. It changes when another
@@ -110,10 +132,24 @@ std::string RestoreFromBackup(const std::string& backup, size_t stopAfter = kEve
 // every statement does first (see ExecSql): true when it does afterwards.
 bool KeepNotebookInPlace(size_t stopAfter = kEverySteps);
 
+// Runs one statement that returns no rows: Done, or why it did not run (the
+// notebook not open, Broken, ReadOnlyEncoding, or the refusal of the
+// statement: Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty).
+// Before the statement runs, a working file that was deleted, moved or
+// replaced while the program ran is written back, as for ExecSql.
+StoreResult RunStatement(const std::string& statement, const SqlValues& values = {});
+
+// Reads the first row of `query` into `fields`, one text per column, at most
+// `columns` of them: Done; NotFound when there is no row; Broken, Failed or
+// why the notebook is not open otherwise. A failure during the read leaves
+// what was read before it.
+StoreResult ReadFirstRow(const std::string& query, std::vector<std::string>& fields,
+                         size_t columns);
+
 // Runs one statement that returns no rows. "Done", or the text to show the user,
-// never empty. Before the statement runs, a working file that was deleted,
-// moved or replaced while the program ran is written back from the open
-// connection (a file that replaced it is kept aside under a dated name).
+// never empty (StatusText of RunStatement's result). Before the statement runs, a working file that
+// was deleted, moved or replaced while the program ran is written back from the open connection (a
+// file that replaced it is kept aside under a dated name).
 std::string ExecSql(const std::string& statement);
 // The same with the statement's positional parameters bound to `values`.
 std::string ExecSql(const std::string& statement, const SqlValues& values);
@@ -125,6 +161,10 @@ void LoadRecord(const std::string& query, std::array<std::string, 9>& values);
 // Every ASCII apostrophe becomes the full-width apostrophe, so user text can
 // never end a quoted SQL literal.
 std::string ReplaceApostrophes(const std::string& text);
+
+// The status text the string calls (OpenDatabase, ExecSql, LoadRecord) have
+// always given for a result: "Done", or the message for the user.
+std::string StatusText(const StoreResult& result);
 
 // Status and message texts of the store, in the code page.
 namespace texts {

@@ -1,6 +1,7 @@
 #include "store/records.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
@@ -42,25 +43,80 @@ std::string UpdateStatement(const std::vector<RecordField>& fields, SqlValues& v
            " WHERE ID=" + Param(values.size() + 2);
 }
 
+// Each column is read three ways: its storage type, its text, and its bytes
+// (a blob cast has no declared type, so it comes back unconverted). The text
+// is the stored text only when the value is text and the two readings agree;
+// an INTEGER column holding text, for one, reads as a number and not as the
+// text.
+std::string EditorQuery(int64_t id, const std::vector<std::string>& columns) {
+    std::string select;
+    for (const std::string& c : columns) {
+        if (!select.empty()) select += ",";
+        select += "typeof(" + c + ")," + c + ",CAST(" + c + " AS BLOB)";
+    }
+    return "SELECT " + select + " FROM mylist WHERE ID=" + std::to_string(id);
+}
+
+// The `count` fields from their three readings each; what a read cut short
+// left unread is an empty text that may not be written back.
+std::vector<EditableField> EditableFields(std::vector<std::string> readings, size_t count) {
+    readings.resize(3 * count);
+    std::vector<EditableField> fields;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string& type = readings[3 * i];
+        EditableField& field = fields.emplace_back();
+        field.text = readings[3 * i + 1];
+        field.readAsText = (type == "text" || type == "null") && field.text == readings[3 * i + 2];
+    }
+    return fields;
+}
+
 }  // namespace
 
-std::string SaveRecord(int kind, int recordId, const std::vector<RecordField>& fields,
+StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordField>& fields,
                        const std::string& time) {
     for (const RecordField& field : fields) {
-        if (!IsTextColumn(field.column)) return texts::SaveFailed(texts::SaveFailure::Failed);
+        if (!IsTextColumn(field.column)) return {StoreStatus::Failed, {}, "not a text column"};
     }
     SqlValues values;
     std::string statement;
     if (recordId <= 0) {
         statement = InsertStatement(fields, values);
-        values.emplace_back(int32_t{kind});
+        values.emplace_back(int32_t{StateOf(kind)});
         values.emplace_back(time);
     } else {
         statement = UpdateStatement(fields, values);
         values.emplace_back(time);
         values.emplace_back(int32_t{recordId});
     }
-    return ExecSql(statement, values);
+    return RunStatement(statement, values);
+}
+
+StoreResult DeleteRecord(RecordKind, int64_t id) {
+    return RunStatement("DELETE FROM mylist WHERE ID=" + std::to_string(id));
+}
+
+const std::vector<std::string>& EditorColumns(RecordKind kind) {
+    static const std::vector<std::string> note = {"title", "content"};
+    static const std::vector<std::string> contact = {"title", "tel", "content"};
+    return kind == RecordKind::Contact ? contact : note;
+}
+
+RecordForEditing LoadRecordForEditing(RecordKind kind, int64_t id) {
+    const std::vector<std::string>& columns = EditorColumns(kind);
+    std::vector<std::string> readings;
+    RecordForEditing record;
+    record.result = ReadFirstRow(EditorQuery(id, columns), readings, 3 * columns.size());
+    // A read that failed after its first value keeps what it read, as the
+    // editors have always shown it.
+    if (record.result.status == StoreStatus::Failed && !readings.empty()) record.result = {};
+    if (record.result.Ok()) record.fields = EditableFields(std::move(readings), columns.size());
+    return record;
+}
+
+StoreResult LookUpRecord(int64_t id) {
+    std::vector<std::string> found;
+    return ReadFirstRow("SELECT ID FROM mylist WHERE ID=" + std::to_string(id), found, 1);
 }
 
 }  // namespace korvane

@@ -1,9 +1,13 @@
-// The one way the editors write a record: a new note or contact, or the
-// fields of an existing one, always through bound parameters.
+// The one way the editors and the page's commands reach a record: a new note
+// or contact, the fields of an existing one (always through bound
+// parameters), the record read for editing, and the delete.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "store/storestatus.h"
 
 namespace korvane {
 
@@ -17,13 +21,44 @@ struct RecordField {
     bool write = true;
 };
 
-// Saves a record of `kind` (0 note, 1 contact) dated `time`: a new one when
-// `recordId` is not positive, else the writable fields and the date of that
-// record. Every ASCII apostrophe in a value is stored as the full-width
-// apostrophe, as the notebook has always stored them. "Done", or the notice
-// for the user (never empty). A column outside the three text columns is
-// refused before anything is written.
-std::string SaveRecord(int kind, int recordId, const std::vector<RecordField>& fields,
+// Saves a record of `kind` dated `time`: a new one when `recordId` is not
+// positive, else the writable fields and the date of that record. Every ASCII
+// apostrophe in a value is stored as the full-width apostrophe, as the
+// notebook has always stored them. Done, or why not (see RunStatement). A
+// column outside the three text columns is refused (Failed) before anything
+// is written.
+StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordField>& fields,
                        const std::string& time);
+
+// Deletes the record numbered `id`, whatever its kind: the kind names the
+// list the caller shows afterwards. Done (also when there was no such
+// record), or why not (see RunStatement).
+StoreResult DeleteRecord(RecordKind kind, int64_t id);
+
+// The columns an editor of `kind` shows, in the order of its fields: a
+// note's title and content, a contact's title, telephone and remark.
+const std::vector<std::string>& EditorColumns(RecordKind kind);
+
+// One field of a record as an editor reads it. Only a field read as text (a
+// text or empty value, read back byte for byte) may be written back: any other
+// value shows only a conversion of what is stored, and writing that would
+// replace it.
+struct EditableField {
+    std::string text;
+    bool readAsText = false;
+};
+
+// A record read for editing: Done with its fields in the order of
+// EditorColumns; NotFound when there is no such record (any more); Broken,
+// Failed or why the notebook is not open otherwise, with no fields.
+struct RecordForEditing {
+    StoreResult result;
+    std::vector<EditableField> fields;
+};
+RecordForEditing LoadRecordForEditing(RecordKind kind, int64_t id);
+
+// Done when the record numbered `id` exists, NotFound when it does not, or why
+// it could not be looked up.
+StoreResult LookUpRecord(int64_t id);
 
 }  // namespace korvane

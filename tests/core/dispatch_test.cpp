@@ -22,7 +22,7 @@ class FakeHost : public DispatchHost {
     std::vector<std::string> calls;
     std::deque<bool> saves;  // editor answers, in order; empty means "saved"
     bool answerYes = true;
-    std::string sqlResult = "Done";
+    StoreResult deleteResult;
     std::string notebook;
 
     void ShowStandard() override { calls.push_back("ShowStandard"); }
@@ -33,9 +33,9 @@ class FakeHost : public DispatchHost {
         return answerYes;
     }
     void Notify(const std::string& text) override { calls.push_back("Notify " + text); }
-    std::string ExecSql(const std::string& statement) override {
-        calls.push_back("ExecSql " + statement);
-        return sqlResult;
+    StoreResult DeleteRecord(RecordKind kind, int64_t id) override {
+        calls.push_back("Delete " + std::to_string(StateOf(kind)) + " " + std::to_string(id));
+        return deleteResult;
     }
     std::string NotebookLocation() override { return notebook; }
     void ShowList(const ListRequest& r) override {
@@ -172,13 +172,10 @@ TEST(Editors, ClosedWithoutSavingShowNoList) {
 }
 
 TEST(Delete, AsksDeletesAndShowsTheListOfThatKind) {
-    EXPECT_EQ(Dispatch(kBase + "DeNo/9/"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=9"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "DeNo/9/"), Then({Question(), "Delete 0 9"}, kNotesAfterChange));
     // A deleted contact leaves the contacts list showing, whatever was shown before.
-    EXPECT_EQ(Dispatch(kBase + "DeCn/4/"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "DeCn4"),
-              Then({Question(), "ExecSql DELETE FROM mylist WHERE ID=4"}, kContactsAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "DeCn/4/"), Then({Question(), "Delete 1 4"}, kContactsAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "DeCn4"), Then({Question(), "Delete 1 4"}, kContactsAfterChange));
 }
 
 TEST(Delete, DeclinedDoesNothing) {
@@ -187,13 +184,18 @@ TEST(Delete, DeclinedDoesNothing) {
     EXPECT_EQ(Dispatch(kBase + "DeNo/9/", host), Calls{Question()});
 }
 
-TEST(Delete, FailureTextIsShownAndNoListFollows) {
-    for (const std::string& failure : {std::string("database is locked"), std::string()}) {
+// A notebook missing, unreadable, broken or read-only for its encoding is told
+// in the store's own words, and no list follows.
+TEST(Delete, ANotebookThatCannotTakeTheDeleteIsToldAsItIs) {
+    const std::string notebook = Cp("/home/用户/hd/glst.mysql");
+    for (const StoreResult& result :
+         {StoreResult{StoreStatus::Missing}, StoreResult{StoreStatus::Unreadable, notebook},
+          StoreResult{StoreStatus::Broken}, StoreResult{StoreStatus::ReadOnlyEncoding, notebook}}) {
         FakeHost host;
-        host.sqlResult = failure;
-        EXPECT_EQ(
-            Dispatch(kBase + "DeCn/4/", host),
-            (Calls{Question(), "ExecSql DELETE FROM mylist WHERE ID=4", "Notify " + failure}));
+        host.deleteResult = result;
+        host.notebook = notebook;
+        EXPECT_EQ(Dispatch(kBase + "DeCn/4/", host),
+                  (Calls{Question(), "Delete 1 4", "Notify " + StatusText(result)}));
     }
 }
 
@@ -201,8 +203,8 @@ TEST(Delete, FailureTextIsShownAndNoListFollows) {
 // and that the record is still in the notebook, named last by its path. The save
 // texts speak of the editor, which a delete has none of.
 TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
-    using enum texts::SaveFailure;
-    const std::pair<texts::SaveFailure, const char*> reasons[] = {
+    using enum StoreStatus;
+    const std::pair<StoreStatus, const char*> reasons[] = {
         {Locked, "锁定"},        {ReadOnly, "只读"},    {DiskFull, "磁盘空间已满"},
         {Damaged, "已损坏"},     {Moved, "移走或替换"}, {Failed, "未能执行删除"},
         {Empty, "未能执行删除"},
@@ -210,7 +212,7 @@ TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
     const std::string notebook = Cp("/home/用户/hd/glst.mysql");
     for (const auto& [why, words] : reasons) {
         FakeHost host;
-        host.sqlResult = texts::SaveFailed(why);
+        host.deleteResult = {why};
         host.notebook = notebook;
         const Calls calls = Dispatch(kBase + "DeNo/7/", host);
         ASSERT_EQ(calls.size(), 3u);
@@ -223,10 +225,10 @@ TEST(Delete, AStoreFailureIsToldAsADeleteThatLeftTheRecordInPlace) {
         EXPECT_EQ(notice.find(Cp("编辑窗口")), std::string::npos) << words;
     }
     // Without a known notebook the sentence does without the path.
-    EXPECT_EQ(DeleteFailedNotice(texts::SaveFailed(DiskFull), ""),
+    EXPECT_EQ(DeleteFailedNotice({DiskFull}, ""),
               Cp("删除失败：磁盘空间已满，记录未能删除。\r\n该记录仍在记事本中，未做任何改动。"));
-    // Texts that are no save failure (the notebook missing or broken) stay as they are.
-    EXPECT_EQ(DeleteFailedNotice(texts::DatabaseBroken(), notebook), texts::DatabaseBroken());
+    // A result that is no refused statement (the notebook broken) is the store's text.
+    EXPECT_EQ(DeleteFailedNotice({Broken}, notebook), texts::DatabaseBroken());
 }
 
 TEST(Delete, OnlyAPlainRecordNumberReachesTheStatement) {
@@ -235,9 +237,8 @@ TEST(Delete, OnlyAPlainRecordNumberReachesTheStatement) {
         EXPECT_TRUE(Dispatch(kBase + "DeNo" + tail).empty()) << tail;
         EXPECT_TRUE(Dispatch(kBase + "DeCn" + tail).empty()) << tail;
     }
-    EXPECT_EQ(Dispatch(kBase + "DeNo/2147483647/")[1],
-              "ExecSql DELETE FROM mylist WHERE ID=2147483647");
-    EXPECT_EQ(Dispatch(kBase + "DeNo/ 007 /")[1], "ExecSql DELETE FROM mylist WHERE ID=7");
+    EXPECT_EQ(Dispatch(kBase + "DeNo/2147483647/")[1], "Delete 0 2147483647");
+    EXPECT_EQ(Dispatch(kBase + "DeNo/ 007 /")[1], "Delete 0 7");
 }
 
 TEST(Windows, ThePageAsksForRecordsByDecimalNumbersOnly) {
@@ -260,7 +261,7 @@ TEST(Windows, ThePageAsksForRecordsByDecimalNumbersOnly) {
 TEST(Commands, MatchWhatThePageAskedForNotTheEnginesEncoding) {
     // The engine sends blanks and other bytes percent-encoded.
     EXPECT_EQ(Dispatch(kBase + "EdNo/%2012%20/"), Then({"EditNote 12"}, kNotesAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "DeNo/%2012%20/")[1], "ExecSql DELETE FROM mylist WHERE ID=12");
+    EXPECT_EQ(Dispatch(kBase + "DeNo/%2012%20/")[1], "Delete 0 12");
     EXPECT_EQ(Dispatch(kBase + "%72eNote/"), kNotesList);
     EXPECT_TRUE(IsCommandUrl("%20" + kBase + "New0/%0A"));
     // Only plain numbers reach a statement, whatever the encoding hid.

@@ -568,7 +568,7 @@ class ListOnlyHost : public DispatchHost {
     bool EditContact(int) override { return false; }
     bool Ask(const std::string&) override { return false; }
     void Notify(const std::string&) override {}
-    std::string ExecSql(const std::string&) override { return {}; }
+    StoreResult DeleteRecord(RecordKind, int64_t) override { return {StoreStatus::Failed}; }
     void ShowList(const ListRequest& request) override {
         FillListElement(page_, [kind = request.kind] {
             return Cp("<p id='rendered'>列表 ") + std::to_string(kind) + "</p>";
