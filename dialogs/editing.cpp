@@ -44,25 +44,21 @@ EditorRecord LoadForEditing(RecordKind kind, int recordId) {
     }
 }
 
-bool SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
-                    const std::vector<std::string>& columns, const std::vector<std::string>& values,
-                    bool hasContent, const std::string& time) {
-    if (!hasContent) {
-        ShowMsgBox(editortexts::NothingToSave());
-        return false;
-    }
+SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
+                           const std::vector<std::string>& columns,
+                           const std::vector<std::string>& values, bool hasContent,
+                           const std::string& time) {
+    if (!hasContent) return {false, editortexts::NothingToSave()};
     if (recordId > 0 && !loaded.readable && !loaded.gone) {
         // What is stored was never shown: saving would replace it unseen.
-        ShowMsgBox(UnreadableRecordNotice(loaded.failure));
-        return false;
+        return {false, UnreadableRecordNotice(loaded.failure)};
     }
     if (recordId > 0 && RecordIsGone(recordId)) {
         // The record was deleted after the editor opened: an update would
         // change nothing and the text would be lost, so say so and save it as
         // a new record on the next press.
-        ShowMsgBox(texts::NoData());
         recordId = 0;
-        return false;
+        return {false, texts::NoData()};
     }
     // Only a positive record number was loaded into the form; any other is a
     // new entry (an update would match no row and the text would be lost).
@@ -72,9 +68,8 @@ bool SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
         fields.push_back({columns[i], values[i], recordId <= 0 || readAsText});
     }
     const StoreResult result = SaveRecord(kind, recordId, fields, time);
-    if (result.Ok()) return true;
-    ShowMsgBox(StatusText(result));
-    return false;
+    if (result.Ok()) return {true, {}};
+    return {false, StatusText(result)};
 }
 
 void ReportUnreadableLater(QObject* editor, const EditorRecord& record) {

@@ -35,10 +35,15 @@ EditorRecord LoadForEditing(RecordKind kind, int recordId);
 // typed (`hasContent` false), a record that was never read, a record deleted
 // since the editor opened (`recordId` becomes 0, so the next press saves a new
 // one). `values` are the typed texts, trimmed, in the order of `columns`.
-// Shows the message for a refusal or a failure; true when the record was saved.
-bool SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
-                    const std::vector<std::string>& columns, const std::vector<std::string>& values,
-                    bool hasContent, const std::string& time);
+// Shows nothing itself: the editor shows the outcome's notice.
+struct SaveOutcome {
+    bool saved = false;
+    std::string notice;  // why not, for the user (code page); empty when saved
+};
+SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
+                           const std::vector<std::string>& columns,
+                           const std::vector<std::string>& values, bool hasContent,
+                           const std::string& time);
 
 // Shows the notice for a record the editor could not read once the editor is
 // up (a notice opened while the editor itself is being shown would come first).

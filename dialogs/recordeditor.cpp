@@ -31,7 +31,12 @@ void RecordEditor::OpenRecord() {
 
 bool RecordEditor::SaveTyped(const std::vector<std::string>& values, bool hasContent,
                              const std::string& time) {
-    if (!SaveFromEditor(kind_, RecordId, loaded_, columns_, values, hasContent, time)) return false;
+    const SaveOutcome outcome =
+        SaveFromEditor(kind_, RecordId, loaded_, columns_, values, hasContent, time);
+    if (!outcome.saved) {
+        ShowMsgBox(outcome.notice);
+        return false;
+    }
     Saved = true;
     drafts_->Discard();
     DraftNotice->hide();
