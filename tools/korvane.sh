@@ -62,7 +62,8 @@ case "$mode" in
     cmake --preset release > /dev/null
     cmake --build --preset release -j "$(nproc)"
     (cd "$root/build/release" && cpack -G DEB)
-    lintian "$root"/build/release/korvane_*_amd64.deb || true
+    # An error lintian finds fails the step; warnings are shown.
+    lintian --fail-on error "$root"/build/release/korvane_*_amd64.deb
     ;;
   *)
     echo "usage: $0 run|test|package" >&2
