@@ -1,7 +1,6 @@
 // How the finder folds and reads texts, and how it marks matches in markup.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "render/findtext.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
+#include "support/hostile.h"
 #include "support/markup_check.h"
 
 namespace korvane {
@@ -103,17 +103,8 @@ std::string MarkFault(const std::string& marked, const std::string& original) {
     return bare == original ? std::string() : "the markup changed";
 }
 
-std::vector<std::string> HostileTexts() {
-    std::ifstream in(std::string(KORVANE_SOURCE_DIR) + "/tests/data/hostile_notes.txt");
-    std::vector<std::string> texts;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') texts.push_back(line);
-    }
-    return texts;
-}
-
 TEST(Highlight, HostileNotesKeepTheirSanitisedShapeWhateverIsFound) {
-    const std::vector<std::string> texts = HostileTexts();
+    const std::vector<std::string> texts = test::HostileTexts("hostile_notes.txt");
     ASSERT_GT(texts.size(), 30u);
     const std::vector<std::string> queries = {"a",    "<", ">", "&", "\"", "script", "span", "lt",
                                               "&lt;", "/", "=", " ", "on", "http",   "1",    "中"};

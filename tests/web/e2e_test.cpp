@@ -26,6 +26,7 @@
 #include "program_harness.h"
 #include "render/sanitize.h"
 #include "support/find.h"
+#include "support/hostile.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;
@@ -684,18 +685,8 @@ TEST_F(BigList, AKilledPageProcessComesBackWithTheList) {
 // ---------------------------------------------------------------------------
 // Stored text is shown, never run
 
-// The texts of tests/data/hostile_notes.txt, each once as title and body.
-std::vector<std::string> HostileTexts() {
-    std::ifstream in(std::string(KORVANE_SOURCE_DIR) + "/tests/data/hostile_notes.txt");
-    std::vector<std::string> texts;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') texts.push_back(line);
-    }
-    return texts;
-}
-
 TEST_F(EndToEnd, AHostileNotebookShowsEveryNoteAsTextAndRunsNothing) {
-    const std::vector<std::string> texts = HostileTexts();
+    const std::vector<std::string> texts = test::HostileTexts("hostile_notes.txt");
     ASSERT_GT(texts.size(), 30u);
     ASSERT_LT(texts.size(), static_cast<size_t>(kHeadWindow));
     for (size_t i = 0; i < texts.size(); ++i) {
