@@ -192,6 +192,7 @@ std::string BreakLines(const std::string& text) {
 // no replacement creates a new tag. Only text outside tags is looked at: a tag
 // inside a link's address stays as typed, so no picture can end the address.
 std::string ExpandEmoticons(const std::string& text) {
+    if (text.find(kEmOpen) == std::string::npos) return text;  // most notes hold none
     const std::string_view in(text);
     std::string out;
     out.reserve(text.size());
@@ -254,6 +255,7 @@ std::string ExpandMessengerTags(const std::string& text) {
         const std::string opening = std::string("{") + service.name;
         const std::string closing = std::string(service.name) + "}";
         for (;;) {
+            if (out.find(opening) == std::string::npos) break;  // none at all: no reading
             Stretches stretches = TextStretches(out, true);
             const size_t p = FindIn(out, stretches, opening);
             if (p == std::string::npos || ++passes > kMaxPasses) break;
