@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platformqt/termination.h"
+#include "render/notices.h"
 #include "store/notebook.h"
 #include "store/portablecopy.h"
 
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
 
     // What the user hears once the window shows: the notes of a read-only
     // portable copy taken over, a settings file that is not used.
-    const std::vector<std::string> notices = {TakeOverNotebookBesideProgram(),
+    const std::vector<std::string> notices = {TakeOverNotice(TakeOverNotebookBesideProgram()),
                                               SettingsFileNotice(DataPath("sys.ini"))};
 
     // The notebook is closed after the window and its dialogs are gone and

@@ -9,6 +9,7 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {

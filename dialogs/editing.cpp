@@ -5,6 +5,7 @@
 
 #include "dialogs/messagebox.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/records.h"
 

@@ -12,6 +12,7 @@
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {

@@ -1,6 +1,7 @@
 #include "dialogs/recordeditor.h"
 
 #include "dialogs/messagebox.h"
+#include "render/storetexts.h"
 
 namespace korvane {
 

@@ -26,6 +26,7 @@
 
 #include "base/log.h"
 #include "platform/apppaths.h"
+#include "render/storetexts.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
 #include "store/records.h"

@@ -6,6 +6,7 @@
 #include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {

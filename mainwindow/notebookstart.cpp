@@ -4,6 +4,8 @@
 
 #include "dialogs/messagebox.h"
 #include "platform/codepage.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/restoreoffer.h"
 
@@ -74,7 +76,7 @@ void NotebookStart::OfferRestore() {
     const std::string question =
         RestoreQuestion(*offer, LastOpenFindings(), NotebookPath(), notice);
     if (!ShowMsgBox(question, true, 1)) return;
-    const std::string restored = RestoreFromBackup(offer->path);
+    const std::string restored = RestoreText(RestoreFromBackup(offer->path));
     if (restored != texts::kOpen) ShowMsgBox(restored, false, 1);
     relist_();  // the list shows the restored notebook
 }
@@ -93,7 +95,7 @@ void NotebookStart::TellBackupOutcome() {
         return;
     backupWatch_.stop();
     const DailyBackup::Outcome outcome = backupRun_.get();
-    const std::string notice = DailyBackup::ForNotebook().Notice(outcome, backupStarted_);
+    const std::string notice = BackupNotice(DailyBackup::ForNotebook(), outcome, backupStarted_);
     if (!notice.empty()) ShowMsgBox(notice, false, 1);
 }
 

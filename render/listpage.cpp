@@ -7,6 +7,7 @@
 #include "base/log.h"
 #include "platform/codepage.h"
 #include "render/recordbox.h"
+#include "render/storetexts.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
 

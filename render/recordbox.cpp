@@ -7,6 +7,7 @@
 #include "render/longtext.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {

@@ -196,26 +196,6 @@ DailyBackup::Outcome DailyBackup::Run(std::chrono::system_clock::time_point now)
     return outcome;
 }
 
-std::string DailyBackup::Notice(Outcome outcome, std::chrono::system_clock::time_point now) const {
-    const std::string target = PathOf(DailyBackupName(LocalDay(now)));
-    const std::string unharmed = Cp("记事本本身没有受到影响，其中的记录完好无损。");
-    switch (outcome) {
-        case Outcome::DiskFull:
-            return Cp("今天的备份未能写入：磁盘空间已满。\r\n") + folder_ + Cp("\r\n请腾出空间；") +
-                   unharmed;
-        case Outcome::NameTaken: {
-            const bool folderTaken = platform::EntryKindOf(folder_) != platform::EntryKind::Folder;
-            return Cp("今天的备份未能写入：备份的位置已被一个文件夹或其他不是备份的文件占用。\r"
-                      "\n") +
-                   (folderTaken ? folder_ : target) + Cp("\r\n请将它移走；") + unharmed;
-        }
-        case Outcome::Failed:
-            return Cp("今天的备份未能写入：\r\n") + target + Cp("\r\n") + unharmed;
-        default:
-            return {};
-    }
-}
-
 std::vector<BackupInfo> DailyBackup::List(bool checkWhole) const {
     std::vector<BackupInfo> backups;
     for (const std::string& name : platform::FileNamesIn(folder_)) {

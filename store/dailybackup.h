@@ -87,10 +87,8 @@ class DailyBackup {
     // seconds on a large notebook, so it is not for the user-interface thread.
     Outcome Run(std::chrono::system_clock::time_point now) const;
 
-    // What the user is told of an outcome of Run(now) (code page): what
-    // failed, where, and that the notebook itself is unharmed; empty for the
-    // outcomes that need no word.
-    std::string Notice(Outcome outcome, std::chrono::system_clock::time_point now) const;
+    // The folder the copies go to (code page).
+    const std::string& Folder() const { return folder_; }
 
     // The backups in the folder that are regular files holding the
     // notebook's table; with `checkWhole` only those SQLite also finds whole.

@@ -20,96 +20,6 @@
 #include "store/sqlitelayer.h"
 
 namespace korvane {
-namespace texts {
-
-const std::string& DatabaseMissing() {
-    static const std::string text =
-        Cp("<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
-           "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
-           "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
-           "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
-    return text;
-}
-
-namespace {
-
-// A path put into the page's markup.
-std::string EscapedForMarkup(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string NotebookUnreadable(const std::string& path) {
-    return Cp("<br/><br/>无法读取记事本：没有权限打开文件<br/><br/>") + EscapedForMarkup(path) +
-           Cp("<br/><br/>这个文件属于其他用户，或您没有进入它所在文件夹的权限。"
-              "请以文件的所有者身份运行本程序，或请管理员给您读写它的权限。"
-              "<br/><br/>记事本未做任何改动。");
-}
-
-std::string ForeignSchemaFound(const std::string& path, int64_t count) {
-    return Cp("记事本 ") + path + Cp(" 中有 ") + std::to_string(count) +
-           Cp(" 个不是本程序建立的触发器或视图。为安全起见，它们不会运行，也未被删除；"
-              "记事本的其他内容照常使用。");
-}
-
-std::string ReadOnlyNotice(const std::string& path, const std::string& encoding) {
-    return Cp("记事本 ") + path + Cp(" 的文字编码是 ") + encoding +
-           Cp("，不是本程序使用的 UTF-8，保存会写坏其中的文字。"
-              "因此记事本以只读方式打开：可以查看，但不能保存或删除。记事本未做任何改动。");
-}
-
-std::string ReadOnlySaveRefused(const std::string& path) {
-    return Cp("保存失败：记事本 ") + path +
-           Cp(" 的文字编码不是 UTF-8，以只读方式打开，保存会写坏其中的文字。"
-              "记事本未做任何改动，您输入的内容仍保留在编辑窗口中。");
-}
-
-const std::string& DatabaseBroken() {
-    static const std::string text = Cp("无法完成！数据库有问题！请重新安装");
-    return text;
-}
-
-const std::string& NoData() {
-    static const std::string text = Cp("没有数据,请立即新增！");
-    return text;
-}
-
-const std::string& SaveFailed(SaveFailure why) {
-    static const std::string texts[] = {
-        Cp("保存失败：数据库被其他程序锁定。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件是只读的，无法写入。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：磁盘空间已满。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件已损坏。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件已被移走或替换，无法保存。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库未能执行这条语句。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：没有要执行的语句。您输入的内容仍保留在编辑窗口中。"),
-    };
-    return texts[static_cast<size_t>(why)];
-}
-
-}  // namespace texts
-
 namespace {
 
 const char kTable[] = "mylist";
@@ -137,8 +47,7 @@ struct Store {
     std::unique_ptr<TSQLiteDatabase> connection;
     std::optional<platform::FileIdentity> identity;  // the file the connection opened
     std::array<KindCount, 2> counts;
-    std::string notice;
-    bool keptDamagedAside = false;  // the notice is about a damaged file kept aside
+    bool keptDamagedAside = false;  // a damaged file was kept aside and a fresh one made
     bool readOnly = false;          // opened read-only: its text is not UTF-8
     bool listIndexTried = false;    // EnsureListIndex ran for this notebook
     OpenFindings findings;
@@ -312,32 +221,25 @@ bool IsDamaged(TSQLiteDatabase& db) {
 }
 
 // Keeps a damaged working file aside and restores a fresh notebook in its
-// place; the connection to it, or null. `notice` says what was done.
-std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, std::string& notice,
-                                                OpenFindings& findings) {
+// place; the connection to it, or null. `findings` say what was done.
+std::unique_ptr<TSQLiteDatabase> ReplaceDamaged(const Paths& paths, OpenFindings& findings) {
     findings.working = OpenFindings::Working::Damaged;
     const std::optional<std::string> aside = MoveAside(paths.working, "damaged");
-    if (!aside) {
-        notice = Cp("数据库已损坏，且无法另存（文件夹不可写），文件未做任何改动。");
-        return nullptr;
-    }
-    if (!platform::CopyFileDurably(paths.pristine, paths.working, paths.staging)) {
-        notice = Cp("数据库已损坏，已另存为 ") + *aside + Cp("，但无法新建记事本。");
-        return nullptr;
-    }
-    notice = Cp("数据库已损坏，已另存为 ") + *aside + Cp("，并新建了记事本。");
+    if (!aside) return nullptr;
+    findings.damagedAside = *aside;
+    if (!platform::CopyFileDurably(paths.pristine, paths.working, paths.staging)) return nullptr;
+    findings.renewed = true;
     return Connect(paths.working);
 }
 
 // The connection to a whole working file, or null when there is none.
-std::unique_ptr<TSQLiteDatabase> OpenWhole(const Paths& paths, std::string& notice,
-                                           OpenFindings& findings) {
+std::unique_ptr<TSQLiteDatabase> OpenWhole(const Paths& paths, OpenFindings& findings) {
     RestoreWhenMissing(paths, findings);
     if (!platform::FileExists(paths.working)) return nullptr;
     auto db = Connect(paths.working);
     if (!IsDamaged(*db)) return db;
     db.reset();
-    return ReplaceDamaged(paths, notice, findings);
+    return ReplaceDamaged(paths, findings);
 }
 
 // Writes the open notebook to a fresh file at the working path and connects
@@ -425,32 +327,6 @@ StoreStatus FailureOf(int code) {
     }
 }
 
-// The save failure a refused statement's status stands for.
-texts::SaveFailure SaveFailureOf(StoreStatus status) {
-    switch (status) {
-        case StoreStatus::Locked:
-            return texts::SaveFailure::Locked;
-        case StoreStatus::ReadOnly:
-            return texts::SaveFailure::ReadOnly;
-        case StoreStatus::DiskFull:
-            return texts::SaveFailure::DiskFull;
-        case StoreStatus::Damaged:
-            return texts::SaveFailure::Damaged;
-        case StoreStatus::Moved:
-            return texts::SaveFailure::Moved;
-        case StoreStatus::Empty:
-            return texts::SaveFailure::Empty;
-        default:
-            return texts::SaveFailure::Failed;
-    }
-}
-
-// Adds a paragraph to what the open tells the user.
-void AddNotice(Store& store, const std::string& text) {
-    if (!store.notice.empty()) store.notice += "\r\n\r\n";
-    store.notice += text;
-}
-
 // The program stores GBK bytes as text, which only a UTF-8 file keeps byte for
 // byte; a UTF-16 file would turn them into other characters. Such a notebook
 // is read over a read-only connection and every save is refused.
@@ -463,7 +339,7 @@ void OpenReadOnlyUnlessUtf8(Store& store) {
     Adopt(store, std::move(db));
     store.readOnly = true;
     log::Warn(log::Area::Store, "notebook text encoding is " + name + ": opened read-only");
-    AddNotice(store, texts::ReadOnlyNotice(store.path, name));
+    store.findings.readOnlyEncoding = name;
 }
 
 // Triggers and views the file brings never run (see TSQLiteDatabase); the user
@@ -475,7 +351,7 @@ void NoteForeignSchema(Store& store) {
     if (count == 0) return;
     log::Warn(log::Area::Store,
               "notebook holds " + std::to_string(count) + " triggers or views: they do not run");
-    AddNotice(store, texts::ForeignSchemaFound(store.path, count));
+    store.findings.foreignSchema = count;
 }
 
 // Why the notebook did not open; the store is left closed.
@@ -524,27 +400,21 @@ StoreResult Guarded(const std::function<void()>& use) {
 
 }  // namespace
 
-std::string OpenDatabase() {
-    const StoreResult opened = OpenNotebook();
-    return opened.Ok() ? std::string(texts::kOpen) : StatusText(opened);
-}
-
 StoreResult OpenNotebook() {
     Store& store = State();
     if (!store.path.empty()) return {};
-    store.notice.clear();
     store.keptDamagedAside = false;
     store.readOnly = false;
     store.listIndexTried = false;
+    store.findings = OpenFindings();
     try {
         const Paths paths;
         // A file this user may not read is left alone: nothing is restored
         // over it or moved aside.
         if (platform::ReadDenied(paths.working)) return NotOpened(store, "no permission to read");
-        store.findings = OpenFindings();
-        Adopt(store, OpenWhole(paths, store.notice, store.findings));
+        Adopt(store, OpenWhole(paths, store.findings));
         if (!store.connection) return NotOpened(store, "no notebook");
-        store.keptDamagedAside = !store.notice.empty();
+        store.keptDamagedAside = store.findings.renewed;
         store.path = paths.working;
         store.identity = platform::IdentityOf(paths.working);
         NameOpenNotebook(paths);
@@ -558,42 +428,41 @@ StoreResult OpenNotebook() {
     }
 }
 
-std::string RestoreFromBackup(const std::string& backup, size_t stopAfter) {
+RestoreResult RestoreFromBackup(const std::string& backup, size_t stopAfter) {
+    using Outcome = RestoreResult::Outcome;
     const Paths paths;
     Steps steps(stopAfter);
     CloseDatabase();
+    // The notebook is opened again whatever came of the restore.
+    const auto ended = [](Outcome outcome, const std::string& path) {
+        return RestoreResult{outcome, path, OpenNotebook()};
+    };
     // Only a whole file with the notebook's table is put in place: anything
     // else would leave a notebook every start refuses.
-    if (!ReadNotebookFacts(backup, true)) {
-        OpenDatabase();
-        return Cp("无法从备份恢复：") + backup + Cp(" 不是一个完好的记事本文件。记事本没有改动。");
-    }
+    if (!ReadNotebookFacts(backup, true)) return ended(Outcome::NotWhole, backup);
     platform::RemoveFile(paths.staging);
     platform::RemoveFile(paths.incoming);
-    if (!steps.Next()) return kStoppedEarly;
+    const RestoreResult stopped{Outcome::StoppedEarly, {}, {}};
+    if (!steps.Next()) return stopped;
     // The copy is staged first, so a failed copy leaves the working file alone.
     const bool copied = platform::CopyFileDurably(backup, paths.incoming, paths.staging);
-    if (copied && !steps.Next()) return kStoppedEarly;
+    if (copied && !steps.Next()) return stopped;
     if (!copied || !DropBackupRecord(paths.incoming)) {
         platform::RemoveFile(paths.incoming);
-        OpenDatabase();
-        return Cp("无法从备份恢复：备份文件无法复制到 ") + paths.incoming +
-               Cp("。记事本没有改动。");
+        return ended(Outcome::NotCopied, paths.incoming);
     }
-    if (!steps.Next()) return kStoppedEarly;
+    if (!steps.Next()) return stopped;
     if (!ClearWorkingPath(paths)) {
         platform::RemoveFile(paths.incoming);
-        OpenDatabase();
-        return Cp("无法从备份恢复：记事本文件 ") + paths.working +
-               Cp(" 无法移开。记事本没有改动。");
+        return ended(Outcome::NotMovedAside, paths.working);
     }
-    if (!steps.Next()) return kStoppedEarly;
+    if (!steps.Next()) return stopped;
+    // When the copy cannot be put in place, the open keeps it aside and the
+    // next start offers it.
     if (!platform::MoveNoReplace(paths.incoming, paths.working)) {
-        OpenDatabase();  // keeps the copy aside and offers it
-        return Cp("无法从备份恢复：恢复的副本无法放到 ") + paths.working +
-               Cp("。副本已另存，下次启动时会再次询问。");
+        return ended(Outcome::NotPlaced, paths.working);
     }
-    return OpenDatabase();
+    return ended(Outcome::Restored, {});
 }
 
 const OpenFindings& LastOpenFindings() {
@@ -601,12 +470,8 @@ const OpenFindings& LastOpenFindings() {
 }
 
 bool KeepNotebookInPlace(size_t stopAfter) {
-    if (OpenDatabase() != texts::kOpen) return false;
+    if (!OpenNotebook().Ok()) return false;
     return KeepFileInPlace(State(), stopAfter);
-}
-
-const std::string& OpenNotice() {
-    return State().notice;
 }
 
 bool OpenKeptDamagedAside() {
@@ -707,14 +572,6 @@ void CloseDatabase() {
     if (second && second == platform::IdentityOf(paths.working)) platform::RemoveFile(paths.second);
 }
 
-std::string ExecSql(const std::string& statement) {
-    return ExecSql(statement, {});
-}
-
-std::string ExecSql(const std::string& statement, const SqlValues& values) {
-    return StatusText(RunStatement(statement, values));
-}
-
 StoreResult RunStatement(const std::string& statement, const SqlValues& values) {
     const StoreResult opened = OpenNotebook();
     if (!opened.Ok()) return opened;
@@ -753,43 +610,6 @@ StoreResult ReadFirstRow(const std::string& query, std::vector<std::string>& fie
     } catch (...) {
         log::Warn(log::Area::Store, "record not read: unknown failure");
         return {StoreStatus::Failed, {}, "unknown failure"};
-    }
-}
-
-void LoadRecord(const std::string& query, std::array<std::string, 9>& values) {
-    std::vector<std::string> fields;
-    const StoreResult result = ReadFirstRow(query, fields, values.size());
-    switch (result.status) {
-        case StoreStatus::Done:
-        case StoreStatus::Failed:  // what was read before the failure stays
-            std::copy(fields.begin(), fields.end(), values.begin());
-            return;
-        case StoreStatus::Broken:
-        case StoreStatus::NotFound:
-            values[0] = texts::kNotFound;
-            values[1] = StatusText(result);
-            return;
-        default:  // the notebook is not open: nothing is written
-            return;
-    }
-}
-
-std::string StatusText(const StoreResult& result) {
-    switch (result.status) {
-        case StoreStatus::Done:
-            return texts::kDone;
-        case StoreStatus::Missing:
-            return texts::DatabaseMissing();
-        case StoreStatus::Unreadable:
-            return texts::NotebookUnreadable(result.path);
-        case StoreStatus::Broken:
-            return texts::DatabaseBroken();
-        case StoreStatus::NotFound:
-            return texts::NoData();
-        case StoreStatus::ReadOnlyEncoding:
-            return texts::ReadOnlySaveRefused(result.path);
-        default:
-            return texts::SaveFailed(SaveFailureOf(result.status));
     }
 }
 

@@ -1,11 +1,9 @@
 // The notebook store: the one database connection, the statements that change
-// records and the record load. Nothing here throws. The calls of the store's
-// own layers report a StoreResult; the older calls whose contract is a status
-// text ("1" when open, "Done" when a statement ran, else a message for the
-// user, in the program's code page) make it from that result with StatusText.
+// records and the record load. Nothing here throws, and nothing here speaks to
+// the user: calls report a StoreResult or what they found, and the layers
+// that show them put them in words (render/storetexts.h, render/notices.h).
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,26 +15,12 @@
 
 namespace korvane {
 
-// Makes sure the connection exists, restoring the working database from its
-// pristine copy when the working file is missing or empty. A working file
-// that is damaged is moved aside under a dated name, never overwritten, and a
-// fresh notebook is restored in its place. Opening writes nothing to an
-// existing notebook. A notebook whose text encoding is not UTF-8 is opened
-// read-only. "1", the unreadable-notebook text when this user may not read
-// the file, or the database-missing text.
-std::string OpenDatabase();
-
-// What the last open did or found that the user should hear about (a damaged
-// notebook kept aside and a fresh one made, triggers or views that will not
-// run, a notebook opened read-only), in the code page; empty when nothing.
-const std::string& OpenNotice();
-
 // True when the last open kept a damaged notebook aside and made a fresh one,
 // so that a backup may be offered.
 bool OpenKeptDamagedAside();
 
 // True when the open notebook is read-only for this program because its text
-// encoding is not UTF-8; every ExecSql then refuses and says why.
+// encoding is not UTF-8; every statement is then refused (ReadOnlyEncoding).
 bool OpenedReadOnly();
 
 // The lock file beside the notebook that the one process writing it holds
@@ -53,10 +37,20 @@ struct OpenFindings {
     // name, "glst.mysql.open"), holding more records than the working file;
     // kept aside as "glst.mysql.unfinished-<time>" (code page paths).
     std::vector<std::string> unfinished;
+    // A damaged working file: where it was kept aside (empty when the folder
+    // refused, and then the file was left as it was), and whether a fresh
+    // notebook took its place.
+    std::string damagedAside;
+    bool renewed = false;
+    // The text encoding of a notebook opened read-only because it is not
+    // UTF-8; empty otherwise.
+    std::string readOnlyEncoding;
+    // Triggers and views the file holds, which never run.
+    int64_t foreignSchema = 0;
 };
 const OpenFindings& LastOpenFindings();
 
-// The open connection, or null before a successful OpenDatabase.
+// The open connection, or null before a successful OpenNotebook.
 TSQLiteDatabase* Database();
 
 // True while a notebook is open.
@@ -65,7 +59,13 @@ bool NotebookIsOpen();
 // Rows this program's connection changed since it connected; 0 when none is open.
 int64_t OwnChanges();
 
-// Opens the notebook when needed: Done, Missing or Unreadable (with its path).
+// Makes sure the connection exists, restoring the working database from its
+// pristine copy when the working file is missing or empty. A working file
+// that is damaged is moved aside under a dated name, never overwritten, and a
+// fresh notebook is restored in its place. Opening writes nothing to an
+// existing notebook. A notebook whose text encoding is not UTF-8 is opened
+// read-only. Done, Missing or Unreadable (with its path); what the open did
+// or found on the way is in LastOpenFindings().
 StoreResult OpenNotebook();
 
 // Opens the notebook, checks that it holds the records table and runs `use`,
@@ -118,25 +118,39 @@ RecordChanges TakeRecordChanges();
 // would, so that tests can see what the next start finds; kEverySteps runs
 // them all.
 inline constexpr size_t kEverySteps = static_cast<size_t>(-1);
-// What RestoreFromBackup returns when it was told to stop early.
-inline constexpr const char* kStoppedEarly = "stopped";
+// How a restore ended. Every outcome but StoppedEarly opens the notebook
+// again afterwards (`opened`); `path` is the file a failure names.
+struct RestoreResult {
+    enum class Outcome {
+        Restored,
+        NotWhole,       // the file given is not a whole notebook (`path`)
+        NotCopied,      // the copy could not be staged (`path`)
+        NotMovedAside,  // the working file could not be moved aside (`path`)
+        NotPlaced,      // the staged copy could not be put in place (`path`): it is kept aside
+        StoppedEarly,   // told to stop early, as a kill would
+    };
+    Outcome outcome = Outcome::Restored;
+    std::string path;
+    StoreResult opened;
+};
 
 // Puts the notebook file `backup` (a backup, or a copy kept aside) in place of
-// the working notebook and opens it: "1", or the notice of what failed. The
-// copy is staged beside the working file first, so a failed copy leaves the
-// working file alone; a working file that ever held a record is kept aside
-// ("glst.mysql.replaced-<time>"), never deleted.
-std::string RestoreFromBackup(const std::string& backup, size_t stopAfter = kEverySteps);
+// the working notebook and opens it. The copy is staged beside the working
+// file first, so a failed copy leaves the working file alone; a working file
+// that ever held a record is kept aside ("glst.mysql.replaced-<time>"), never
+// deleted.
+RestoreResult RestoreFromBackup(const std::string& backup, size_t stopAfter = kEverySteps);
 
 // Makes sure the open connection writes to the file at the working path, as
-// every statement does first (see ExecSql): true when it does afterwards.
+// every statement does first (see RunStatement): true when it does afterwards.
 bool KeepNotebookInPlace(size_t stopAfter = kEverySteps);
 
 // Runs one statement that returns no rows: Done, or why it did not run (the
 // notebook not open, Broken, ReadOnlyEncoding, or the refusal of the
 // statement: Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty).
 // Before the statement runs, a working file that was deleted, moved or
-// replaced while the program ran is written back, as for ExecSql.
+// replaced while the program ran is written back from the open connection (a
+// file that replaced it is kept aside under a dated name).
 StoreResult RunStatement(const std::string& statement, const SqlValues& values = {});
 
 // Reads the first row of `query` into `fields`, one text per column, at most
@@ -146,46 +160,8 @@ StoreResult RunStatement(const std::string& statement, const SqlValues& values =
 StoreResult ReadFirstRow(const std::string& query, std::vector<std::string>& fields,
                          size_t columns);
 
-// Runs one statement that returns no rows. "Done", or the text to show the user,
-// never empty (StatusText of RunStatement's result). Before the statement runs, a working file that
-// was deleted, moved or replaced while the program ran is written back from the open connection (a
-// file that replaced it is kept aside under a dated name).
-std::string ExecSql(const std::string& statement);
-// The same with the statement's positional parameters bound to `values`.
-std::string ExecSql(const std::string& statement, const SqlValues& values);
-
-// Reads the first row of `query` into values[0..]. When no row can be read,
-// values[0] is "N-1" and values[1] the reason.
-void LoadRecord(const std::string& query, std::array<std::string, 9>& values);
-
 // Every ASCII apostrophe becomes the full-width apostrophe, so user text can
 // never end a quoted SQL literal.
 std::string ReplaceApostrophes(const std::string& text);
-
-// The status text the string calls (OpenDatabase, ExecSql, LoadRecord) have
-// always given for a result: "Done", or the message for the user.
-std::string StatusText(const StoreResult& result);
-
-// Status and message texts of the store, in the code page.
-namespace texts {
-const std::string& DatabaseMissing();
-// The notebook at `path` exists but this user may not read it; markup, like
-// the missing text.
-std::string NotebookUnreadable(const std::string& path);
-// Notices of the open (plain text).
-std::string ForeignSchemaFound(const std::string& path, int64_t count);
-std::string ReadOnlyNotice(const std::string& path, const std::string& encoding);
-// What a save says on a notebook opened read-only for its encoding.
-std::string ReadOnlySaveRefused(const std::string& path);
-const std::string& DatabaseBroken();  // the table is missing
-const std::string& NoData();
-// Why a statement could not be saved; each text tells the user the typed
-// text is still in the editor.
-enum class SaveFailure { Locked, ReadOnly, DiskFull, Damaged, Moved, Failed, Empty };
-const std::string& SaveFailed(SaveFailure why);
-inline constexpr const char* kOpen = "1";
-inline constexpr const char* kDone = "Done";
-inline constexpr const char* kNotFound = "N-1";
-}  // namespace texts
 
 }  // namespace korvane

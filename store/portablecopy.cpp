@@ -6,7 +6,6 @@
 
 #include "base/log.h"
 #include "platform/apppaths.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "store/sqlitelayer.h"
 
@@ -27,8 +26,8 @@ int64_t CountRecords(TSQLiteDatabase& db) {
     return table->GoFirst() ? table->FieldInt64(0) : 0;
 }
 
-// Puts a consistent copy of `db` at the working path; the reason when not.
-std::optional<std::string> CopyInto(TSQLiteDatabase& db, const Notebooks& files) {
+// Puts a consistent copy of `db` at the working path: Copied, or why not.
+TakeOver::Outcome CopyInto(TSQLiteDatabase& db, const Notebooks& files) {
     platform::RemoveFile(files.staging);
     try {
         db.BackupTo(files.staging);
@@ -36,61 +35,44 @@ std::optional<std::string> CopyInto(TSQLiteDatabase& db, const Notebooks& files)
         log::Warn(log::Area::Store,
                   std::string("notebook beside the program not copied: ") + e.what());
         platform::RemoveFile(files.staging);
-        return Cp("无法写入新位置");
+        return TakeOver::Outcome::NotWritten;
     }
     if (!platform::MoveNoReplace(files.staging, files.working)) {
         platform::RemoveFile(files.staging);
-        return Cp("无法放到新位置");
+        return TakeOver::Outcome::NotPlaced;
     }
-    return std::nullopt;
+    return TakeOver::Outcome::Copied;
 }
 
-// The notice's first sentence: where the data goes now, and why.
-std::string Moved() {
-    return Cp("本程序所在的文件夹 ") + ApplicationDirectory() +
-           Cp(" 不能写入，程序的数据现在保存在 ") + DataDirectory() + Cp("。");
-}
-
-std::string CopiedNotice(const Notebooks& files, int64_t records) {
-    return Moved() + Cp("原来的记事本 ") + files.beside + Cp("（") + std::to_string(records) +
-           Cp(" 条记录）已复制到 ") + files.working +
-           Cp("，您的记录都在，今后的修改保存在新位置；原来的文件未做任何改动。");
-}
-
-std::string NotCopiedNotice(const Notebooks& files, const std::string& why) {
-    return Moved() + Cp("原来的记事本 ") + files.beside + Cp(" 未能复制过来（") + why +
-           Cp("），新位置的记事本是新建的；您原来的记录仍完整保存在 ") + files.beside +
-           Cp("，该文件未做任何改动。");
-}
-
-// The notice for the notebook beside the program, which is known to hold
-// something and the user's folder no notebook.
-std::string TakeOver(const Notebooks& files) {
+// Copies the notebook beside the program, which is known to hold something,
+// where the user's folder holds no notebook.
+TakeOver CopyOver(const Notebooks& files) {
+    TakeOver result{TakeOver::Outcome::Nothing, files.beside, files.working, 0};
     std::unique_ptr<TSQLiteDatabase> db;
-    int64_t records = 0;
     try {
         db = std::make_unique<TSQLiteDatabase>(files.beside, TSQLiteDatabase::Mode::ReadOnly);
-        records = CountRecords(*db);
+        result.records = CountRecords(*db);
     } catch (const std::exception& e) {
         log::Warn(log::Area::Store,
                   std::string("notebook beside the program not read: ") + e.what());
-        return NotCopiedNotice(files, Cp("无法读取"));
+        result.outcome = TakeOver::Outcome::Unreadable;
+        return result;
     }
-    if (records == 0) return {};  // nothing in it: the pristine notebook serves as well
-    const std::optional<std::string> failed = CopyInto(*db, files);
-    return failed ? NotCopiedNotice(files, *failed) : CopiedNotice(files, records);
+    // Nothing in it: the pristine notebook serves as well.
+    if (result.records > 0) result.outcome = CopyInto(*db, files);
+    return result;
 }
 
 }  // namespace
 
-std::string TakeOverNotebookBesideProgram() {
+TakeOver TakeOverNotebookBesideProgram() {
     const Notebooks files;
     if (files.beside == files.working) return {};
     if (platform::FileSize(files.beside).value_or(0) == 0) return {};
     // A working file of no bytes holds nothing and counts as none, as at the open.
     if (platform::FileSize(files.working) == 0) platform::RemoveFile(files.working);
     if (platform::FileExists(files.working)) return {};
-    return TakeOver(files);
+    return CopyOver(files);
 }
 
 }  // namespace korvane

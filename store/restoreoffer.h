@@ -19,7 +19,7 @@ struct RestoreOffer {
     int64_t workingRecords = 0;
 };
 
-// After OpenDatabase: the file to offer, or nothing. When the working
+// After OpenNotebook: the file to offer, or nothing. When the working
 // notebook was missing or damaged at this start, or never held a record (so
 // also at the start after one whose offer was never answered), the newest
 // whole backup that holds records is offered, or a whole file kept aside

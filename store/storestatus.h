@@ -1,6 +1,6 @@
 // What the store's calls report, and the two kinds of record it keeps. The
-// store never makes a user's text from these itself except at its old
-// string boundary (see StatusText in dbfunc.h).
+// store never puts these in words: the layers that show them do (see
+// render/storetexts.h).
 #pragma once
 
 #include <cstdint>

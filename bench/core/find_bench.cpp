@@ -23,6 +23,7 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 

@@ -12,6 +12,7 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "render/listpage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 

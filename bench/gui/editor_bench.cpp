@@ -13,6 +13,7 @@
 #include "dialogs/noteeditor.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 

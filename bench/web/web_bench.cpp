@@ -63,6 +63,7 @@
 #include "logic/dispatch.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/seed.h"
 

@@ -3,6 +3,8 @@
 // a notebook taken once a day beside a program that keeps saving, and the
 // files that only look like backups.
 #include "store/dailybackup.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -345,7 +347,7 @@ TEST_P(BackupImpostor, IsNeverOfferedAndTakingTodaysNameIsTold) {
     GetParam().make(Today());
     EXPECT_EQ(backup.Run(now), DailyBackup::Outcome::NameTaken);
     const std::string notice =
-        platform::FromCodePage(backup.Notice(DailyBackup::Outcome::NameTaken, now));
+        platform::FromCodePage(BackupNotice(backup, DailyBackup::Outcome::NameTaken, now));
     EXPECT_NE(notice.find(DailyBackupName(LocalDay(now))), std::string::npos) << notice;
     EXPECT_NE(notice.find("记事本本身没有受到影响"), std::string::npos);
     EXPECT_TRUE(fs::exists(fs::symlink_status(Today())));  // left as it was

@@ -9,6 +9,7 @@
 
 #include "logic/dispatch.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {

@@ -11,6 +11,8 @@
 #include "base/ansitext.h"
 #include "platform/codepage.h"
 #include "render/finder.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 #include "support/markup_check.h"
@@ -240,7 +242,7 @@ TEST_F(Finder, TheIndexFollowsEveryChangeOfThisProgramRecordByRecord) {
     EXPECT_EQ(index_.WholeReads(), 1);  // each change was read alone
 
     // Restoring a backup puts another file in place: read whole.
-    EXPECT_EQ(RestoreFromBackup(platform::ToCodePage(backup.string())), "1");
+    EXPECT_EQ(RestoreText(RestoreFromBackup(platform::ToCodePage(backup.string()))), "1");
     EXPECT_EQ(Titles(index_, "记事"), Names{"旧的记事"});
     EXPECT_EQ(index_.WholeReads(), 2);
 

@@ -10,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "render/listpage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 #include "support/boxform.h"

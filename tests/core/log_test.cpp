@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/log.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/tempdir.h"
 

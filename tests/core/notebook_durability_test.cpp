@@ -14,6 +14,8 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/dailybackup.h"
 #include "store/notebook.h"
 #include "store/restoreoffer.h"
@@ -120,7 +122,7 @@ TEST(StoreRestore, ADamagedNotebookCanBeReplacedByTheNewestGoodBackup) {
     ASSERT_TRUE(offer.has_value());
     EXPECT_EQ(fs::path(platform::NativePath(offer->path)).filename(), "glst-2026-12-01.mysql");
     EXPECT_EQ(offer->records, 1);
-    EXPECT_EQ(RestoreFromBackup(offer->path), "1");
+    EXPECT_EQ(RestoreText(RestoreFromBackup(offer->path)), "1");
     EXPECT_EQ(InsertNote("after"), "Done");
     EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"kept in the backup", "after"}));
     EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);  // still kept aside
@@ -147,7 +149,7 @@ void ExpectKeptOrOffered(const test::AppFolder& app, const std::vector<std::stri
     const auto offer = FindRestoreOffer(DailyBackup::ForNotebook());
     ASSERT_TRUE(offer.has_value()) << "records lost and nothing offered";
     EXPECT_TRUE(HoldsAll(TitlesAt(offer->path), titles)) << offer->path;
-    ASSERT_EQ(RestoreFromBackup(offer->path), "1");
+    ASSERT_EQ(RestoreText(RestoreFromBackup(offer->path)), "1");
     EXPECT_TRUE(HoldsAll(TitlesIn(app.Database()), titles));
     // The restored notebook holds its own tables only.
     EXPECT_FALSE(Database()->HasTable("korvane_backup"));
@@ -179,7 +181,7 @@ TEST(StoreRestore, AMissingNotebookIsAQuestionAskedUntilItIsAnswered) {
     EXPECT_EQ(offer->records, 2);
     EXPECT_EQ(backup.Run(std::chrono::system_clock::now() + std::chrono::hours(24)),
               DailyBackup::Outcome::Skipped);
-    ASSERT_EQ(RestoreFromBackup(offer->path), "1");
+    ASSERT_EQ(RestoreText(RestoreFromBackup(offer->path)), "1");
     EXPECT_EQ(TitlesIn(app.Database()), (std::vector<std::string>{"one", "two"}));
     EXPECT_FALSE(FindRestoreOffer(backup).has_value());
 }
@@ -247,7 +249,7 @@ TEST_P(KillDuringRestore, TheNextStartKeepsOrOffersEveryRecord) {
     ASSERT_EQ(OpenDatabase(), "1");
     const auto offer = FindRestoreOffer(backup);
     ASSERT_TRUE(offer.has_value());
-    const std::string result = RestoreFromBackup(offer->path, GetParam());
+    const std::string result = RestoreText(RestoreFromBackup(offer->path, GetParam()));
     EXPECT_EQ(result, GetParam() >= 4 ? texts::kOpen : kStoppedEarly);
     ExpectKeptOrOffered(app, {"backed up 1", "backed up 2"});
     EXPECT_EQ(FilesStartingWith(app, "glst.mysql.damaged-").size(), 1u);
@@ -300,7 +302,7 @@ TEST(StoreRestore, AForeignOrDamagedFileIsNeverRestored) {
     const fs::path garbage = app.path() / "garbage.mysql";
     WriteFile(garbage, std::string(8192, 'x'));
     for (const fs::path& file : {foreign, garbage, app.path() / "absent.mysql"}) {
-        const std::string refused = RestoreFromBackup(test::CodePagePath(file));
+        const std::string refused = RestoreText(RestoreFromBackup(test::CodePagePath(file)));
         EXPECT_NE(refused, texts::kOpen);
         EXPECT_NE(refused.find(test::CodePagePath(file)), std::string::npos);
         EXPECT_NE(platform::FromCodePage(refused).find("记事本没有改动"), std::string::npos);
@@ -318,7 +320,7 @@ TEST(StoreRestore, ARestoreNeverDeletesANotebookThatHeldRecords) {
     ASSERT_EQ(InsertNote("only here"), "Done");
     const auto newest = DailyBackup::ForNotebook().NewestGood();
     ASSERT_TRUE(newest.has_value());
-    ASSERT_EQ(RestoreFromBackup(DailyBackup::ForNotebook().PathOf(newest->name)), "1");
+    ASSERT_EQ(RestoreText(RestoreFromBackup(DailyBackup::ForNotebook().PathOf(newest->name))), "1");
     EXPECT_EQ(TitlesIn(app.Database()), std::vector<std::string>{"in the backup"});
     const auto aside = FilesStartingWith(app, "glst.mysql.replaced-");
     ASSERT_EQ(aside.size(), 1u);

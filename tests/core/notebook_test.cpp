@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 #include "support/tempdir.h"

@@ -15,6 +15,8 @@
 #include "platform/codepage.h"
 #include "render/finder.h"
 #include "render/listpage.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/notebook.h"
 #include "support/tempdir.h"
@@ -74,7 +76,9 @@ TEST_P(HostileNotebook, ItsTriggersAndViewsNeverRun) {
     FromSql notebook(c.name);
     ASSERT_TRUE(notebook.Made());
     ASSERT_EQ(OpenDatabase(), "1");
-    EXPECT_EQ(OpenNotice(), texts::ForeignSchemaFound(NotebookPath(), c.foreignObjects));
+    EXPECT_EQ(LastOpenFindings().foreignSchema, c.foreignObjects);
+    // The user hears of what will not run, and where it is.
+    EXPECT_EQ(OpenNotice().find(NotebookPath()) != std::string::npos, c.foreignObjects > 0);
     EXPECT_FALSE(OpenKeptDamagedAside());  // no backup is offered for it
 
     const std::vector<std::string> results = {
@@ -123,7 +127,9 @@ TEST_P(NotUtf8Notebook, OpensReadOnlyWithANoticeAndRefusesEverySave) {
 
     ASSERT_EQ(OpenDatabase(), "1");
     EXPECT_TRUE(OpenedReadOnly());
-    EXPECT_EQ(OpenNotice(), texts::ReadOnlyNotice(NotebookPath(), encoding));
+    EXPECT_EQ(LastOpenFindings().readOnlyEncoding, encoding);
+    EXPECT_NE(OpenNotice().find(NotebookPath() + Cp(" 的文字编码是 ") + encoding),
+              std::string::npos);
     std::array<std::string, 9> values;
     LoadRecord("SELECT title,content FROM mylist WHERE ID=2", values);
     EXPECT_EQ(values[0], "second");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/storetexts.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
 #include "store/records.h"

@@ -1,5 +1,6 @@
 // The store is the one door to the notebook: no program code outside store/
-// holds SQL text. The check reads every C++ file of the program's libraries
+// holds SQL text, and the store holds no text for the user (the layers that
+// show its results put them in words). The check reads every C++ file of the program's libraries
 // (tests, benchmarks and fuzz targets build their own notebooks and are left
 // out) and looks for statements in it.
 #include <gtest/gtest.h>
@@ -95,6 +96,39 @@ TEST(StoreBoundary, NoProgramCodeOutsideTheStoreHoldsSqlText) {
         }
     }
     EXPECT_GT(files, 50u);  // the program's folders were found and read
+}
+
+// Non-ASCII text in a string literal of code (not a comment): words for the
+// user. The full-width apostrophe that user text's apostrophes become is a
+// character, not words.
+bool HoldsWords(const std::string& line) {
+    const size_t code = line.find_first_not_of(" \t");
+    if (code == std::string::npos || line.compare(code, 2, "//") == 0) return false;
+    const size_t quote = line.find('"');
+    if (quote == std::string::npos) return false;
+    const std::string literal = line.substr(quote, line.find("//", quote) - quote);
+    std::string rest = literal;
+    for (size_t at; (at = rest.find("\xEF\xBC\x87")) != std::string::npos;) rest.erase(at, 3);
+    for (const unsigned char c : rest)
+        if (c >= 0x80) return true;
+    return false;
+}
+
+TEST(StoreBoundary, TheStoreMakesNoTextForTheUser) {
+    const fs::path store = fs::path(KORVANE_SOURCE_DIR) / "store";
+    std::error_code error;
+    if (!fs::is_directory(store, error)) GTEST_SKIP() << "no source tree here";
+    EXPECT_TRUE(HoldsWords(R"x(return Cp("保存失败");)x"));
+    EXPECT_FALSE(HoldsWords(R"x(static const std::string fullWidth = Cp("＇");)x"));
+    for (const fs::directory_entry& entry : fs::directory_iterator(store)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            EXPECT_FALSE(HoldsWords(line))
+                << entry.path().filename().string() << ":" << number << ": " << line;
+        }
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 #include "support/tempdir.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane::test {

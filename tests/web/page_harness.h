@@ -26,6 +26,7 @@
 #include "platform/codepage.h"
 #include "render/finder.h"
 #include "render/listpage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/tempdir.h"
 #include "support/waits.h"

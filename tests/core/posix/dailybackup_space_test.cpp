@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "platform/codepage.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/dailybackup.h"
 #include "store/notebook.h"
 #include "support/seed.h"
@@ -47,7 +49,7 @@ TEST(DailyBackupSpace, AFullDiskIsToldWithTheFolderAndTheNotebookStaysWhole) {
     const auto now = std::chrono::system_clock::now();
     EXPECT_EQ(backup.Run(now), DailyBackup::Outcome::DiskFull);
     const std::string notice =
-        platform::FromCodePage(backup.Notice(DailyBackup::Outcome::DiskFull, now));
+        platform::FromCodePage(BackupNotice(backup, DailyBackup::Outcome::DiskFull, now));
     EXPECT_NE(notice.find("磁盘空间已满"), std::string::npos) << notice;
     EXPECT_NE(notice.find(platform::FromCodePage(test::CodePagePath(folder))), std::string::npos)
         << notice;

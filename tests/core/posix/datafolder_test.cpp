@@ -15,6 +15,8 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/dailybackup.h"
 #include "store/notebook.h"
 #include "store/portablecopy.h"
@@ -170,7 +172,7 @@ class NotesBesideTheProgram : public UserDataHome {
 };
 
 TEST_F(NotesBesideTheProgram, BecomeTheUsersNotebookAndTheUserIsToldOnce) {
-    const std::string notice = TakeOverNotebookBesideProgram();
+    const std::string notice = TakeOverNotice(TakeOverNotebookBesideProgram());
     const std::string besidePath = test::CodePagePath(app_.Database());
     EXPECT_NE(notice.find(besidePath), std::string::npos) << "where the notes were";
     EXPECT_NE(notice.find(test::CodePagePath(UserNotebook())), std::string::npos) << "where now";
@@ -184,7 +186,7 @@ TEST_F(NotesBesideTheProgram, BecomeTheUsersNotebookAndTheUserIsToldOnce) {
     ASSERT_EQ(OpenDatabase(), "1");
     ASSERT_EQ(test::InsertNote("third"), "Done");
     CloseDatabase();
-    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(TakeOverNotice(TakeOverNotebookBesideProgram()), "");
     EXPECT_EQ(test::TitlesIn(UserNotebook()),
               (std::vector<std::string>{"first", "second", "third"}));
     EXPECT_EQ(test::ReadFile(app_.Database()), beside_);
@@ -193,29 +195,29 @@ TEST_F(NotesBesideTheProgram, BecomeTheUsersNotebookAndTheUserIsToldOnce) {
 TEST_F(NotesBesideTheProgram, AreLeftAloneWhenThereIsNothingToTakeOver) {
     // The user's folder has a notebook of its own already: kept as it is.
     test::WriteFile(UserNotebook(), test::ReadFile(test::Pristine(app_)));
-    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(TakeOverNotice(TakeOverNotebookBesideProgram()), "");
     EXPECT_EQ(test::ReadFile(UserNotebook()), test::ReadFile(test::Pristine(app_)));
 
     // An empty file there holds nothing: the notes come in its place.
     test::WriteFile(UserNotebook(), "");
-    EXPECT_NE(TakeOverNotebookBesideProgram(), "");
+    EXPECT_NE(TakeOverNotice(TakeOverNotebookBesideProgram()), "");
     EXPECT_EQ(test::TitlesIn(UserNotebook()), (std::vector<std::string>{"first", "second"}));
 
     // The data beside the program: nothing to take over.
     SetDataDirectory({});
-    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(TakeOverNotice(TakeOverNotebookBesideProgram()), "");
 }
 
 TEST_F(NotesBesideTheProgram, WithoutRecordsLeaveThePristineNotebookToTheStore) {
     fs::copy_file(test::Pristine(app_), app_.Database(), fs::copy_options::overwrite_existing);
-    EXPECT_EQ(TakeOverNotebookBesideProgram(), "");
+    EXPECT_EQ(TakeOverNotice(TakeOverNotebookBesideProgram()), "");
     EXPECT_FALSE(fs::exists(UserNotebook()));
 }
 
 TEST_F(NotesBesideTheProgram, ThatCannotBeReadAreNamedAndLeftAsTheyAre) {
     const std::string junk(4096, 'j');
     test::WriteFile(app_.Database(), junk);
-    const std::string notice = TakeOverNotebookBesideProgram();
+    const std::string notice = TakeOverNotice(TakeOverNotebookBesideProgram());
     EXPECT_NE(notice.find(test::CodePagePath(app_.Database())), std::string::npos);
     EXPECT_NE(notice.find(Cp("未能复制过来")), std::string::npos);
     EXPECT_NE(notice.find(Cp("新位置的记事本是新建的")), std::string::npos);
@@ -232,7 +234,7 @@ TEST_F(NotesBesideTheProgram, ThatCannotBeReadAreNamedAndLeftAsTheyAre) {
     SetApplicationPaths(executable);
     const std::string data = platform::UsePerUserDataWhenReadOnly("korvane");
     if (data == ApplicationDirectory()) std::_Exit(3);
-    if (TakeOverNotebookBesideProgram().empty()) std::_Exit(4);
+    if (TakeOverNotice(TakeOverNotebookBesideProgram()).empty()) std::_Exit(4);
     if (OpenDatabase() != "1") std::_Exit(5);
     const bool notes = test::TitlesIn(userNotebook) == std::vector<std::string>{"first", "second"};
     std::_Exit(notes ? 0 : 6);

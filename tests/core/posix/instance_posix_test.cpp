@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/instance.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/tempdir.h"
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "render/notices.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 #include "support/notebook.h"

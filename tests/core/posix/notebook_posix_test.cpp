@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/tempdir.h"
 
