@@ -223,9 +223,9 @@ void TMyHappy::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;  // un-minimising is no show
     taskbar_->Shown(windowHandle());
-    // Every show begins in the standard view. The page is loaded afresh in its
-    // own standard look, and the settings read next may clear CBN, which would
-    // leave a compact window that nothing can bring back and nothing can move.
+    // Every show begins in the standard view, and the page in its standard
+    // look. The settings read next may clear CBN, which would leave a
+    // compact window that nothing can bring back and nothing can move.
     view_->ShowBars(true);
     RestoreSettings();
     notebook_->Open();
@@ -235,6 +235,12 @@ void TMyHappy::showEvent(QShowEvent* event) {
     // first search does not wait for it and the start does not share the
     // processor with it.
     QTimer::singleShot(kFinderDelayMs, this, [this] { commands_->PrepareFinder(); });
+}
+
+void TMyHappy::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return;  // minimising is no hide
+    page_->Hidden();
 }
 
 void TMyHappy::RestoreSettings() {
@@ -253,7 +259,9 @@ void TMyHappy::LoadPage() {
     // altered is treated like a damaged installation.
     const bool noticeIntact = footer_->ShowNotice();
     if (CheckPageFile(page) && noticeIntact) {
-        page_->Load(PageUrl());
+        // A page still there is shown as it is, refreshed in place; only a
+        // page never loaded, or covered, is loaded afresh.
+        if (!page_->Reshow(PageUrl())) page_->Load(PageUrl());
         return;
     }
     page_->Cover(QStringLiteral("您的文件可能已被破坏，请重新安装"));

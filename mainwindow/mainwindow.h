@@ -128,15 +128,18 @@ class TMyHappy : public QWidget {
     void N6Click();
     void Label1Click();
     void Timer1Timer();
-    // The page has finished loading: runs a start-up call the tick deferred.
+    // The page has finished loading: its start-up call, once per load.
     void PageLoadFinished();
     // The page's render process ended unasked (a crash, or killed for want of
-    // memory): the page is loaded again, so the window is never left blank.
+    // memory): the page is loaded again (at the next show when hidden), so
+    // the window is never left blank.
     void PageProcessEnded();
     void HotkeyPressed();
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // The page keeps its place and is given back after a while (PageHost).
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -16,11 +19,28 @@
 namespace korvane {
 namespace {
 
+// The page timer: a page that has not reported its load by then gets its
+// start-up call anyway, if its script is there.
 constexpr int kPageTimerMs = 1000;
+// A hidden page is frozen (its timers and scripts stop) after a few seconds,
+// and given back after half a minute: its render process ends, and with it
+// most of the memory the program holds. A show within the half minute finds
+// the page as it was; a later one loads it again (about a fifth of a second)
+// and brings it back at its place.
+constexpr int kFreezeMs = 5000;
+constexpr int kGiveBackMs = 30000;
+
+// BodyLoad() once per load of the page: the flag lives in the page's own
+// window, which each load makes anew. Before the page's script and the
+// document are there, nothing runs.
+const char kStartOnce[] =
+    "if (window.kvStarted !== true && typeof BodyLoad === 'function' &&"
+    " document.readyState !== 'loading') { window.kvStarted = true; BodyLoad(); }";
 
 }  // namespace
 
 PageHost::PageHost(QWidget* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("PageHost"));
     area = new QWidget(parent);
     area->setObjectName(QStringLiteral("PageArea"));
     view = new QWebEngineView(area);
@@ -49,6 +69,13 @@ PageHost::PageHost(QWidget* parent) : QObject(parent) {
     timer->setSingleShot(true);
     timer->setInterval(kPageTimerMs);
     connect(timer, &QTimer::timeout, this, &PageHost::Tick);
+
+    freezeTimer_.setSingleShot(true);
+    freezeTimer_.setInterval(kFreezeMs);
+    connect(&freezeTimer_, &QTimer::timeout, this, &PageHost::Freeze);
+    giveBackTimer_.setSingleShot(true);
+    giveBackTimer_.setInterval(kGiveBackMs);
+    connect(&giveBackTimer_, &QTimer::timeout, this, &PageHost::GiveBack);
 }
 
 bool PageHost::RunJs(QWebEngineView* browser, const std::string& line) {
@@ -88,11 +115,84 @@ void PageHost::Watch() {
 
 void PageHost::Load(const QUrl& url) {
     cover->hide();
+    freezeTimer_.stop();
+    giveBackTimer_.stop();
+    hidden_ = false;
+    givenBack_ = false;
+    endedWhileHidden_ = false;
+    resumeNext_ = false;
     pageUrl_ = url;
     pageLoaded_ = false;
-    bodyLoadPending_ = false;
+    view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Active);
     view->load(pageUrl_);
     timer->start();
+}
+
+bool PageHost::Reshow(const QUrl& url) {
+    if (url != pageUrl_ || !cover->isHidden()) return false;
+    const bool given = givenBack_;
+    const bool ended = endedWhileHidden_;
+    if (!given && !ended && !pageLoaded_) return false;
+    hidden_ = false;
+    givenBack_ = false;
+    endedWhileHidden_ = false;
+    freezeTimer_.stop();
+    giveBackTimer_.stop();
+    if (ended) {
+        LoadToResume();
+    } else if (given) {
+        // The engine loads a discarded page again as it becomes active.
+        pageLoaded_ = false;
+        resumeNext_ = true;
+        timer->start();
+        view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    } else {
+        view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+        view->page()->runJavaScript(
+            QStringLiteral("if (typeof Reshown === 'function') Reshown();"));
+    }
+    return true;
+}
+
+void PageHost::Hidden() {
+    hidden_ = true;
+    if (!pageLoaded_) return;
+    // Nothing moves the page while the window is hidden, so its place now is
+    // the place to come back to.
+    QPointer<PageHost> self(this);
+    view->page()->runJavaScript(
+        QStringLiteral("typeof PageState === 'function' ? PageState() : ''"),
+        [self](const QVariant& state) {
+            if (self) self->resume_ = state.toString();
+        });
+    freezeTimer_.start();
+    giveBackTimer_.start();
+}
+
+void PageHost::SetGiveBackDelays(int freezeMs, int discardMs) {
+    freezeTimer_.setInterval(freezeMs);
+    giveBackTimer_.setInterval(discardMs);
+}
+
+void PageHost::Freeze() {
+    if (!hidden_ || !pageLoaded_) return;
+    view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+}
+
+void PageHost::GiveBack() {
+    if (!hidden_ || !pageLoaded_) return;
+    qCInfo(lcWindow) << "hidden page given back";
+    pageLoaded_ = false;
+    givenBack_ = true;
+    view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    platform::TrimWorkingSet();
+}
+
+void PageHost::LoadToResume() {
+    pageLoaded_ = false;
+    resumeNext_ = true;
+    timer->start();
+    view->load(pageUrl_);
 }
 
 void PageHost::Cover(const QString& text) {
@@ -101,26 +201,34 @@ void PageHost::Cover(const QString& text) {
     cover->setText(text);
 }
 
+void PageHost::Start() {
+    timer->stop();
+    QString script;
+    if (resumeNext_ && !resume_.isEmpty()) {
+        // The place as the page wrote it, read back by the page as JSON; the
+        // text goes in as a quoted string, so it is never run as script.
+        const QByteArray quoted = QJsonDocument(QJsonArray{resume_}).toJson(QJsonDocument::Compact);
+        script = QStringLiteral("try { window.kvResume = JSON.parse(") + QString::fromUtf8(quoted) +
+                 QStringLiteral("[0]); } catch (e) {}\n");
+    }
+    // A tick before the load keeps the place for the start-up call the load brings.
+    if (pageLoaded_) resumeNext_ = false;
+    script += QString::fromLatin1(kStartOnce);
+    view->page()->runJavaScript(script);
+}
+
 void PageHost::Tick() {
     timer->stop();
-    // A page still loading when the second is up (a slow or busy machine)
-    // would miss its start-up call; it then gets it as soon as it has loaded.
-    if (!pageLoaded_) {
-        bodyLoadPending_ = true;
-        return;
-    }
-    RunJs(view, "BodyLoad()");
+    // A page that has not reported its load by now (a slow or busy machine,
+    // or a load whose end the engine never told) gets its call now if its
+    // script is there, else when it reports its load.
+    Start();
 }
 
 void PageHost::LoadFinished() {
-    // A page that loads again without a show (the view brought itself back
-    // to it) starts afresh and needs its start-up call as well.
-    const bool loadedAgain = pageLoaded_;
     pageLoaded_ = true;
     FocusFindWhenLoaded();
-    if (!bodyLoadPending_ && !loadedAgain) return;
-    bodyLoadPending_ = false;
-    RunJs(view, "BodyLoad()");
+    Start();
 }
 
 void PageHost::FocusFind() {
@@ -137,7 +245,15 @@ void PageHost::FocusFindWhenLoaded() {
 }
 
 void PageHost::ProcessEnded() {
-    if (stopped_ || pageUrl_.isEmpty()) return;
+    if (stopped_ || pageUrl_.isEmpty() || givenBack_) return;
+    if (hidden_) {
+        // Nobody looks at it: it is loaded again at the next show.
+        pageLoaded_ = false;
+        endedWhileHidden_ = true;
+        freezeTimer_.stop();
+        giveBackTimer_.stop();
+        return;
+    }
     // A page that keeps ending its process would be loaded again for ever;
     // after a few ends within a minute the window says so instead.
     constexpr int kRestarts = 3;
@@ -150,8 +266,8 @@ void PageHost::ProcessEnded() {
         return;
     }
     pageLoaded_ = false;
-    bodyLoadPending_ = true;  // BodyLoad() runs as soon as the page has loaded
-    view->load(pageUrl_);
+    timer->start();
+    view->load(pageUrl_);  // BodyLoad() runs as soon as the page has loaded
 }
 
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {

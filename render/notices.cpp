@@ -39,7 +39,8 @@ std::string RestoreFailure(const RestoreResult& result) {
     const std::string& path = result.path;
     switch (result.outcome) {
         case Outcome::NotWhole:
-            return Cp("无法从备份恢复：") + path + Cp(" 不是一个完好的记事本文件。记事本没有改动。");
+            return Cp("无法从备份恢复：") + path +
+                   Cp(" 不是一个完好的记事本文件。记事本没有改动。");
         case Outcome::NotCopied:
             return Cp("无法从备份恢复：备份文件无法复制到 ") + path + Cp("。记事本没有改动。");
         case Outcome::NotMovedAside:

@@ -37,12 +37,82 @@ function CallHost(n) {
 /* ---- Called by the program ------------------------------------------- */
 
 function BodyLoad() {
+    /* A page loaded again after it was given back while the window was
+     * hidden comes back where it was. */
+    var resume = TakeResume();
+    if (resume) {
+        Resume(resume);
+        return;
+    }
     /* A search typed while the page was starting goes on. */
     if (FindText(FindBoxValue())) {
         FindNow();
         return;
     }
     ShowList(0);
+}
+
+/* Called by the program when the window is shown again over this page: the
+ * standard look, and what is on screen asked for anew at the same place, in
+ * the same tab or search (the notebook may have changed meanwhile). */
+function Reshown() {
+    stit();
+    if (!list.parts) return;  /* not started yet: its start-up call comes */
+    if (Finding()) {
+        FindAgain();
+        return;
+    }
+    list.target = { place: list.place, offset: list.offset, bottom: list.pinned };
+    var first = list.pinned ? Math.max(0, list.total - WINDOW) : Math.max(0, list.place - 10);
+    Request(first, WINDOW + 10, "replace");
+}
+
+/* Where the page is, for the program to keep while the window is hidden
+ * (JSON): the tab, the place, and the search with the place it returns to. */
+function PageState() {
+    return JSON.stringify({
+        kind: list.kind,
+        place: list.place,
+        offset: list.offset,
+        pinned: list.pinned,
+        query: Finding() ? find.query : "",
+        back: Finding() ? find.back : null
+    });
+}
+
+/* The place the program handed back before the start-up call, checked. */
+function TakeResume() {
+    var state = window.kvResume;
+    window.kvResume = undefined;
+    if (!state || typeof state !== "object") return null;
+    var whole = function (n) { return typeof n === "number" && isFinite(n) && n >= 0 ? Math.floor(n) : 0; };
+    var back = state.back && typeof state.back === "object" ? state.back : null;
+    return {
+        kind: KindOf(state.kind),
+        place: whole(state.place),
+        offset: whole(state.offset),
+        pinned: state.pinned === true,
+        query: typeof state.query === "string" ? state.query : "",
+        back: back ? { kind: KindOf(back.kind) === 1 ? 1 : 0, place: whole(back.place),
+                       offset: whole(back.offset) } : null
+    };
+}
+
+function Resume(state) {
+    ListParts();
+    var box = document.getElementById("findBox");
+    if (state.kind === FOUND && FindText(state.query) && box) {
+        box.value = state.query;
+        FindNow();
+        find.back = state.back;
+        list.target = { place: state.place, offset: state.offset, bottom: false };
+        return;
+    }
+    var kind = state.kind === 1 ? 1 : 0;
+    MarkTab(kind);
+    list.kind = kind;
+    list.target = { place: state.place, offset: state.offset, bottom: state.pinned };
+    Request(Math.max(0, state.place - 10), WINDOW + 10, "replace");
 }
 
 /* Compact view: the window lost its bars, so the page drops its own top bar

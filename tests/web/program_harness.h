@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QVariant>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 #include <cstdlib>
 #include <memory>
@@ -71,6 +73,32 @@ class ProgramTest : public ::testing::Test {
     bool EventuallyEquals(const QString& expression, const QVariant& expected,
                           int timeoutMs = 5000) {
         return Eventually([&] { return Eval(expression) == expected; }, timeoutMs);
+    }
+
+    // Counts, in every document the page loads from now on, the calls of
+    // BodyLoad() (window.bodyLoads) and the lists the program hands the page
+    // (window.listWrites), from before the page's own start-up runs.
+    void CountStartUpsAndLists() {
+        QWebEngineScript counters;
+        counters.setName(QStringLiteral("counters"));
+        counters.setInjectionPoint(QWebEngineScript::DocumentReady);
+        counters.setWorldId(QWebEngineScript::MainWorld);
+        counters.setRunsOnSubFrames(false);
+        counters.setSourceCode(QStringLiteral(R"(
+(function () {
+    window.bodyLoads = 0;
+    window.listWrites = 0;
+    if (typeof BodyLoad === 'function') {
+        var original = BodyLoad;
+        BodyLoad = function () { window.bodyLoads += 1; return original.apply(this, arguments); };
+    }
+    if (typeof KvList === 'function') {
+        var take = KvList;
+        KvList = function () { window.listWrites += 1; return take.apply(this, arguments); };
+    }
+})();
+)"));
+        Page()->scripts().insert(counters);
     }
 
     AppFolder app_;
