@@ -10,6 +10,9 @@
 //   refresh  after a note is saved, from the program sending the changed list
 //            until its head is painted (median);
 //   end      from the End key until the oldest note is painted (median);
+//   window   from the page asking for the list window End needs until it is
+//            painted: the request, the program's answer and the page's
+//            layout (median);
 //   memory   RSS and PSS of the process and all its web engine helpers after
 //            start and three refreshes;
 //   frame    the longest frame while the wheel scrolls through the list
@@ -274,7 +277,9 @@ Memory MeasureProcessTree() {
 
 // Every list the page takes is followed, once painted, by a title "p<n>".
 // The page's commands (all of them go through Go()) and its calls of the
-// host object (CallHost()) are counted in benchCommands and benchHostCalls.
+// host object (CallHost()) are counted in benchCommands and benchHostCalls;
+// benchWindowMs is the time from the last request for a list window until
+// the list that followed it was painted.
 constexpr char kPaintWatch[] = R"(
 (function () {
     window.benchPaints = 0;
@@ -284,6 +289,7 @@ constexpr char kPaintWatch[] = R"(
         var go = Go;
         Go = function (url) {
             window.benchCommands.push(String(url));
+            if (/\/(WiNo|WiCn|Find)\//.test(String(url))) window.benchAskedAt = performance.now();
             return go.apply(this, arguments);
         };
     }
@@ -301,6 +307,10 @@ constexpr char kPaintWatch[] = R"(
         var result = take.apply(this, arguments);
         requestAnimationFrame(function () { setTimeout(function () {
             window.benchPageMs = performance.now() - start;
+            if (window.benchAskedAt !== undefined) {
+                window.benchWindowMs = performance.now() - window.benchAskedAt;
+                window.benchAskedAt = undefined;
+            }
             document.title = 'p' + (++window.benchPaints); }, 0); });
         return result;
     };
@@ -455,7 +465,7 @@ void PrintCrossings(const Crossings& c, long per) {
 
 // One size, in this process: prints "launch show refresh end rss pss frame
 // ended", then the crossings per list window fetched by End and per refresh
-// (as PrintCrossings).
+// (as PrintCrossings), then "window" (-1 when End needed no window).
 int SizeFigures(int notes, int runs, bool wheel) {
     AppFolder app;
     Program program(app);
@@ -487,6 +497,7 @@ int SizeFigures(int notes, int runs, bool wheel) {
     const Memory memory = MeasureProcessTree();
 
     std::vector<double> ends;
+    std::vector<double> windows;
     Crossings endCrossings;
     for (int i = 0; i < runs; ++i) {
         program.Key(Qt::Key_Home);
@@ -497,7 +508,10 @@ int SizeFigures(int notes, int runs, bool wheel) {
             kLoadWaitMs);
         program.WaitUntilIdle();
         program.ResetCrossings();
+        Eval(page, QStringLiteral("window.benchWindowMs = -1; true"));
         ends.push_back(program.TimeUntilPainted([&] { program.Key(Qt::Key_End); }, kAtEnd));
+        const double window = Eval(page, QStringLiteral("window.benchWindowMs")).toDouble();
+        if (window >= 0) windows.push_back(window);
         program.WaitUntilIdle();
         endCrossings += program.TakeCrossings();
     }
@@ -512,7 +526,7 @@ int SizeFigures(int notes, int runs, bool wheel) {
     const int refreshRuns = std::max(runs, 3);
     PrintCrossings(endCrossings, std::max(1L, endCrossings.windows));
     PrintCrossings(refreshCrossings, refreshRuns);
-    std::printf("\n");
+    std::printf(" %.1f\n", windows.empty() ? -1.0 : Median(windows));
     return 0;
 }
 
@@ -523,6 +537,7 @@ struct Figures {
     int ended = 0;
     double windowAsked = 0, windowScripts = 0, windowAnswers = 0;
     double refreshAsked = 0, refreshScripts = 0, refreshAnswers = 0;
+    double window = 0;
 };
 
 std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
@@ -537,7 +552,7 @@ std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
     std::istringstream out(child.readAllStandardOutput().toStdString());
     if (!(out >> f.launch >> f.show >> f.refresh >> f.end >> f.rss >> f.pss >> f.frame >> f.ended >>
           f.windowAsked >> f.windowScripts >> f.windowAnswers >> f.refreshAsked >>
-          f.refreshScripts >> f.refreshAnswers))
+          f.refreshScripts >> f.refreshAnswers >> f.window))
         return std::nullopt;
     return f;
 }
@@ -785,11 +800,11 @@ int AllFigures(int runs, bool million) {
     }
     std::printf("Notes list in the real program; times in ms, medians of %d where repeated\n",
                 runs);
-    std::printf("%9s %8s %8s %8s %8s %9s %9s %8s %6s\n", "notes", "launch", "show", "refresh",
-                "end", "RSS MiB", "PSS MiB", "frame", "ended");
+    std::printf("%9s %8s %8s %8s %8s %8s %9s %9s %8s %6s\n", "notes", "launch", "show", "refresh",
+                "end", "window", "RSS MiB", "PSS MiB", "frame", "ended");
     for (const auto& [notes, f] : figures) {
-        std::printf("%9d %8.1f %8.1f %8.1f %8.1f %9.1f %9.1f %8s %6s\n", notes, f.launch, f.show,
-                    f.refresh, f.end, f.rss / 1024.0, f.pss / 1024.0,
+        std::printf("%9d %8.1f %8.1f %8.1f %8.1f %8.1f %9.1f %9.1f %8s %6s\n", notes, f.launch,
+                    f.show, f.refresh, f.end, f.window, f.rss / 1024.0, f.pss / 1024.0,
                     notes == 10000 ? QByteArray::number(f.frame, 'f', 1).constData() : "-",
                     f.ended ? "yes" : "no");
     }
