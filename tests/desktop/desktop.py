@@ -405,8 +405,10 @@ class Suite:
 
     def wait_for_list(self, g):
         """The page asks for its list a second after the show; the first
-        record's white box then covers the page background."""
-        wait_for("the list", lambda: self.page_pixel(g, 300, 150) == (255, 255, 255), timeout=10)
+        record's white box then covers the page background (below the
+        search field and the 新增记事 button, right of the record's text and
+        below its edit and delete icons)."""
+        wait_for("the list", lambda: self.page_pixel(g, 300, 200) == (255, 255, 255), timeout=10)
         time.sleep(0.5)  # its pictures
 
     # The run -----------------------------------------------------------------

@@ -102,7 +102,7 @@ class Soak(Suite):
         super().__init__(bin_dir, options)
         self.seconds = options.seconds
         self.seed = options.seed
-        self.rng = random.Random(seed)
+        self.rng = random.Random(self.seed)
         self.confirmed = []  # titles whose save the program confirmed
         self.attempted = []  # titles whose save was cut short by a kill
         self.counter = 0
