@@ -2,7 +2,9 @@
 # The notes list of the real program at notebooks of 100, 10,000, 100,000 and
 # 1,000,000 notes, side by side: launch, a show after a hide, the refresh after
 # a save, End, memory after three refreshes, the longest frame while the wheel
-# scrolls through 10,000 notes, and whether the page's process ever ended.
+# scrolls through 10,000 notes, whether the page's process ever ended, the
+# time of a list window from the page's request until it is painted, and the
+# crossings between the program and the page per list window and per refresh.
 # Prints the figures and the ratios of 100,000 notes against 100. Builds
 # nothing.
 # Usage: bench/compare_web.sh [build folder] [--runs N] [--no-million]

@@ -10,11 +10,20 @@
 //   refresh  after a note is saved, from the program sending the changed list
 //            until its head is painted (median);
 //   end      from the End key until the oldest note is painted (median);
+//   window   from the page asking for the list window End needs until it is
+//            painted: the request, the program's answer and the page's
+//            layout (median);
 //   memory   RSS and PSS of the process and all its web engine helpers after
 //            start and three refreshes;
 //   frame    the longest frame while the wheel scrolls through the list
 //            (10,000 notes only);
-//   ended    whether the page's render process ended on its own.
+//   ended    whether the page's render process ended on its own;
+//   crossings  the calls between the program and the page for one list
+//            window (fetched by End) and for one refresh: commands the page
+//            sends (navigations to the command host), calls of its host
+//            object over the web channel, scripts the program runs in the
+//            page, and the answers of those scripts that come back to the
+//            program.
 // "Painted" is the page's next animation frame after it took the list.
 //
 // Beside them, the finder at 100,000 notes and 10,000 contacts:
@@ -71,6 +80,35 @@ namespace fs = std::filesystem;
 using namespace korvane;
 
 namespace {
+void CountScript();
+void CountAnswer();
+}  // namespace
+
+// Every script the program's code runs in the page goes through
+// QWebEnginePage::runJavaScript(script, world, callback). This benchmark is
+// linked with that symbol wrapped (--wrap in CMakeLists.txt): the program's
+// calls come here, are counted with the answers their callbacks get, and go
+// on to the engine unchanged. The program's own build is untouched. The
+// bench's own scripts use the overload without a world and are not counted.
+using ScriptCallback = std::function<void(const QVariant&)>;
+extern "C" void __real__ZN14QWebEnginePage13runJavaScriptERK7QStringjRKSt8functionIFvRK8QVariantEE(
+    QWebEnginePage* page, const QString& script, quint32 world, const ScriptCallback& callback);
+extern "C" void __wrap__ZN14QWebEnginePage13runJavaScriptERK7QStringjRKSt8functionIFvRK8QVariantEE(
+    QWebEnginePage* page, const QString& script, quint32 world, const ScriptCallback& callback) {
+    CountScript();
+    if (!callback) {
+        __real__ZN14QWebEnginePage13runJavaScriptERK7QStringjRKSt8functionIFvRK8QVariantEE(
+            page, script, world, callback);
+        return;
+    }
+    __real__ZN14QWebEnginePage13runJavaScriptERK7QStringjRKSt8functionIFvRK8QVariantEE(
+        page, script, world, [callback](const QVariant& result) {
+            CountAnswer();
+            callback(result);
+        });
+}
+
+namespace {
 
 constexpr int kLoadWaitMs = 120000;
 // ---- Waiting -----------------------------------------------------------------
@@ -111,6 +149,46 @@ QVariant Eval(QWebEnginePage* page, const QString& script) {
     RunUntil([&] { return result->has_value(); }, kLoadWaitMs);
     return result->value_or(QVariant());
 }
+
+// ---- Crossings ----------------------------------------------------------------
+
+// Scripts the program's code ran in the page, and answers that came back.
+struct ScriptCount {
+    long scripts = 0;
+    long answers = 0;
+};
+
+ScriptCount& ProgramScripts() {
+    static ScriptCount count;
+    return count;
+}
+
+void CountScript() {
+    ++ProgramScripts().scripts;
+}
+void CountAnswer() {
+    ++ProgramScripts().answers;
+}
+
+// The crossings of one stretch of work. `windows` counts the list windows the
+// page asked for in it.
+struct Crossings {
+    long commands = 0;
+    long hostCalls = 0;
+    long scripts = 0;
+    long answers = 0;
+    long windows = 0;
+
+    long Asked() const { return commands + hostCalls; }
+    Crossings& operator+=(const Crossings& other) {
+        commands += other.commands;
+        hostCalls += other.hostCalls;
+        scripts += other.scripts;
+        answers += other.answers;
+        windows += other.windows;
+        return *this;
+    }
+};
 
 // ---- The application folder --------------------------------------------------
 
@@ -199,9 +277,30 @@ Memory MeasureProcessTree() {
 }
 
 // Every list the page takes is followed, once painted, by a title "p<n>".
+// The page's commands (all of them go through Go()) and its calls of the
+// host object (CallHost()) are counted in benchCommands and benchHostCalls;
+// benchWindowMs is the time from the last request for a list window until
+// the list that followed it was painted.
 constexpr char kPaintWatch[] = R"(
 (function () {
     window.benchPaints = 0;
+    window.benchCommands = [];
+    window.benchHostCalls = 0;
+    if (typeof Go === 'function') {
+        var go = Go;
+        Go = function (url) {
+            window.benchCommands.push(String(url));
+            if (/\/(WiNo|WiCn|Find)\//.test(String(url))) window.benchAskedAt = performance.now();
+            return go.apply(this, arguments);
+        };
+    }
+    if (typeof CallHost === 'function') {
+        var call = CallHost;
+        CallHost = function () {
+            ++window.benchHostCalls;
+            return call.apply(this, arguments);
+        };
+    }
     if (typeof KvList !== 'function') return;
     var take = KvList;
     KvList = function () {
@@ -209,6 +308,10 @@ constexpr char kPaintWatch[] = R"(
         var result = take.apply(this, arguments);
         requestAnimationFrame(function () { setTimeout(function () {
             window.benchPageMs = performance.now() - start;
+            if (window.benchAskedAt !== undefined) {
+                window.benchWindowMs = performance.now() - window.benchAskedAt;
+                window.benchAskedAt = undefined;
+            }
             document.title = 'p' + (++window.benchPaints); }, 0); });
         return result;
     };
@@ -263,6 +366,32 @@ class Program {
         RunUntil([&] { return Eval(Page(), QStringLiteral("!list.pending")).toBool(); },
                  kLoadWaitMs);
         Settle(50);
+    }
+
+    // Starts counting the crossings between the program and the page anew.
+    void ResetCrossings() {
+        Eval(Page(), QStringLiteral("window.benchCommands = []; window.benchHostCalls = 0; true"));
+        ProgramScripts() = {};
+    }
+
+    // The crossings since ResetCrossings(). A list window is a command asking
+    // for the records at a place in a list (WiNo, WiCn) or in the results (Find).
+    Crossings TakeCrossings() {
+        const QStringList counts =
+            Eval(Page(),
+                 QStringLiteral("[window.benchCommands.length, window.benchHostCalls,"
+                                " window.benchCommands.filter(function (u) {"
+                                " return /\\/(WiNo|WiCn|Find)\\//.test(u); }).length].join(' ')"))
+                .toString()
+                .split(QLatin1Char(' '));
+        if (counts.size() != 3) Fail("the page's counts of its commands are missing");
+        Crossings taken;
+        taken.commands = counts[0].toLong();
+        taken.hostCalls = counts[1].toLong();
+        taken.windows = counts[2].toLong();
+        taken.scripts = ProgramScripts().scripts;
+        taken.answers = ProgramScripts().answers;
+        return taken;
     }
 
     void Key(Qt::Key key) {
@@ -327,7 +456,17 @@ double LongestWheelFrame(Program& program) {
     return Eval(page, QStringLiteral("window.frameLongest")).toDouble();
 }
 
-// One size, in this process: prints "launch show refresh end rss pss frame ended".
+// Prints " asked scripts answers" per `per`: the page's commands and host
+// calls, the program's scripts into the page, and their answers back.
+void PrintCrossings(const Crossings& c, long per) {
+    const double n = double(per);
+    std::printf(" %.2f %.2f %.2f", double(c.Asked()) / n, double(c.scripts) / n,
+                double(c.answers) / n);
+}
+
+// One size, in this process: prints "launch show refresh end rss pss frame
+// ended", then the crossings per list window fetched by End and per refresh
+// (as PrintCrossings), then "window" (-1 when End needed no window).
 int SizeFigures(int notes, int runs, bool wheel) {
     AppFolder app;
     Program program(app);
@@ -343,18 +482,24 @@ int SizeFigures(int notes, int runs, bool wheel) {
     program.WaitUntilIdle();
 
     std::vector<double> refreshes;
+    Crossings refreshCrossings;
     for (int i = 0; i < std::max(runs, 3); ++i) {
         SaveANote(i);
+        program.ResetCrossings();
         // The page's own refresh command, as the list asks for it after a save.
         refreshes.push_back(program.TimeUntilPainted([&] {
             program.Window().MyBodyBeforeNavigate2("http://command.korvane.invalid/reNote/");
         }));
         program.WaitUntilIdle();
+        refreshCrossings += program.TakeCrossings();
+        ++refreshCrossings.commands;  // the command handed over above
     }
     Settle(3000);  // the engine finishes its own work before memory is read
     const Memory memory = MeasureProcessTree();
 
     std::vector<double> ends;
+    std::vector<double> windows;
+    Crossings endCrossings;
     for (int i = 0; i < runs; ++i) {
         program.Key(Qt::Key_Home);
         RunUntil(
@@ -363,8 +508,13 @@ int SizeFigures(int notes, int runs, bool wheel) {
             },
             kLoadWaitMs);
         program.WaitUntilIdle();
+        program.ResetCrossings();
+        Eval(page, QStringLiteral("window.benchWindowMs = -1; true"));
         ends.push_back(program.TimeUntilPainted([&] { program.Key(Qt::Key_End); }, kAtEnd));
+        const double window = Eval(page, QStringLiteral("window.benchWindowMs")).toDouble();
+        if (window >= 0) windows.push_back(window);
         program.WaitUntilIdle();
+        endCrossings += program.TakeCrossings();
     }
     double frame = 0;
     if (wheel) {
@@ -372,8 +522,12 @@ int SizeFigures(int notes, int runs, bool wheel) {
         program.WaitUntilIdle();
         frame = LongestWheelFrame(program);
     }
-    std::printf("%.1f %.1f %.1f %.1f %ld %ld %.1f %d\n", launch, show, Median(refreshes),
+    std::printf("%.1f %.1f %.1f %.1f %ld %ld %.1f %d", launch, show, Median(refreshes),
                 Median(ends), memory.rssKib, memory.pssKib, frame, program.ProcessEnded() ? 1 : 0);
+    const int refreshRuns = std::max(runs, 3);
+    PrintCrossings(endCrossings, std::max(1L, endCrossings.windows));
+    PrintCrossings(refreshCrossings, refreshRuns);
+    std::printf(" %.1f\n", windows.empty() ? -1.0 : Median(windows));
     return 0;
 }
 
@@ -382,6 +536,9 @@ struct Figures {
     long rss = 0, pss = 0;
     double frame = 0;
     int ended = 0;
+    double windowAsked = 0, windowScripts = 0, windowAnswers = 0;
+    double refreshAsked = 0, refreshScripts = 0, refreshAnswers = 0;
+    double window = 0;
 };
 
 std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
@@ -394,7 +551,9 @@ std::optional<Figures> RunSize(int notes, int runs, bool wheel) {
     if (!child.waitForFinished(1800000) || child.exitCode() != 0) return std::nullopt;
     Figures f;
     std::istringstream out(child.readAllStandardOutput().toStdString());
-    if (!(out >> f.launch >> f.show >> f.refresh >> f.end >> f.rss >> f.pss >> f.frame >> f.ended))
+    if (!(out >> f.launch >> f.show >> f.refresh >> f.end >> f.rss >> f.pss >> f.frame >> f.ended >>
+          f.windowAsked >> f.windowScripts >> f.windowAnswers >> f.refreshAsked >>
+          f.refreshScripts >> f.refreshAnswers >> f.window))
         return std::nullopt;
     return f;
 }
@@ -642,11 +801,11 @@ int AllFigures(int runs, bool million) {
     }
     std::printf("Notes list in the real program; times in ms, medians of %d where repeated\n",
                 runs);
-    std::printf("%9s %8s %8s %8s %8s %9s %9s %8s %6s\n", "notes", "launch", "show", "refresh",
-                "end", "RSS MiB", "PSS MiB", "frame", "ended");
+    std::printf("%9s %8s %8s %8s %8s %8s %9s %9s %8s %6s\n", "notes", "launch", "show", "refresh",
+                "end", "window", "RSS MiB", "PSS MiB", "frame", "ended");
     for (const auto& [notes, f] : figures) {
-        std::printf("%9d %8.1f %8.1f %8.1f %8.1f %9.1f %9.1f %8s %6s\n", notes, f.launch, f.show,
-                    f.refresh, f.end, f.rss / 1024.0, f.pss / 1024.0,
+        std::printf("%9d %8.1f %8.1f %8.1f %8.1f %8.1f %9.1f %9.1f %8s %6s\n", notes, f.launch,
+                    f.show, f.refresh, f.end, f.window, f.rss / 1024.0, f.pss / 1024.0,
                     notes == 10000 ? QByteArray::number(f.frame, 'f', 1).constData() : "-",
                     f.ended ? "yes" : "no");
     }
@@ -663,6 +822,17 @@ int AllFigures(int runs, bool million) {
     std::printf(
         "Longest frame while the wheel scrolls through 10,000 notes: %.1f ms (at most 50)\n",
         figures[10000].frame);
+    std::printf(
+        "\nCrossings between the program and the page: the page's commands and host calls,"
+        " the program's scripts, their answers\n");
+    for (const auto& [notes, f] : figures) {
+        std::printf(
+            "%9d notes: crossings per list window %.2f (%.2f + %.2f + %.2f),"
+            " per refresh %.2f (%.2f + %.2f + %.2f)\n",
+            notes, f.windowAsked + f.windowScripts + f.windowAnswers, f.windowAsked,
+            f.windowScripts, f.windowAnswers, f.refreshAsked + f.refreshScripts + f.refreshAnswers,
+            f.refreshAsked, f.refreshScripts, f.refreshAnswers);
+    }
     if (million) {
         std::printf(
             "1,000,000 notes: render process ended: %s; End reached the oldest in %.1f ms\n",

@@ -15,19 +15,12 @@ Exit status 0 when every check passed, 1 otherwise, 77 when a tool is missing.
 """
 
 import os
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
-from desktop import SCREEN, Desktop, Failure, log, wait_for
-from desktop_test import TOOLS, Checks
-
-# The page's own colours: its background (#eef2f6) and the white of the
-# active tab and of the compact view's restore strip.
-PAGE = (238, 242, 246)
+from desktop import PAGE, SCREEN, Suite, log, main, wait_for
 
 
 def blue(p):
@@ -44,26 +37,40 @@ def page_coloured(p):
     return abs(p[0] - PAGE[0]) <= 3 and abs(p[2] - PAGE[2]) <= 3 and p[2] - p[0] >= 5
 
 
-class FrameChecks(Checks):
-    def __init__(self, bin_dir, screenshots, suffix):
-        super().__init__(bin_dir, False, screenshots)
-        self.suffix = suffix
-        self.failed = []
+class FrameTest(Suite):
+    NAME = "frame"
+    TOOLS = ["xmessage", "import", "convert"]
+
+    @staticmethod
+    def add_arguments(parser):
+        parser.add_argument("--screenshots", metavar="DIR", type=os.path.abspath,
+                            help="write a picture of each case's check into DIR")
+        parser.add_argument("--suffix", metavar="NAME", default="after",
+                            help="the pictures' names end in NAME (default: after)")
+
+    def scenarios(self):
+        return [self.hide_and_show_in_the_compact_view, self.dragging_the_caption,
+                self.resizing, self.very_large_stored_sizes]
+
+    def keep_going(self):
+        # The pictures of a faulty build are taken as well.
+        return bool(self.options.screenshots)
 
     def write_ini(self, text):
-        with open(self.ini, "w") as f:
-            f.write("[sys]\n" + text)
+        super().write_ini("[sys]\n" + text)
 
     def box(self):
         return self.desktop.window_info(self.main_window())
 
     def picture(self, number):
-        if not self.screenshots:
+        folder = self.options.screenshots
+        if not folder:
             return
+        os.makedirs(folder, exist_ok=True)
         self.desktop.x("xdotool", "mousemove", "0", str(SCREEN[1] - 1))
         time.sleep(0.3)
-        name = "fault%d-%s.png" % (number, self.suffix)
-        self.desktop.x("import", "-window", "root", os.path.join(self.screenshots, name))
+        name = "fault%d-%s.png" % (number, self.options.suffix)
+        self.desktop.x("import", "-window", "root", os.path.join(folder, name))
         log("wrote " + name)
 
     def caption_pixel(self, g):
@@ -203,62 +210,6 @@ class FrameChecks(Checks):
         self.expect("W=%d\nH=%d\n" % (g["w"], g["h"]) in ini,
                     "the limited size is what the settings file keeps")
 
-    def run(self):
-        self.programs = []
-        self.desktop = Desktop()
-        root = tempfile.mkdtemp(prefix="korvane-frame-")
-        try:
-            self.prepare(root)
-            for case in (self.hide_and_show_in_the_compact_view, self.dragging_the_caption,
-                         self.resizing, self.very_large_stored_sizes):
-                try:
-                    case()
-                except Failure as e:
-                    # What the screen showed helps more than any message.
-                    shot = os.path.join(tempfile.gettempdir(), "korvane-frame-failure.png")
-                    self.desktop.x("import", "-window", "root", shot, ok_fail=True)
-                    log("      screen at the failure: " + shot)
-                    if not self.screenshots:
-                        raise
-                    self.failed.append(str(e))
-                    log("FAIL  %s (going on for the pictures)" % e)
-                finally:
-                    for p in self.programs:
-                        p.stop()
-        finally:
-            for p in self.programs:
-                p.stop()
-            self.desktop.close()
-            shutil.rmtree(root, ignore_errors=True)
-
-
-def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    missing = [t for t in TOOLS if shutil.which(t) is None]
-    if missing:
-        log("skip: missing " + ", ".join(missing))
-        return 77
-    screenshots, suffix = None, "after"
-    if "--screenshots" in argv:
-        screenshots = os.path.abspath(argv[argv.index("--screenshots") + 1])
-        os.makedirs(screenshots, exist_ok=True)
-    if "--suffix" in argv:
-        suffix = argv[argv.index("--suffix") + 1]
-    checks = FrameChecks(os.path.abspath(argv[1]), screenshots, suffix)
-    started = time.monotonic()
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    try:
-        checks.run()
-    except Failure as e:
-        log("FAIL  %s" % e)
-        return 1
-    if checks.failed:
-        return 1
-    log("%d checks passed, %.1f s" % (len(checks.passed), time.monotonic() - started))
-    return 0
-
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main(FrameTest))

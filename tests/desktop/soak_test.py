@@ -34,12 +34,10 @@ import signal
 import sqlite3
 import subprocess
 import sys
-import tempfile
 import time
 
-from desktop import NEW_NOTE_BUTTON, TITLE, Desktop, Failure, log, run, wait_for
+from desktop import NEW_NOTE_BUTTON, Failure, Suite, log, main, run, wait_for
 
-TOOLS = ["Xvfb", "openbox", "trayer", "xdotool", "xprop", "xwininfo", "sqlite3"]
 EDITOR = "新增或修改内容"
 NOTICE = r"\.\.温馨提示\.\."
 SETTING_KEYS = ["L", "T", "W", "H", "Tra", "TT", "CNQ"]
@@ -89,12 +87,22 @@ class Run:
         self.reap()
 
 
-class Soak:
-    def __init__(self, bin_dir, seconds, seed):
-        self.bin_dir = bin_dir
-        self.seconds = seconds
-        self.seed = seed
-        self.rng = random.Random(seed)
+class Soak(Suite):
+    NAME = "soak"
+    TOOLS = ["sqlite3"]
+
+    @staticmethod
+    def add_arguments(parser):
+        parser.add_argument("--seconds", type=int, default=110,
+                            help="start no round after N seconds (default 110)")
+        parser.add_argument("--seed", type=int, default=1,
+                            help="the seed of the kills' timing (default 1)")
+
+    def __init__(self, bin_dir, options):
+        super().__init__(bin_dir, options)
+        self.seconds = options.seconds
+        self.seed = options.seed
+        self.rng = random.Random(self.seed)
         self.confirmed = []  # titles whose save the program confirmed
         self.attempted = []  # titles whose save was cut short by a kill
         self.counter = 0
@@ -105,30 +113,17 @@ class Soak:
         self.caught = {"backup": 0, "settings": 0, "save": 0}
         self.rounds = 0
         self.closed_cleanly = 0
-        self.runs = []
         self.landed = 0
         self.clicks = []
 
     # Setup -------------------------------------------------------------------
 
+    def scenarios(self):
+        return [self.soak, self.last_round]
+
     def prepare(self, root):
-        self.app = os.path.join(root, "korvane app 程序")
-        os.makedirs(self.app)
-        shutil.copy2(os.path.join(self.bin_dir, "korvane"), self.app)
-        for folder in ("hd", "skin", "bmp"):
-            source = os.path.join(self.bin_dir, folder)
-            if os.path.isdir(source):
-                shutil.copytree(source, os.path.join(self.app, folder))
-        self.hd = os.path.join(self.app, "hd")
-        self.db = os.path.join(self.hd, "glst.mysql")
+        super().prepare(root)
         self.backups = os.path.join(self.hd, "backup")
-        self.ini = os.path.join(self.app, "sys.ini")
-        runtime = os.path.join(root, "runtime")
-        os.makedirs(runtime, mode=0o700)
-        self.env = dict(self.desktop.env, XDG_CONFIG_HOME=os.path.join(root, "config"),
-                        XDG_RUNTIME_DIR=runtime, HOME=os.path.join(root, "home"),
-                        QTWEBENGINE_DISABLE_SANDBOX="1", LANG="C.UTF-8")
-        os.makedirs(self.env["HOME"])
         shutil.copy2(os.path.join(self.hd, "glst.mysql.root"), self.db)
         body = ("seeded body text " * (SEED_BODY // 17 + 1))[:SEED_BODY]
         with sqlite3.connect(self.db) as connection:
@@ -138,18 +133,14 @@ class Soak:
                  for n in range(SEED_NOTES)])
         connection.close()
         # The window's place, so a close writes known values.
-        with open(self.ini, "w") as f:
-            f.write("[sys]\nL=300\nT=40\nW=391\nH=600\nTra=0\nTT=0\nCNQ=0\n")
+        self.write_ini("[sys]\nL=300\nT=40\nW=391\nH=600\nTra=0\nTT=0\nCNQ=0\n")
 
     # The program -------------------------------------------------------------
 
     def start(self):
         program = Run(self.app, self.env)
-        self.runs.append(program)
+        self.programs.append(program)
         return program
-
-    def main_window(self):
-        return self.desktop.find(TITLE, min_width=200)
 
     def wait_window(self, program):
         wid = wait_for("the main window", lambda: self.main_window() or
@@ -307,7 +298,7 @@ class Soak:
             self.close_editor(editor)
         self.desktop.x("xdotool", "windowactivate", "--sync", str(self.main_window()),
                        ok_fail=True)
-        before = self.read_ini()
+        before = self.ini_bytes()
         writes = self.rng.randint(0, len(SETTING_KEYS))
         identity = self.ini_identity()
         seen = 0
@@ -325,8 +316,8 @@ class Soak:
         self.kills["settings"] += 1
         if ended:
             self.closed_cleanly += 1
-            if program.proc.returncode == 0 and self.read_ini() != before:
-                raise Failure("a clean close changed sys.ini: %r" % self.read_ini())
+            if program.proc.returncode == 0 and self.ini_bytes() != before:
+                raise Failure("a clean close changed sys.ini: %r" % self.ini_bytes())
         elif seen:
             self.caught["settings"] += 1
         return "the settings write (after %d of %d key writes seen%s)" % (
@@ -455,7 +446,7 @@ class Soak:
     def stray_ini_copies(self):
         return [n for n in os.listdir(self.app) if n.startswith("sys.ini.")]
 
-    def read_ini(self):
+    def ini_bytes(self):
         try:
             with open(self.ini, "rb") as f:
                 return f.read()
@@ -463,7 +454,7 @@ class Soak:
             return None
 
     def check_ini(self, moment):
-        raw = self.read_ini()
+        raw = self.ini_bytes()
         if raw is None:
             return
         text = raw.decode("latin-1")
@@ -527,8 +518,8 @@ class Soak:
             moment = plan.pop()()
             self.rounds += 1
             self.check_files(moment)
-            log("ok    round %d: killed during %s; %d confirmed saves kept"
-                % (self.rounds, moment, len(self.confirmed)))
+            self.ok("round %d: killed during %s; %d confirmed saves kept"
+                    % (self.rounds, moment, len(self.confirmed)))
 
     def last_round(self):
         """A start after all the kills: the program opens the notebook as it
@@ -550,71 +541,34 @@ class Soak:
         self.check_files("nothing (the last, clean run)")
         expected = "[sys]\nL=%d\nT=%d\nW=%d\nH=%d\nTra=0\nTT=0\nCNQ=0\n" % (
             g["x"], g["y"], g["w"], g["h"])
-        if status != 0 or (self.read_ini() or b"").decode("latin-1") != expected:
+        if status != 0 or (self.ini_bytes() or b"").decode("latin-1") != expected:
             raise Failure("the last close wrote %r (status %s), not %r"
-                          % (self.read_ini(), status, expected))
-        log("ok    the last run kept all %d confirmed saves and wrote whole settings"
-            % len(self.confirmed))
+                          % (self.ini_bytes(), status, expected))
+        self.ok("the last run kept all %d confirmed saves and wrote whole settings"
+                % len(self.confirmed))
 
-    def run(self):
-        self.desktop = Desktop()
-        root = tempfile.mkdtemp(prefix="korvane-soak-")
-        try:
-            self.prepare(root)
-            self.soak()
-            self.last_round()
-        except Failure:
-            shot = os.path.join(tempfile.gettempdir(), "korvane-soak-failure.png")
-            self.desktop.x("import", "-window", "root", shot, ok_fail=True)
-            log("      screen at the failure: " + shot)
-            raise
-        finally:
-            for p in self.runs:
-                p.stop()
-            for click in self.clicks:
-                if click.poll() is None:
-                    click.kill()
-                click.wait()
-            self.desktop.close()
-            shutil.rmtree(root, ignore_errors=True)
+    def cleanup(self):
+        for click in self.clicks:
+            if click.poll() is None:
+                click.kill()
+            click.wait()
 
+    def describe_failure(self):
+        return ["seed %d, after %d rounds, %d kills" % (self.seed, self.rounds,
+                                                        sum(self.kills.values()))]
 
-def option(argv, name, default):
-    if name in argv:
-        return int(argv[argv.index(name) + 1])
-    return default
-
-
-def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    missing = [t for t in TOOLS if shutil.which(t) is None]
-    if missing:
-        log("skip: missing " + ", ".join(missing))
-        return 77
-    soak = Soak(os.path.abspath(argv[1]), option(argv, "--seconds", 110),
-                option(argv, "--seed", 1))
-    started = time.monotonic()
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    try:
-        soak.run()
-    except Failure as e:
-        log("FAIL  %s" % e)
-        log("      seed %d, after %d rounds, %d kills" % (soak.seed, soak.rounds,
-                                                          sum(soak.kills.values())))
-        return 1
-    k = soak.kills
-    log("%d rounds, %d kills (%d during a save, %d during the start-up backup, %d during "
-        "the settings write, %d while loading, %d during a write-back, %d during a restore); "
-        "caught mid-write: %d saves, %d backups, %d settings; %d questions answered Yes; "
-        "%d confirmed saves all kept, %d cut short of which %d were written; seed %d, %.1f s"
-        % (soak.rounds, sum(k.values()), k["save"], k["backup"], k["settings"], k["loading"],
-           k["write-back"], k["restore"], soak.caught["save"], soak.caught["backup"],
-           soak.caught["settings"], soak.questions, len(soak.confirmed), len(soak.attempted),
-           soak.landed, soak.seed, time.monotonic() - started))
-    return 0
+    def summary(self, seconds):
+        k = self.kills
+        return ("%d rounds, %d kills (%d during a save, %d during the start-up backup, %d during "
+                "the settings write, %d while loading, %d during a write-back, %d during a "
+                "restore); caught mid-write: %d saves, %d backups, %d settings; %d questions "
+                "answered Yes; %d confirmed saves all kept, %d cut short of which %d were "
+                "written; seed %d, %.1f s"
+                % (self.rounds, sum(k.values()), k["save"], k["backup"], k["settings"],
+                   k["loading"], k["write-back"], k["restore"], self.caught["save"],
+                   self.caught["backup"], self.caught["settings"], self.questions,
+                   len(self.confirmed), len(self.attempted), self.landed, self.seed, seconds))
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main(Soak))
