@@ -8,15 +8,12 @@
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
-#include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "store/notebook.h"
 
 namespace korvane {
-
-TNE* NE = nullptr;
 
 namespace {
 

@@ -56,7 +56,6 @@ class MainWindow : public ::testing::Test {
     TMyHappy& Window() {
         if (!window_) {
             window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
-            CreateDialogs(window_.get());
         }
         return *window_;
     }
@@ -319,6 +318,7 @@ TEST_F(MainWindow, MissingPageEndsWithoutSaving) {
     TMyHappy& w = Window();
     test::ModalWatchdog watchdog;
     QString shown;
+    Tsmsf* smsf = w.Forms().smsf;
     test::WhenModal(smsf, [&] {
         shown = smsf->Memo1->toPlainText();
         smsf->BtOk->click();
@@ -465,6 +465,7 @@ TEST_F(MainWindow, AMissingUpdaterIsReportedAndTheProgramKeepsRunning) {
     TMyHappy& w = Window();
     test::ModalWatchdog watchdog;
     QString shown;
+    Tsmsf* smsf = w.Forms().smsf;
     test::WhenModal(smsf, [&] {
         shown = smsf->Memo1->toPlainText();
         smsf->BtOk->click();
