@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialogs.h"
 #include "dialogs/qttext.h"
 #include "logic/settings.h"
 #include "mainwindow/corelog.h"
@@ -94,7 +93,6 @@ int main(int argc, char** argv) {
         ~NotebookCloser() { CloseDatabase(); }
     } closer;
     TMyHappy mainWindow(executable);
-    CreateDialogs(&mainWindow);  // the note editor, the contact editor, the message dialog
     // Logoff and shutdown end the program like a close: the settings are saved.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
                      [&mainWindow](QSessionManager&) { mainWindow.SaveSettings(); });

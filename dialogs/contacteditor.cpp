@@ -6,15 +6,12 @@
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
-#include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
 
 namespace korvane {
-
-Tfcon* fcon = nullptr;
 
 namespace {
 
@@ -232,7 +229,7 @@ void Tfcon::Button5Click() {
     const int position = CB1->currentIndex();
     const std::string id = Trim(EditText(*EDB));
     if (position < 0 || id.empty()) {
-        ShowMsgBox(Incomplete());
+        Tell(Incomplete());
         if (position < 0) CB1->setFocus(Qt::OtherFocusReason);
         if (id.empty()) EDB->setFocus(Qt::OtherFocusReason);
         return;

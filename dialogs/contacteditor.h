@@ -13,7 +13,7 @@
 
 namespace korvane {
 
-// The contact editor (shown through the global fcon).
+// The contact editor (its one instance is Dialogs::fcon, see dialogs.h).
 class Tfcon : public RecordEditor {
     Q_OBJECT
   public:
@@ -64,8 +64,5 @@ class Tfcon : public RecordEditor {
     void ShowLoaded() override;
     void ClearFields();
 };
-
-// The program's one contact editor, created with the other dialogs.
-extern Tfcon* fcon;
 
 }  // namespace korvane

@@ -3,7 +3,6 @@
 #include <QTimer>
 #include <utility>
 
-#include "dialogs/messagebox.h"
 #include "platform/codepage.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
@@ -73,10 +72,13 @@ SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& l
     return {false, StatusText(result)};
 }
 
-void ReportUnreadableLater(QObject* editor, const EditorRecord& record) {
+void ReportUnreadableLater(QObject* editor, const EditorRecord& record,
+                           std::function<void(const std::string&)> tell) {
     if (record.readable || record.gone) return;
     QTimer::singleShot(0, editor,
-                       [notice = UnreadableRecordNotice(record.failure)] { ShowMsgBox(notice); });
+                       [notice = UnreadableRecordNotice(record.failure), tell = std::move(tell)] {
+                           tell(notice);
+                       });
 }
 
 std::string UnreadableRecordNotice(const std::string& failure) {

@@ -2,6 +2,7 @@
 // handling and the check for a record that has gone since its editor opened.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,11 @@ SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& l
                            const std::vector<std::string>& values, bool hasContent,
                            const std::string& time);
 
-// Shows the notice for a record the editor could not read once the editor is
-// up (a notice opened while the editor itself is being shown would come first).
-void ReportUnreadableLater(QObject* editor, const EditorRecord& record);
+// Hands `tell` the notice for a record the editor could not read once the
+// editor is up (a notice opened while the editor itself is being shown would
+// come first).
+void ReportUnreadableLater(QObject* editor, const EditorRecord& record,
+                           std::function<void(const std::string&)> tell);
 
 // The notice shown when the editor could not read its record, naming why.
 std::string UnreadableRecordNotice(const std::string& failure);

@@ -13,8 +13,6 @@
 
 namespace korvane {
 
-Tsmsf* smsf = nullptr;
-
 namespace {
 
 constexpr QSize kClientSize(322, 132);
@@ -130,10 +128,7 @@ void Tsmsf::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) FormShow();
 }
 
-bool ShowMsgBox(const std::string& text, bool question, int defaultChoice) {
-    // Normally created at start-up; a notice raised before that still shows.
-    if (smsf == nullptr) smsf = new Tsmsf(nullptr);
-    Tsmsf& form = *smsf;
+bool ShowMsgBox(Tsmsf& form, const std::string& text, bool question, int defaultChoice) {
     form.setWindowTitle(QStringLiteral("..温馨提示.."));
     form.SetText(ToQt(text));
     form.DefaultChoice = defaultChoice;

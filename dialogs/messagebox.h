@@ -11,7 +11,7 @@
 
 namespace korvane {
 
-// The message box (shown through the global smsf, by ShowMsgBox).
+// The message box (its one instance is Dialogs::smsf, shown by ShowMsgBox).
 class Tsmsf : public FormDialog {
     Q_OBJECT
   public:
@@ -49,12 +49,10 @@ class Tsmsf : public FormDialog {
     QPushButton* Button(QFrame* bar, const QString& caption, int tag, int left);
 };
 
-// The program's one message dialog, created with the other dialogs.
-extern Tsmsf* smsf;
-
-// Shows `text` (code page) as a notice with OK, or as a question with Yes and
-// No whose focused answer is chosen by `defaultChoice`; waits for the answer.
-// True only for a Yes given in this showing; OK, No and the close box give false.
-bool ShowMsgBox(const std::string& text, bool question = false, int defaultChoice = 1);
+// Shows `text` (code page) in `box` as a notice with OK, or as a question
+// with Yes and No whose focused answer is chosen by `defaultChoice`, centred
+// over the box's main window; waits for the answer. True only for a Yes given
+// in this showing; OK, No and the close box give false.
+bool ShowMsgBox(Tsmsf& box, const std::string& text, bool question = false, int defaultChoice = 1);
 
 }  // namespace korvane

@@ -8,7 +8,6 @@
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
-#include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -16,8 +15,6 @@
 #include "store/notebook.h"
 
 namespace korvane {
-
-TNE* NE = nullptr;
 
 namespace {
 

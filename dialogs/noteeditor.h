@@ -14,7 +14,7 @@
 
 namespace korvane {
 
-// The note editor (shown through the global NE).
+// The note editor (its one instance is Dialogs::NE, see dialogs.h).
 class TNE : public RecordEditor {
     Q_OBJECT
   public:
@@ -68,8 +68,5 @@ class TNE : public RecordEditor {
     // Fills the fields from the record read into loaded_.
     void ShowLoaded() override;
 };
-
-// The program's one note editor, created with the other dialogs.
-extern TNE* NE;
 
 }  // namespace korvane

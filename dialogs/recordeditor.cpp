@@ -1,6 +1,8 @@
 #include "dialogs/recordeditor.h"
 
+#include "dialogs/dialogslog.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/qttext.h"
 #include "render/storetexts.h"
 
 namespace korvane {
@@ -16,7 +18,7 @@ void RecordEditor::OpenRecord() {
     loaded_ = {};
     if (RecordId > 0) {
         loaded_ = LoadForEditing(kind_, RecordId);
-        ReportUnreadableLater(this, loaded_);
+        ReportUnreadableLater(this, loaded_, [this](const std::string& notice) { Tell(notice); });
     }
     // What the user typed last time and did not save comes before what is stored.
     const std::optional<DraftFields> draft = drafts_->Open(RecordId);
@@ -35,7 +37,7 @@ bool RecordEditor::SaveTyped(const std::vector<std::string>& values, bool hasCon
     const SaveOutcome outcome =
         SaveFromEditor(kind_, RecordId, loaded_, columns_, values, hasContent, time);
     if (!outcome.saved) {
-        ShowMsgBox(outcome.notice);
+        Tell(outcome.notice);
         return false;
     }
     Saved = true;
@@ -49,8 +51,16 @@ bool RecordEditor::CloseAfterSave() {
         close();
         return true;
     }
-    ShowMsgBox(editortexts::SavedOk());
+    Tell(editortexts::SavedOk());
     return false;
+}
+
+void RecordEditor::Tell(const std::string& text) {
+    if (messages_) {
+        ShowMsgBox(*messages_, text);
+        return;
+    }
+    qCWarning(lcDialogs) << "notice without a message box:" << ToQt(text);
 }
 
 void RecordEditor::done(int result) {

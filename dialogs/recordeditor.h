@@ -4,12 +4,14 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <string>
 #include <vector>
 
 #include "dialogs/drafts.h"
 #include "dialogs/editing.h"
 #include "dialogs/formbase.h"
+#include "dialogs/messagebox.h"
 
 namespace korvane {
 
@@ -27,6 +29,11 @@ class RecordEditor : public FormDialog {
     QLabel* DraftNotice = nullptr;  // shown when the fields hold a restored draft
 
     void done(int result) override;
+
+    // The message box the editor reports through (the main window's, so that
+    // its notices are centred over the main window). Set once, after the
+    // box is made; until then a notice only goes to the log.
+    void ReportThrough(Tsmsf* messages) { messages_ = messages; }
 
   protected:
     // Keeps drafts of the fields under `draftName` ("note", "contact"); called
@@ -50,11 +57,15 @@ class RecordEditor : public FormDialog {
     virtual void ShowLoaded() = 0;
     virtual void FormClose() = 0;
 
+    // Shows a notice in the editor's message box and waits for its OK.
+    void Tell(const std::string& text);
+
     // The record as read when the editor opened.
     EditorRecord loaded_;
     DraftKeeper* drafts_ = nullptr;
 
   private:
+    QPointer<Tsmsf> messages_;
     RecordKind kind_;
     const std::vector<std::string>& columns_;
 };

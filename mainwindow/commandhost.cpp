@@ -4,9 +4,6 @@
 #include <QWebEngineView>
 
 #include "browser/pagedom.h"
-#include "dialogs/contacteditor.h"
-#include "dialogs/messagebox.h"
-#include "dialogs/noteeditor.h"
 #include "mainwindow/listanswer.h"
 #include "store/notebook.h"
 #include "store/records.h"
@@ -14,7 +11,7 @@
 namespace korvane {
 
 CommandHost::CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard)
-    : window_(window), page_(page), showStandard_(std::move(showStandard)) {}
+    : window_(window), dialogs_(window), page_(page), showStandard_(std::move(showStandard)) {}
 
 void CommandHost::Run(const std::string& url) {
     // An editor or a question runs a nested event loop, in which further
@@ -39,25 +36,27 @@ void CommandHost::PlaceEditor(QWidget* editor) const {
 }
 
 bool CommandHost::EditNote(int recordId) {
-    PlaceEditor(NE);
-    NE->RecordId = recordId;
-    NE->exec();
-    return NE->Saved;
+    TNE& editor = *dialogs_.NE;
+    PlaceEditor(&editor);
+    editor.RecordId = recordId;
+    editor.exec();
+    return editor.Saved;
 }
 
 bool CommandHost::EditContact(int recordId) {
-    PlaceEditor(fcon);
-    fcon->RecordId = recordId;
-    fcon->exec();
-    return fcon->Saved;
+    Tfcon& editor = *dialogs_.fcon;
+    PlaceEditor(&editor);
+    editor.RecordId = recordId;
+    editor.exec();
+    return editor.Saved;
 }
 
 bool CommandHost::Ask(const std::string& question) {
-    return ShowMsgBox(question, true, 1);
+    return ShowMsgBox(*dialogs_.smsf, question, true, 1);
 }
 
 void CommandHost::Notify(const std::string& text) {
-    ShowMsgBox(text, false, 1);
+    ShowMsgBox(*dialogs_.smsf, text, false, 1);
 }
 
 StoreResult CommandHost::DeleteRecord(RecordKind kind, int64_t id) {

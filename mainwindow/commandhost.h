@@ -1,6 +1,6 @@
 // What the command dispatcher asks of the main window: the editors placed
 // over it, questions and notices, deletes, list windows for its page and
-// the standard view.
+// the standard view. The command host owns the window's dialogs.
 #pragma once
 
 #include <QPointer>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/dialogs.h"
 #include "logic/dispatch.h"
 #include "render/finder.h"
 
@@ -17,9 +18,13 @@ namespace korvane {
 
 class CommandHost : public DispatchHost {
   public:
-    // `window` places the editors, `page` receives the lists, and
-    // `showStandard` brings the standard view back.
+    // `window` places the editors and holds the dialogs, made here (see
+    // Dialogs); `page` receives the lists, and `showStandard` brings the
+    // standard view back.
     CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard);
+
+    // The note editor, the contact editor and the message box of the window.
+    const Dialogs& Forms() const { return dialogs_; }
 
     // Carries out a command URL of the page, whose navigation the browser host
     // has already cancelled. Runs from the event loop, never inside the
@@ -46,6 +51,7 @@ class CommandHost : public DispatchHost {
     void PlaceEditor(QWidget* editor) const;
 
     QWidget* window_;
+    Dialogs dialogs_;
     QPointer<QWebEngineView> page_;
     std::function<void()> showStandard_;
     bool running_ = false;  // a command (and any dialog it opened) is running

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
+#include "dialogs/dialogs.h"
 #include "dialogs/formbase.h"
-#include "dialogs/messagebox.h"
 #include "logic/md5.h"
 #include "logic/settings.h"
 #include "logic/updater.h"
@@ -85,6 +85,15 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     // An existing autostart entry ticks Run, which rewrites the entry for the
     // executable's current place.
     Run->setChecked(StartupLink(platform::AutostartAction::Check));
+
+    // The dialogs come last, over the finished window; the notebook's start
+    // asks and tells through its message box.
+    commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
+    notebook_ = new NotebookStart(this, *Forms().smsf, [this] { RunJs(MyBody, "BodyLoad()"); });
+}
+
+const Dialogs& TMyHappy::Forms() const {
+    return commands_->Forms();
 }
 
 void TMyHappy::BuildParts() {
@@ -140,8 +149,6 @@ void TMyHappy::BuildParts() {
             });
 
     taskbar_ = new TaskbarMark(this);
-    notebook_ = new NotebookStart(this, [this] { RunJs(MyBody, "BodyLoad()"); });
-    commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
     hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
     if (!hotkey_->IsAvailable()) ShowHotkeyUnavailable(CNQ);
 }
@@ -251,7 +258,7 @@ void TMyHappy::LoadPage() {
     const std::string page = AppPath("hd/main.html");
     if (!platform::FileExists(page)) {
         static const std::string incomplete = Cp("安装不完整，请重新下载安装");
-        ShowMsgBox(incomplete, false, 1);
+        ShowMsgBox(*Forms().smsf, incomplete, false, 1);
         RequestTermination();
         return;
     }
@@ -349,7 +356,7 @@ void TMyHappy::StartUpdater() {
     if (!platform::StartProgram(std::string(kUpdaterProgram),
                                 UpdaterArguments(CodePage(version->text()), name),
                                 ApplicationDirectory())) {
-        ShowMsgBox(UpdaterNotStarted());
+        ShowMsgBox(*Forms().smsf, UpdaterNotStarted());
         return;
     }
     RequestTermination();

@@ -27,6 +27,7 @@ class GlobalHotkey;
 class ActivationWatch;
 class CommandHost;
 class CompactView;
+struct Dialogs;
 class Footer;
 class NotebookStart;
 class PageHost;
@@ -98,6 +99,10 @@ class TMyHappy : public QWidget {
     // Starts the updater beside the program and ends the program without
     // saving the settings.
     void StartUpdater();
+
+    // The note editor, the contact editor and the message box, owned by the
+    // window's command host.
+    const Dialogs& Forms() const;
 
     // Hooks the browser host into MyBody; called by the create step once the
     // application paths are set.

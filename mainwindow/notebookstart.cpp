@@ -47,8 +47,9 @@ std::string RestoreQuestion(const RestoreOffer& offer, const OpenFindings& findi
            Cp("）恢复？\r\n") + offer.path;
 }
 
-NotebookStart::NotebookStart(QObject* parent, std::function<void()> relist, Clock clock)
-    : QObject(parent), relist_(std::move(relist)), clock_(std::move(clock)) {
+NotebookStart::NotebookStart(QObject* parent, Tsmsf& messages, std::function<void()> relist,
+                             Clock clock)
+    : QObject(parent), messages_(messages), relist_(std::move(relist)), clock_(std::move(clock)) {
     backupWatch_.setInterval(kBackupPoll);
     connect(&backupWatch_, &QTimer::timeout, this, [this] { TellBackupOutcome(); });
 }
@@ -70,14 +71,14 @@ void NotebookStart::OfferRestore() {
     const std::string notice = OpenNotice();
     const std::optional<RestoreOffer> offer = FindRestoreOffer(DailyBackup::ForNotebook());
     if (!offer) {
-        if (!notice.empty()) ShowMsgBox(notice, false, 1);
+        if (!notice.empty()) ShowMsgBox(messages_, notice, false, 1);
         return;
     }
     const std::string question =
         RestoreQuestion(*offer, LastOpenFindings(), NotebookPath(), notice);
-    if (!ShowMsgBox(question, true, 1)) return;
+    if (!ShowMsgBox(messages_, question, true, 1)) return;
     const std::string restored = RestoreText(RestoreFromBackup(offer->path));
-    if (restored != texts::kOpen) ShowMsgBox(restored, false, 1);
+    if (restored != texts::kOpen) ShowMsgBox(messages_, restored, false, 1);
     relist_();  // the list shows the restored notebook
 }
 
@@ -96,7 +97,7 @@ void NotebookStart::TellBackupOutcome() {
     backupWatch_.stop();
     const DailyBackup::Outcome outcome = backupRun_.get();
     const std::string notice = BackupNotice(DailyBackup::ForNotebook(), outcome, backupStarted_);
-    if (!notice.empty()) ShowMsgBox(notice, false, 1);
+    if (!notice.empty()) ShowMsgBox(messages_, notice, false, 1);
 }
 
 }  // namespace korvane

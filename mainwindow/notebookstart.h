@@ -16,6 +16,7 @@
 namespace korvane {
 
 struct OpenFindings;
+class Tsmsf;
 struct RestoreOffer;
 
 // The question the start asks before it puts `offer` in place of the notebook
@@ -27,9 +28,10 @@ class NotebookStart : public QObject {
   public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
 
-    // `relist` shows the list again after a backup was restored; `clock`
-    // gives the day of the backup.
-    NotebookStart(QObject* parent, std::function<void()> relist,
+    // `messages` asks the questions and tells the notices (the main
+    // window's message box, which outlives this); `relist` shows the list
+    // again after a backup was restored; `clock` gives the day of the backup.
+    NotebookStart(QObject* parent, Tsmsf& messages, std::function<void()> relist,
                   Clock clock = std::chrono::system_clock::now);
 
     // Does its work once; later calls do nothing.
@@ -40,6 +42,7 @@ class NotebookStart : public QObject {
     void StartDailyBackup();
     void TellBackupOutcome();
 
+    Tsmsf& messages_;
     std::function<void()> relist_;
     Clock clock_;
     bool opened_ = false;

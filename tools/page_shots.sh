@@ -1,7 +1,8 @@
 #!/bin/sh
 # Renders the list page with a few sample notes and contacts in the real web
 # engine and writes docs/page-notes.png, docs/page-contacts.png and
-# docs/page-compact.png (391 x 570, the program's window size).
+# docs/page-compact.png (391 x 570, the program's window size), with the
+# page_shots program (tools/shots/).
 #
 # usage: tools/page_shots.sh [build folder]   (default build/debug)
 # Set KORVANE_SHOTS_XVFB=1 to render under Xvfb instead of the offscreen platform.
@@ -9,14 +10,13 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build/debug"}
 
-cmake --build "$build" --target web_tests -j2
-export KORVANE_SHOT_DIR="$root/docs"
+cmake --build "$build" --target page_shots -j2
+out="$root/docs"
 export QTWEBENGINE_DISABLE_SANDBOX=1
-mkdir -p "$KORVANE_SHOT_DIR"
+mkdir -p "$out"
 if [ "${KORVANE_SHOTS_XVFB:-0}" = 1 ]; then
-  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$build/bin/web_tests" --gtest_filter='PageShots.*'
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/page_shots" "$out"
 else
-  QT_QPA_PLATFORM=offscreen "$build/bin/web_tests" --gtest_filter='PageShots.*'
+  QT_QPA_PLATFORM=offscreen "$build/bin/page_shots" "$out"
 fi
-ls -l "$KORVANE_SHOT_DIR"/page-*.png
+ls -l "$out"/page-*.png

@@ -68,7 +68,6 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialogs.h"
 #include "logic/dispatch.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/codepage.h"
@@ -323,7 +322,6 @@ constexpr char kPaintWatch[] = R"(
 class Program {
   public:
     explicit Program(const AppFolder& app) : window_(app.Executable()) {
-        CreateDialogs(&window_);
         QWebEngineScript watch;
         watch.setName(QStringLiteral("bench paint watch"));
         watch.setInjectionPoint(QWebEngineScript::DocumentReady);

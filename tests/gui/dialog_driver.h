@@ -108,28 +108,37 @@ inline std::string Utf8(const QString& text) {
 }
 
 // A temporary application folder with its own database, a stand-in main
-// window and the three dialogs created over it.
+// window and the three dialogs created over it, as its command host makes
+// them.
 class DialogTest : public ::testing::Test {
   protected:
     explicit DialogTest(std::vector<int> emoticons = {0, 1, 2, 3, 4, 5, 6, 7}) {
         MakeEmoticonFiles(emoticons);
         main_.setGeometry(200, 150, 700, 560);
         main_.show();
-        CreateDialogs(&main_);
+        const Dialogs dialogs(&main_);
+        NE = dialogs.NE;
+        fcon = dialogs.fcon;
+        smsf = dialogs.smsf;
     }
     ~DialogTest() override { CloseStrayModals(); }
 
     // Schedules pressing Enter in the message dialog and records its text.
     void AnswerNextMessage(std::string* shown = nullptr, Qt::Key key = Qt::Key_Return) {
-        WhenModal(smsf, [=] {
-            if (shown != nullptr) *shown = FromQt(smsf->Memo1->toPlainText());
-            PressOnFocused(smsf, key);
+        Tsmsf* box = smsf;
+        WhenModal(box, [box, shown, key] {
+            if (shown != nullptr) *shown = FromQt(box->Memo1->toPlainText());
+            PressOnFocused(box, key);
         });
     }
 
     AppFolder app_;
     ModalWatchdog watchdog_;
     QWidget main_;
+    // The dialogs, children of main_.
+    TNE* NE = nullptr;
+    Tfcon* fcon = nullptr;
+    Tsmsf* smsf = nullptr;
 };
 
 }  // namespace korvane::test

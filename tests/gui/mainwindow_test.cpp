@@ -56,7 +56,6 @@ class MainWindow : public ::testing::Test {
     TMyHappy& Window() {
         if (!window_) {
             window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
-            CreateDialogs(window_.get());
         }
         return *window_;
     }
@@ -319,6 +318,7 @@ TEST_F(MainWindow, MissingPageEndsWithoutSaving) {
     TMyHappy& w = Window();
     test::ModalWatchdog watchdog;
     QString shown;
+    Tsmsf* smsf = w.Forms().smsf;
     test::WhenModal(smsf, [&] {
         shown = smsf->Memo1->toPlainText();
         smsf->BtOk->click();
@@ -345,7 +345,7 @@ TEST_F(MainWindow, DamagedPageShowsTheNoticeAndKeepsRunning) {
     EXPECT_FALSE(w.TerminationRequested());
 }
 
-TEST_F(MainWindow, ShippedPageLoadsAndStartsThePageTimerOncePerShow) {
+TEST_F(MainWindow, ShippedPageLoadsWithThePageTimerStandingInForItsLoad) {
     TMyHappy& w = Window();
     EXPECT_FALSE(test::Find<QLabel>(w, "MyTop")->isHidden());  // the cover is up until a page loads
     w.show();
@@ -354,12 +354,13 @@ TEST_F(MainWindow, ShippedPageLoadsAndStartsThePageTimerOncePerShow) {
     EXPECT_TRUE(test::Find<QTimer>(w, "Timer1")->isSingleShot());
     EXPECT_EQ(test::Find<QTimer>(w, "Timer1")->interval(), 1000);
 
-    // A second show before the tick restarts the one timer.
+    // A second show while the page loads restarts the one timer, which
+    // ticks at most once, and not at all when the load is reported first.
     QSignalSpy ticks(test::Find<QTimer>(w, "Timer1"), &QTimer::timeout);
     w.hide();
     w.show();
     QTest::qWait(1300);
-    EXPECT_EQ(ticks.count(), 1);
+    EXPECT_LE(ticks.count(), 1);
     EXPECT_FALSE(test::Find<QTimer>(w, "Timer1")->isActive());
 }
 
@@ -465,6 +466,7 @@ TEST_F(MainWindow, AMissingUpdaterIsReportedAndTheProgramKeepsRunning) {
     TMyHappy& w = Window();
     test::ModalWatchdog watchdog;
     QString shown;
+    Tsmsf* smsf = w.Forms().smsf;
     test::WhenModal(smsf, [&] {
         shown = smsf->Memo1->toPlainText();
         smsf->BtOk->click();

@@ -28,7 +28,7 @@ TEST_F(MessageDialog, NoticeShowsOnlyOkFocusedCentredOverTheMainWindow) {
         EXPECT_TRUE(smsf->isVisible());
         PressOnFocused(smsf, Qt::Key_Return);
     });
-    EXPECT_FALSE(ShowMsgBox(text, false, 1));
+    EXPECT_FALSE(ShowMsgBox(*smsf, text, false, 1));
     EXPECT_FALSE(smsf->isVisible());
 }
 
@@ -37,17 +37,18 @@ TEST_F(MessageDialog, QuestionFocusesYesOrNoAndEnterAnswersTheFocusedButton) {
     WhenModal(smsf, [&] {
         EXPECT_FALSE(smsf->Panel1->isVisible());
         EXPECT_TRUE(smsf->Panel2->isVisible());
+        EXPECT_EQ(smsf->size(), QSize(322, 132));  // the question fits the designed size
         EXPECT_LT(smsf->BtYes->x(), smsf->BtNo->x());
         EXPECT_EQ(smsf->focusWidget(), smsf->BtYes);
         PressOnFocused(smsf, Qt::Key_Return);
     });
-    EXPECT_TRUE(ShowMsgBox(ask, true, 1));
+    EXPECT_TRUE(ShowMsgBox(*smsf, ask, true, 1));
 
     WhenModal(smsf, [&] {
         EXPECT_EQ(smsf->focusWidget(), smsf->BtNo);
         PressOnFocused(smsf, Qt::Key_Return);
     });
-    EXPECT_FALSE(ShowMsgBox(ask, true, 2));
+    EXPECT_FALSE(ShowMsgBox(*smsf, ask, true, 2));
 
     // Tab moves from No to Yes; Space presses the focused button too.
     WhenModal(smsf, [&] {
@@ -55,24 +56,24 @@ TEST_F(MessageDialog, QuestionFocusesYesOrNoAndEnterAnswersTheFocusedButton) {
         EXPECT_EQ(smsf->focusWidget(), smsf->BtYes);
         PressOnFocused(smsf, Qt::Key_Space);
     });
-    EXPECT_TRUE(ShowMsgBox(ask, true, 2));
+    EXPECT_TRUE(ShowMsgBox(*smsf, ask, true, 2));
 
     WhenModal(smsf, [&] { QTest::mouseClick(smsf->BtNo, Qt::LeftButton); });
-    EXPECT_FALSE(ShowMsgBox(ask, true, 1));
+    EXPECT_FALSE(ShowMsgBox(*smsf, ask, true, 1));
 }
 
 TEST_F(MessageDialog, AYesNeverCarriesOverToALaterShowing) {
     const std::string ask = Cp("是否真的要删除您所选择的记录？");
     WhenModal(smsf, [&] { QTest::mouseClick(smsf->BtYes, Qt::LeftButton); });
-    ASSERT_TRUE(ShowMsgBox(ask, true, 1));
+    ASSERT_TRUE(ShowMsgBox(*smsf, ask, true, 1));
 
     WhenModal(smsf, [&] { smsf->close(); });  // the close box
-    EXPECT_FALSE(ShowMsgBox(ask, true, 1));
+    EXPECT_FALSE(ShowMsgBox(*smsf, ask, true, 1));
 
     WhenModal(smsf, [&] { QTest::mouseClick(smsf->BtYes, Qt::LeftButton); });
-    ASSERT_TRUE(ShowMsgBox(ask, true, 1));
+    ASSERT_TRUE(ShowMsgBox(*smsf, ask, true, 1));
     WhenModal(smsf, [&] { QTest::mouseClick(smsf->BtOk, Qt::LeftButton); });
-    EXPECT_FALSE(ShowMsgBox(Cp("保存成功"), false, 1));
+    EXPECT_FALSE(ShowMsgBox(*smsf, Cp("保存成功"), false, 1));
 }
 
 // Every text shows whole: the dialog keeps its designed size for a short
@@ -101,14 +102,14 @@ TEST_P(MessageDialogFit, TheWholeTextShowsCentredAndWrapped) {
                   QPoint(smsf->width() - 81, smsf->height() - 27));
         PressOnFocused(smsf, Qt::Key_Return);
     });
-    EXPECT_FALSE(ShowMsgBox(text, false, 1));
+    EXPECT_FALSE(ShowMsgBox(*smsf, text, false, 1));
     // A short text after it has the designed size again.
     WhenModal(smsf, [&] {
         EXPECT_EQ(smsf->size(), QSize(322, 132));
         EXPECT_EQ(smsf->Panel3->geometry(), QRect(8, 27, 305, 42));
         PressOnFocused(smsf, Qt::Key_Return);
     });
-    ShowMsgBox(Cp("保存成功"), false, 1);
+    ShowMsgBox(*smsf, Cp("保存成功"), false, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

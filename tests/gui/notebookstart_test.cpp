@@ -4,7 +4,6 @@
 // written is told once.
 #include "mainwindow/notebookstart.h"
 
-#include <QPixmap>
 #include <chrono>
 #include <filesystem>
 
@@ -44,14 +43,11 @@ TEST_F(NotebookStartTest, AMissingNotebookIsAQuestionAndYesPutsTheBackupBack) {
     std::string question;
     WhenModal(smsf, [&] {
         question = FromQt(smsf->Memo1->toPlainText());
-        // A picture of the question for checking by eye, when asked for.
-        const QByteArray dir = qgetenv("KORVANE_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) smsf->grab().save(QString::fromUtf8(dir) + "/restore-question.png");
         PressOnFocused(smsf, Qt::Key_Return);  // Yes has the focus
     });
     bool relisted = false;
     NotebookStart start(
-        nullptr, [&] { relisted = true; }, [this] { return today; });
+        nullptr, *smsf, [&] { relisted = true; }, [this] { return today; });
     OpenAndWait(start, [&] { return relisted && fs::exists(BackupOf(today)); });
 
     const std::string shown = Utf8(question);
@@ -77,7 +73,7 @@ TEST_F(NotebookStartTest, NoLeavesTheEmptyNotebookAndWritesNoEmptyBackup) {
         QTest::mouseClick(smsf->BtNo, Qt::LeftButton);
     });
     NotebookStart start(
-        nullptr, [] {}, [this] { return today; });
+        nullptr, *smsf, [] {}, [this] { return today; });
     OpenAndWait(start, [&] { return asked; });
     QTest::qWait(1000);  // the day's backup runs meanwhile
     EXPECT_TRUE(asked);
@@ -91,7 +87,7 @@ TEST_F(NotebookStartTest, AFolderInTheWayOfTodaysBackupIsToldOnce) {
     std::string notice;
     AnswerNextMessage(&notice);
     NotebookStart start(
-        nullptr, [] {}, [this] { return today; });
+        nullptr, *smsf, [] {}, [this] { return today; });
     OpenAndWait(start, [&] { return !notice.empty(); });
     QTest::qWait(1500);
     const std::string text = Utf8(notice);

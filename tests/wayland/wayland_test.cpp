@@ -69,7 +69,7 @@ class OnWayland : public test::ProgramTest {
         WhenModal(NE, [&] {
             Type(NE->Edit1, title);
             Type(NE->Memo1, body);
-            WhenModal(smsf, [] { smsf->BtOk->click(); });  // 保存成功
+            WhenModal(smsf, [this] { smsf->BtOk->click(); });  // 保存成功
             QTest::mouseClick(NE->Button1, Qt::LeftButton);
             QTest::mouseClick(NE->Button2, Qt::LeftButton);
             saved = true;

@@ -147,17 +147,18 @@ class EndToEnd : public test::ProgramTest {
 
     fs::path Ini() const { return app_.path() / "sys.ini"; }
 
+    // Answers the next message dialog with `button` and keeps its text.
+    void AnswerMessage(QPushButton* Tsmsf::*button, QString* shown, QString* caption = nullptr) {
+        Tsmsf* box = smsf;
+        WhenModal(box, [=] {
+            *shown = box->Memo1->toPlainText();
+            if (caption) *caption = (box->*button)->text();
+            (box->*button)->click();
+        });
+    }
+
     test::ModalWatchdog watchdog_{60};
 };
-
-// Answers the next message dialog with `button` and keeps its text.
-void AnswerMessage(QPushButton* Tsmsf::*button, QString* shown, QString* caption = nullptr) {
-    WhenModal(smsf, [=] {
-        *shown = smsf->Memo1->toPlainText();
-        if (caption) *caption = (smsf->*button)->text();
-        (smsf->*button)->click();
-    });
-}
 
 TEST_F(EndToEnd, StartUpLoadsThePageAndAsksForTheNotesListOnce) {
     test::AddNote("项目周报", "周五前提交", "2021-03-01 09:00:00");

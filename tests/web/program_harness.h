@@ -55,7 +55,9 @@ class ProgramTest : public ::testing::Test {
   protected:
     explicit ProgramTest(const std::string& name) : app_(name), config_(name + " config") {
         window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
-        CreateDialogs(window_.get());
+        NE = window_->Forms().NE;
+        fcon = window_->Forms().fcon;
+        smsf = window_->Forms().smsf;
     }
 
     TMyHappy& Window() { return *window_; }
@@ -104,6 +106,10 @@ class ProgramTest : public ::testing::Test {
     AppFolder app_;
     ScopedConfigHome config_;
     std::unique_ptr<TMyHappy> window_;
+    // The window's dialogs, owned by its command host.
+    TNE* NE = nullptr;
+    Tfcon* fcon = nullptr;
+    Tsmsf* smsf = nullptr;
 };
 
 }  // namespace korvane::test

@@ -71,8 +71,7 @@ class ShowAgain : public test::ProgramTest {
     }
 
     bool Search(const QString& text) {
-        Eval("document.getElementById('findBox').value = " + test::JsString(text) +
-             "; FindNow();");
+        Eval("document.getElementById('findBox').value = " + test::JsString(text) + "; FindNow();");
         return Settled(QStringLiteral("Finding() && list.total > 0"));
     }
 

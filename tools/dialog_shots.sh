@@ -1,0 +1,18 @@
+#!/bin/sh
+# Writes the dialogs' pictures with the dialog_shots program (tools/shots/)
+# into <build folder>/shots: dialog-message.png, dialog-note.png,
+# dialog-contact.png, and restore-question.png (the start's question when the
+# notebook is missing, for checking by eye); then copies the three dialog
+# pictures, which the README shows, to docs/.
+#
+# usage: tools/dialog_shots.sh [build folder]   (default build/debug)
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build/debug"}
+
+cmake --build "$build" --target dialog_shots -j2
+out="$build/shots"
+mkdir -p "$out"
+QT_QPA_PLATFORM=offscreen "$build/bin/dialog_shots" "$out"
+cp "$out"/dialog-message.png "$out"/dialog-note.png "$out"/dialog-contact.png "$root/docs/"
+ls -l "$out"/*.png

@@ -1,0 +1,132 @@
+// Writes the pictures of the dialogs in docs/ as they show: the message box
+// with a question, the note editor with its palette open, the contact editor
+// with its messenger panel open, and the question the start asks when the
+// notebook is missing and a backup can put it back.
+//
+// usage: dialog_shots <folder>
+#include <QApplication>
+#include <QPixmap>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "gui/dialog_driver.h"
+#include "mainwindow/notebookstart.h"
+#include "store/dailybackup.h"
+#include "support/notebook.h"
+
+namespace korvane::test {
+namespace {
+
+class Shots {
+  public:
+    explicit Shots(QString folder) : folder_(std::move(folder)) {}
+
+    // Saves `picture` as `name` in the folder; false (and a line on stderr)
+    // when it could not.
+    bool Keep(const QPixmap& picture, const char* name) {
+        const bool saved = !picture.isNull() && picture.save(folder_ + "/" + name, "PNG");
+        if (!saved) std::fprintf(stderr, "dialog_shots: %s was not written\n", name);
+        ok_ = ok_ && saved;
+        return saved;
+    }
+    bool ok() const { return ok_; }
+
+  private:
+    QString folder_;
+    bool ok_ = true;
+};
+
+void MessageNoteAndContact(Shots& shots) {
+    const AppFolder app;
+    // The shipped emoticons when there are any, else stand-ins.
+    if (!std::filesystem::exists(platform::NativePath(AppPath("bmp\\29.bmp")))) {
+        std::vector<int> all;
+        for (int n = 0; n < 30; ++n) all.push_back(n);
+        MakeEmoticonFiles(all);
+    }
+    const ModalWatchdog watchdog;
+    QWidget main;
+    main.setGeometry(100, 100, 640, 480);
+    main.show();
+    const Dialogs dialogs(&main);
+    Tsmsf* smsf = dialogs.smsf;
+    TNE* NE = dialogs.NE;
+    Tfcon* fcon = dialogs.fcon;
+
+    WhenModal(smsf, [&] {
+        shots.Keep(smsf->grab(), "dialog-message.png");
+        PressOnFocused(smsf, Qt::Key_Return);
+    });
+    ShowMsgBox(*smsf, Cp("是否真的要删除您所选择的记录？"), true, 1);
+
+    WhenModal(NE, [&] {
+        NE->Edit1->setText(QString::fromUtf8("周末计划"));
+        NE->Memo1->setPlainText(QString::fromUtf8("买菜、打扫房间，\n下午三点去图书馆还书。"));
+        NE->Button3->click();
+        shots.Keep(NE->grab(), "dialog-note.png");
+        NE->Button2->click();
+    });
+    NE->exec();
+
+    WhenModal(fcon, [&] {
+        fcon->Edit1->setText(QString::fromUtf8("王小明"));
+        fcon->Edit2->setText(QStringLiteral("0571-88886666"));
+        fcon->Memo1->setPlainText(QString::fromUtf8("大学同学 {QQ12345QQ}"));
+        fcon->Button3->click();
+        fcon->CB1->setCurrentIndex(3);
+        fcon->EDB->setText(QStringLiteral("xiaoming"));
+        shots.Keep(fcon->grab(), "dialog-contact.png");
+        fcon->Button2->click();
+    });
+    fcon->exec();
+}
+
+// A notebook of two notes with yesterday's backup, then deleted: the start
+// offers the backup.
+void RestoreQuestion(Shots& shots) {
+    using namespace std::chrono;
+    const AppFolder app;
+    const ModalWatchdog watchdog;
+    const system_clock::time_point today = system_clock::now();
+    InsertNote("first");
+    InsertNote("second");
+    DailyBackup::ForNotebook().Run(today - hours(24));
+    CloseDatabase();
+    std::filesystem::remove(app.Database());
+
+    QWidget main;
+    main.setGeometry(200, 150, 700, 560);
+    main.show();
+    const Dialogs dialogs(&main);
+    Tsmsf* smsf = dialogs.smsf;
+    bool asked = false;
+    WhenModal(smsf, [&] {
+        asked = true;
+        shots.Keep(smsf->grab(), "restore-question.png");
+        QTest::mouseClick(smsf->BtNo, Qt::LeftButton);
+    });
+    NotebookStart start(
+        nullptr, *smsf, [] {}, [today] { return today; });
+    start.Open();
+    for (int i = 0; i < 500 && !asked; ++i) QTest::qWait(10);
+    if (!asked) shots.Keep(QPixmap(), "restore-question.png");
+}
+
+}  // namespace
+}  // namespace korvane::test
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    const QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    korvane::test::Shots shots(QString::fromLocal8Bit(argv[1]));
+    korvane::test::MessageNoteAndContact(shots);
+    korvane::test::RestoreQuestion(shots);
+    return shots.ok() ? 0 : 1;
+}
