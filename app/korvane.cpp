@@ -11,6 +11,7 @@
 #include "dialogs/qttext.h"
 #include "logic/settings.h"
 #include "mainwindow/corelog.h"
+#include "mainwindow/enginesetup.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/showrequest.h"
 #include "platform/apppaths.h"
@@ -18,6 +19,7 @@
 #include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/instance.h"
+#include "platform/process.h"
 #include "platformqt/termination.h"
 #include "render/notices.h"
 #include "store/notebook.h"
@@ -43,8 +45,8 @@ void ShowTheRunningCopy(const QString& showName) {
 
 int main(int argc, char** argv) {
     using namespace korvane;
-    // The web engine shares its graphics context with the widgets.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    platform::ReturnFreedMemoryPromptly();
+    PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvane"));
     // The desktop matches the windows to the menu entry (and its icon) by this

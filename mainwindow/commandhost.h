@@ -44,6 +44,8 @@ class CommandHost : public DispatchHost {
     // Starts reading the finder's index in the background, so that the first
     // search finds it ready.
     void PrepareFinder() { finder_.Prepare(); }
+    // Gives back the finder's index while the window stays hidden.
+    void ReleaseFinder() { finder_.Release(); }
 
   private:
     // Places an editor over the window: width first, then the left edge; the

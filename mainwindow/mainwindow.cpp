@@ -199,6 +199,8 @@ void TMyHappy::ConnectHandlers() {
 
     connect(view_, &CompactView::restoreRequested, this, &TMyHappy::ShowStandard);
     connect(page_, &PageHost::restoreRequested, this, &TMyHappy::ShowStandard);
+    // The finder's index is read again after the next show.
+    connect(page_, &PageHost::givenBack, this, [this] { commands_->ReleaseFinder(); });
 
     // Queued, so the toolkit first takes the key's time stamp as the user's
     // last action; window managers grant activation by it.

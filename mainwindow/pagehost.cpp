@@ -185,7 +185,8 @@ void PageHost::GiveBack() {
     pageLoaded_ = false;
     givenBack_ = true;
     view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
-    platform::TrimWorkingSet();
+    emit givenBack();
+    platform::GiveBackIdleMemory();
 }
 
 void PageHost::LoadToResume() {

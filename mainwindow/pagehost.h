@@ -75,6 +75,9 @@ class PageHost : public QObject {
   signals:
     // The cover was double-clicked.
     void restoreRequested();
+    // The hidden page was given back: whatever else the window holds for it
+    // may go too.
+    void givenBack();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

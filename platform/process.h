@@ -17,4 +17,15 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
 // Asks the system to take back memory the program no longer uses.
 void TrimWorkingSet();
 
+// Memory freed beyond a small margin goes back to the system at once rather
+// than being kept for later use (by default that margin grows with large
+// allocations to tens of megabytes per thread). Called once at start.
+void ReturnFreedMemoryPromptly();
+
+// While the program waits unseen for a long time: gives back what
+// TrimWorkingSet does, and also the pages of program code and read-only
+// files the process holds, which the system reads in again when they are
+// next used.
+void GiveBackIdleMemory();
+
 }  // namespace korvane::platform

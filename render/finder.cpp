@@ -101,6 +101,14 @@ bool FindIndex::Preparing() const {
            prepared_->entries.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
 }
 
+void FindIndex::Release() {
+    prepared_.reset();  // a read still running is waited for and dropped
+    Changed();
+    std::vector<Entry>().swap(entries_);
+    version_.reset();
+    last_.reset();
+}
+
 // Takes over a prepared read when the notebook is as it was when the read
 // started: no commit by another connection, no write by this one, the same
 // connection. A read that failed, or a changed notebook, leaves nothing.

@@ -51,6 +51,9 @@ class FindIndex {
     void Prepare();
     // True while a read started by Prepare has not finished.
     bool Preparing() const;
+    // Gives back the memory the index holds, while it is not needed for a
+    // long time; the next Prepare or Sync reads it again.
+    void Release();
 
     // Brings the index in step with the open notebook. The connection must
     // be open; database failures throw (the index is then read whole at the

@@ -69,8 +69,11 @@
 #include <vector>
 
 #include "logic/dispatch.h"
+#include "mainwindow/enginesetup.h"
 #include "mainwindow/mainwindow.h"
+#include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "platform/process.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/seed.h"
@@ -197,6 +200,24 @@ class AppFolder {
   public:
     AppFolder()
         : dir_(fs::temp_directory_path() / ("korvane-web-bench-" + std::to_string(getpid()))) {
+        Stage();
+    }
+    // A folder another process staged and seeded: used as it is and kept.
+    explicit AppFolder(fs::path staged) : dir_(std::move(staged)), owned_(false) {
+        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    }
+    ~AppFolder() {
+        CloseDatabase();
+        std::error_code ignored;
+        if (owned_) fs::remove_all(dir_, ignored);
+    }
+    AppFolder(const AppFolder&) = delete;
+    AppFolder& operator=(const AppFolder&) = delete;
+    const fs::path& path() const { return dir_; }
+    std::string Executable() const { return platform::ToCodePage((dir_ / "korvane").string()); }
+
+  private:
+    void Stage() {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         const fs::path staged = QCoreApplication::applicationDirPath().toStdString();
@@ -208,16 +229,9 @@ class AppFolder {
         fs::remove(dir_ / "hd" / "glst.mysql");
         ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     }
-    ~AppFolder() {
-        CloseDatabase();
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    const fs::path& path() const { return dir_; }
-    std::string Executable() const { return platform::ToCodePage((dir_ / "korvane").string()); }
 
-  private:
     fs::path dir_;
+    bool owned_ = true;
 };
 
 // ---- Memory ------------------------------------------------------------------
@@ -785,6 +799,163 @@ int FindFigures(int runs) {
     return 0;
 }
 
+// ---- Launch, Ctrl+Q and the tray ----------------------------------------------
+
+constexpr int kTrayNotes = 100000;
+constexpr int kHiddenSeconds = 60;  // how long the window stays in the tray
+constexpr int kFrozenMs = 8000;     // hidden long enough for the page to be frozen
+
+// Stages and seeds a folder that child processes start the program over.
+void SeedFolder(const AppFolder& app, int notes) {
+    SetApplicationPaths(app.Executable());
+    if (OpenDatabase() != texts::kOpen || test::SeedNotes(notes) != texts::kDone)
+        Program::Fail("seeding failed");
+    CloseDatabase();
+}
+
+// The program over a seeded folder, as its entry starts it: prints "painted"
+// the moment its first records are painted.
+int LaunchHere(const fs::path& dir) {
+    AppFolder app(dir);
+    Program program(app);
+    program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    std::printf("painted\n");
+    std::fflush(stdout);
+    return 0;
+}
+
+// Milliseconds from starting a new process until its first records are
+// painted: loading the program, the engine, the window, the notebook, the
+// page and its list.
+double TimeLaunch(const fs::path& dir) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    double ms = -1;
+    QObject::connect(&child, &QProcess::readyReadStandardOutput, [&] {
+        if (ms < 0 && child.readAllStandardOutput().contains("painted"))
+            ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    });
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--launch-here"), QString::fromStdString(dir.string())});
+    RunUntil([&] { return ms >= 0 || child.state() == QProcess::NotRunning; }, kLoadWaitMs);
+    child.waitForFinished(60000);
+    if (ms < 0) Program::Fail("the launched program never painted its list");
+    return ms;
+}
+
+// The main window shown, hidden and called back with Ctrl+Q. Prints "shown
+// RSS, PSS; Ctrl+Q over a live page, over a frozen one; RSS, PSS after the
+// tray's minute; Ctrl+Q over the page given back".
+int TrayHere(int runs) {
+    AppFolder app;
+    Program program(app);
+    if (OpenDatabase() != texts::kOpen || test::SeedNotes(kTrayNotes) != texts::kDone)
+        Program::Fail("seeding failed");
+    program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
+    program.WaitUntilIdle();
+    for (int i = 0; i < 3; ++i) {
+        SaveANote(i);
+        program.TimeUntilPainted([&] {
+            program.Window().MyBodyBeforeNavigate2("http://command.korvane.invalid/reNote/");
+        });
+        program.WaitUntilIdle();
+    }
+    Settle(3000);
+    const Memory shown = MeasureProcessTree();
+    const auto callBack = [&](int hiddenMs) {
+        program.Window().hide();
+        Settle(hiddenMs);
+        const double ms =
+            program.TimeUntilPainted([&] { program.Window().HotkeyPressed(); }, kHasRecords);
+        program.WaitUntilIdle();
+        return ms;
+    };
+    std::vector<double> alive;
+    std::vector<double> frozen;
+    for (int i = 0; i < runs; ++i) alive.push_back(callBack(500));
+    for (int i = 0; i < std::max(1, runs / 2); ++i) frozen.push_back(callBack(kFrozenMs));
+    program.Window().hide();
+    Settle(kHiddenSeconds * 1000);
+    const Memory hidden = MeasureProcessTree();
+    const double given =
+        program.TimeUntilPainted([&] { program.Window().HotkeyPressed(); }, kHasRecords);
+    std::printf("%ld %ld %.1f %.1f %ld %ld %.1f\n", shown.rssKib, shown.pssKib, Median(alive),
+                Median(frozen), hidden.rssKib, hidden.pssKib, given);
+    return 0;
+}
+
+// A bare view showing the same page, without the program: prints "RSS PSS".
+int BareHere() {
+    AppFolder app;
+    QWebEngineView view;
+    view.resize(391, 570);
+    bool loaded = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, [&] { loaded = true; });
+    view.load(QUrl::fromLocalFile(QString::fromStdString((app.path() / "hd/main.html").string())));
+    view.show();
+    RunUntil([&] { return loaded; }, kLoadWaitMs);
+    Settle(3000);
+    const Memory memory = MeasureProcessTree();
+    std::printf("%ld %ld\n", memory.rssKib, memory.pssKib);
+    return 0;
+}
+
+// The output of this program run with `args` in a child process.
+std::string ChildOutput(const QStringList& args) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForFinished(1800000) || child.exitCode() != 0)
+        Program::Fail("a child run failed");
+    return child.readAllStandardOutput().toStdString();
+}
+
+int TrayFigures(int runs) {
+    std::map<int, double> launch;
+    for (int notes : {100, kTrayNotes}) {
+        AppFolder app;
+        SeedFolder(app, notes);
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) times.push_back(TimeLaunch(app.path()));
+        launch[notes] = Median(times);
+    }
+    std::istringstream tray(ChildOutput(
+        {QStringLiteral("--tray-here"), QStringLiteral("--runs"), QString::number(runs)}));
+    long shownRss = 0, shownPss = 0, hiddenRss = 0, hiddenPss = 0;
+    double alive = 0, frozen = 0, given = 0;
+    if (!(tray >> shownRss >> shownPss >> alive >> frozen >> hiddenRss >> hiddenPss >> given))
+        Program::Fail("the tray run printed no figures");
+    std::istringstream bare(ChildOutput({QStringLiteral("--bare-here")}));
+    long bareRss = 0, barePss = 0;
+    if (!(bare >> bareRss >> barePss)) Program::Fail("the bare view printed no figures");
+
+    std::printf("Launch, Ctrl+Q and the tray; times in ms, medians of %d\n", runs);
+    std::printf(
+        "  launch: process start to first records painted   %8.1f at 100 notes, %8.1f at "
+        "100,000 (goal: at most 400)\n",
+        launch[100], launch[kTrayNotes]);
+    std::printf("  Ctrl+Q from hidden to list painted, page live    %8.1f (goal: at most 100)\n",
+                alive);
+    std::printf("  the same after %d s hidden, page frozen           %8.1f (goal: at most 100)\n",
+                kFrozenMs / 1000, frozen);
+    std::printf("  the same after %d s hidden, page given back      %8.1f (goal: at most 300)\n",
+                kHiddenSeconds, given);
+    std::printf(
+        "  memory at 100,000 notes, all processes, MiB: shown RSS %.1f PSS %.1f;"
+        " after %d s in the tray RSS %.1f PSS %.1f (%.0f%% / %.0f%%, goal at most 40%%)\n",
+        shownRss / 1024.0, shownPss / 1024.0, kHiddenSeconds, hiddenRss / 1024.0,
+        hiddenPss / 1024.0, 100.0 * double(hiddenRss) / double(shownRss),
+        100.0 * double(hiddenPss) / double(shownPss));
+    std::printf(
+        "  a bare view showing the same page: RSS %.1f PSS %.1f MiB (the program %.2fx,"
+        " %.2fx)\n",
+        bareRss / 1024.0, barePss / 1024.0, double(shownRss) / double(bareRss),
+        double(shownPss) / double(barePss));
+    return 0;
+}
+
 int AllFigures(int runs, bool million) {
     std::vector<int> sizes{100, 10000, 100000};
     if (million) sizes.push_back(1000000);
@@ -844,7 +1015,8 @@ int AllFigures(int runs, bool million) {
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    platform::ReturnFreedMemoryPromptly();  // as the program does
+    PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -858,6 +1030,12 @@ int main(int argc, char** argv) {
     if (heavy >= 0 && heavy + 1 < args.size())
         return HeavyFiguresHere(args[heavy + 1].toULongLong(), runs);
     if (args.contains(QStringLiteral("--heavy"))) return HeavyFigures(runs);
+    const qsizetype launchAt = args.indexOf(QStringLiteral("--launch-here"));
+    if (launchAt >= 0 && launchAt + 1 < args.size())
+        return LaunchHere(args[launchAt + 1].toStdString());
+    if (args.contains(QStringLiteral("--tray-here"))) return TrayHere(runs);
+    if (args.contains(QStringLiteral("--bare-here"))) return BareHere();
+    if (args.contains(QStringLiteral("--tray"))) return TrayFigures(runs);
     const qsizetype size = args.indexOf(QStringLiteral("--size"));
     if (size >= 0 && size + 1 < args.size())
         return SizeFigures(args[size + 1].toInt(), runs, args.contains(QStringLiteral("--wheel")));

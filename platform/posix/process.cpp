@@ -2,7 +2,13 @@
 
 #include <malloc.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "platform/codepage.h"
 
@@ -62,6 +68,36 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
 
 void TrimWorkingSet() {
     malloc_trim(0);
+}
+
+void ReturnFreedMemoryPromptly() {
+    // A fixed threshold also keeps the allocator from raising it after large
+    // blocks are freed, so the free top of every thread's heap is trimmed.
+    mallopt(M_TRIM_THRESHOLD, 1 << 20);
+}
+
+void GiveBackIdleMemory() {
+    malloc_trim(0);
+#ifdef MADV_PAGEOUT
+    // Private mappings of files (program code and data, fonts): their pages
+    // that were never written are clean, so the system drops them and reads
+    // them in again at the next use. Written pages and anonymous memory stay,
+    // as do pages other processes map too.
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        std::istringstream fields(line);
+        std::string range, perms, offset, device;
+        uint64_t inode = 0;
+        fields >> range >> perms >> offset >> device >> inode;
+        if (inode == 0 || perms.size() < 4 || perms[3] != 'p') continue;
+        const size_t dash = range.find('-');
+        if (dash == std::string::npos) continue;
+        const uintptr_t start = std::stoull(range.substr(0, dash), nullptr, 16);
+        const uintptr_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_PAGEOUT);
+    }
+#endif
 }
 
 }  // namespace korvane::platform

@@ -51,4 +51,13 @@ void TrimWorkingSet() {
                                static_cast<SIZE_T>(-1));
 }
 
+void ReturnFreedMemoryPromptly() {
+    // The system heap gives back freed memory by itself.
+}
+
+void GiveBackIdleMemory() {
+    // Emptying the working set already takes code pages out with the rest.
+    TrimWorkingSet();
+}
+
 }  // namespace korvane::platform

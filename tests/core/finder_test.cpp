@@ -279,6 +279,23 @@ TEST_F(Finder, APreparedIndexIsTakenOverWhenTheNotebookStayedAsItWas) {
     EXPECT_EQ(index_.WholeReads(), 0);  // the change was read alone
 }
 
+// An index given back holds nothing until it is needed, and then finds what
+// the notebook holds by then: prepared again, or read at the next search.
+TEST_F(Finder, AnIndexGivenBackIsReadAgainWhenNeeded) {
+    ASSERT_EQ(AddNote("早先的", "", "2021-01-01 10:00:00"), "Done");
+    EXPECT_EQ(Titles(index_, "的"), (Names{"早先的"}));
+    index_.Release();
+    EXPECT_TRUE(index_.Entries().empty());
+    ASSERT_EQ(AddNote("藏起时写的", "", "2021-01-02 10:00:00"), "Done");
+    EXPECT_EQ(Titles(index_, "的"), (Names{"藏起时写的", "早先的"}));
+    EXPECT_EQ(index_.WholeReads(), 2);
+    index_.Release();
+    index_.Prepare();
+    while (index_.Preparing()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Titles(index_, "的"), (Names{"藏起时写的", "早先的"}));
+    EXPECT_EQ(index_.WholeReads(), 2);  // the prepared read was taken over
+}
+
 // A write made while the background read ran, by this program or another,
 // may be missing from what it read: that read is dropped.
 TEST_F(Finder, APreparedIndexIsDroppedWhenTheNotebookChangedMeanwhile) {

@@ -3,10 +3,13 @@
 
 #include <QApplication>
 
+#include "mainwindow/enginesetup.h"
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
+    korvane::PrepareWebEngine();  // as the program starts the engine
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return RUN_ALL_TESTS();

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 
+#include "mainwindow/enginesetup.h"
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "wayland");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     ::testing::InitGoogleTest(&argc, argv);
+    korvane::PrepareWebEngine();  // as the program starts the engine
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return RUN_ALL_TESTS();

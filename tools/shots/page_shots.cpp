@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "mainwindow/enginesetup.h"
 #include "web/page_harness.h"
 
 namespace korvane::test {
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    korvane::PrepareWebEngine();  // as the program starts the engine
     const QApplication app(argc, argv);
     return korvane::test::WriteShots(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
