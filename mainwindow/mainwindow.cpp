@@ -240,9 +240,8 @@ void TMyHappy::showEvent(QShowEvent* event) {
     notebook_->Open();
     LoadPage();
     // The finder's index is read in the background once the page has shown
-    // its list (the page timer starts it a second after the show), so the
-    // first search does not wait for it and the start does not share the
-    // processor with it.
+    // its list, so the first search does not wait for it and the start does
+    // not share the processor with it.
     QTimer::singleShot(kFinderDelayMs, this, [this] { commands_->PrepareFinder(); });
 }
 

@@ -78,7 +78,7 @@ class TMyHappy : public QWidget {
     QAction* N5;                 // tray menu: 显示窗口 (show the window)
     QAction* N6;                 // tray menu: 隐藏窗口 (hide the window)
     QAction* N1;                 // tray menu: 退出 (quit)
-    QTimer* Timer1;  // page timer: calls the page's BodyLoad() a second after the load starts
+    QTimer* Timer1;  // page timer: BodyLoad() for a page whose load is not reported in a second
 
     // Runs one line of script (code page) in the page of `browser`. False only
     // when there is no browser; script failures are never reported. Afterwards

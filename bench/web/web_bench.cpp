@@ -4,9 +4,9 @@
 // Each size runs in a fresh copy of this program (so launch and memory are a
 // new process's), seeded with notes like a user's, and reports:
 //   launch   from the window being shown until the first records are painted
-//            (this includes the page timer's fixed second before BodyLoad());
-//   show     the same after a hide, as the tray menu or Ctrl+Q shows it again
-//            (the page is loaded anew);
+//            (the page's start-up call comes as soon as it has loaded);
+//   show     the same after a hide, as the tray menu shows it again (the
+//            page still there refreshes what it shows);
 //   refresh  after a note is saved, from the program sending the changed list
 //            until its head is painted (median);
 //   end      from the End key until the oldest note is painted (median);
@@ -35,7 +35,14 @@
 //   typing   the longest frame while five characters are typed into the
 //            field, a tenth of a second apart, until their results are painted.
 //
+// And the tray (--tray): launch from the process start until the first
+// records are painted, at 100 and 100,000 notes, with where the time goes;
+// Ctrl+Q from hidden until the list is painted over a live page, a frozen
+// one and one given back after a minute in the tray; memory with the window
+// shown and after the minute in the tray, beside a bare view of the page.
+//
 // usage: web_bench [--runs N] [--no-million]    every size, with the ratios
+//        web_bench --tray [--runs N]              launch, Ctrl+Q and the tray
 //        web_bench --size N [--runs N] [--wheel]  one size (used by the above)
 //        web_bench --find [--runs N]              the finder only
 //        web_bench --heavy [--runs N]             the page's time for heavy records
@@ -56,6 +63,7 @@
 #include <QWebEngineView>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -813,36 +821,76 @@ void SeedFolder(const AppFolder& app, int notes) {
     CloseDatabase();
 }
 
-// The program over a seeded folder, as its entry starts it: prints "painted"
-// the moment its first records are painted.
+// Milliseconds of the steady clock, which all processes share.
+double SteadyMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// When this process reached its main() and made its application object.
+struct StartStamps {
+    double main = 0;
+    double app = 0;
+};
+StartStamps& Stamps() {
+    static StartStamps stamps;
+    return stamps;
+}
+
+// The program over a seeded folder, as its entry starts it. Prints, once its
+// first records are painted, "painted" and the steady clock at main(), at the
+// application object, with the window built, shown, at the page's load and
+// at the paint.
 int LaunchHere(const fs::path& dir) {
     AppFolder app(dir);
     Program program(app);
-    program.TimeUntilPainted([&] { program.Window().show(); }, kHasRecords);
-    std::printf("painted\n");
+    const double built = SteadyMs();
+    double loaded = 0;
+    QObject::connect(program.Page(), &QWebEnginePage::loadFinished,
+                     [&] { loaded = loaded > 0 ? loaded : SteadyMs(); });
+    double shown = 0;
+    program.TimeUntilPainted(
+        [&] {
+            program.Window().show();
+            shown = SteadyMs();
+        },
+        kHasRecords);
+    std::printf("painted %.3f %.3f %.3f %.3f %.3f %.3f\n", Stamps().main, Stamps().app, built,
+                shown, loaded, SteadyMs());
     std::fflush(stdout);
     return 0;
 }
 
-// Milliseconds from starting a new process until its first records are
-// painted: loading the program, the engine, the window, the notebook, the
-// page and its list.
-double TimeLaunch(const fs::path& dir) {
+// Where a launch's time goes, in ms from starting the process: reaching
+// main() (loading the program and its libraries), the application object,
+// the window built (the engine's profile and view included), the window
+// shown, the page loaded, the first records painted.
+struct Launch {
+    double main = 0, app = 0, built = 0, shown = 0, loaded = 0, painted = 0;
+};
+
+Launch TimeLaunch(const fs::path& dir) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer clock;
-    double ms = -1;
-    QObject::connect(&child, &QProcess::readyReadStandardOutput, [&] {
-        if (ms < 0 && child.readAllStandardOutput().contains("painted"))
-            ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    });
-    clock.start();
+    QByteArray out;
+    QObject::connect(&child, &QProcess::readyReadStandardOutput,
+                     [&] { out += child.readAllStandardOutput(); });
+    const double started = SteadyMs();
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--launch-here"), QString::fromStdString(dir.string())});
-    RunUntil([&] { return ms >= 0 || child.state() == QProcess::NotRunning; }, kLoadWaitMs);
+    RunUntil([&] { return out.contains('\n') || child.state() == QProcess::NotRunning; },
+             kLoadWaitMs);
     child.waitForFinished(60000);
-    if (ms < 0) Program::Fail("the launched program never painted its list");
-    return ms;
+    std::istringstream line(out.toStdString());
+    std::string word;
+    Launch at;
+    if (!(line >> word >> at.main >> at.app >> at.built >> at.shown >> at.loaded >> at.painted) ||
+        word != "painted")
+        Program::Fail("the launched program never painted its list");
+    for (double* stamp : {&at.main, &at.app, &at.built, &at.shown, &at.loaded, &at.painted})
+        *stamp -= started;
+    return at;
 }
 
 // The main window shown, hidden and called back with Ctrl+Q. Prints "shown
@@ -914,12 +962,22 @@ std::string ChildOutput(const QStringList& args) {
 
 int TrayFigures(int runs) {
     std::map<int, double> launch;
+    Launch steps;  // medians of each step at 100,000 notes
     for (int notes : {100, kTrayNotes}) {
         AppFolder app;
         SeedFolder(app, notes);
-        std::vector<double> times;
+        std::vector<Launch> times;
         for (int i = 0; i < runs; ++i) times.push_back(TimeLaunch(app.path()));
-        launch[notes] = Median(times);
+        const auto median = [&](double Launch::*step) {
+            std::vector<double> values;
+            for (const Launch& t : times) values.push_back(t.*step);
+            return Median(values);
+        };
+        launch[notes] = median(&Launch::painted);
+        if (notes == kTrayNotes) {
+            steps = {median(&Launch::main),  median(&Launch::app),    median(&Launch::built),
+                     median(&Launch::shown), median(&Launch::loaded), median(&Launch::painted)};
+        }
     }
     std::istringstream tray(ChildOutput(
         {QStringLiteral("--tray-here"), QStringLiteral("--runs"), QString::number(runs)}));
@@ -936,6 +994,11 @@ int TrayFigures(int runs) {
         "  launch: process start to first records painted   %8.1f at 100 notes, %8.1f at "
         "100,000 (goal: at most 400)\n",
         launch[100], launch[kTrayNotes]);
+    std::printf(
+        "    where it goes at 100,000 (ms from the process start): main() %.1f,"
+        " application %.1f, window built %.1f, shown %.1f, page loaded %.1f,"
+        " painted %.1f\n",
+        steps.main, steps.app, steps.built, steps.shown, steps.loaded, steps.painted);
     std::printf("  Ctrl+Q from hidden to list painted, page live    %8.1f (goal: at most 100)\n",
                 alive);
     std::printf("  the same after %d s hidden, page frozen           %8.1f (goal: at most 100)\n",
@@ -1013,11 +1076,13 @@ int AllFigures(int runs, bool million) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Stamps().main = SteadyMs();
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     platform::ReturnFreedMemoryPromptly();  // as the program does
     PrepareWebEngine();
     QApplication app(argc, argv);
+    Stamps().app = SteadyMs();
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QStringList args = QApplication::arguments();
