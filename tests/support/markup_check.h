@@ -188,6 +188,10 @@ inline const std::vector<std::string_view>& AllowedTags() {
         R"~(<a href="http://@" target="_blank">)~",
         R"~(<a href="https://@" target="_blank">)~",
         R"~(<a href="mailto:@" target="_blank">)~",
+        // A scheme alone is a link to nowhere, as the sanitiser keeps it.
+        R"~(<a href="http://" target="_blank">)~",
+        R"~(<a href="https://" target="_blank">)~",
+        R"~(<a href="mailto:" target="_blank">)~",
         R"~(<a target="_blank" href="http://@">)~",
         R"~(<a target="_blank" href="msnim:add?contact=@">)~",
         R"~(<a target="_blank" href="msnim:add?contact=">)~",
