@@ -1,6 +1,6 @@
 #include "exchange/messengers.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 namespace korvane {
 
@@ -22,6 +22,7 @@ std::string MessengerTag(std::string_view tag, std::string_view id) {
 
 std::vector<MessengerId> MessengerTagsOf(std::string_view remark) {
     std::vector<MessengerId> found;
+    std::unordered_set<std::string> seen;
     for (size_t at = remark.find('{'); at != std::string_view::npos;
          at = remark.find('{', at + 1)) {
         for (const MessengerService& service : MessengerServices()) {
@@ -31,7 +32,7 @@ std::vector<MessengerId> MessengerTagsOf(std::string_view remark) {
             if (end == std::string_view::npos || remark[end] != '}' || end < begin + 2) break;
             if (remark.substr(end - 2, 2) != service.tag) break;
             MessengerId item{service.tag, std::string(remark.substr(begin, end - 2 - begin))};
-            if (std::find(found.begin(), found.end(), item) == found.end())
+            if (seen.insert(MessengerTag(item.tag, item.id)).second)
                 found.push_back(std::move(item));
             break;
         }

@@ -17,7 +17,8 @@ enum class VCardVersion { V3, V4 };
 
 // One card, CR LF line ends, lines folded at 75 octets between characters.
 // FN and N from the name, TEL, NOTE from the remark exactly as stored, each
-// messenger tag of the remark also as IMPP and as the service's X- property,
+// messenger tag of the remark (the first 64) also as IMPP and as the
+// service's X- property,
 // REV from the save time with its local offset, X-KORVANE-ID.
 std::string WriteVCard(const ExchangedContact& contact, VCardVersion version = VCardVersion::V3);
 

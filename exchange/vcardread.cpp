@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "exchange/datetime.h"
@@ -326,12 +327,14 @@ void Reader::Finish() {
         if (i > 0) contact.remark += "\r\n";
         contact.remark += card_.notes[i];
     }
+    // A messenger id is added as a tag unless the remark holds that tag already.
+    std::unordered_set<std::string> held;
+    for (const MessengerId& item : MessengerTagsOf(contact.remark))
+        held.insert(MessengerTag(item.tag, item.id));
     std::vector<std::string> lines;
     for (const MessengerId& item : card_.messengers) {
-        const std::string tag = MessengerTag(item.tag, item.id);
-        if (contact.remark.find(tag) != std::string::npos) continue;
-        if (std::find(lines.begin(), lines.end(), tag) != lines.end()) continue;
-        lines.push_back(tag);
+        std::string tag = MessengerTag(item.tag, item.id);
+        if (held.insert(tag).second) lines.push_back(std::move(tag));
     }
     lines.insert(lines.end(), card_.extras.begin(), card_.extras.end());
     for (const std::string& line : lines) {

@@ -10,6 +10,8 @@
 namespace korvane {
 namespace {
 
+constexpr size_t kMessengerProperties = 64;
+
 std::string Text(std::string_view stored) {
     return EscapeVCardText(platform::FromCodePage(stored));
 }
@@ -26,8 +28,13 @@ std::string WriteVCard(const ExchangedContact& contact, VCardVersion version) {
     if (!contact.tel.empty())
         out += FoldVCardLine((v4 ? "TEL;VALUE=text:" : "TEL:") + Text(contact.tel));
     if (!contact.remark.empty()) out += FoldVCardLine("NOTE:" + Text(contact.remark));
+    // The NOTE carries every tag; the first ones are also written where address
+    // books look for them, few enough that the card stays within a reader's
+    // property limit.
+    size_t written = 0;
     for (const MessengerId& item : MessengerTagsOf(contact.remark)) {
         if (item.id.empty()) continue;
+        if (++written > kMessengerProperties) break;
         const MessengerService* service = nullptr;
         for (const MessengerService& s : MessengerServices())
             if (s.tag == item.tag) service = &s;
