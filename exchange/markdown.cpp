@@ -271,6 +271,31 @@ std::string FirstLineTitle(std::string_view body) {
     return {};
 }
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates
+// or values above U+10FFFF).
+bool IsUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t length = c < 0x80         ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
+        if (length == 0 || i + length > s.size()) return false;
+        char32_t value = length == 1 ? c : c & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            value = (value << 6) | (t & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < least[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 // Line feeds as CR LF; CR LF pairs already there stay.
 std::string CrLf(std::string_view text) {
     std::string out;
@@ -302,7 +327,6 @@ ExchangedNote MarkdownToNote(std::string_view bytes) {
     if (!matter.present && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     const std::string* marker = matter.Find(kMarker);
     const bool ours = marker && *marker == "1";
-    if (const std::string* title = matter.Find("title")) note.title = platform::ToCodePage(*title);
     if (const std::string* updated = matter.Find("updated")) {
         if (auto date = StoredTimeFromIso(*updated)) note.date = *date;
     } else if (const std::string* date = matter.Find("date")) {
@@ -311,11 +335,22 @@ ExchangedNote MarkdownToNote(std::string_view bytes) {
     if (const std::string* id = matter.Find("id"); id && IsDecimalDigits(*id) && id->size() < 19)
         note.id = std::stoll(*id);
     if (ours) {
+        if (const std::string* title = matter.Find("title"))
+            note.title = platform::ToCodePage(*title);
         if (!body.empty() && body.back() == '\n') body.remove_suffix(1);
         note.body = platform::ToCodePage(BodyReader(body).Run());
     } else {
-        note.body = platform::ToCodePage(CrLf(body));
-        if (!matter.Find("title")) note.title = platform::ToCodePage(FirstLineTitle(body));
+        // A file that is not UTF-8 is taken as written in the code page, as
+        // editors on Chinese Windows save text.
+        const bool codePage = !IsUtf8(bytes);
+        const auto stored = [&](std::string_view text) {
+            return codePage ? std::string(text) : platform::ToCodePage(text);
+        };
+        note.body = stored(CrLf(body));
+        if (const std::string* title = matter.Find("title"))
+            note.title = stored(*title);
+        else
+            note.title = stored(FirstLineTitle(body));
     }
     return note;
 }

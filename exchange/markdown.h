@@ -18,7 +18,8 @@ std::string NoteToMarkdown(const ExchangedNote& note);
 
 // A note from a file's bytes: the front matter's title (else the first line
 // that holds text), the body as typed with CR LF line ends; the exact inverse
-// of NoteToMarkdown for files it wrote.
+// of NoteToMarkdown for files it wrote. A file that is not UTF-8 is read as
+// code-page text (GBK and GB18030).
 ExchangedNote MarkdownToNote(std::string_view bytes);
 
 }  // namespace korvane

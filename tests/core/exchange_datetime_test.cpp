@@ -39,7 +39,7 @@ TEST(ExchangeDateTime, ReadsOtherProgramsForms) {
     EXPECT_EQ(StoredTimeFromIso("20261208"), "2026-12-08 00:00:00");
     // UTC is turned into this machine's clock.
     const std::tm local = platform::LocalTime(86400);
-    char expected[32];
+    char expected[80];
     std::snprintf(expected, sizeof expected, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     EXPECT_EQ(StoredTimeFromIso("1970-01-02T00:00:00Z"), expected);

@@ -139,7 +139,7 @@ class Random {
     }
     std::string Date() {
         if (Below(5) == 0) return Below(2) ? "" : "not a date";
-        char text[32];
+        char text[80];
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 1990 + Int(60),
                       1 + Int(12), 1 + Int(28), Int(24), Int(60), Int(60));
         return text;

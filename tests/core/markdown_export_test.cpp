@@ -76,6 +76,10 @@ TEST(MarkdownNote, OtherProgramsFilesKeepTheirTextAsTyped) {
     EXPECT_EQ(matter.date, "2020-01-02 00:00:00");
     EXPECT_EQ(matter.body, "body\r\n");
 
+    const ExchangedNote gbk = MarkdownToNote(Cp("标题\n正文 \x80"));
+    EXPECT_EQ(gbk.title, Cp("标题"));
+    EXPECT_EQ(gbk.body, Cp("标题\r\n正文 \x80"));
+
     const ExchangedNote unclosed = MarkdownToNote("---\ntitle: x\nno end");
     EXPECT_EQ(unclosed.title, "---");
     EXPECT_EQ(unclosed.body, "---\r\ntitle: x\r\nno end");
