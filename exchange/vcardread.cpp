@@ -19,6 +19,8 @@
 namespace korvane {
 namespace {
 
+constexpr size_t kMaxParams = 64;
+
 struct Param {
     std::string name;  // upper-case; TYPE for a bare 2.1 parameter
     std::string value;
@@ -91,6 +93,7 @@ std::optional<Property> ParseProperty(std::string_view line, size_t lineNumber) 
             ++at;
         }
         const size_t eq = param.find('=');
+        if (p.params.size() >= kMaxParams) continue;  // no card needs more; the rest are dropped
         if (eq == std::string::npos) {
             const std::string bare = Upper(param);
             const bool encoding = bare == "QUOTED-PRINTABLE" || bare == "BASE64" || bare == "B";
@@ -353,8 +356,9 @@ bool Reader::Take(std::string_view logical, size_t line) {
         if (inCard_ && !afterBinary_) return Fail(line, Cp("这一行不是“名称:值”的属性"));
         return true;  // outside cards, or the undented data of a skipped picture
     }
-    const bool isBegin = p->name == "BEGIN" && Upper(p->value) == "VCARD";
-    const bool isEnd = p->name == "END" && Upper(p->value) == "VCARD";
+    const std::string marker = p->value.size() == 5 ? p->name + ":" + Upper(p->value) : "";
+    const bool isBegin = marker == "BEGIN:VCARD";
+    const bool isEnd = marker == "END:VCARD";
     if (!inCard_) {
         if (isBegin) {
             inCard_ = true;
