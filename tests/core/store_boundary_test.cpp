@@ -24,7 +24,7 @@ bool HoldsSql(const std::string& line) {
         R"x("[^"]*(\bselect\b.*\bfrom\s+\w+|\binsert\s+(or\s+\w+\s+)?into\b|)x"
         R"x(\bdelete\s+from\b|\bupdate\s+\w+\s+set\b|\bpragma\s+\w+|)x"
         R"x(\b(create|drop|alter)\s+(table|index|trigger|view|virtual)\b)|)x"
-        R"x("\s*(begin|commit|rollback|savepoint)\b)x",
+        R"x("\s*(begin|commit|rollback|savepoint)\b(?!:))x",
         std::regex::icase | std::regex::optimize);
     const size_t code = line.find_first_not_of(" \t");
     if (code == std::string::npos || line.compare(code, 2, "//") == 0 || line[code] == '*')
@@ -54,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{R"x(Query("PRAGMA data_version");)x", true},
         Sample{R"x(db.Execute("CREATE INDEX IF NOT EXISTS i ON mylist (state)");)x", true},
         Sample{R"x(db.Execute("BEGIN");)x", true},
+        // A vCard's "BEGIN:VCARD" is a keyword and a colon, which no statement is.
+        Sample{R"x(std::string out = "BEGIN:VCARD\r\n";)x", false},
+        Sample{R"x(p->name == "BEGIN" && value == "VCARD")x", true},
         Sample{R"x(// DELETE FROM mylist is run by the store)x", false},
         Sample{R"x( * SELECT title FROM mylist, in a block comment)x", false},
         Sample{R"x(edit->selectAll();)x", false},

@@ -1,0 +1,52 @@
+// The save time in the ISO 8601 forms files carry: written with the local
+// offset, read back to the same stored text, other programs' forms read.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "exchange/datetime.h"
+#include "platform/localtime.h"
+
+namespace korvane {
+namespace {
+
+TEST(ExchangeDateTime, StoredTimesComeBackFromBothForms) {
+    for (const char* stored : {"2026-12-08 20:52:35", "1999-12-31 23:59:59", "2024-02-29 00:00:00",
+                               "2026-03-29 02:30:00", "2026-10-25 02:30:00"}) {
+        for (const IsoForm form : {IsoForm::Extended, IsoForm::Basic}) {
+            const std::optional<std::string> iso = IsoFromStoredTime(stored, form);
+            ASSERT_TRUE(iso) << stored;
+            EXPECT_EQ(iso->size(), form == IsoForm::Extended ? 25u : 20u) << *iso;
+            EXPECT_EQ(StoredTimeFromIso(*iso), stored) << *iso;
+        }
+    }
+}
+
+TEST(ExchangeDateTime, RefusesWhatIsNoStoredTime) {
+    for (const char* bad : {"", "2026-12-08", "2026-12-08T20:52:35", "2026-13-08 20:52:35",
+                            "2026-12-08 24:00:00", "2026-12-08 20:52:3x", " 2026-12-08 20:52:35"})
+        EXPECT_FALSE(IsoFromStoredTime(bad, IsoForm::Extended)) << bad;
+}
+
+TEST(ExchangeDateTime, ReadsOtherProgramsForms) {
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35+08:00"), "2026-12-08 20:52:35");
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35.123-05:00"), "2026-12-08 20:52:35");
+    EXPECT_EQ(StoredTimeFromIso("20261208T205235-0500"), "2026-12-08 20:52:35");
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08 20:52:35"), "2026-12-08 20:52:35");
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08"), "2026-12-08 00:00:00");
+    EXPECT_EQ(StoredTimeFromIso("20261208"), "2026-12-08 00:00:00");
+    // UTC is turned into this machine's clock.
+    const std::tm local = platform::LocalTime(86400);
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    EXPECT_EQ(StoredTimeFromIso("1970-01-02T00:00:00Z"), expected);
+    for (const char* bad : {"", "yesterday", "2026-12-08T20:52", "2026-12-08T20:52:35+8",
+                            "2026-12-08T20:52:35 PST", "2026-00-08"})
+        EXPECT_FALSE(StoredTimeFromIso(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace korvane
