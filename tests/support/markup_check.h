@@ -140,7 +140,8 @@ inline bool Matches(std::string_view text, std::string_view pattern) {
 
 // The tags a record box may hold, after every conversion and every mark: its
 // own frame, its icons in either form, the finder's badges and marks, and
-// the content's formatting, links, pictures and line breaks.
+// the content's formatting, links, pictures and line breaks. A link's scheme
+// alone is a link to nowhere, as the sanitiser keeps it.
 inline const std::vector<std::string_view>& AllowedTags() {
     static const std::vector<std::string_view> tags = {
         R"~(<table width="100%" border="0" cellpadding="0" cellspacing="0" class="round">)~",
@@ -188,7 +189,6 @@ inline const std::vector<std::string_view>& AllowedTags() {
         R"~(<a href="http://@" target="_blank">)~",
         R"~(<a href="https://@" target="_blank">)~",
         R"~(<a href="mailto:@" target="_blank">)~",
-        // A scheme alone is a link to nowhere, as the sanitiser keeps it.
         R"~(<a href="http://" target="_blank">)~",
         R"~(<a href="https://" target="_blank">)~",
         R"~(<a href="mailto:" target="_blank">)~",
