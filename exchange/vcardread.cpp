@@ -281,7 +281,10 @@ bool Reader::TakeProperty(Property& p) {
         card_.nameFromN = name;
     } else if (p.name == "TEL") {
         std::string tel = *utf8;
-        if (tel.rfind("tel:", 0) == 0) tel = tel.substr(4);
+        // Only a URI value (4.0's VALUE=uri) carries the scheme; a text
+        // value keeps whatever it says.
+        const std::string* type = ParamValue(p, "VALUE");
+        if (type && Upper(*type) == "URI" && Upper(tel.substr(0, 4)) == "TEL:") tel = tel.substr(4);
         card_.tels.push_back(text(tel));
     } else if (p.name == "NOTE") {
         card_.notes.push_back(text(*utf8));
