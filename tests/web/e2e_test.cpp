@@ -43,23 +43,6 @@ using test::WhenModal;
 constexpr int kStartWait = 30000;  // the first page of a run starts the engine
 constexpr int kWait = 10000;
 
-// Script installed before the page's own start-up runs: counts the calls of
-// BodyLoad() and the lists the program hands the page.
-constexpr char kCounters[] = R"(
-(function () {
-    window.bodyLoads = 0;
-    window.listWrites = 0;
-    if (typeof BodyLoad === 'function') {
-        var original = BodyLoad;
-        BodyLoad = function () { window.bodyLoads += 1; return original.apply(this, arguments); };
-    }
-    if (typeof KvList === 'function') {
-        var take = KvList;
-        KvList = function () { window.listWrites += 1; return take.apply(this, arguments); };
-    }
-})();
-)";
-
 // Text arriving the way an input method delivers it, Chinese included.
 void Type(QWidget* widget, const QString& text) {
     QInputMethodEvent commit;
@@ -69,15 +52,7 @@ void Type(QWidget* widget, const QString& text) {
 
 class EndToEnd : public test::ProgramTest {
   protected:
-    EndToEnd() : ProgramTest("e2e 端到端") {
-        QWebEngineScript counters;
-        counters.setName(QStringLiteral("e2e counters"));
-        counters.setInjectionPoint(QWebEngineScript::DocumentReady);
-        counters.setWorldId(QWebEngineScript::MainWorld);
-        counters.setRunsOnSubFrames(false);
-        counters.setSourceCode(QString::fromLatin1(kCounters));
-        Page()->scripts().insert(counters);
-    }
+    EndToEnd() : ProgramTest("e2e 端到端") { CountStartUpsAndLists(); }
     ~EndToEnd() override { test::CloseStrayModals(); }
 
     // Shows the window the way the program starts and waits until the page's
