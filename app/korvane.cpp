@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QTimer>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/commandline.h"
 #include "dialogs/qttext.h"
 #include "logic/settings.h"
 #include "mainwindow/corelog.h"
@@ -45,6 +47,8 @@ void ShowTheRunningCopy(const QString& showName) {
 
 int main(int argc, char** argv) {
     using namespace korvane;
+    // Export and import from the command line run without a window.
+    if (const std::optional<int> job = RunCommandLine(argc, argv)) return *job;
     platform::ReturnFreedMemoryPromptly();
     PrepareWebEngine();
     QApplication app(argc, argv);

@@ -109,6 +109,23 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view file);
 // Creates the folder `path` (its parent must exist); true when it exists afterwards.
 bool EnsureFolder(const std::string& path);
 
+// Writes `bytes` to a new regular file at `path`, which must not exist (a
+// link there is not followed): false when it does or the write failed, and a
+// file half written is removed. Not flushed to the disk: for files a later
+// rename puts in place, such as the files of an export staged in a folder.
+bool WriteNewFile(const std::string& path, std::string_view bytes);
+
+// Gives the file or folder `from` the name `to` unless `to` already names
+// something; both in the same volume. False when not moved.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Removes the folder `path` with everything in it; links in it are removed,
+// never followed. True when nothing is left at `path` afterwards.
+bool RemoveFolderTree(const std::string& path);
+
+// True when `path` names a folder itself (not a link to one).
+bool IsFolder(const std::string& path);
+
 // The names of the entries in a folder (not "." or ".."), in no order; empty
 // when it cannot be read.
 std::vector<std::string> FileNamesIn(const std::string& folder);

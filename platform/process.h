@@ -28,4 +28,9 @@ void ReturnFreedMemoryPromptly();
 // next used.
 void GiveBackIdleMemory();
 
+// Lets a program started from a command line write to it: a windowed
+// program on Windows has no console of its own and attaches to its parent's.
+// Elsewhere the streams already reach the terminal.
+void UseParentConsole();
+
 }  // namespace korvane::platform

@@ -364,12 +364,10 @@ StoreResult NotOpened(Store& store, const std::string& why) {
     return {StoreStatus::Missing, {}, why};
 }
 
-// Runs the statement once on the open connection.
-StoreResult RunOnce(const std::string& statement, const SqlValues& values) {
+// The failure the exception being handled stands for.
+StoreResult FailureOfCurrentException() {
     try {
-        if (!Database()->HasTable(kTable)) return {StoreStatus::Broken};
-        Database()->Execute(statement, values);
-        return {};
+        throw;
     } catch (const ESQLiteException& e) {
         log::Warn(log::Area::Store, std::string("statement failed: ") + e.what());
         return {FailureOf(e.Code()), {}, e.what()};
@@ -379,6 +377,35 @@ StoreResult RunOnce(const std::string& statement, const SqlValues& values) {
     } catch (...) {
         log::Warn(log::Area::Store, "statement failed: unknown failure");
         return {StoreStatus::Failed, {}, "unknown failure"};
+    }
+}
+
+// Undoes the open transaction of a batch that failed; nothing of it stays.
+void RollBack(TSQLiteDatabase& db) {
+    try {
+        db.Execute("ROLLBACK");
+    } catch (const ESQLiteException& e) {
+        // SQLite has already rolled back after some failures (a full disk).
+        log::Warn(log::Area::Store, std::string("rolling back: ") + e.what());
+    }
+}
+
+// Runs the statements once on the open connection; more than one run in one
+// transaction, so that either all of them are written or none.
+StoreResult RunOnce(const std::vector<SqlStatement>& statements) {
+    TSQLiteDatabase& db = *Database();
+    const bool batch = statements.size() > 1;
+    bool begun = false;
+    try {
+        if (!db.HasTable(kTable)) return {StoreStatus::Broken};
+        if (batch) db.Execute("BEGIN IMMEDIATE");
+        begun = batch;
+        for (const SqlStatement& statement : statements) db.Execute(statement.text, statement.values);
+        if (batch) db.Execute("COMMIT");
+        return {};
+    } catch (...) {
+        if (begun) RollBack(db);
+        return FailureOfCurrentException();
     }
 }
 
@@ -573,9 +600,15 @@ void CloseDatabase() {
 }
 
 StoreResult RunStatement(const std::string& statement, const SqlValues& values) {
+    return RunStatementsAtOnce({{statement, values}});
+}
+
+StoreResult RunStatementsAtOnce(const std::vector<SqlStatement>& statements) {
     const StoreResult opened = OpenNotebook();
     if (!opened.Ok()) return opened;
-    if (Trim(statement).empty()) return {StoreStatus::Empty};
+    const bool empty = std::all_of(statements.begin(), statements.end(),
+                                   [](const SqlStatement& s) { return Trim(s.text).empty(); });
+    if (empty) return {StoreStatus::Empty};
     Store& store = State();
     if (store.readOnly) return {StoreStatus::ReadOnlyEncoding, store.path};
     if (!KeepFileInPlace(store)) return {StoreStatus::Moved};
@@ -583,11 +616,9 @@ StoreResult RunStatement(const std::string& statement, const SqlValues& values) 
         store.listIndexTried = true;
         EnsureListIndex(*store.connection);
     }
-    StoreResult result = RunOnce(statement, values);
+    StoreResult result = RunOnce(statements);
     // The file may have gone between the check and the write: once more.
-    if (result.status == StoreStatus::Moved && KeepFileInPlace(store)) {
-        result = RunOnce(statement, values);
-    }
+    if (result.status == StoreStatus::Moved && KeepFileInPlace(store)) result = RunOnce(statements);
     return result;
 }
 

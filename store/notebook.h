@@ -153,6 +153,16 @@ bool KeepNotebookInPlace(size_t stopAfter = kEverySteps);
 // file that replaced it is kept aside under a dated name).
 StoreResult RunStatement(const std::string& statement, const SqlValues& values = {});
 
+// One statement with its positional parameter values.
+struct SqlStatement {
+    std::string text;
+    SqlValues values;
+};
+
+// Runs the statements in one transaction, as RunStatement runs one: Done when
+// every one ran, else why not, and then none of them changed the notebook.
+StoreResult RunStatementsAtOnce(const std::vector<SqlStatement>& statements);
+
 // Reads the first row of `query` into `fields`, one text per column, at most
 // `columns` of them: Done; NotFound when there is no row; Broken, Failed or
 // why the notebook is not open otherwise. A failure during the read leaves

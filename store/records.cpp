@@ -92,6 +92,24 @@ StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordFi
     return RunStatement(statement, values);
 }
 
+StoreResult AddRecords(const std::vector<NewRecord>& records) {
+    // The number asked for is used only while it is free; NULL numbers the
+    // record as any new one.
+    static const std::string insert =
+        "INSERT INTO mylist(ID,title,content,tel,state,cre_date)VALUES("
+        "(SELECT ?1 WHERE ?1>0 AND NOT EXISTS(SELECT 1 FROM mylist WHERE ID=?1)),"
+        "?2,?3,?4,?5,?6)";
+    std::vector<SqlStatement> statements;
+    statements.reserve(records.size());
+    for (const NewRecord& r : records) {
+        statements.push_back({insert,
+                              {r.id, ReplaceApostrophes(r.title), ReplaceApostrophes(r.content),
+                               ReplaceApostrophes(r.tel), int32_t{StateOf(r.kind)}, r.date}});
+    }
+    if (statements.empty()) return {};
+    return RunStatementsAtOnce(statements);
+}
+
 StoreResult DeleteRecord(RecordKind, int64_t id) {
     return RunStatement("DELETE FROM mylist WHERE ID=" + std::to_string(id));
 }

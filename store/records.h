@@ -30,6 +30,23 @@ struct RecordField {
 StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordField>& fields,
                        const std::string& time);
 
+// A whole record brought in from elsewhere (a file): every field as the
+// notebook stores it, code-page bytes.
+struct NewRecord {
+    RecordKind kind = RecordKind::Note;
+    int64_t id = 0;  // the number it asks for; 0 for any
+    std::string title;
+    std::string content;
+    std::string tel;
+    std::string date;  // cre_date
+};
+
+// Adds the records in one transaction: all of them, or none when the
+// notebook refuses one (see RunStatement for why). A record keeps the number
+// it asks for when no record holds it, else it gets the next one; ASCII
+// apostrophes are stored as the full-width one, as SaveRecord stores them.
+StoreResult AddRecords(const std::vector<NewRecord>& records);
+
 // Deletes the record numbered `id`, whatever its kind: the kind names the
 // list the caller shows afterwards. Done (also when there was no such
 // record), or why not (see RunStatement).

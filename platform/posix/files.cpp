@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -272,6 +274,55 @@ std::vector<std::string> FileNamesIn(const std::string& folder) {
     }
     ::closedir(dir);
     return names;
+}
+
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    const std::string native = NativePath(path);
+    Fd out(::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (out.fd < 0) return false;
+    if (WriteAll(out.fd, bytes)) return true;
+    ::unlink(native.c_str());
+    return false;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        SyncNativeFolder(target);
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: look first (a race only another
+    // program renaming into this very name could lose).
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 || ::rename(source.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    SyncNativeFolder(target);
+    return true;
+}
+
+namespace {
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return ::remove(path) == 0 || errno == ENOENT ? 0 : -1;
+}
+
+}  // namespace
+
+bool RemoveFolderTree(const std::string& path) {
+    const std::string native = NativePath(path);
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0) return errno == ENOENT;
+    // Depth first, links as links: nothing outside the folder is touched.
+    ::nftw(native.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    return ::lstat(native.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string RunningExecutablePath() {

@@ -100,4 +100,6 @@ void GiveBackIdleMemory() {
 #endif
 }
 
+void UseParentConsole() {}
+
 }  // namespace korvane::platform

@@ -281,6 +281,65 @@ bool EnsureFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    const std::string native = NativePath(path);
+    bool written = false;
+    {
+        Handle file(::CreateFileA(native.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return false;
+        written = WriteAllTo(file.get(), bytes);
+    }
+    if (!written) ::DeleteFileA(native.c_str());
+    return written;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    return MoveWithoutReplacing(NativePath(from), NativePath(to));
+}
+
+namespace {
+
+// Removes what the folder `native` holds, depth first; a reparse point (a
+// link or a junction) is removed itself, never entered.
+void RemoveContents(const std::string& native) {
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = ::FindFirstFileA((native + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string_view name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string child = native + "\\" + entry.cFileName;
+        const DWORD attributes = entry.dwFileAttributes;
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            ::SetFileAttributesA(child.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        }
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            ::DeleteFileA(child.c_str());
+            continue;
+        }
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) RemoveContents(child);
+        ::RemoveDirectoryA(child.c_str());
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+}
+
+}  // namespace
+
+bool RemoveFolderTree(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (::GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    RemoveContents(native);
+    ::RemoveDirectoryA(native.c_str());
+    return ::GetFileAttributesA(native.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(NativePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
 std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::string pattern = NativePath(folder);

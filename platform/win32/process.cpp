@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "platform/codepage.h"
 
 namespace korvane::platform {
@@ -58,6 +60,13 @@ void ReturnFreedMemoryPromptly() {
 void GiveBackIdleMemory() {
     // Emptying the working set already takes code pages out with the rest.
     TrimWorkingSet();
+}
+
+void UseParentConsole() {
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    FILE* stream = nullptr;
+    ::freopen_s(&stream, "CONOUT$", "w", stdout);
+    ::freopen_s(&stream, "CONOUT$", "w", stderr);
 }
 
 }  // namespace korvane::platform

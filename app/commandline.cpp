@@ -1,0 +1,116 @@
+#include "app/commandline.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialogs/qttext.h"
+#include "logic/exportjob.h"
+#include "logic/importjob.h"
+#include "platform/apppaths.h"
+#include "platform/codepage.h"
+#include "platform/datafolder.h"
+#include "platform/files.h"
+#include "platform/instance.h"
+#include "platform/process.h"
+#include "store/notebook.h"
+
+namespace korvane {
+namespace {
+
+constexpr char kUsage[] =
+    "用法：\n"
+    "  korvane                              启动 Korvane\n"
+    "  korvane --export 文件夹 [--vcard4]   把记事和联系人导出到文件夹\n"
+    "                                       （记事为 Markdown 和网页，联系人为 vCard 3.0，\n"
+    "                                        加 --vcard4 写 vCard 4.0）\n"
+    "  korvane --import 文件或文件夹...     导入 .vcf、.md、.txt、.note 和 .enex 文件\n";
+
+void Print(FILE* stream, const std::string& codePage) {
+    const std::string text = platform::FromCodePage(codePage) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+bool IsJobArgument(const char* argument) {
+    return std::strcmp(argument, "--export") == 0 || std::strcmp(argument, "--import") == 0 ||
+           std::strcmp(argument, "--help") == 0;
+}
+
+// A path as the user typed it, made whole against the working folder.
+std::string WholePath(const QString& typed) {
+    return FromQt(QFileInfo(typed).absoluteFilePath());
+}
+
+// Closes the notebook when the job ends, before the writer lock goes.
+struct NotebookCloser {
+    ~NotebookCloser() { CloseDatabase(); }
+};
+
+int Export(const QStringList& arguments) {
+    ExportRequest request;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--vcard4")) {
+            request.vcard = VCardVersion::V4;
+        } else if (request.folder.empty() && !argument.startsWith(QLatin1String("--"))) {
+            request.folder = WholePath(argument);
+        } else {
+            Print(stderr, Cp(kUsage));
+            return 2;
+        }
+    }
+    if (request.folder.empty()) {
+        Print(stderr, Cp(kUsage));
+        return 2;
+    }
+    const NotebookCloser closer;
+    const ExportResult result = ExportNotebook(request);
+    const bool done = result.outcome == ExportResult::Outcome::Done;
+    Print(done ? stdout : stderr, ExportResultText(result, request.folder));
+    return done ? 0 : 1;
+}
+
+int Import(const QStringList& arguments) {
+    std::vector<std::string> paths;
+    for (const QString& argument : arguments) paths.push_back(WholePath(argument));
+    if (paths.empty()) {
+        Print(stderr, Cp(kUsage));
+        return 2;
+    }
+    // One writer per notebook: a running copy adds the records itself.
+    const platform::WriterLock writer(NotebookLockPath());
+    if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
+        Print(stderr, Cp("Korvane 正在运行并使用这个记事本，没有导入。请用它的“导入…”菜单，"
+                         "或者先退出它再导入。"));
+        return 1;
+    }
+    const NotebookCloser closer;
+    const ImportResult result = ImportFiles(paths, StoredTimeNow());
+    const bool whole = result.stored.Ok() && result.refused.empty();
+    Print(whole ? stdout : stderr, ImportResultText(result));
+    return whole ? 0 : 1;
+}
+
+}  // namespace
+
+std::optional<int> RunCommandLine(int argc, char** argv) {
+    if (argc < 2 || !IsJobArgument(argv[1])) return std::nullopt;
+    platform::UseParentConsole();
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const QString job = arguments.takeFirst();
+    if (job == QLatin1String("--help")) {
+        Print(stdout, Cp(kUsage));
+        return 0;
+    }
+    SetApplicationPaths(platform::RunningExecutablePath());
+    platform::UsePerUserDataWhenReadOnly("korvane");
+    return job == QLatin1String("--export") ? Export(arguments) : Import(arguments);
+}
+
+}  // namespace korvane

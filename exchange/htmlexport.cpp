@@ -1,0 +1,116 @@
+#include "exchange/htmlexport.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+
+#include "base/ansitext.h"
+#include "platform/codepage.h"
+#include "render/recordbox.h"
+
+namespace korvane {
+namespace {
+
+// The list's colours and the editor's four snippet styles; print keeps the
+// boxes whole and drops the page colour.
+constexpr std::string_view kStyle = R"(
+:root { --page: #eef2f6; --box: #fff; --border: #d3dce6; --ink: #1f2d3d; --muted: #7b8a9c; }
+body { margin: 0; padding: 16px; background: var(--page); color: var(--ink);
+  font: 13px/1.6 "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Microsoft YaHei", sans-serif;
+  overflow-wrap: anywhere; }
+main { max-width: 720px; margin: 0 auto; }
+h1 { font-size: 16px; margin: 0 0 12px; }
+article { background: var(--box); border: 1px solid var(--border); border-radius: 6px;
+  padding: 8px 12px; margin: 0 0 10px; break-inside: avoid; }
+.t { font-size: 14px; font-weight: bold; }
+.dts { color: var(--muted); font-size: 11px; margin: 1px 0 5px; }
+.round_body_contain { color: #34465a; line-height: 1.7; }
+.round_body_contain img { max-width: 100%; vertical-align: middle; }
+.TBlank { color: #1a1a1a; font-weight: bold; }
+.TBBl { color: #1a1a1a; font-size: 16px; font-weight: bold; }
+.Tred { color: #d23b32; font-weight: bold; }
+.TBred { color: #d23b32; font-size: 16px; font-weight: bold; }
+@media print { body { background: #fff; padding: 0; } article { border-color: #999; } }
+)";
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t n = std::min<size_t>(3, bytes.size() - i);
+        uint32_t v = 0;
+        for (size_t k = 0; k < 3; ++k) {
+            v = (v << 8) | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+        }
+        for (size_t k = 0; k < 4; ++k) {
+            out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 0x3f] : '=';
+        }
+    }
+    return out;
+}
+
+std::string_view PictureType(std::string_view address) {
+    const size_t dot = address.rfind('.');
+    const std::string ext = LowerAscii(dot == std::string_view::npos ? "" : address.substr(dot + 1));
+    if (ext == "gif") return "image/gif";
+    if (ext == "png") return "image/png";
+    if (ext == "jpg" || ext == "jpeg") return "image/jpeg";
+    if (ext == "bmp") return "image/bmp";
+    return "application/octet-stream";
+}
+
+// Every src="..." of the program's own pictures in `markup` replaced by the
+// picture's data address; each picture is read once. The sanitiser lets no
+// stored text make a src attribute, so every one met here is the program's.
+std::string EmbedPictures(const std::string& markup, const PictureBytes& pictures,
+                          std::map<std::string, std::string, std::less<>>& cache) {
+    static constexpr std::string_view kSrc = "src=\"";
+    std::string out;
+    size_t at = 0;
+    for (size_t found; (found = markup.find(kSrc, at)) != std::string::npos;) {
+        const size_t start = found + kSrc.size();
+        const size_t end = markup.find('"', start);
+        if (end == std::string::npos) break;
+        const std::string address = markup.substr(start, end - start);
+        auto cached = cache.find(address);
+        if (cached == cache.end()) {
+            const std::string bytes = pictures ? pictures(address) : std::string();
+            cached = cache.emplace(address, bytes.empty() ? address : PictureDataAddress(address, bytes))
+                         .first;
+        }
+        out.append(markup, at, start - at);
+        out += cached->second;
+        at = end;
+    }
+    out.append(markup, at, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
+std::string PictureDataAddress(std::string_view address, std::string_view bytes) {
+    return "data:" + std::string(PictureType(address)) + ";base64," + Base64(bytes);
+}
+
+std::string NotesToHtml(const std::vector<ListRow>& notes, const PictureBytes& pictures) {
+    std::map<std::string, std::string, std::less<>> cache;
+    std::string page = Cp("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+                          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+                          "img-src data:; style-src 'unsafe-inline'\">"
+                          "<title>Korvane 记事</title><style>");
+    page += kStyle;
+    page += Cp("</style></head><body><main><h1>Korvane 记事（共 ") + std::to_string(notes.size()) +
+            Cp(" 条）</h1>\n");
+    for (const ListRow& row : notes) {
+        const ShownRecord shown = ShowRecord(0, row);
+        page += "<article><div class=\"t\">" + shown.title + "</div><div class=\"dts\">" +
+                shown.detail + "</div><div class=\"round_body_contain\">" +
+                EmbedPictures(shown.content, pictures, cache) + "</div></article>\n";
+    }
+    page += "</main></body></html>\n";
+    return platform::FromCodePage(page);
+}
+
+}  // namespace korvane
