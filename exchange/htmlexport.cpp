@@ -53,7 +53,8 @@ std::string Base64(std::string_view bytes) {
 
 std::string_view PictureType(std::string_view address) {
     const size_t dot = address.rfind('.');
-    const std::string ext = LowerAscii(dot == std::string_view::npos ? "" : address.substr(dot + 1));
+    const std::string ext =
+        LowerAscii(dot == std::string_view::npos ? "" : address.substr(dot + 1));
     if (ext == "gif") return "image/gif";
     if (ext == "png") return "image/png";
     if (ext == "jpg" || ext == "jpeg") return "image/jpeg";
@@ -77,8 +78,9 @@ std::string EmbedPictures(const std::string& markup, const PictureBytes& picture
         auto cached = cache.find(address);
         if (cached == cache.end()) {
             const std::string bytes = pictures ? pictures(address) : std::string();
-            cached = cache.emplace(address, bytes.empty() ? address : PictureDataAddress(address, bytes))
-                         .first;
+            cached =
+                cache.emplace(address, bytes.empty() ? address : PictureDataAddress(address, bytes))
+                    .first;
         }
         out.append(markup, at, start - at);
         out += cached->second;
@@ -96,10 +98,11 @@ std::string PictureDataAddress(std::string_view address, std::string_view bytes)
 
 std::string NotesToHtml(const std::vector<ListRow>& notes, const PictureBytes& pictures) {
     std::map<std::string, std::string, std::less<>> cache;
-    std::string page = Cp("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-                          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
-                          "img-src data:; style-src 'unsafe-inline'\">"
-                          "<title>Korvane 记事</title><style>");
+    std::string page =
+        Cp("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+           "img-src data:; style-src 'unsafe-inline'\">"
+           "<title>Korvane 记事</title><style>");
     page += kStyle;
     page += Cp("</style></head><body><main><h1>Korvane 记事（共 ") + std::to_string(notes.size()) +
             Cp(" 条）</h1>\n");

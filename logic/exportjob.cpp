@@ -119,7 +119,8 @@ class Writer {
     ExportResult Write(const Notebook& book, VCardVersion version) {
         if (!Folder(staging_) || !Folder(Within(staging_, kNotesFolder))) return result_;
         if (!Notes(book) || !Pictures(book.notes)) return result_;
-        if (!File(Within(staging_, kNotesPage), NotesToHtml(book.notes, PagePicture))) return result_;
+        if (!File(Within(staging_, kNotesPage), NotesToHtml(book.notes, PagePicture)))
+            return result_;
         if (!steps_.Done()) return Cancel();
         std::string cards;
         for (const ExchangedContact& contact : book.contacts) {
@@ -162,7 +163,8 @@ class Writer {
         if (!Folder(folder)) return false;
         for (int n : used) {
             const std::string name = std::to_string(n) + ".bmp";
-            platform::FileRead picture = platform::ReadRegularFile(AppPath("bmp\\" + name), kPictureLimit);
+            platform::FileRead picture =
+                platform::ReadRegularFile(AppPath("bmp\\" + name), kPictureLimit);
             if (!picture) continue;  // a missing picture leaves its reference, not the export
             if (!File(Within(folder, name), picture.bytes)) return false;
             ++result_.pictures;
@@ -262,20 +264,21 @@ ExportResult ExportNotebook(const ExportRequest& request, const ExchangeProgress
 std::string ExportResultText(const ExportResult& result, const std::string& folder) {
     using Outcome = ExportResult::Outcome;
     switch (result.outcome) {
-    case Outcome::Done:
-        return Cp("导出完成：") + std::to_string(result.notes) + Cp(" 条记事、") +
-               std::to_string(result.contacts) + Cp(" 位联系人，已写入\n") + folder +
-               Cp("\n\n记事：每条一个 Markdown 文件（notes 文件夹）和一个网页 notes.html；"
-                  "联系人：contacts.vcf。");
-    case Outcome::Cancelled:
-        return Cp("导出已取消，没有写入任何文件：\n") + folder;
-    case Outcome::NotRead:
-        return Cp("无法读取记事本，没有导出：") + StatusText(result.read);
-    case Outcome::FolderTaken:
-        return Cp("这个文件夹里已有别的文件，为免覆盖，没有导出。请选择一个空文件夹或新文件夹：\n") +
-               result.path;
-    case Outcome::NotWritten:
-        return Cp("无法写入，导出没有完成，文件夹保持原样：\n") + result.path;
+        case Outcome::Done:
+            return Cp("导出完成：") + std::to_string(result.notes) + Cp(" 条记事、") +
+                   std::to_string(result.contacts) + Cp(" 位联系人，已写入\n") + folder +
+                   Cp("\n\n记事：每条一个 Markdown 文件（notes 文件夹）和一个网页 notes.html；"
+                      "联系人：contacts.vcf。");
+        case Outcome::Cancelled:
+            return Cp("导出已取消，没有写入任何文件：\n") + folder;
+        case Outcome::NotRead:
+            return Cp("无法读取记事本，没有导出：") + StatusText(result.read);
+        case Outcome::FolderTaken:
+            return Cp("这个文件夹里已有别的文件，为免覆盖，没有导出。请选择一个空文件夹或新文件夹："
+                      "\n") +
+                   result.path;
+        case Outcome::NotWritten:
+            return Cp("无法写入，导出没有完成，文件夹保持原样：\n") + result.path;
     }
     return {};
 }

@@ -63,8 +63,8 @@ FileRecords ReadTextNote(std::string_view bytes) {
 // The reader for a file name's extension; none for a kind import does not read.
 const Reader* ReaderFor(const std::string& path) {
     static const std::map<std::string, Reader, std::less<>> readers = {
-        {".vcf", ReadContacts},  {".vcard", ReadContacts}, {".md", ReadTextNote},
-        {".markdown", ReadTextNote}, {".txt", ReadTextNote}, {".text", ReadTextNote},
+        {".vcf", ReadContacts},      {".vcard", ReadContacts}, {".md", ReadTextNote},
+        {".markdown", ReadTextNote}, {".txt", ReadTextNote},   {".text", ReadTextNote},
     };
     const size_t dot = path.rfind('.');
     const size_t separator = platform::LastSeparator(path);
@@ -102,17 +102,17 @@ void CollectFolder(const std::string& folder, int depth, std::vector<std::string
 std::string ReadFailureText(platform::FileReadFailure failure) {
     using F = platform::FileReadFailure;
     switch (failure) {
-    case F::kNotFound:
-        return Cp("找不到这个文件");
-    case F::kNotRegular:
-        return Cp("不是普通文件");
-    case F::kLink:
-        return Cp("是一个链接，导入不跟随链接");
-    case F::kTooLarge:
-        return Cp("文件超过 64 MB，导入不读这么大的文件");
-    case F::kUnreadable:
-    case F::kNone:
-        break;
+        case F::kNotFound:
+            return Cp("找不到这个文件");
+        case F::kNotRegular:
+            return Cp("不是普通文件");
+        case F::kLink:
+            return Cp("是一个链接，导入不跟随链接");
+        case F::kTooLarge:
+            return Cp("文件超过 64 MB，导入不读这么大的文件");
+        case F::kUnreadable:
+        case F::kNone:
+            break;
     }
     return Cp("无法读取这个文件");
 }

@@ -17,9 +17,9 @@ namespace korvane {
 inline constexpr uint64_t kImportFileLimit = uint64_t{64} << 20;
 
 struct ImportResult {
-    size_t files = 0;     // files read whole
-    size_t notes = 0;     // added
-    size_t contacts = 0;  // added
+    size_t files = 0;            // files read whole
+    size_t notes = 0;            // added
+    size_t contacts = 0;         // added
     size_t alreadyThere = 0;     // left out: the notebook holds them already
     size_t picturesSkipped = 0;  // photos and attachments left out
     struct Refused {

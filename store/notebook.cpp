@@ -400,7 +400,8 @@ StoreResult RunOnce(const std::vector<SqlStatement>& statements) {
         if (!db.HasTable(kTable)) return {StoreStatus::Broken};
         if (batch) db.Execute("BEGIN IMMEDIATE");
         begun = batch;
-        for (const SqlStatement& statement : statements) db.Execute(statement.text, statement.values);
+        for (const SqlStatement& statement : statements)
+            db.Execute(statement.text, statement.values);
         if (batch) db.Execute("COMMIT");
         return {};
     } catch (...) {
