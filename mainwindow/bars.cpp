@@ -24,6 +24,19 @@ QCheckBox* Option(QWidget* parent, const QString& text, const char* name) {
     return box;
 }
 
+// A flat link-like button of the footer.
+QToolButton* FooterButton(QWidget* parent, const QString& text, const QString& tip,
+                          const char* name) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFixedHeight(16);
+    return button;
+}
+
 }  // namespace
 
 OptionsBar::OptionsBar(QWidget* parent) {
@@ -60,7 +73,16 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     bar->setFixedHeight(18);
     bar->setAttribute(Qt::WA_StyledBackground);
     bar->setStyleSheet(
-        QStringLiteral("#PLb { background: #f4f7fb; border-top: 1px solid #d3dce6; }"));
+        QStringLiteral("#PLb { background: #f4f7fb; border-top: 1px solid #d3dce6; }"
+                       "#PLb QToolButton { color: #2c63b3; border: none; padding: 0 4px; "
+                       "background: transparent; }"
+                       "#PLb QToolButton:hover { text-decoration: underline; }"));
+    exportAll = FooterButton(bar, QStringLiteral("导出…"),
+                             QStringLiteral("把记事导出为 Markdown 文件和网页，联系人导出为 vCard"),
+                             "ExportButton");
+    importFiles = FooterButton(
+        bar, QStringLiteral("导入…"),
+        QStringLiteral("从 vCard、Markdown、文本、Gnote 和 Evernote 文件导入"), "ImportButton");
     notice = new QLabel(bar);
     notice->setObjectName(QStringLiteral("Label1"));
     notice->setCursor(Qt::PointingHandCursor);
@@ -71,6 +93,8 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 1, 0, 0);
     row->setSpacing(0);
+    row->addWidget(exportAll);
+    row->addWidget(importFiles);
     row->addStretch(1);
     row->addWidget(notice);
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QObject>
+#include <QToolButton>
 #include <QWidget>
 
 namespace korvane {
@@ -35,6 +36,10 @@ class Footer : public QObject {
 
     QWidget* bar;    // PLb
     QLabel* notice;  // Label1
+    // At the footer's left end: the options bar is full at the window's
+    // designed width.
+    QToolButton* exportAll;    // the notebook into files
+    QToolButton* importFiles;  // records from files
 
     // Puts the maker's notice on the label; true when the label carries it
     // unaltered (a build whose notice was altered counts as damaged).

@@ -18,6 +18,7 @@
 #include "mainwindow/bars.h"
 #include "mainwindow/commandhost.h"
 #include "mainwindow/compactview.h"
+#include "mainwindow/exchangeactions.h"
 #include "mainwindow/notebookstart.h"
 #include "mainwindow/pagehost.h"
 #include "mainwindow/placement.h"
@@ -113,6 +114,13 @@ void TMyHappy::BuildParts() {
 
     Panel3 = new QWidget(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
+    exchange_ = new ExchangeActions(this, [this](int kind) {
+        // The list of what came in, with the records added.
+        ListRequest request;
+        request.kind = kind;
+        request.mode = ListRequest::Mode::kRefresh;
+        if (commands_) commands_->ShowList(request);
+    });
     const OptionsBar options(Panel3);
     PLt = options.bar;
     CB = options.onTop;
@@ -129,6 +137,8 @@ void TMyHappy::BuildParts() {
     footer_ = new Footer(Panel3);
     PLb = footer_->bar;
     Label1 = footer_->notice;
+    connect(footer_->exportAll, &QToolButton::clicked, exchange_, &ExchangeActions::Export);
+    connect(footer_->importFiles, &QToolButton::clicked, exchange_, &ExchangeActions::Import);
     connect(footer_, &Footer::noticeClicked, this, &TMyHappy::Label1Click);
     // The options bar goes first: the window is compact exactly when it is hidden.
     view_->Bind({PLt, PLb, PLC, Image4, Image5, Image6}, CBN, MyBody);
@@ -141,6 +151,8 @@ void TMyHappy::BuildParts() {
     N5 = tray->show;
     N6 = tray->hide;
     N1 = tray->quit;
+    connect(tray->exportAll, &QAction::triggered, exchange_, &ExchangeActions::Export);
+    connect(tray->importFiles, &QAction::triggered, exchange_, &ExchangeActions::Import);
     // After the tray's own handling of a double-click (which brings a visible
     // window up), the search field gets the keys.
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,

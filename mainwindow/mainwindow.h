@@ -27,6 +27,7 @@ class GlobalHotkey;
 class ActivationWatch;
 class CommandHost;
 class CompactView;
+class ExchangeActions;
 struct Dialogs;
 class Footer;
 class NotebookStart;
@@ -164,6 +165,7 @@ class TMyHappy : public QWidget {
     Footer* footer_;
     TaskbarMark* taskbar_;
     NotebookStart* notebook_;
+    ExchangeActions* exchange_;
     std::unique_ptr<CommandHost> commands_;
     TExternalContainer* container_ = nullptr;
     bool terminating_ = false;

@@ -27,6 +27,9 @@ TrayMenu::TrayMenu(QWidget* window) : QObject(window) {
     show = Item(menu, QStringLiteral("显示窗口"), "N5");
     hide = Item(menu, QStringLiteral("隐藏窗口"), "N6");
     menu->addSeparator();
+    exportAll = Item(menu, QStringLiteral("导出…"), "ExportItem");
+    importFiles = Item(menu, QStringLiteral("导入…"), "ImportItem");
+    menu->addSeparator();
     quit = Item(menu, QStringLiteral("退　　出"), "N1");
 
     icon = new QSystemTrayIcon(skin::ProgramIcon(), window);

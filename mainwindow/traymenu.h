@@ -22,6 +22,8 @@ class TrayMenu : public QObject {
     QAction* compact;       // N3
     QAction* show;          // N5
     QAction* hide;          // N6
+    QAction* exportAll;     // the notebook into files
+    QAction* importFiles;   // records from files
     QAction* quit;          // N1
     QSystemTrayIcon* icon;  // TrayIcon1
 };

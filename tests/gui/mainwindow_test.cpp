@@ -6,8 +6,12 @@
 #include <QTimer>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QWebEngineView>
 #include <QWindow>
 #include <algorithm>
@@ -23,6 +27,7 @@
 #include "mainwindow/mainwindow.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "render/storetexts.h"
 #include "store/notebook.h"
 #include "support/find.h"
 #include "support/tempdir.h"
@@ -428,7 +433,7 @@ TEST_F(MainWindow, HideButtonMinimisesWhenThereIsNoNotificationArea) {
 
 TEST_F(MainWindow, TrayMenuShowsAndHides) {
     TMyHappy& w = Window();
-    ASSERT_EQ(test::Find<QMenu>(w, "PopupMenu1")->actions().size(), 7);
+    ASSERT_EQ(test::Find<QMenu>(w, "PopupMenu1")->actions().size(), 10);
     EXPECT_EQ(test::Find<QAction>(w, "N1")->text(), QStringLiteral("退　　出"));
     EXPECT_EQ(test::Find<QSystemTrayIcon>(w, "TrayIcon1")->toolTip(),
               QStringLiteral("Korvane V2.016"));
@@ -437,6 +442,63 @@ TEST_F(MainWindow, TrayMenuShowsAndHides) {
     test::Find<QAction>(w, "N6")->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(fs::exists(Ini()));  // hiding saves nothing
+}
+
+// Answers the dialogs an export or import opens: the file chooser picks
+// `path`, the summary's text is kept and the box closed.
+class ExchangeDialogs {
+  public:
+    explicit ExchangeDialogs(QString path) : path_(std::move(path)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Answer(); });
+        poll_.start(20);
+    }
+    QString summary;
+
+  private:
+    void Answer() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+            chooser->selectFile(path_);
+            QMetaObject::invokeMethod(chooser, "accept");
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            if (box->objectName() != QLatin1String("ExchangeSummary")) return;
+            summary = box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    }
+    QString path_;
+    QTimer poll_;
+};
+
+TEST_F(MainWindow, ExportAndImportRunFromTheFooterAndTheTrayMenu) {
+    TMyHappy& w = Window();
+    const test::ModalWatchdog watchdog(30);
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(title,content,tel,state,cre_date)VALUES("
+                      "'Li Lei','{QQ12345QQ}','010-1234',1,'2026-12-01 08:00:00')"),
+              "Done");
+    const test::TempDir out("exchange 导出");
+    {
+        ExchangeDialogs dialogs(QString::fromStdString(test::Utf8(out.path())));
+        test::Find<QToolButton>(w, "ExportButton")->click();
+        EXPECT_TRUE(dialogs.summary.contains(QStringLiteral("1 位联系人")))
+            << dialogs.summary.toStdString();
+    }
+    std::vector<fs::path> exports;
+    for (const auto& entry : fs::directory_iterator(out.path())) exports.push_back(entry.path());
+    ASSERT_EQ(exports.size(), 1u);
+    const fs::path cards = exports[0] / "contacts.vcf";
+    ASSERT_TRUE(fs::exists(cards));
+
+    ASSERT_EQ(ExecSql("DELETE FROM mylist"), "Done");
+    {
+        ExchangeDialogs dialogs(QString::fromStdString(test::Utf8(cards)));
+        test::Find<QAction>(w, "ImportItem")->trigger();
+        EXPECT_TRUE(dialogs.summary.contains(QStringLiteral("新增 0 条记事、1 位联系人")))
+            << dialogs.summary.toStdString();
+    }
+    EXPECT_EQ(test::Rows("SELECT title,content,tel,cre_date FROM mylist"),
+              (std::vector<std::vector<std::string>>{
+                  {"Li Lei", "{QQ12345QQ}", "010-1234", "2026-12-01 08:00:00"}}));
 }
 
 TEST_F(MainWindow, UpdaterIsStartedBesideTheProgramAndNothingIsSaved) {

@@ -6,11 +6,14 @@
 // usage: dialog_shots <folder>
 #include <QApplication>
 #include <QPixmap>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 #include "gui/dialog_driver.h"
+#include "logic/importjob.h"
+#include "mainwindow/exchangeactions.h"
 #include "mainwindow/notebookstart.h"
 #include "store/dailybackup.h"
 #include "support/notebook.h"
@@ -113,6 +116,55 @@ void RestoreQuestion(Shots& shots) {
     if (!asked) shots.Keep(QPixmap(), "restore-question.png");
 }
 
+// An export's bar part-way, and the summary of an import of a phone's
+// contacts, a note and two files it could not take.
+void ExchangeBarAndSummary(Shots& shots) {
+    const AppFolder app;
+    const ModalWatchdog watchdog;
+    const TempDir files("import shots");
+    WriteFile(
+        files.path() / "phone.vcf",
+        "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E7=8E=8B;=E5=B0=8F="
+        "E6=98=8E;;;\n"
+        "TEL;CELL:13800138000\nEMAIL:xm@example.org\nPHOTO;ENCODING=BASE64;JPEG:AAAA\n\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:3.0\nFN:Li Lei\nTEL:010-12345678\nEND:VCARD\n");
+    WriteFile(files.path() / "plan.md",
+              "# \xE5\x91\xA8\xE6\x9C\xAB\xE8\xAE\xA1\xE5\x88\x92\n\n...\n");
+    WriteFile(files.path() / "broken.vcf", "BEGIN:VCARD\nVERSION:3.0\nFN:x\n");
+    WriteFile(files.path() / "scan.pdf", "%PDF");
+    std::vector<std::string> paths;
+    for (const char* name : {"phone.vcf", "plan.md", "broken.vcf", "scan.pdf"}) {
+        paths.push_back(CodePagePath(files.path() / name));
+    }
+    const ImportResult result = ImportFiles(paths, StoredTimeNow());
+
+    QWidget main;
+    main.setGeometry(100, 100, 640, 480);
+    main.show();
+    {
+        ExchangeProgressBar bar(&main, QStringLiteral("正在导出记事和联系人…"));
+        bar.dialog().show();
+        bar.Callback()(45, 100);
+        QTest::qWait(50);
+        shots.Keep(bar.dialog().grab(), "exchange-progress.png");
+    }
+    bool shown = false;
+    const auto grabSummary = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() != QLatin1String("ExchangeSummary") || !w->isVisible()) continue;
+            shown = true;
+            shots.Keep(w->grab(), "exchange-summary.png");
+            w->close();
+        }
+        return shown;
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, grabSummary);
+    poll.start(50);
+    ShowExchangeSummary(&main, QMessageBox::Warning, ImportResultText(result));
+    if (!shown) shots.Keep(QPixmap(), "exchange-summary.png");
+}
+
 }  // namespace
 }  // namespace korvane::test
 
@@ -128,5 +180,6 @@ int main(int argc, char** argv) {
     korvane::test::Shots shots(QString::fromLocal8Bit(argv[1]));
     korvane::test::MessageNoteAndContact(shots);
     korvane::test::RestoreQuestion(shots);
+    korvane::test::ExchangeBarAndSummary(shots);
     return shots.ok() ? 0 : 1;
 }
