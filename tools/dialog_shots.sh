@@ -1,9 +1,9 @@
 #!/bin/sh
 # Writes the dialogs' pictures with the dialog_shots program (tools/shots/)
 # into <build folder>/shots: dialog-message.png, dialog-note.png,
-# dialog-contact.png, and restore-question.png (the start's question when the
-# notebook is missing, for checking by eye); then copies the three dialog
-# pictures, which the README shows, to docs/.
+# dialog-contact.png, exchange-progress.png, exchange-summary.png, and
+# restore-question.png (the start's question when the notebook is missing,
+# for checking by eye); then copies the pictures the README shows to docs/.
 #
 # usage: tools/dialog_shots.sh [build folder]   (default build/debug)
 set -eu
@@ -14,5 +14,6 @@ cmake --build "$build" --target dialog_shots -j2
 out="$build/shots"
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen "$build/bin/dialog_shots" "$out"
-cp "$out"/dialog-message.png "$out"/dialog-note.png "$out"/dialog-contact.png "$root/docs/"
+cp "$out"/dialog-message.png "$out"/dialog-note.png "$out"/dialog-contact.png \
+  "$out"/exchange-progress.png "$out"/exchange-summary.png "$root/docs/"
 ls -l "$out"/*.png
