@@ -151,9 +151,11 @@ TEST(Import, GoodFilesComeInWholeAndBadOnesAreNamedWithTheirReason) {
     test::WriteFile(in.path() / "empty.md", "\n\n");
     test::WriteFile(in.path() / "broken.vcf", "BEGIN:VCARD\nVERSION:3.0\nFN:x\n");
     test::WriteFile(in.path() / "page.html", "<p>");
+    test::WriteFile(in.path() / "huge.vcf", "BEGIN:VCARD");
+    fs::resize_file(in.path() / "huge.vcf", (uint64_t{64} << 20) + 1);  // sparse: no disk used
     std::vector<std::string> files;
     for (const char* name : {"plain.txt", "cards.vcf", "nul.md", "empty.md", "broken.vcf",
-                             "page.html", "missing.vcf"}) {
+                             "page.html", "missing.vcf", "huge.vcf"}) {
         files.push_back(test::CodePagePath(in.path() / name));
     }
     const ImportResult result = ImportFiles(files, kNow);
@@ -161,7 +163,7 @@ TEST(Import, GoodFilesComeInWholeAndBadOnesAreNamedWithTheirReason) {
     EXPECT_EQ(result.notes, 1u);
     EXPECT_EQ(result.contacts, 1u);
     EXPECT_EQ(result.picturesSkipped, 1u);
-    ASSERT_EQ(result.refused.size(), 5u);
+    ASSERT_EQ(result.refused.size(), 6u);
     for (const ImportResult::Refused& r : result.refused) EXPECT_FALSE(r.why.empty()) << r.path;
     const std::vector<Row> rows = AllRows();
     ASSERT_EQ(rows.size(), 2u);
@@ -171,8 +173,8 @@ TEST(Import, GoodFilesComeInWholeAndBadOnesAreNamedWithTheirReason) {
     EXPECT_EQ(rows[1].title, Cp("张三"));
     EXPECT_NE(rows[1].content.find("a@b.c"), std::string::npos);  // kept, not dropped
     const std::string text = platform::FromCodePage(ImportResultText(result));
-    for (const char* shown : {"1 条记事", "1 位联系人", "跳过了 1 个", "没有导入的文件（5 个）",
-                              "missing.vcf", "page.html"}) {
+    for (const char* shown : {"1 条记事", "1 位联系人", "跳过了 1 个", "没有导入的文件（6 个）",
+                              "missing.vcf", "page.html", "超过 64 MB"}) {
         EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
     }
 }
