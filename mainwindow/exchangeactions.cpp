@@ -26,6 +26,19 @@ QString StartFolder() {
     return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
+QString ChooseFolder(QWidget* window) {
+    return QFileDialog::getExistingDirectory(
+        window, QStringLiteral("导出到哪个文件夹？（将在其中新建一个文件夹）"), StartFolder());
+}
+
+QStringList ChooseFiles(QWidget* window) {
+    return QFileDialog::getOpenFileNames(
+        window, QStringLiteral("选择要导入的文件"), StartFolder(),
+        QStringLiteral("记事和联系人 (*.vcf *.vcard *.md *.markdown *.txt *.text *.note *.enex);;"
+                       "联系人 vCard (*.vcf *.vcard);;记事 (*.md *.markdown *.txt *.text *.note "
+                       "*.enex);;所有文件 (*)"));
+}
+
 }  // namespace
 
 ExchangeProgressBar::ExchangeProgressBar(QWidget* window, const QString& label)
@@ -60,7 +73,12 @@ void ShowExchangeSummary(QWidget* window, QMessageBox::Icon icon, const std::str
 }
 
 ExchangeActions::ExchangeActions(QWidget* window, std::function<void(int)> imported)
-    : QObject(window), window_(window), imported_(std::move(imported)) {}
+    : QObject(window),
+      window_(window),
+      imported_(std::move(imported)),
+      choosers_{ChooseFolder, ChooseFiles} {
+    setObjectName(QStringLiteral("ExchangeActions"));
+}
 
 QString ExchangeActions::NewExportFolder(const QString& chosen) {
     const QString name = QStringLiteral("Korvane 导出 ") +
@@ -76,19 +94,19 @@ QString ExchangeActions::NewExportFolder(const QString& chosen) {
 void ExchangeActions::Export() {
     if (running_) return;
     running_ = true;
-    const QString chosen = QFileDialog::getExistingDirectory(
-        window_, QStringLiteral("导出到哪个文件夹？（将在其中新建一个文件夹）"), StartFolder());
+    const QString chosen = choosers_.folder(window_);
     if (!chosen.isEmpty()) {
         const QString folder = NewExportFolder(chosen);
         ExportResult result;
         {
             ExchangeProgressBar progress(window_, QStringLiteral("正在导出记事和联系人…"));
-            result = ExportNotebook({FromQt(QDir::toNativeSeparators(folder))}, progress.Callback());
+            result =
+                ExportNotebook({FromQt(QDir::toNativeSeparators(folder))}, progress.Callback());
         }
         const bool done = result.outcome == ExportResult::Outcome::Done;
         ShowExchangeSummary(window_, done ? QMessageBox::Information : QMessageBox::Warning,
-             ExportResultText(result, FromQt(QDir::toNativeSeparators(folder))),
-             done ? folder : QString());
+                            ExportResultText(result, FromQt(QDir::toNativeSeparators(folder))),
+                            done ? folder : QString());
     }
     running_ = false;
 }
@@ -96,11 +114,7 @@ void ExchangeActions::Export() {
 void ExchangeActions::Import() {
     if (running_) return;
     running_ = true;
-    const QStringList files = QFileDialog::getOpenFileNames(
-        window_, QStringLiteral("选择要导入的文件"), StartFolder(),
-        QStringLiteral("记事和联系人 (*.vcf *.vcard *.md *.markdown *.txt *.text *.note *.enex);;"
-                       "联系人 vCard (*.vcf *.vcard);;记事 (*.md *.markdown *.txt *.text *.note "
-                       "*.enex);;所有文件 (*)"));
+    const QStringList files = choosers_.files(window_);
     if (!files.isEmpty()) {
         std::vector<std::string> paths;
         for (const QString& file : files) paths.push_back(FromQt(QDir::toNativeSeparators(file)));
@@ -111,7 +125,7 @@ void ExchangeActions::Import() {
         }
         const bool whole = result.stored.Ok() && result.refused.empty() && !result.cancelled;
         ShowExchangeSummary(window_, whole ? QMessageBox::Information : QMessageBox::Warning,
-             ImportResultText(result));
+                            ImportResultText(result));
         if (result.stored.Ok() && result.notes + result.contacts > 0 && imported_) {
             imported_(result.notes > 0 ? 0 : 1);
         }

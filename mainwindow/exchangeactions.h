@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QProgressDialog>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
@@ -32,6 +33,8 @@ void ShowExchangeSummary(QWidget* window, QMessageBox::Icon icon, const std::str
                          const QString& folder = {});
 
 class ExchangeActions : public QObject {
+    Q_OBJECT
+
   public:
     // `window` owns the dialogs; `imported` is told the kind (0 notes,
     // 1 contacts) whose list should show what an import added.
@@ -46,9 +49,18 @@ class ExchangeActions : public QObject {
     // moment, numbered when that name is taken.
     static QString NewExportFolder(const QString& chosen);
 
+    // What asks the user for the export's folder and the import's files (the
+    // file dialogs unless replaced, as tests do); empty means cancelled.
+    struct Choosers {
+        std::function<QString(QWidget*)> folder;
+        std::function<QStringList(QWidget*)> files;
+    };
+    void SetChoosers(Choosers choosers) { choosers_ = std::move(choosers); }
+
   private:
     QWidget* window_;
     std::function<void(int)> imported_;
+    Choosers choosers_;
     bool running_ = false;  // one export or import at a time
 };
 

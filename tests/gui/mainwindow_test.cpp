@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -24,6 +23,7 @@
 
 #include "dialog_driver.h"
 #include "dialogs/dialogs.h"
+#include "mainwindow/exchangeactions.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -444,11 +444,14 @@ TEST_F(MainWindow, TrayMenuShowsAndHides) {
     EXPECT_FALSE(fs::exists(Ini()));  // hiding saves nothing
 }
 
-// Answers the dialogs an export or import opens: the file chooser picks
-// `path`, the summary's text is kept and the box closed.
+// Chooses `path` for an export or import, and keeps the summary's text as
+// it closes the box.
 class ExchangeDialogs {
   public:
-    explicit ExchangeDialogs(QString path) : path_(std::move(path)) {
+    ExchangeDialogs(TMyHappy& window, const QString& path) {
+        window.findChild<ExchangeActions*>(QStringLiteral("ExchangeActions"))
+            ->SetChoosers({[path](QWidget*) { return path; },
+                           [path](QWidget*) { return QStringList{path}; }});
         QObject::connect(&poll_, &QTimer::timeout, [this] { Answer(); });
         poll_.start(20);
     }
@@ -456,17 +459,11 @@ class ExchangeDialogs {
 
   private:
     void Answer() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
-            chooser->selectFile(path_);
-            QMetaObject::invokeMethod(chooser, "accept");
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            if (box->objectName() != QLatin1String("ExchangeSummary")) return;
-            summary = box->text();
-            box->button(QMessageBox::Ok)->click();
-        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->objectName() != QLatin1String("ExchangeSummary")) return;
+        summary = box->text();
+        box->button(QMessageBox::Ok)->click();
     }
-    QString path_;
     QTimer poll_;
 };
 
@@ -478,7 +475,7 @@ TEST_F(MainWindow, ExportAndImportRunFromTheFooterAndTheTrayMenu) {
               "Done");
     const test::TempDir out("exchange 导出");
     {
-        ExchangeDialogs dialogs(QString::fromStdString(test::Utf8(out.path())));
+        ExchangeDialogs dialogs(w, QString::fromStdString(test::Utf8(out.path())));
         test::Find<QToolButton>(w, "ExportButton")->click();
         EXPECT_TRUE(dialogs.summary.contains(QStringLiteral("1 位联系人")))
             << dialogs.summary.toStdString();
@@ -491,7 +488,7 @@ TEST_F(MainWindow, ExportAndImportRunFromTheFooterAndTheTrayMenu) {
 
     ASSERT_EQ(ExecSql("DELETE FROM mylist"), "Done");
     {
-        ExchangeDialogs dialogs(QString::fromStdString(test::Utf8(cards)));
+        ExchangeDialogs dialogs(w, QString::fromStdString(test::Utf8(cards)));
         test::Find<QAction>(w, "ImportItem")->trigger();
         EXPECT_TRUE(dialogs.summary.contains(QStringLiteral("新增 0 条记事、1 位联系人")))
             << dialogs.summary.toStdString();
