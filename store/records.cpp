@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
 
@@ -74,22 +75,30 @@ std::vector<EditableField> EditableFields(std::vector<std::string> readings, siz
 }  // namespace
 
 StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordField>& fields,
-                       const std::string& time) {
+                       const std::string& time, int64_t now) {
     for (const RecordField& field : fields) {
         if (!IsTextColumn(field.column)) return {StoreStatus::Failed, {}, "not a text column"};
     }
     SqlValues values;
-    std::string statement;
     if (recordId <= 0) {
-        statement = InsertStatement(fields, values);
+        const std::string statement = InsertStatement(fields, values);
         values.emplace_back(int32_t{StateOf(kind)});
         values.emplace_back(time);
-    } else {
-        statement = UpdateStatement(fields, values);
-        values.emplace_back(time);
-        values.emplace_back(int32_t{recordId});
+        return RunStatement(statement, values);
     }
-    return RunStatement(statement, values);
+    const std::string statement = UpdateStatement(fields, values);
+    // The version replaced goes into the history when a written field changes.
+    std::string changed = "0";
+    SqlValues changedValues;
+    for (const RecordField& field : fields) {
+        if (!field.write) continue;
+        changedValues.emplace_back(ReplaceApostrophes(field.value));
+        changed += " OR " + field.column + " IS NOT ?" + std::to_string(changedValues.size() + 2);
+    }
+    values.emplace_back(time);
+    values.emplace_back(int32_t{recordId});
+    return RunKeeping(kHistoryTable, HistoryCopy(recordId, now, changed, changedValues),
+                      {{statement, values}, ThinHistory(recordId, now)});
 }
 
 StoreResult AddRecords(const std::vector<NewRecord>& records) {
@@ -110,8 +119,8 @@ StoreResult AddRecords(const std::vector<NewRecord>& records) {
     return RunStatementsAtOnce(statements);
 }
 
-StoreResult DeleteRecord(RecordKind, int64_t id) {
-    return RunStatement("DELETE FROM mylist WHERE ID=" + std::to_string(id));
+StoreResult DeleteRecord(RecordKind, int64_t id, int64_t now) {
+    return RunKeeping(kTrashTable, TrashCopy(id, now), {{"DELETE FROM mylist WHERE ID=?1", {id}}});
 }
 
 const std::vector<std::string>& EditorColumns(RecordKind kind) {

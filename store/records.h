@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "store/keeping.h"
 #include "store/storestatus.h"
 
 namespace korvane {
@@ -27,8 +28,10 @@ struct RecordField {
 // notebook has always stored them. Done, or why not (see RunStatement). A
 // column outside the three text columns is refused (Failed) before anything
 // is written.
+// An update that changes a written field keeps the version it replaces in
+// the history (store/keeping.h), dated `now`.
 StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordField>& fields,
-                       const std::string& time);
+                       const std::string& time, int64_t now = UnixNow());
 
 // A whole record brought in from elsewhere (a file): every field as the
 // notebook stores it, code-page bytes.
@@ -50,7 +53,8 @@ StoreResult AddRecords(const std::vector<NewRecord>& records);
 // Deletes the record numbered `id`, whatever its kind: the kind names the
 // list the caller shows afterwards. Done (also when there was no such
 // record), or why not (see RunStatement).
-StoreResult DeleteRecord(RecordKind kind, int64_t id);
+// The deleted record is kept in the trash (store/keeping.h), dated `now`.
+StoreResult DeleteRecord(RecordKind kind, int64_t id, int64_t now = UnixNow());
 
 // The columns an editor of `kind` shows, in the order of its fields: a
 // note's title and content, a contact's title, telephone and remark.
