@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
 
 packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
-  clang-format libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
+  clang-format libsqlite3-dev sqlite3 libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libxcb1-dev libgl-dev
   fonts-wqy-microhei
   xvfb xauth openbox trayer xdotool x11-utils imagemagick
@@ -55,9 +55,11 @@ case "$mode" in
     cmake --build --preset fuzz -j "$(nproc)"
     ctest --preset fuzz
     # The Windows build of the core and the Win32 platform layer, its tests
-    # run under Wine in a prefix of the build's own. SQLite is built from
-    # Debian's source package (fetched once, see tools/sqlite-source.sh).
+    # run under Wine in a prefix of the build's own. SQLite and expat are
+    # built from Debian's source packages (fetched once, see
+    # tools/sqlite-source.sh and tools/expat-source.sh).
     tools/sqlite-source.sh build/sqlite-amalgamation
+    tools/expat-source.sh build/expat-source
     cmake --preset mingw > /dev/null
     cmake --build --preset mingw -j "$(nproc)"
     # One at a time: the tests share the prefix's registry and the program's

@@ -34,6 +34,10 @@ TEST(ExchangeDateTime, ReadsOtherProgramsForms) {
     EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35+08:00"), "2026-12-08 20:52:35");
     EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35.123-05:00"), "2026-12-08 20:52:35");
     EXPECT_EQ(StoredTimeFromIso("20261208T205235-0500"), "2026-12-08 20:52:35");
+    // Seven fractional digits, as the desktop note programs write them.
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35.1234567+08:00"), "2026-12-08 20:52:35");
+    EXPECT_EQ(StoredTimeFromIso("2026-12-08T20:52:35.9999999Z"),
+              StoredTimeFromIso("2026-12-08T20:52:35Z"));
     EXPECT_EQ(StoredTimeFromIso("2026-12-08 20:52:35"), "2026-12-08 20:52:35");
     EXPECT_EQ(StoredTimeFromIso("2026-12-08"), "2026-12-08 00:00:00");
     EXPECT_EQ(StoredTimeFromIso("20261208"), "2026-12-08 00:00:00");
