@@ -9,6 +9,7 @@
 #include "exchange/dedup.h"
 #include "exchange/markdown.h"
 #include "exchange/vcard.h"
+#include "exchange/xmlnotes.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
@@ -60,11 +61,28 @@ FileRecords ReadTextNote(std::string_view bytes) {
     return out;
 }
 
+FileRecords FromXmlNotes(XmlNotesResult read) {
+    FileRecords out;
+    out.error = std::move(read.error);
+    out.picturesSkipped = static_cast<size_t>(read.skipped);
+    for (const ExchangedNote& note : read.notes) out.records.push_back(FromNote(note));
+    return out;
+}
+
+FileRecords ReadDesktopNote(std::string_view bytes) {
+    return FromXmlNotes(ReadGnoteNote(bytes));
+}
+
+FileRecords ReadEvernoteExport(std::string_view bytes) {
+    return FromXmlNotes(ReadEnex(bytes));
+}
+
 // The reader for a file name's extension; none for a kind import does not read.
 const Reader* ReaderFor(const std::string& path) {
     static const std::map<std::string, Reader, std::less<>> readers = {
-        {".vcf", ReadContacts},      {".vcard", ReadContacts}, {".md", ReadTextNote},
-        {".markdown", ReadTextNote}, {".txt", ReadTextNote},   {".text", ReadTextNote},
+        {".vcf", ReadContacts},      {".vcard", ReadContacts},      {".md", ReadTextNote},
+        {".markdown", ReadTextNote}, {".txt", ReadTextNote},        {".text", ReadTextNote},
+        {".note", ReadDesktopNote},  {".enex", ReadEvernoteExport},
     };
     const size_t dot = path.rfind('.');
     const size_t separator = platform::LastSeparator(path);

@@ -125,24 +125,26 @@ std::vector<SqlStatement> HistoryCopy(int64_t id, int64_t now, const std::string
                                       const SqlValues& changedValues) {
     SqlValues values = {now, id};
     values.insert(values.end(), changedValues.begin(), changedValues.end());
-    return {{HistoryTableStatement(), {}},
-            {"CREATE INDEX IF NOT EXISTS korvane_history_record ON korvane_history(record,saved_at)",
-             {}},
-            {"INSERT INTO korvane_history(record,title,content,tel,state,cre_date,saved_at)"
-             "SELECT ID,title,content,tel,state,cre_date,?1 FROM mylist WHERE ID=?2 AND (" +
-                 changed + ")",
-             values}};
+    return {
+        {HistoryTableStatement(), {}},
+        {"CREATE INDEX IF NOT EXISTS korvane_history_record ON korvane_history(record,saved_at)",
+         {}},
+        {"INSERT INTO korvane_history(record,title,content,tel,state,cre_date,saved_at)"
+         "SELECT ID,title,content,tel,state,cre_date,?1 FROM mylist WHERE ID=?2 AND (" +
+             changed + ")",
+         values}};
 }
 
 SqlStatement ThinHistory(int64_t id, int64_t now) {
     // Numbered newest first overall, within its day and within its week.
-    return {"DELETE FROM korvane_history WHERE rowid IN(SELECT rowid FROM(SELECT rowid,saved_at,"
-            "row_number()OVER(ORDER BY saved_at DESC,rowid DESC)AS n,"
-            "row_number()OVER(PARTITION BY saved_at/86400 ORDER BY saved_at DESC,rowid DESC)AS d,"
-            "row_number()OVER(PARTITION BY saved_at/604800 ORDER BY saved_at DESC,rowid DESC)AS w "
-            "FROM korvane_history WHERE record=?1)"
-            "WHERE n>?3 AND NOT((?2-saved_at<=2592000 AND d=1)OR(?2-saved_at>2592000 AND w=1)))",
-            {id, now, kVersionsKept}};
+    return {
+        "DELETE FROM korvane_history WHERE rowid IN(SELECT rowid FROM(SELECT rowid,saved_at,"
+        "row_number()OVER(ORDER BY saved_at DESC,rowid DESC)AS n,"
+        "row_number()OVER(PARTITION BY saved_at/86400 ORDER BY saved_at DESC,rowid DESC)AS d,"
+        "row_number()OVER(PARTITION BY saved_at/604800 ORDER BY saved_at DESC,rowid DESC)AS w "
+        "FROM korvane_history WHERE record=?1)"
+        "WHERE n>?3 AND NOT((?2-saved_at<=2592000 AND d=1)OR(?2-saved_at>2592000 AND w=1)))",
+        {id, now, kVersionsKept}};
 }
 
 KeepingFindings TakeKeepingFindings() {
@@ -224,10 +226,10 @@ RecordHistory ReadHistory(int64_t id) {
 StoreResult RestoreVersion(int64_t id, int64_t versionId, const std::string& time, int64_t now) {
     if (!HasTable(kHistoryTable)) return {StoreStatus::NotFound};
     std::vector<std::string> found;
-    const StoreResult there = ReadFirstRow("SELECT rowid FROM korvane_history WHERE rowid=" +
-                                               std::to_string(versionId) +
-                                               " AND record=" + std::to_string(id),
-                                           found, 1);
+    const StoreResult there =
+        ReadFirstRow("SELECT rowid FROM korvane_history WHERE rowid=" + std::to_string(versionId) +
+                         " AND record=" + std::to_string(id),
+                     found, 1);
     if (!there.Ok()) return there;
     // The version's values (?3), compared and written exactly as stored.
     const auto of = [](const char* column) {

@@ -179,6 +179,46 @@ TEST(Import, GoodFilesComeInWholeAndBadOnesAreNamedWithTheirReason) {
     }
 }
 
+// Real files of other programs through the import: a desktop note program's
+// folder and an Evernote export.
+TEST(Import, NotesOfOtherProgramsComeInWithTitleTextAndDate) {
+    AppFolder app;
+    TempDir in("import");
+    fs::copy(fs::path(KORVANE_SOURCE_DIR) / "tests" / "data" / "exchange", in.path() / "gnote");
+    test::WriteFile(in.path() / "book.enex",
+                    "<?xml version=\"1.0\"?><!DOCTYPE en-export SYSTEM \"x.dtd\"><en-export>"
+                    "<note><title>Trip</title><content><![CDATA[<en-note><div>Day <b>one</b></div>"
+                    "<div>Day two</div></en-note>]]></content><updated>20201011T101010Z</updated>"
+                    "<resource><data>AAAA</data></resource></note></en-export>");
+    const ImportResult result = ImportFiles(
+        {test::CodePagePath(in.path() / "gnote"), test::CodePagePath(in.path() / "book.enex")},
+        kNow);
+    ASSERT_TRUE(result.stored.Ok());
+    EXPECT_TRUE(result.refused.empty());
+    EXPECT_EQ(result.notes, 3u);
+    EXPECT_EQ(result.picturesSkipped, 1u);
+    const std::vector<Row> rows = AllRows();
+    ASSERT_EQ(rows.size(), 3u);
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.date.size(), 19u) << row.title;
+        EXPECT_NE(row.date, kNow) << row.title;  // each file's own date
+        for (size_t at = row.content.find('\n'); at != std::string::npos;
+             at = row.content.find('\n', at + 1)) {
+            ASSERT_TRUE(at > 0 && row.content[at - 1] == '\r') << "a lone LF in " << row.title;
+        }
+    }
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const Row& r) {
+        return r.title == "Trip" && r.content == "Day <span class=\"TBlank\">one</span>\r\nDay two";
+    })) << rows[0].content;
+    // A billion-laughs file is refused at once, whole.
+    test::WriteFile(in.path() / "laughs.note",
+                    "<?xml version=\"1.0\"?><!DOCTYPE n [<!ENTITY a \"aaaaaaaaaa\">"
+                    "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><note>&b;</note>");
+    const ImportResult laughs = ImportFiles({test::CodePagePath(in.path() / "laughs.note")}, kNow);
+    ASSERT_EQ(laughs.refused.size(), 1u);
+    EXPECT_EQ(AllRows().size(), 3u);
+}
+
 TEST(Import, RecordsAreAddedInOneTransactionKeepingFreeNumbers) {
     AppFolder app;
     ASSERT_TRUE(AddRecords({{RecordKind::Note, 7, "seven", "", "", kNow}}).Ok());

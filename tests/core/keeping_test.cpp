@@ -36,8 +36,8 @@ int64_t Count(const AppFolder& app, const std::string& query) {
 }
 
 bool TableExists(const AppFolder& app, const char* table) {
-    return Count(app, std::string("SELECT count(*) FROM sqlite_master WHERE name='") + table +
-                          "'") == 1;
+    return Count(app,
+                 std::string("SELECT count(*) FROM sqlite_master WHERE name='") + table + "'") == 1;
 }
 
 // Records holding what breaks careless copies: GBK and odd bytes, a blob, a
@@ -112,8 +112,8 @@ TEST_F(Keeping, ASaveThatChangesKeepsTheVersionAndARestoreIsANewSave) {
     ASSERT_TRUE(history.result.Ok());
     ASSERT_EQ(history.versions.size(), 1u);
     EXPECT_EQ(history.versions[0].date, "2026-01-01 00:00:00");
-    ASSERT_TRUE(RestoreVersion(5, history.versions[0].versionId, "2026-01-03 00:00:00", kT0 + 20)
-                    .Ok());
+    ASSERT_TRUE(
+        RestoreVersion(5, history.versions[0].versionId, "2026-01-03 00:00:00", kT0 + 20).Ok());
     std::vector<std::string> expected = five_;
     const std::string oldDate = "'2020-01-02 03:04:05'";
     expected[0].replace(expected[0].find(oldDate), oldDate.size(), "'2026-01-03 00:00:00'");
@@ -130,11 +130,11 @@ TEST_F(Keeping, VersionsThinOutByAge) {
     const int64_t now = kT0 + 200 * kDay;
     std::vector<int64_t> moments;
     // One a day, three a day in the last forty days.
-    for (int64_t t = kT0; t < now; t += (now - t > 40 * kDay ? kDay : kDay / 3)) moments.push_back(t);
+    for (int64_t t = kT0; t < now; t += (now - t > 40 * kDay ? kDay : kDay / 3))
+        moments.push_back(t);
     for (size_t i = 0; i < moments.size(); ++i) {
-        ASSERT_TRUE(SaveRecord(RecordKind::Note, 5, {{"title", std::to_string(i)}}, "d",
-                               moments[i])
-                        .Ok());
+        ASSERT_TRUE(
+            SaveRecord(RecordKind::Note, 5, {{"title", std::to_string(i)}}, "d", moments[i]).Ok());
     }
     ASSERT_TRUE(SaveRecord(RecordKind::Note, 5, {{"title", "last"}}, "d", now).Ok());
     const RecordHistory history = ReadHistory(5);
@@ -170,8 +170,8 @@ TEST_F(Keeping, ABrokenTableIsSetAsideAndNeverStopsADeleteOrASave) {
 
 TEST_F(Keeping, TheHistoryIsBoundedOldestFirst) {
     for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(SaveRecord(RecordKind::Note, 5, {{"content", std::string(10000, 'a' + i)}},
-                               "d", kT0 + i)
+        ASSERT_TRUE(SaveRecord(RecordKind::Note, 5, {{"content", std::string(10000, 'a' + i)}}, "d",
+                               kT0 + i)
                         .Ok());
     }
     ASSERT_TRUE(BoundHistory(int64_t{1} << 30).Ok());  // a small file is left alone
