@@ -1,7 +1,6 @@
 #include "logic/exportjob.h"
 
 #include <algorithm>
-#include <array>
 #include <set>
 #include <vector>
 
@@ -58,6 +57,17 @@ std::set<int> EmoticonsUsed(const std::vector<ListRow>& notes) {
         }
     }
     return used;
+}
+
+// True when every byte of the code-page text belongs to a character: none
+// comes back from the conversion as a stand-in (U+F800 to U+F87F).
+bool AllCharacters(std::string_view text) {
+    const std::string utf8 = platform::FromCodePage(text);
+    for (size_t at = utf8.find('\xEF'); at != std::string::npos; at = utf8.find('\xEF', at + 1)) {
+        if (at + 1 < utf8.size() && (utf8[at + 1] == '\xA0' || utf8[at + 1] == '\xA1'))
+            return false;
+    }
+    return true;
 }
 
 // The bytes of a picture the page names ("icons/3.gif"), from the program's
@@ -137,9 +147,16 @@ class Writer {
   private:
     bool Notes(const Notebook& book) {
         const std::vector<ListRow>& notes = book.notes;
+        // A title the system cannot spell in a file name, or one holding
+        // bytes that are no character, names its file by the record's number.
         std::vector<std::string> titles;
         titles.reserve(notes.size());
-        for (const ListRow& note : notes) titles.push_back(note.title);
+        for (size_t i = 0; i < notes.size(); ++i) {
+            const bool spelt =
+                platform::NativePathHolds(notes[i].title) && AllCharacters(notes[i].title);
+            titles.push_back(spelt ? notes[i].title
+                                   : "note " + std::to_string(book.noteNumbers[i]));
+        }
         const std::vector<std::string> names = ExportFileNames(titles, ".md");
         const std::string folder = Within(staging_, kNotesFolder);
         for (size_t i = 0; i < notes.size(); ++i) {

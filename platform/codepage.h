@@ -29,6 +29,11 @@ bool FitsGbk(std::string_view utf8);
 // A file-system path in the code page converted to the native form (UTF-8 here).
 std::string NativePath(std::string_view codePagePath);
 
+// True when the system's file functions hold the code-page path exactly, so
+// a file made under it gets that name: always where paths are Unicode; on
+// Windows only what its ANSI code page can spell.
+bool NativePathHolds(std::string_view codePagePath);
+
 }  // namespace korvane::platform
 
 namespace korvane {

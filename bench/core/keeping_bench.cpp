@@ -51,9 +51,9 @@ class Notebooks {
 
   private:
     static fs::path Seed(bool history) {
-        const fs::path dir = fs::temp_directory_path() /
-                             ("korvane-bench-keeping-" + std::to_string(getpid()) +
-                              (history ? "-history" : "-plain"));
+        const fs::path dir =
+            fs::temp_directory_path() / ("korvane-bench-keeping-" + std::to_string(getpid()) +
+                                         (history ? "-history" : "-plain"));
         fs::remove_all(dir);
         fs::create_directories(dir / "hd");
         korvane::TSQLiteDatabase db((dir / "hd" / "glst.mysql").string());
@@ -63,22 +63,24 @@ class Notebooks {
             "state INTEGER NOT NULL DEFAULT 0, cre_date TEXT NOT NULL DEFAULT '')");
         db.Execute("CREATE INDEX mylist_state_date ON mylist (state, cre_date)");
         const std::string body = korvane::Cp("下午三点在二楼会议室讨论新版本的发布计划");
-        db.Execute("INSERT INTO mylist(title,content,state,cre_date) "
-                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
-                   std::to_string(kNotes) + ") SELECT 'note ' || i, '" + body +
-                   "' || char(13,10) || 'line {EM' || (i%30) || 'EM}', 0, "
-                   "datetime(1262304000 + (i/2)*600, 'unixepoch') FROM n");
+        db.Execute(
+            "INSERT INTO mylist(title,content,state,cre_date) "
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
+            std::to_string(kNotes) + ") SELECT 'note ' || i, '" + body +
+            "' || char(13,10) || 'line {EM' || (i%30) || 'EM}', 0, "
+            "datetime(1262304000 + (i/2)*600, 'unixepoch') FROM n");
         if (history) {
             // The tables and index exactly as the store makes them.
             for (const korvane::SqlStatement& s : korvane::HistoryCopy(0, 0, "0", {})) {
                 if (s.text.rfind("CREATE", 0) == 0) db.Execute(s.text);
             }
-            db.Execute("INSERT INTO korvane_history(record,title,content,tel,state,cre_date,"
-                       "saved_at) WITH RECURSIVE v(k) AS (SELECT 1 UNION ALL SELECT k+1 FROM v "
-                       "WHERE k<" +
-                       std::to_string(kVersions) +
-                       ") SELECT ID,title,content||' v'||k,tel,state,cre_date,"
-                       "1700000000+k*86400 FROM mylist, v");
+            db.Execute(
+                "INSERT INTO korvane_history(record,title,content,tel,state,cre_date,"
+                "saved_at) WITH RECURSIVE v(k) AS (SELECT 1 UNION ALL SELECT k+1 FROM v "
+                "WHERE k<" +
+                std::to_string(kVersions) +
+                ") SELECT ID,title,content||' v'||k,tel,state,cre_date,"
+                "1700000000+k*86400 FROM mylist, v");
         }
         return dir;
     }
@@ -136,9 +138,9 @@ void BM_KeepingSave(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         const int id = 1 + (n * 7919) % kNotes;
-        const korvane::StoreResult saved = korvane::SaveRecord(
-            korvane::RecordKind::Note, id, {{"content", "edit " + std::to_string(n)}},
-            "2026-12-08 12:00:00");
+        const korvane::StoreResult saved =
+            korvane::SaveRecord(korvane::RecordKind::Note, id,
+                                {{"content", "edit " + std::to_string(n)}}, "2026-12-08 12:00:00");
         if (!saved.Ok()) state.SkipWithError("save failed");
         ++n;
     }

@@ -238,4 +238,8 @@ std::string NativePath(std::string_view codePagePath) {
     return FromCodePage(codePagePath);
 }
 
+bool NativePathHolds(std::string_view) {
+    return true;
+}
+
 }  // namespace korvane::platform

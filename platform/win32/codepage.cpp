@@ -220,6 +220,17 @@ std::string NativePath(std::string_view codePagePath) {
     return MultiByteFromWide(CP_ACP, win32::WideFromCodePage(codePagePath));
 }
 
+bool NativePathHolds(std::string_view codePagePath) {
+    const std::string utf8 = FromCodePage(codePagePath);
+    if (SystemUsesGbk()) return FitsGbk(utf8);
+    const std::wstring wide = WideFromUtf8(utf8);
+    if (wide.empty()) return true;
+    BOOL lost = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, nullptr, &lost);
+    return !lost;
+}
+
 namespace win32 {
 
 std::wstring WideFromCodePage(std::string_view bytes) {
