@@ -40,8 +40,8 @@ std::vector<Row> AllRows() {
     std::vector<Row> rows;
     EXPECT_TRUE(ReadNotebookAtOnce([&rows] {
                     for (const StoredRecord& r : ReadAllRecords()) {
-                        rows.push_back({r.kind, r.number, r.row.title, r.row.content, r.row.tel,
-                                        r.row.date});
+                        rows.push_back(
+                            {r.kind, r.number, r.row.title, r.row.content, r.row.tel, r.row.date});
                     }
                 }).Ok());
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.id < b.id; });
@@ -88,9 +88,9 @@ TEST_P(ExportImport, ARandomNotebookComesBackByteForByteAndOnlyOnce) {
     const std::vector<Row> after = AllRows();
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < before.size(); ++i) {
-        ASSERT_EQ(after[i], before[i]) << "title " << test::Shown(before[i].title) << "\ncontent "
-                                       << test::Shown(before[i].content) << "\nback "
-                                       << test::Shown(after[i].content);
+        ASSERT_EQ(after[i], before[i])
+            << "title " << test::Shown(before[i].title) << "\ncontent "
+            << test::Shown(before[i].content) << "\nback " << test::Shown(after[i].content);
     }
     const ImportResult second = ImportFiles({folder}, kNow);
     EXPECT_EQ(second.notes + second.contacts, 0u);
@@ -112,11 +112,10 @@ TEST(Export, ACancelOrAFolderOfOtherFilesLeavesTheFolderAsItWas) {
 
     ASSERT_TRUE(AddRecords(RandomRecords(4, 50)).Ok());
     size_t calls = 0;
-    const ExportResult cancelled =
-        ExportNotebook({folder}, [&calls](size_t done, size_t total) {
-            ++calls;
-            return done < total / 2;
-        });
+    const ExportResult cancelled = ExportNotebook({folder}, [&calls](size_t done, size_t total) {
+        ++calls;
+        return done < total / 2;
+    });
     EXPECT_EQ(cancelled.outcome, ExportResult::Outcome::Cancelled);
     EXPECT_GT(calls, 0u);
     EXPECT_EQ(test::ReadFile(out.path() / "out" / "contacts.vcf"), vcards);
@@ -144,9 +143,10 @@ TEST(Import, GoodFilesComeInWholeAndBadOnesAreNamedWithTheirReason) {
     AppFolder app;
     TempDir in("import");
     test::WriteFile(in.path() / "plain.txt", "First line\nsecond line\n");
-    test::WriteFile(in.path() / "cards.vcf",
-                    "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0=\n"
-                    "=E4=B8=89;;;\nTEL:123\nEMAIL:a@b.c\nPHOTO;ENCODING=b:AAAA\nEND:VCARD\n");
+    test::WriteFile(
+        in.path() / "cards.vcf",
+        "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0=\n"
+        "=E4=B8=89;;;\nTEL:123\nEMAIL:a@b.c\nPHOTO;ENCODING=b:AAAA\nEND:VCARD\n");
     test::WriteFile(in.path() / "nul.md", std::string("a\0b", 3));
     test::WriteFile(in.path() / "empty.md", "\n\n");
     test::WriteFile(in.path() / "broken.vcf", "BEGIN:VCARD\nVERSION:3.0\nFN:x\n");
