@@ -2,7 +2,8 @@
 # `korvane --export` beside the sqlite3 shell writing the same notes as CSV,
 # at 100 and 100,000 notes (both times, the ratio, the time per note and the
 # export's peak memory), and `korvane --import` of 10,000 contacts from one
-# .vcf file (time, time per contact, peak memory). The program runs from an
+# .vcf file (time, time per contact, peak memory). Beside the export, the
+# time a plain loop takes to write the same note files. The program runs from an
 # application folder of its own; the build's folder is never touched.
 # Usage: bench/compare_export.sh [build folder] [runs]   (default build/release, 3)
 # Times are medians of the runs, process start included.
@@ -69,28 +70,53 @@ measure() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
+# The file system's own share: the same files (the export's notes, read into
+# memory first) written by a plain loop, each created, written and closed.
+write_files() {
+  python3 - "$1" "$2" <<'PY'
+import os, sys, time
+source, target = sys.argv[1], sys.argv[2]
+files = []
+for name in os.listdir(source):
+    if name.endswith(".md"):
+        with open(os.path.join(source, name), "rb") as f:
+            files.append((name, f.read()))
+os.makedirs(target)
+start = time.monotonic()
+for name, data in files:
+    fd = os.open(os.path.join(target, name), os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+    os.write(fd, data)
+    os.close(fd)
+print(int((time.monotonic() - start) * 1000))
+PY
+}
+
+# Each run writes a folder of its own, all removed after the size's runs:
+# ext4 creates files slowly beside inodes deleted moments before, which
+# would charge one run for the last one's clean-up.
 query="SELECT ID,title,content,cre_date FROM mylist WHERE state=0 ORDER BY cre_date DESC"
-printf '%-34s %10s %10s %8s %12s %10s\n' "notes" "export ms" "shell ms" "ratio" "export/note" "peak RSS"
+printf '%-8s %10s %10s %8s %12s %10s %18s\n' "notes" "export ms" "shell ms" "ratio" \
+  "export/note" "peak RSS" "same files, loop"
 for notes in 100 100000; do
   app="$work/app-$notes"
   app_folder "$app"
   seed_notes "$app/hd/glst.mysql" "$notes"
-  : > "$work/export.txt"; : > "$work/shell.txt"
+  : > "$work/export.txt"; : > "$work/shell.txt"; : > "$work/loop.txt"
   i=0
   while [ $i -lt "$runs" ]; do
-    rm -rf "$work/out"
-    measure "$app/korvane" --export "$work/out" >> "$work/export.txt"
-    rm -f "$work/out.csv"
-    measure sh -c "sqlite3 -csv '$app/hd/glst.mysql' '$query' > '$work/out.csv'" >> "$work/shell.txt"
+    measure "$app/korvane" --export "$work/out-$i" >> "$work/export.txt"
+    measure sh -c "sqlite3 -csv '$app/hd/glst.mysql' '$query' > '$work/out-$i.csv'" >> "$work/shell.txt"
+    write_files "$work/out-$i/notes" "$work/loop-$i" >> "$work/loop.txt"
     i=$((i + 1))
   done
-  [ "$(ls "$work/out/notes" | grep -c '\.md$')" -eq "$notes" ] || { echo "export wrote the wrong count" >&2; exit 1; }
+  [ "$(ls "$work/out-0/notes" | grep -c '\.md$')" -eq "$notes" ] || { echo "export wrote the wrong count" >&2; exit 1; }
   ems=$(cut -d' ' -f1 "$work/export.txt" | median)
   sms=$(cut -d' ' -f1 "$work/shell.txt" | median)
+  lms=$(median < "$work/loop.txt")
   kb=$(cut -d' ' -f2 "$work/export.txt" | sort -n | tail -1)
-  awk -v n="$notes" -v e="$ems" -v s="$sms" -v kb="$kb" 'BEGIN {
-    printf "%-34s %10d %10d %7.2fx %9.1f us %7.0f MiB\n", n, e, s, e / s, e * 1000 / n, kb / 1024 }'
-  rm -rf "$app" "$work/out" "$work/out.csv"
+  awk -v n="$notes" -v e="$ems" -v s="$sms" -v kb="$kb" -v l="$lms" 'BEGIN {
+    printf "%-8d %10d %10d %7.2fx %9.1f us %6.0f MiB %10d ms\n", n, e, s, e / s, e * 1000 / n, kb / 1024, l }'
+  rm -rf "$app" "$work"/out-* "$work"/loop-*
 done
 
 # 10,000 contacts written by the export, imported into empty notebooks.

@@ -198,6 +198,7 @@ TEST(VCardWrite, WritesTheFieldsOtherProgramsRead) {
     EXPECT_NE(v4.find("VERSION:4.0\r\n"), std::string::npos);
     EXPECT_NE(v4.find("TEL;VALUE=text:+86 10\r\n"), std::string::npos);
     EXPECT_NE(v4.find("REV:20260102T030405"), std::string::npos);
+    EXPECT_NE(v4.find("\r\nUID;VALUE=text:korvane-7\r\n"), std::string::npos);
 }
 
 }  // namespace
