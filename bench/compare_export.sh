@@ -6,13 +6,14 @@
 # time a plain loop takes to write the same note files. The program runs from an
 # application folder of its own; the build's folder is never touched.
 # Usage: bench/compare_export.sh [build folder] [runs]   (default build/release, 3)
-# Times are medians of the runs, process start included.
+# Times are medians of the runs, process start included. The files go under
+# $TMPDIR (default /tmp); TMPDIR=/dev/shm leaves the disk's file system out.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
 runs=${2:-3}
 bin=$build/bin
-work=$(mktemp -d /tmp/korvane-bench-export-XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-bench-export-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.share"
 export QT_QPA_PLATFORM=offscreen LANG=C.UTF-8
@@ -59,13 +60,17 @@ seed_contacts() {
     printf('2026-%02d-%02d %02d:%02d:%02d', i%12+1, i%28+1, i%24, i%60, i/60%60) FROM n;"
 }
 
-# Runs a command under /usr/bin/time -v; prints "milliseconds kilobytes".
+# Runs a command under /usr/bin/time -v; prints "milliseconds kilobytes
+# cpu-milliseconds" (the CPU time, user and system, is steadier than the
+# elapsed time on a machine shared with other work).
 measure() {
   start=$(date +%s%N)
   /usr/bin/time -v -o "$work/time.txt" "$@" > /dev/null
   end=$(date +%s%N)
-  kb=$(awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}' "$work/time.txt")
-  echo "$(( (end - start) / 1000000 )) $kb"
+  awk -F': ' -v ms=$(( (end - start) / 1000000 )) '
+    /Maximum resident set size/ { kb = $2 }
+    /User time|System time/ { cpu += $2 * 1000 }
+    END { printf "%d %d %d\n", ms, kb, cpu }' "$work/time.txt"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -95,8 +100,8 @@ PY
 # ext4 creates files slowly beside inodes deleted moments before, which
 # would charge one run for the last one's clean-up.
 query="SELECT ID,title,content,cre_date FROM mylist WHERE state=0 ORDER BY cre_date DESC"
-printf '%-8s %10s %10s %8s %12s %10s %18s\n' "notes" "export ms" "shell ms" "ratio" \
-  "export/note" "peak RSS" "same files, loop"
+printf '%-8s %10s %10s %8s %12s %10s %18s %16s\n' "notes" "export ms" "shell ms" "ratio" \
+  "export/note" "peak RSS" "same files, loop" "cpu export/shell"
 for notes in 100 100000; do
   app="$work/app-$notes"
   app_folder "$app"
@@ -114,8 +119,11 @@ for notes in 100 100000; do
   sms=$(cut -d' ' -f1 "$work/shell.txt" | median)
   lms=$(median < "$work/loop.txt")
   kb=$(cut -d' ' -f2 "$work/export.txt" | sort -n | tail -1)
-  awk -v n="$notes" -v e="$ems" -v s="$sms" -v kb="$kb" -v l="$lms" 'BEGIN {
-    printf "%-8d %10d %10d %7.2fx %9.1f us %6.0f MiB %10d ms\n", n, e, s, e / s, e * 1000 / n, kb / 1024, l }'
+  ecpu=$(cut -d' ' -f3 "$work/export.txt" | median)
+  scpu=$(cut -d' ' -f3 "$work/shell.txt" | median)
+  awk -v n="$notes" -v e="$ems" -v s="$sms" -v kb="$kb" -v l="$lms" -v ec="$ecpu" -v sc="$scpu" 'BEGIN {
+    printf "%-8d %10d %10d %7.2fx %9.1f us %6.0f MiB %15d ms %7d / %d ms\n",
+      n, e, s, e / s, e * 1000 / n, kb / 1024, l, ec, sc }'
   rm -rf "$app" "$work"/out-* "$work"/loop-*
 done
 
@@ -136,6 +144,7 @@ count=$(sqlite3 "$work/target/hd/glst.mysql" "SELECT count(*) FROM mylist WHERE 
 [ "$count" -eq "$contacts" ] || { echo "import added $count contacts" >&2; exit 1; }
 ims=$(cut -d' ' -f1 "$work/import.txt" | median)
 kb=$(cut -d' ' -f2 "$work/import.txt" | sort -n | tail -1)
-awk -v n="$contacts" -v t="$ims" -v kb="$kb" 'BEGIN {
-  printf "import %d contacts from one .vcf: %d ms, %.1f us per contact, peak RSS %.0f MiB\n",
-    n, t, t * 1000 / n, kb / 1024 }'
+icpu=$(cut -d' ' -f3 "$work/import.txt" | median)
+awk -v n="$contacts" -v t="$ims" -v kb="$kb" -v c="$icpu" 'BEGIN {
+  printf "import %d contacts from one .vcf: %d ms (cpu %d ms), %.1f us per contact, peak RSS %.0f MiB\n",
+    n, t, c, t * 1000 / n, kb / 1024 }'

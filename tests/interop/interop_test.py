@@ -149,15 +149,14 @@ class Harness:
         sql.append("COMMIT;")
         run(["sqlite3", db], input="\n".join(sql).encode())
 
-    def korvane(self, app, *args, ok_codes=(0,)):
-        return run([os.path.join(app, "korvane"), *args], ok_codes=ok_codes, env=self.env,
-                   cwd=self.root)
+    def korvane(self, app, *args):
+        return run([os.path.join(app, "korvane"), *args], env=self.env, cwd=self.root)
 
     def export(self, app, *options):
         folder = os.path.join(self.root, "export of " + os.path.basename(app))
         self.korvane(app, "--export", folder, *options)
         self.expect(os.path.isfile(os.path.join(folder, ".korvane-export")),
-                    "korvane --export %s wrote its folder" % " ".join(options))
+                    " ".join(["korvane --export", *options, "wrote its folder"]))
         return folder
 
     def rows(self, app):
