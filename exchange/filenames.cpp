@@ -1,6 +1,7 @@
 #include "exchange/filenames.h"
 
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/codepage.h"
@@ -59,6 +60,10 @@ std::vector<std::string> ExportFileNames(const std::vector<std::string>& titles,
                                          const std::string& extension, size_t maxBytes) {
     static const std::string untitled = "无标题";
     std::unordered_set<std::string> taken;
+    // Per stem (ignoring case), the first number not yet tried: names are
+    // only ever taken, so the numbers below it stay taken, and a notebook of
+    // many notes with one title (or none) is numbered in one pass.
+    std::unordered_map<std::string, int> nextNumber;
     std::vector<std::string> names;
     names.reserve(titles.size());
     const size_t room = maxBytes > extension.size() + 16 ? maxBytes - extension.size() - 16 : 1;
@@ -69,8 +74,12 @@ std::vector<std::string> ExportFileNames(const std::vector<std::string>& titles,
         stem = Trimmed(CutUtf8(stem, room));
         if (stem.empty()) stem = untitled;
         std::string name = stem + extension;
-        for (int n = 2; !taken.insert(LowerAscii8(name)).second; ++n)
-            name = stem + " (" + std::to_string(n) + ")" + extension;
+        if (!taken.insert(LowerAscii8(name)).second) {
+            int& n = nextNumber.try_emplace(LowerAscii8(stem), 2).first->second;
+            do {
+                name = stem + " (" + std::to_string(n++) + ")" + extension;
+            } while (!taken.insert(LowerAscii8(name)).second);
+        }
         names.push_back(std::move(name));
     }
     return names;

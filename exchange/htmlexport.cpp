@@ -106,14 +106,18 @@ std::string NotesToHtml(const std::vector<ListRow>& notes, const PictureBytes& p
     page += kStyle;
     page += Cp("</style></head><body><main><h1>Korvane 记事（共 ") + std::to_string(notes.size()) +
             Cp(" 条）</h1>\n");
+    // Converted piece by piece, each ending in ASCII, so no character spans
+    // two pieces and the page is never held in both code pages at once.
+    std::string html = platform::FromCodePage(page);
     for (const ListRow& row : notes) {
         const ShownRecord shown = ShowRecord(0, row);
-        page += "<article><div class=\"t\">" + shown.title + "</div><div class=\"dts\">" +
-                shown.detail + "</div><div class=\"round_body_contain\">" +
-                EmbedPictures(shown.content, pictures, cache) + "</div></article>\n";
+        html += platform::FromCodePage(
+            "<article><div class=\"t\">" + shown.title + "</div><div class=\"dts\">" +
+            shown.detail + "</div><div class=\"round_body_contain\">" +
+            EmbedPictures(shown.content, pictures, cache) + "</div></article>\n");
     }
-    page += "</main></body></html>\n";
-    return platform::FromCodePage(page);
+    html += "</main></body></html>\n";
+    return html;
 }
 
 }  // namespace korvane

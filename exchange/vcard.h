@@ -19,7 +19,8 @@ enum class VCardVersion { V3, V4 };
 // FN and N from the name, TEL, NOTE from the remark exactly as stored, each
 // messenger tag of the remark (the first 64) also as IMPP and as the
 // service's X- property,
-// REV from the save time with its local offset, X-KORVANE-ID.
+// REV from the save time with its local offset, UID and X-KORVANE-ID from
+// the record number.
 std::string WriteVCard(const ExchangedContact& contact, VCardVersion version = VCardVersion::V3);
 
 // Bounds on what a file may make the reader do.

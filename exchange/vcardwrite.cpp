@@ -44,7 +44,14 @@ std::string WriteVCard(const ExchangedContact& contact, VCardVersion version) {
     }
     if (auto rev = IsoFromStoredTime(contact.date, v4 ? IsoForm::Basic : IsoForm::Extended))
         out += "REV:" + *rev + "\r\n";
-    if (contact.id > 0) out += "X-KORVANE-ID:" + std::to_string(contact.id) + "\r\n";
+    // Address books that keep one card per file (and sync) refuse a card
+    // without a UID; the record number keeps it stable across exports. In
+    // 4.0 a UID is a URI unless it says it is text.
+    if (contact.id > 0) {
+        out +=
+            (v4 ? "UID;VALUE=text:korvane-" : "UID:korvane-") + std::to_string(contact.id) + "\r\n";
+        out += "X-KORVANE-ID:" + std::to_string(contact.id) + "\r\n";
+    }
     out += "END:VCARD\r\n";
     return out;
 }

@@ -207,8 +207,12 @@ std::string FromCodePage(std::string_view bytes) {
     for (size_t at = 0; at < bytes.size();) {
         const auto c = static_cast<unsigned char>(bytes[at]);
         if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++at;
+            // ASCII is the same in both: a run of it is copied whole (an
+            // export's page is mostly markup and embedded pictures).
+            size_t end = at + 1;
+            while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+            out.append(bytes.substr(at, end - at));
+            at = end;
             continue;
         }
         if (c == kEuroByte) {

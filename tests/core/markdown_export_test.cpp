@@ -3,6 +3,8 @@
 // already there.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -158,6 +160,32 @@ TEST(ExportFileNames, AreSafeUniqueAndBounded) {
                                                std::string(98, 'x') + "一.md"};
     EXPECT_EQ(names, expected);
     for (const std::string& name : names) EXPECT_LE(name.size(), 120u);
+}
+
+// A notebook of many notes with one title, or none, is numbered in order,
+// past the numbered names other titles already took, in one pass (the
+// numbering once started again at 2 for every note: hours at 100,000).
+TEST(ExportFileNames, ManyEqualTitlesAreNumberedInOrderPastTakenNames) {
+    constexpr int kEqual = 60000;
+    std::vector<std::string> titles = {"x (3)", "X (5)"};
+    for (int i = 0; i < kEqual; ++i) titles.push_back(i % 2 ? "x" : "X");
+    titles.push_back("");
+    titles.push_back("");
+    const std::vector<std::string> names = ExportFileNames(titles, ".md");
+    ASSERT_EQ(names.size(), titles.size());
+    EXPECT_EQ(names[2], "X.md");
+    EXPECT_EQ(names[3], "x (2).md");
+    EXPECT_EQ(names[4], "X (4).md");
+    EXPECT_EQ(names[5], "x (6).md");
+    EXPECT_EQ(names[kEqual + 1], "x (" + std::to_string(kEqual + 2) + ").md");
+    EXPECT_EQ(names[kEqual + 2], "无标题.md");
+    EXPECT_EQ(names[kEqual + 3], "无标题 (2).md");
+    std::set<std::string> lowered;
+    for (std::string name : names) {
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        lowered.insert(name);
+    }
+    EXPECT_EQ(lowered.size(), names.size());
 }
 
 TEST(AlreadyThere, MatchesTitleContentAndTelephoneOfTheSameKind) {

@@ -193,11 +193,12 @@ TEST(VCardWrite, WritesTheFieldsOtherProgramsRead) {
             "NOTE:朋友 {QQ123QQ}{SPa b%SP}\\n第二行\r\nIMPP:qq:123\r\nX-QQ:123\r\n"
             "IMPP:skype:a%20b%25\r\nX-SKYPE:a b%\r\n");
     EXPECT_NE(v3.find("REV:2026-01-02T03:04:05"), std::string::npos);
-    EXPECT_NE(v3.find("\r\nX-KORVANE-ID:7\r\nEND:VCARD\r\n"), std::string::npos);
+    EXPECT_NE(v3.find("\r\nUID:korvane-7\r\nX-KORVANE-ID:7\r\nEND:VCARD\r\n"), std::string::npos);
     const std::string v4 = WriteVCard(contact, VCardVersion::V4);
     EXPECT_NE(v4.find("VERSION:4.0\r\n"), std::string::npos);
     EXPECT_NE(v4.find("TEL;VALUE=text:+86 10\r\n"), std::string::npos);
     EXPECT_NE(v4.find("REV:20260102T030405"), std::string::npos);
+    EXPECT_NE(v4.find("\r\nUID;VALUE=text:korvane-7\r\n"), std::string::npos);
 }
 
 }  // namespace
