@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The export read by real programs, and the export read back by the program.
 
-usage: interop_test.py BIN_DIR khard|pandoc|roundtrip
+usage: interop_test.py BIN_DIR khard|pandoc|gnote|roundtrip
 
 BIN_DIR holds the built program and its data (build/<preset>/bin). Each run
 copies the program and its data into a temporary application folder of its
@@ -15,6 +15,10 @@ breaks CR LF, as the program stores them), and runs `korvane --export` and
   pandoc     an exported note read by pandoc as Markdown: the title from the
              front matter, the body's text, bold as Strong, the red snippet as
              a span of its class, the line breaks and the Chinese text
+  gnote      notes made in the real note program, started without a screen of
+             its own (Xvfb) on a private session bus and driven through its
+             D-Bus remote control, imported from its folder: the titles, the
+             texts and the dates arrive
   roundtrip  the export imported into an empty notebook: every row the same
              bytes (hex() through the sqlite3 shell), and a second import
              adds nothing
@@ -347,6 +351,76 @@ def check_pandoc(h):
 
 # Round trip --------------------------------------------------------------------
 
+# gnote -----------------------------------------------------------------------
+
+GNOTE_NOTES = [("购物清单", "牛奶 2 盒\n面包 <全麦> & 果酱 😀"),
+               ("Meeting notes", "first line\nsecond line")]
+
+# Starts the note program in the background, waits for its remote control,
+# makes each note (title, then body lines), waits until every note is on disk
+# and ends the program. Arguments: the folder notes go to, then title/body
+# pairs.
+GNOTE_SCRIPT = r"""
+set -eu
+folder=$1; shift
+gnote --background >"$HOME/gnote.log" 2>&1 &
+program=$!
+call() {
+    gdbus call --session --dest org.gnome.Gnote --object-path /org/gnome/Gnote/RemoteControl \
+        --method org.gnome.Gnote.RemoteControl."$@"
+}
+for i in $(seq 200); do call Version >/dev/null 2>&1 && break; sleep 0.1; done
+while [ $# -gt 0 ]; do
+    uri=$(call CreateNamedNote "$1" | sed -E "s/^\('(.*)',\)$/\1/")
+    echo "uri $uri" >>"$HOME/gnote.log"
+    call SetNoteContents "$uri" "$1
+$2" >/dev/null
+    for i in $(seq 200); do
+        grep -lF -- "$1" "$folder"/*.note 2>/dev/null | xargs -r grep -lF -- "${2%%
+*}" | grep -q . && break
+        sleep 0.1
+    done
+    shift 2
+done
+kill $program 2>/dev/null || true  # the bus may have started its own copy
+"""
+
+
+def check_gnote(h):
+    for tool in ("gnote", "gdbus", "dbus-run-session", "xvfb-run"):
+        if not shutil.which(tool):
+            raise Failure(tool + " is not installed")
+    home = os.path.join(h.root, "gnote-home")
+    os.makedirs(home)
+    env = dict(h.env, HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
+               XDG_CONFIG_HOME=os.path.join(home, "config"),
+               XDG_CACHE_HOME=os.path.join(home, "cache"))
+    env.pop("QT_QPA_PLATFORM")
+    folder = os.path.join(home, "data", "gnote")
+    pairs = [text for note in GNOTE_NOTES for text in note]
+    run(["xvfb-run", "-a", "dbus-run-session", "--", "sh", "-c", GNOTE_SCRIPT, "gnote",
+         folder, *pairs], env=env, cwd=home)
+    files = glob.glob(os.path.join(folder, "*.note"))
+    if not files:
+        print(open(os.path.join(home, "gnote.log"), errors="replace").read())
+    h.expect(len(files) >= len(GNOTE_NOTES), "the note program wrote its notes (%d files)"
+             % len(files))
+    app = h.app_folder("gnote import")
+    h.korvane(app, "--import", folder)
+    out = run(["sqlite3", "-separator", "|", h.notebook(app),
+               "SELECT hex(title), hex(content), cre_date FROM mylist WHERE state=0"])
+    rows = {bytes.fromhex(t): (bytes.fromhex(c), d)
+            for t, c, d in (line.split("|") for line in out.splitlines())}
+    for title, body in GNOTE_NOTES:
+        h.expect(stored(title) in rows, "the note %r arrived" % title)
+        content, date = rows[stored(title)]
+        h.expect_equal(content.rstrip(b"\r\n"), stored(body), "its text arrived as typed")
+        h.expect(len(date) == 19 and date[:2] == "20", "it carries its date (%s)" % date)
+    h.korvane(app, "--import", folder)
+    h.expect_equal(run(["sqlite3", h.notebook(app), "SELECT count(*) FROM mylist"]).strip(),
+                   str(len(rows)), "a second import adds nothing")
+
+
 def check_roundtrip(h):
     if not shutil.which("sqlite3"):
         raise Failure("sqlite3 is not installed")
@@ -371,7 +445,8 @@ def check_roundtrip(h):
         h.expect(bool(out.strip()), "the import says what it did")
 
 
-CHECKS = {"khard": check_khard, "pandoc": check_pandoc, "roundtrip": check_roundtrip}
+CHECKS = {"khard": check_khard, "pandoc": check_pandoc, "gnote": check_gnote,
+          "roundtrip": check_roundtrip}
 
 
 def main(argv):
