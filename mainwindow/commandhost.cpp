@@ -1,10 +1,12 @@
 #include "mainwindow/commandhost.h"
 
 #include <QApplication>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "browser/pagedom.h"
 #include "mainwindow/listanswer.h"
+#include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/records.h"
 
@@ -61,6 +63,29 @@ void CommandHost::Notify(const std::string& text) {
 
 StoreResult CommandHost::DeleteRecord(RecordKind kind, int64_t id) {
     return korvane::DeleteRecord(kind, id);
+}
+
+// The page's bar that takes the delete back; a later delete replaces it.
+void CommandHost::OfferUndo(RecordKind kind, int64_t id) {
+    if (!page_) return;
+    page_->page()->runJavaScript(
+        QStringLiteral("typeof ShowUndo === 'function' && ShowUndo(%1, %2)")
+            .arg(StateOf(kind))
+            .arg(id));
+}
+
+StoreResult CommandHost::Trash(TrashAction action, int64_t id) {
+    switch (action) {
+        case TrashAction::kUndo:
+            return korvane::UndoDelete(id);
+        case TrashAction::kRestore:
+            return korvane::RestoreFromTrash(id);
+        case TrashAction::kPurge:
+            return korvane::PurgeFromTrash(id);
+        case TrashAction::kEmpty:
+            break;
+    }
+    return korvane::EmptyTrash();
 }
 
 std::string CommandHost::NotebookLocation() {
