@@ -19,8 +19,7 @@ void FillTrash(ListWindow& window, int count) {
         const TrashedRecord& record = read.rows[i];
         const int kind = StateOf(record.kind);
         window.boxes.push_back(TrashBox(kind, ShowRecord(kind, record.row), record.trashId,
-                                        window.first + static_cast<int>(i) + 1,
-                                        KindBadge(kind)));
+                                        window.first + static_cast<int>(i) + 1, KindBadge(kind)));
     }
 }
 

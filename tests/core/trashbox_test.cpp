@@ -41,8 +41,8 @@ TEST(TrashBoxes, HostileRecordsStayInertAndOnlyTheButtonsCarryCommands) {
     std::vector<std::string> texts = test::HostileTexts("hostile_contacts.txt");
     for (const std::string& note : test::HostileTexts("hostile_notes.txt")) texts.push_back(note);
     ASSERT_GE(texts.size(), 20u);
-    const std::vector<std::string> queries = {"on", "\"", "<", "data-trash", "TrPu", "button",
-                                              "x", "{QQ"};
+    const std::vector<std::string> queries = {"on",   "\"",     "<", "data-trash",
+                                              "TrPu", "button", "x", "{QQ"};
     for (const std::string& text : texts) {
         for (int kind : {0, 1}) {
             for (const std::string& box : TrashBoxes(kind, text, queries)) {
@@ -142,9 +142,13 @@ TEST_F(TrashPage, TheFinderFindsTheTrashOnlyWhenAskedForIt) {
     ASSERT_TRUE(DeleteRecord(RecordKind::Contact, 2, kDeletedAt + 1).Ok());
     ASSERT_TRUE(DeleteRecord(RecordKind::Note, 3, kDeletedAt + 2).Ok());
     // Title, content and telephone are searched; the records are marked.
-    for (const auto& [query, count] : std::vector<std::pair<std::string, int>>{
-             {"土豆", 2}, {"王老师", 1}, {"6275", 1}, {"10086", 1}, {"onerror", 1},
-             {"2026-01", 0}, {"留在列表", 0}}) {
+    for (const auto& [query, count] : std::vector<std::pair<std::string, int>>{{"土豆", 2},
+                                                                               {"王老师", 1},
+                                                                               {"6275", 1},
+                                                                               {"10086", 1},
+                                                                               {"onerror", 1},
+                                                                               {"2026-01", 0},
+                                                                               {"留在列表", 0}}) {
         const ListWindow found = BuildFoundInTrashWindow(query, 0, 50);
         EXPECT_EQ(found.kind, kTrashFoundKind);
         EXPECT_EQ(found.total, count) << query;

@@ -169,9 +169,9 @@ TEST_F(Trash, UndoPutsTheRecordBackInPlaceAndTheTrashGivesItBackToo) {
     ASSERT_TRUE(Shows({QStringLiteral("买菜清单")}));
     EXPECT_EQ(ActiveTab(), QStringLiteral("tabTrash"));
     EXPECT_FALSE(UndoBarShown());  // the bar belongs to the list it was offered in
-    EXPECT_EQ(Eval(QStringLiteral("list.parts.head.querySelector('input[data-empty]').value"))
-                  .toString(),
-              QStringLiteral("清空回收站"));
+    EXPECT_EQ(
+        Eval(QStringLiteral("list.parts.head.querySelector('input[data-empty]').value")).toString(),
+        QStringLiteral("清空回收站"));
     EXPECT_TRUE(Header().contains(QStringLiteral("共1项")));
     EXPECT_EQ(Eval(QStringLiteral("document.querySelector('#MyWinS .kd').textContent")).toString(),
               QStringLiteral("记事"));
