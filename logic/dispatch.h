@@ -90,10 +90,10 @@ struct PageCommand {
         kNone,
         kRestore,       // the restore URL: the standard view
         kNew,           // "New0/", "New1/": a new record of `kind`
-        kList,          // "reNote/", "reCont/": the list of `kind` from its top
+        kList,          // "reNote/", "reCont/", "reTrash/": the list of `kind` from its top
         kEdit,          // "EdNo", "EdCn": edit `record`
         kDelete,        // "DeNo", "DeCn": delete `deletable` after asking
-        kWindow,        // "WiNo", "WiCn": a window of the list, `list`
+        kWindow,        // "WiNo", "WiCn", "WiTr": a window of the list, `list`
         kFind,          // "Find", "FiTr": a window of the finder's results, `list`
         kUndo,          // "UnNo", "UnCn": take the deleted record `deletable` back
         kTrashRestore,  // "TrRe": put the trash's copy `deletable` back in its list
@@ -101,8 +101,10 @@ struct PageCommand {
         kTrashEmpty,    // "TrEm/": remove every copy in the trash for good, after asking
     };
     Code code = Code::kNone;
-    int kind = kNoteKind;  // the record's or the list's kind; kFoundInListKind for kFind
-    int record = 0;        // kEdit: the record number, 0 when the text is none
+    // The record's or the list's kind: kFoundInListKind or kFoundInTrashKind
+    // for kFind, kTrashListKind for the trash's own commands.
+    int kind = kNoteKind;
+    int record = 0;  // kEdit: the record number, 0 when the text is none
     // kDelete, kUndo: a plain decimal record number; kTrashRestore,
     // kTrashPurge: the trash's number of the copy; none when malformed.
     std::optional<int32_t> deletable;

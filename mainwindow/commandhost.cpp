@@ -6,6 +6,7 @@
 
 #include "browser/pagedom.h"
 #include "mainwindow/listanswer.h"
+#include "mainwindow/windowlog.h"
 #include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/records.h"
@@ -94,6 +95,12 @@ std::string CommandHost::NotebookLocation() {
 
 void CommandHost::ShowList(const ListRequest& request) {
     if (!page_) return;
+    // The trash keeps a month: older copies go before it is shown. A notebook
+    // that cannot take the write shows them still, and loses nothing.
+    if (request.kind == kTrashListKind && request.mode == ListRequest::Mode::kShow) {
+        const StoreResult purged = PurgeOldTrash(UnixNow());
+        if (!purged.Ok()) qCWarning(lcWindow) << "old trash not purged:" << purged.detail.c_str();
+    }
     FillListWindow(page_->page(), [this, request] { return ListAnswer(request, finder_); });
 }
 

@@ -261,5 +261,21 @@ TEST_F(Trash, RemovingForGoodAsksFirstAndAnEmptyTrashSaysSo) {
     EXPECT_EQ(ActiveTab(), QStringLiteral("tabTrash"));
 }
 
+TEST_F(Trash, WhatWasDeletedMoreThanAMonthAgoIsGoneWhenTheTrashIsShown) {
+    SeedNotes();
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    ASSERT_TRUE(DeleteNote(IdOf("买菜清单")));
+    ASSERT_TRUE(Shows({QStringLiteral("项目周报"), QStringLiteral("读书笔记")}));
+    ASSERT_TRUE(DeleteNote(IdOf("读书笔记")));
+    ASSERT_TRUE(Shows({QStringLiteral("项目周报")}));
+    // One copy deleted 31 days ago.
+    ASSERT_EQ(ExecSql("UPDATE korvane_trash SET deleted_at=deleted_at-31*86400 WHERE title=?1",
+                      {platform::ToCodePage("买菜清单")}),
+              "Done");
+    ASSERT_TRUE(Click(QStringLiteral("#tabTrash")));
+    ASSERT_TRUE(Shows({QStringLiteral("读书笔记")}));
+    EXPECT_EQ(Rows("SELECT count(*) FROM korvane_trash")[0][0], "1");
+}
+
 }  // namespace
 }  // namespace korvane
