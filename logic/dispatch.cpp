@@ -31,6 +31,16 @@ const std::string& ContactsListUrl() {
     return url;
 }
 
+const std::string& TrashListUrl() {
+    static const std::string url = Command("reTrash/");
+    return url;
+}
+
+const std::string& EmptyTrashUrl() {
+    static const std::string url = Command("TrEm/");
+    return url;
+}
+
 // The URL starts with the command base followed by the four-letter code.
 bool HasRecordCode(std::string_view url, std::string_view code) {
     return url.size() >= kCommandBase.size() + kCodeLength && url.starts_with(kCommandBase) &&
@@ -51,6 +61,71 @@ std::optional<int32_t> DeletableRecord(std::string_view url) {
 const std::string& DeleteQuestion() {
     static const std::string text = Cp("是否真的要删除您所选择的记录？");
     return text;
+}
+
+const std::string& PurgeQuestion() {
+    static const std::string text = Cp("是否真的要彻底删除这条记录？彻底删除后将无法恢复。");
+    return text;
+}
+
+const std::string& EmptyTrashQuestion() {
+    static const std::string text =
+        Cp("是否真的要清空回收站？回收站中的全部记录将被彻底删除，无法恢复。");
+    return text;
+}
+
+// Why the notebook refused a statement, as the middle of a sentence.
+std::string WriteFailureWhy(StoreStatus why) {
+    switch (why) {
+        case StoreStatus::Locked:
+            return Cp("数据库被其他程序锁定");
+        case StoreStatus::ReadOnly:
+            return Cp("数据库文件是只读的");
+        case StoreStatus::DiskFull:
+            return Cp("磁盘空间已满");
+        case StoreStatus::Damaged:
+            return Cp("数据库文件已损坏");
+        case StoreStatus::Moved:
+            return Cp("数据库文件已被移走或替换");
+        default:
+            break;
+    }
+    return Cp("数据库未能执行此操作");
+}
+
+// What a trash command's notice says: its name, what it could not do, what
+// is left as it was, and what to say when the copy is gone.
+struct TrashWords {
+    const char* failed;
+    const char* notDone;
+    const char* kept;
+    const char* gone;
+};
+
+const TrashWords& WordsOf(DispatchHost::TrashAction action) {
+    using enum DispatchHost::TrashAction;
+    static const TrashWords undo{"撤销失败：", "，记录未能恢复。",
+                                 "该记录仍在回收站中，未做任何改动。",
+                                 "撤销失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
+    static const TrashWords restore{"恢复失败：", "，记录未能恢复。",
+                                    "该记录仍在回收站中，未做任何改动。",
+                                    "恢复失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
+    static const TrashWords purge{"彻底删除失败：", "，记录未能删除。",
+                                  "该记录仍在回收站中，未做任何改动。",
+                                  "回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
+    static const TrashWords empty{"清空回收站失败：", "，回收站未能清空。",
+                                  "回收站中的记录都还在，未做任何改动。", ""};
+    switch (action) {
+        case kUndo:
+            return undo;
+        case kRestore:
+            return restore;
+        case kPurge:
+            return purge;
+        case kEmpty:
+            break;
+    }
+    return empty;
 }
 
 // Why a delete the notebook refused failed.
@@ -125,13 +200,13 @@ std::optional<ListRequest> WindowNumbersAfterCode(std::string_view work, int kin
     return request;
 }
 
-// The finder's request of a "Find" URL: the numbers, then the query. Blanks
-// of the query are still encoded here, so trimming took none.
-std::optional<ListRequest> FindNumbersAfterCode(std::string_view work) {
+// The finder's request of a "Find" or "FiTr" URL: the numbers, then the
+// query. Blanks of the query are still encoded here, so trimming took none.
+std::optional<ListRequest> FindNumbersAfterCode(std::string_view work, int kind) {
     std::string_view rest = work.substr(kCommandBase.size() + kCodeLength);
     std::optional<ListRequest> request = WindowNumbers(rest);
     if (!request || rest.find('/') != std::string_view::npos) return std::nullopt;
-    request->kind = kFoundInListKind;
+    request->kind = kind;
     request->query = DecodePercent(rest);
     return request;
 }
@@ -153,6 +228,27 @@ bool DeleteRecord(const PageCommand& command, DispatchHost& host) {
     return true;
 }
 
+// Runs a trash command of the page: a plain number first, the question for
+// what cannot be undone, then the store. False when the command ends here.
+bool ChangeTrash(const PageCommand& command, DispatchHost& host) {
+    using Code = PageCommand::Code;
+    using Action = DispatchHost::TrashAction;
+    Action action = Action::kEmpty;
+    if (command.code == Code::kUndo) action = Action::kUndo;
+    if (command.code == Code::kTrashRestore) action = Action::kRestore;
+    if (command.code == Code::kTrashPurge) action = Action::kPurge;
+    if (action != Action::kEmpty && !command.deletable) return false;
+    if (action == Action::kPurge && !host.Ask(PurgeQuestion())) return false;
+    if (action == Action::kEmpty && !host.Ask(EmptyTrashQuestion())) return false;
+    const StoreResult result = host.Trash(action, command.deletable.value_or(0));
+    if (!result.Ok()) {
+        host.Notify(TrashFailedNotice(action, result, host.NotebookLocation()));
+        // A copy already gone leaves a list to bring up to date.
+        return result.status == StoreStatus::NotFound;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DeleteFailedNotice(const StoreResult& result, const std::string& notebook) {
@@ -161,6 +257,16 @@ std::string DeleteFailedNotice(const StoreResult& result, const std::string& not
     // cuts only its end.
     static const std::string kept = Cp("该记录仍在记事本中，未做任何改动。");
     const std::string notice = DeleteFailureReason(result.status) + "\r\n" + kept;
+    return notebook.empty() ? notice : notice + "\r\n" + notebook;
+}
+
+std::string TrashFailedNotice(DispatchHost::TrashAction action, const StoreResult& result,
+                              const std::string& notebook) {
+    const TrashWords& words = WordsOf(action);
+    if (result.status == StoreStatus::NotFound && *words.gone) return Cp(words.gone);
+    if (!IsWriteFailure(result.status)) return StatusText(result);
+    const std::string notice = Cp(words.failed) + WriteFailureWhy(result.status) +
+                               Cp(words.notDone) + "\r\n" + Cp(words.kept);
     return notebook.empty() ? notice : notice + "\r\n" + notebook;
 }
 
@@ -212,18 +318,32 @@ PageCommand ParseCommand(std::string_view url) {
         whole(Code::kNew, work == Command("New0/") ? kNoteKind : kContactKind);
     } else if (work == NotesListUrl() || work == ContactsListUrl()) {
         whole(Code::kList, work == NotesListUrl() ? kNoteKind : kContactKind);
+    } else if (work == TrashListUrl()) {
+        whole(Code::kList, kTrashListKind);
+    } else if (work == EmptyTrashUrl()) {
+        whole(Code::kTrashEmpty, kTrashListKind);
     } else if (HasRecordCode(work, "EdNo") || HasRecordCode(work, "EdCn")) {
         whole(Code::kEdit, HasRecordCode(work, "EdNo") ? kNoteKind : kContactKind);
         command.record = RecordNumber(work);
     } else if (HasRecordCode(work, "DeNo") || HasRecordCode(work, "DeCn")) {
         whole(Code::kDelete, HasRecordCode(work, "DeNo") ? kNoteKind : kContactKind);
         command.deletable = DeletableRecord(work);
+    } else if (HasRecordCode(work, "UnNo") || HasRecordCode(work, "UnCn")) {
+        whole(Code::kUndo, HasRecordCode(work, "UnNo") ? kNoteKind : kContactKind);
+        command.deletable = DeletableRecord(work);
+    } else if (HasRecordCode(work, "TrRe") || HasRecordCode(work, "TrPu")) {
+        whole(HasRecordCode(work, "TrRe") ? Code::kTrashRestore : Code::kTrashPurge,
+              kTrashListKind);
+        command.deletable = DeletableRecord(work);
     } else if (HasRecordCode(work, "WiNo") || HasRecordCode(work, "WiCn")) {
         whole(Code::kWindow, HasRecordCode(work, "WiNo") ? kNoteKind : kContactKind);
         command.list = WindowNumbersAfterCode(work, command.kind);
-    } else if (HasRecordCode(work, "Find")) {
-        whole(Code::kFind, kFoundInListKind);
-        command.list = FindNumbersAfterCode(work);
+    } else if (HasRecordCode(work, "WiTr")) {
+        whole(Code::kWindow, kTrashListKind);
+        command.list = WindowNumbersAfterCode(work, command.kind);
+    } else if (HasRecordCode(work, "Find") || HasRecordCode(work, "FiTr")) {
+        whole(Code::kFind, HasRecordCode(work, "Find") ? kFoundInListKind : kFoundInTrashKind);
+        command.list = FindNumbersAfterCode(work, command.kind);
     }
     return command;
 }
@@ -266,6 +386,15 @@ void RunCommand(const PageCommand& command, DispatchHost& host) {
         }
         case Code::kDelete:
             if (!DeleteRecord(command, host)) return;
+            // The list without the record first, then the bar that takes it back.
+            ShowList(host, command.kind, ListRequest::Mode::kRefresh);
+            host.OfferUndo(notes ? RecordKind::Note : RecordKind::Contact, *command.deletable);
+            return;
+        case Code::kUndo:
+        case Code::kTrashRestore:
+        case Code::kTrashPurge:
+        case Code::kTrashEmpty:
+            if (!ChangeTrash(command, host)) return;
             break;
     }
     ShowList(host, command.kind, ListRequest::Mode::kRefresh);

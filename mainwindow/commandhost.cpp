@@ -1,10 +1,13 @@
 #include "mainwindow/commandhost.h"
 
 #include <QApplication>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "browser/pagedom.h"
 #include "mainwindow/listanswer.h"
+#include "mainwindow/windowlog.h"
+#include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/records.h"
 
@@ -63,12 +66,41 @@ StoreResult CommandHost::DeleteRecord(RecordKind kind, int64_t id) {
     return korvane::DeleteRecord(kind, id);
 }
 
+// The page's bar that takes the delete back; a later delete replaces it.
+void CommandHost::OfferUndo(RecordKind kind, int64_t id) {
+    if (!page_) return;
+    page_->page()->runJavaScript(
+        QStringLiteral("typeof ShowUndo === 'function' && ShowUndo(%1, %2)")
+            .arg(StateOf(kind))
+            .arg(id));
+}
+
+StoreResult CommandHost::Trash(TrashAction action, int64_t id) {
+    switch (action) {
+        case TrashAction::kUndo:
+            return korvane::UndoDelete(id);
+        case TrashAction::kRestore:
+            return korvane::RestoreFromTrash(id);
+        case TrashAction::kPurge:
+            return korvane::PurgeFromTrash(id);
+        case TrashAction::kEmpty:
+            break;
+    }
+    return korvane::EmptyTrash();
+}
+
 std::string CommandHost::NotebookLocation() {
     return korvane::NotebookPath();
 }
 
 void CommandHost::ShowList(const ListRequest& request) {
     if (!page_) return;
+    // The trash keeps a month: older copies go before it is shown. A notebook
+    // that cannot take the write shows them still, and loses nothing.
+    if (request.kind == kTrashListKind && request.mode == ListRequest::Mode::kShow) {
+        const StoreResult purged = PurgeOldTrash(UnixNow());
+        if (!purged.Ok()) qCWarning(lcWindow) << "old trash not purged:" << purged.detail.c_str();
+    }
     FillListWindow(page_->page(), [this, request] { return ListAnswer(request, finder_); });
 }
 

@@ -38,6 +38,8 @@ class CommandHost : public DispatchHost {
     bool Ask(const std::string& question) override;
     void Notify(const std::string& text) override;
     StoreResult DeleteRecord(RecordKind kind, int64_t id) override;
+    void OfferUndo(RecordKind kind, int64_t id) override;
+    StoreResult Trash(TrashAction action, int64_t id) override;
     std::string NotebookLocation() override;
     void ShowList(const ListRequest& request) override;
 

@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
+#include "store/keeping.h"
 #include "store/listrows.h"
 
 namespace korvane {
@@ -203,12 +204,6 @@ std::string FoundHeader(size_t count) {
     return count == 0 ? none : before + std::to_string(count) + after;
 }
 
-const std::string& Badge(int kind) {
-    static const std::string note = Cp("<span class=\"kd kd0\">记事</span>");
-    static const std::string contact = Cp("<span class=\"kd kd1\">联系人</span>");
-    return kind == 1 ? contact : note;
-}
-
 // Marks a field's matches within what is left of the record's marks.
 std::string Marked(const std::string& markup, const std::string& foldedQuery, size_t& marksLeft,
                    size_t& matches) {
@@ -227,22 +222,39 @@ std::string Grouped(size_t n) {
 
 // The badge, and how often the record matches when not every match is marked.
 std::string BadgeOf(int kind, size_t matches) {
-    if (matches <= kMarksPerRecord) return Badge(kind);
+    if (matches <= kMarksPerRecord) return KindBadge(kind);
     static const std::string before = Cp("<span class=\"kd hits\">此条共 ");
     static const std::string after = Cp(" 处</span>");
-    return Badge(kind) + before + Grouped(matches) + after;
+    return KindBadge(kind) + before + Grouped(matches) + after;
 }
 
-}  // namespace
-
-std::string FoundBox(int kind, const ListRow& row, const std::string& foldedQuery, int ordinal) {
+// A record's shown texts with their matches marked, and its badge.
+ShownRecord MarkedRecord(int kind, const ListRow& row, const std::string& foldedQuery,
+                         std::string& badge) {
     ShownRecord shown = ShowRecord(kind, row);
     size_t marksLeft = kMarksPerRecord;
     size_t matches = 0;
     shown.title = Marked(shown.title, foldedQuery, marksLeft, matches);
     if (kind == 1) shown.detail = Marked(shown.detail, foldedQuery, marksLeft, matches);
     shown.content = Marked(shown.content, foldedQuery, marksLeft, matches);
-    return RecordBox(kind, shown, ordinal, BadgeOf(kind, matches));
+    badge = BadgeOf(kind, matches);
+    return shown;
+}
+
+}  // namespace
+
+std::string FoundBox(int kind, const ListRow& row, const std::string& foldedQuery, int ordinal) {
+    std::string badge;
+    const ShownRecord shown = MarkedRecord(kind, row, foldedQuery, badge);
+    return RecordBox(kind, shown, ordinal, badge);
+}
+
+std::string FoundTrashBox(const TrashedRecord& record, const std::string& foldedQuery,
+                          int ordinal) {
+    const int kind = StateOf(record.kind);
+    std::string badge;
+    const ShownRecord shown = MarkedRecord(kind, record.row, foldedQuery, badge);
+    return TrashBox(kind, shown, record.trashId, ordinal, badge);
 }
 
 namespace {
@@ -280,6 +292,44 @@ void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQu
 }
 
 }  // namespace
+
+namespace {
+
+std::string FoundInTrashHeader(size_t count) {
+    static const std::string none = Cp("回收站中没有找到匹配的记录");
+    static const std::string before = Cp("<span class=\"TlNo\">回收站中找到 ");
+    static const std::string after = Cp(" 项</span>");
+    return count == 0 ? none : before + std::to_string(count) + after;
+}
+
+// The trash read whole and searched as the index searches the list: the same
+// shown fields, folded the same way. The trash holds a month of deletions,
+// so it is read at each request rather than kept.
+void FillFoundInTrash(ListWindow& window, const std::string& foldedQuery, int count) {
+    std::vector<TrashedRecord> found;
+    if (!foldedQuery.empty()) {
+        const Needle needle(foldedQuery);
+        for (TrashedRecord& record : ReadAllTrash()) {
+            const StoredRecord stored{record.kind, 0, record.row};
+            if (needle.In(MakeEntry(stored).text)) found.push_back(std::move(record));
+        }
+    }
+    window.total = static_cast<int>(std::min<size_t>(found.size(), INT32_MAX));
+    window.header = FoundInTrashHeader(found.size());
+    const int64_t rows = std::clamp<int64_t>(int64_t{window.total} - window.first, 0, count);
+    for (int64_t i = 0; i < rows; ++i) {
+        const int at = window.first + static_cast<int>(i);
+        window.boxes.push_back(FoundTrashBox(found[static_cast<size_t>(at)], foldedQuery, at + 1));
+    }
+}
+
+}  // namespace
+
+ListWindow BuildFoundInTrashWindow(std::string_view query, int first, int count) {
+    return BuildWindow(kTrashFoundKind, first, count, [&](ListWindow& window) {
+        return ReadNotebookAtOnce([&] { FillFoundInTrash(window, FoldQuery(query), count); });
+    });
+}
 
 ListWindow BuildFoundWindow(FindIndex& index, std::string_view query, int first, int count) {
     return BuildWindow(kFoundKind, first, count, [&](ListWindow& window) {

@@ -22,6 +22,8 @@ namespace korvane {
 
 // The kind the page knows a window of results by.
 inline constexpr int kFoundKind = 2;
+// The kind of a window of results among the trash's records.
+inline constexpr int kTrashFoundKind = 4;
 
 // The most matches one record of the results has marked; past it the record
 // shows how many it holds ("此条共 262,145 处"). Two hundred marks are more
@@ -34,6 +36,11 @@ inline constexpr size_t kMarksPerRecord = 200;
 // whether it is a note or a contact (and how often it matches, when not
 // every match is marked).
 std::string FoundBox(int kind, const ListRow& row, const std::string& foldedQuery, int ordinal);
+
+struct TrashedRecord;
+// The same for a record in the trash: its matches marked, its badge, and the
+// trash's buttons in place of the icons (see TrashBox).
+std::string FoundTrashBox(const TrashedRecord& record, const std::string& foldedQuery, int ordinal);
 
 class FindIndex {
   public:
@@ -108,5 +115,11 @@ class FindIndex {
 // beyond the end gives no boxes; a negative `first` or a `count` outside
 // 0..kMaxWindowRecords gives the failure text. Never throws.
 ListWindow BuildFoundWindow(FindIndex& index, std::string_view query, int first, int count);
+
+// The same among the records in the trash (newest deletion first), searched
+// in the same fields: title, content, a contact's telephone. The trash is
+// read at each call; the list's index never holds it, so the list's results
+// never show a deleted record. Never throws.
+ListWindow BuildFoundInTrashWindow(std::string_view query, int first, int count);
 
 }  // namespace korvane

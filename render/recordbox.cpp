@@ -163,8 +163,24 @@ std::string NewButton(int kind, BoxForm form) {
     return shape.newButtonBefore + call + "></span>";
 }
 
-std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge,
-                      BoxForm form) {
+namespace {
+
+// The trash box's buttons: the command and the copy's number as data.
+std::string TrashTools(const std::string& trashId) {
+    static const std::string restore =
+        Cp("<button type=\"button\" class=\"tb\" title=\"恢复到列表\" data-trash=\"TrRe\" "
+           "data-id=\"");
+    static const std::string purge =
+        Cp("<button type=\"button\" class=\"tb purge\" title=\"彻底删除，无法恢复\" "
+           "data-trash=\"TrPu\" data-id=\"");
+    static const std::string restoreLabel = Cp("\">恢复</button>");
+    static const std::string purgeLabel = Cp("\">彻底删除</button>");
+    return restore + trashId + restoreLabel + purge + trashId + purgeLabel;
+}
+
+// A box whose tools (the icons or the trash's buttons) are `tools`.
+std::string BoxWith(int kind, const ShownRecord& record, int ordinal, std::string_view badge,
+                    BoxForm form, std::string_view tools, std::string_view toolsClass) {
     const ListKind& shape = KindOf(kind);
     const std::string number = std::to_string(ordinal);
     std::string out;
@@ -174,11 +190,10 @@ std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::str
     out += shape.bodyOpen;
     out += "<span id=\"mm";
     out += number;
-    out += "\" class=\"tm\">";
-    out += EditIconBefore();
-    AppendIconCommand(out, form, shape.editCode, record.id, true);
-    out += DeleteIconBefore();
-    AppendIconCommand(out, form, shape.deleteCode, record.id, false);
+    out += "\" class=\"";
+    out += toolsClass;
+    out += "\">";
+    out += tools;
     out += "</span>";
     out += badge;
     out += "<span class=\"t\" id=\"t";
@@ -200,6 +215,30 @@ std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::str
     out += "#&nbsp;</span></td>";
     out += kBoxBottom;
     return out;
+}
+
+}  // namespace
+
+std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge,
+                      BoxForm form) {
+    const ListKind& shape = KindOf(kind);
+    std::string tools = EditIconBefore();
+    AppendIconCommand(tools, form, shape.editCode, record.id, true);
+    tools += DeleteIconBefore();
+    AppendIconCommand(tools, form, shape.deleteCode, record.id, false);
+    return BoxWith(kind, record, ordinal, badge, form, tools, "tm");
+}
+
+std::string TrashBox(int kind, const ShownRecord& record, int64_t trashId, int ordinal,
+                     std::string_view badge) {
+    const std::string id = trashId > 0 ? std::to_string(trashId) : std::string("0");
+    return BoxWith(kind, record, ordinal, badge, BoxForm::kPage, TrashTools(id), "tm trash");
+}
+
+const std::string& KindBadge(int kind) {
+    static const std::string note = Cp("<span class=\"kd kd0\">记事</span>");
+    static const std::string contact = Cp("<span class=\"kd kd1\">联系人</span>");
+    return kind == 1 ? contact : note;
 }
 
 std::string RecordBox(int kind, const ListRow& row, int ordinal, BoxForm form) {

@@ -48,6 +48,17 @@ enum class BoxForm { kPage, kReference };
 std::string RecordBox(int kind, const ShownRecord& record, int ordinal, std::string_view badge = {},
                       BoxForm form = BoxForm::kPage);
 
+// The box of a record in the trash, in the page's form: as RecordBox, with
+// "恢复" and "彻底删除" buttons in place of the edit and delete icons. Each
+// names its command and the trash's number of the copy in data attributes
+// (data-trash="TrRe" data-id="7", data-trash="TrPu" data-id="7"), which the
+// page's own handler reads; the box holds no script.
+std::string TrashBox(int kind, const ShownRecord& record, int64_t trashId, int ordinal,
+                     std::string_view badge);
+
+// The badge that marks a record 记事 or 联系人 in a list of both kinds.
+const std::string& KindBadge(int kind);
+
 // About the bytes of one box, so a list grows without repeated copying.
 size_t RecordEstimate(int kind);
 

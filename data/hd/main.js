@@ -9,6 +9,8 @@ var COMMAND_BASE = "http://command.korvane.invalid/";
 var RESTORE_URL = "http://restore.korvane.invalid/";
 
 var RECORD_CODES = { EdNo: 1, DeNo: 1, EdCn: 1, DeCn: 1 };
+/* The trash's buttons on a record: put it back, remove it for good. */
+var TRASH_CODES = { TrRe: 1, TrPu: 1 };
 
 /* How long the update control stays armed after its first click (ms). */
 var UPDATE_ARM_MS = 4000;
@@ -93,7 +95,7 @@ function TakeResume() {
         offset: whole(state.offset),
         pinned: state.pinned === true,
         query: typeof state.query === "string" ? state.query : "",
-        back: back ? { kind: KindOf(back.kind) === 1 ? 1 : 0, place: whole(back.place),
+        back: back ? { kind: PlainKind(back.kind), place: whole(back.place),
                        offset: whole(back.offset) } : null
     };
 }
@@ -101,14 +103,15 @@ function TakeResume() {
 function Resume(state) {
     ListParts();
     var box = document.getElementById("findBox");
-    if (state.kind === FOUND && FindText(state.query) && box) {
+    if (FoundKind(state.kind) && FindText(state.query) && box) {
         box.value = state.query;
+        list.kind = state.kind === TRASH_FOUND ? TRASH : 0;
         FindNow();
         find.back = state.back;
         list.target = { place: state.place, offset: state.offset, bottom: false };
         return;
     }
-    var kind = state.kind === 1 ? 1 : 0;
+    var kind = PlainKind(state.kind);
     MarkTab(kind);
     list.kind = kind;
     list.target = { place: state.place, offset: state.offset, bottom: state.pinned };
@@ -140,6 +143,14 @@ function EditDel(code, id) {
     return true;
 }
 
+/* code: TrRe or TrPu; id: the trash's decimal number of the copy. */
+function TrashDo(code, id) {
+    var number = String(id).replace(/^\s+|\s+$/g, "");
+    if (!TRASH_CODES.hasOwnProperty(code) || !/^[0-9]{1,18}$/.test(number)) return false;
+    Command(code + "/" + number + "/");
+    return true;
+}
+
 /* ---- The page's own controls ------------------------------------------ */
 
 /* The page runs no inline script (its policy forbids it), so every control
@@ -152,9 +163,15 @@ function ClickedCommand(event) {
     if (!target || !target.closest) return false;
     var icon = target.closest(".tm > img[data-code]");
     if (icon) return EditDel(icon.getAttribute("data-code"), icon.getAttribute("data-id"));
+    var trash = target.closest(".tm > button[data-trash]");
+    if (trash) return TrashDo(trash.getAttribute("data-trash"), trash.getAttribute("data-id"));
     var add = target.closest(".New > input[data-new]");
     if (add) {
         Newc(add.getAttribute("data-new"));
+        return true;
+    }
+    if (target.closest(".New > input[data-empty]")) {
+        Command("TrEm/");
         return true;
     }
     return false;
@@ -167,6 +184,8 @@ function AttachControls() {
     };
     on("tabNotes", function () { ShowList(0); });
     on("tabContacts", function () { ShowList(1); });
+    on("tabTrash", function () { ShowTrash(); });
+    on("btnUndo", function () { Undo(); });
     on("btnUpdate", function (event) { AskUpdate(event.currentTarget); });
     on("btnStandard", function () { ShowStandard(); });
     document.addEventListener("click", function (event) {
@@ -176,24 +195,83 @@ function AttachControls() {
 
 var shownKind = 0;
 
+/* The tab of the list shown; the trash's tab also while its records are
+ * searched. The search field says what it searches. */
 function MarkTab(kind) {
     shownKind = kind;
-    var notes = document.getElementById("tabNotes");
-    var contacts = document.getElementById("tabContacts");
-    if (!notes || !contacts) return;
-    notes.className = kind === 0 ? "tab active" : "tab";
-    contacts.className = kind === 1 ? "tab active" : "tab";
-    notes.setAttribute("aria-selected", kind === 0 ? "true" : "false");
-    contacts.setAttribute("aria-selected", kind === 1 ? "true" : "false");
+    var tabs = { tabNotes: kind === 0, tabContacts: kind === 1, tabTrash: InTrash(kind) };
+    for (var id in tabs) {
+        var tab = document.getElementById(id);
+        if (!tab) continue;
+        tab.className = tabs[id] ? "tab active" : "tab";
+        tab.setAttribute("aria-selected", tabs[id] ? "true" : "false");
+    }
+    var box = document.getElementById("findBox");
+    if (box && kind !== FOUND) {
+        var hint = InTrash(kind) ? "查找回收站" : "查找记事和联系人";
+        box.placeholder = hint;
+        box.setAttribute("aria-label", hint);
+    }
 }
 
 /* kind 0 asks for the notes list, 1 for the contacts list. */
 function ShowList(kind) {
     kind = Number(kind) === 1 ? 1 : 0;
     ForgetFind();
+    HideUndo();
     MarkTab(kind);
     WaitForList();
     Command(kind === 1 ? "reCont/" : "reNote/");
+}
+
+/* The trash: what was deleted, newest first, in the same list. */
+function ShowTrash() {
+    ForgetFind();
+    HideUndo();
+    MarkTab(TRASH);
+    WaitForList();
+    Command("reTrash/");
+}
+
+/* ---- Taking a delete back ----------------------------------------------
+ *
+ * After a delete the program calls ShowUndo with the record's kind and
+ * number: a bar offers "撤销" for UNDO_MS. A later delete replaces it (the
+ * undo is for the last delete); it leaves when the time is up, when the undo
+ * is sent, or when another list is shown.
+ */
+
+var UNDO_MS = 10000;
+var undo = { code: "", id: "", timer: null };
+
+function ShowUndo(kind, id) {
+    var number = String(id);
+    if (!/^[0-9]{1,18}$/.test(number)) return false;
+    var bar = document.getElementById("undoBar");
+    if (!bar) return false;
+    HideUndo();
+    undo.code = Number(kind) === 1 ? "UnCn" : "UnNo";
+    undo.id = number;
+    undo.timer = setTimeout(HideUndo, UNDO_MS);
+    bar.className = "undo-bar on";
+    return true;
+}
+
+function HideUndo() {
+    if (undo.timer !== null) clearTimeout(undo.timer);
+    undo.timer = null;
+    undo.code = "";
+    undo.id = "";
+    var bar = document.getElementById("undoBar");
+    if (bar) bar.className = "undo-bar";
+}
+
+function Undo() {
+    if (!undo.code) return false;
+    var command = undo.code + "/" + undo.id + "/";
+    HideUndo();
+    Command(command);
+    return true;
 }
 
 function ShowStandard() {
@@ -287,6 +365,8 @@ function KvList(answer) {
     var parts = ListParts();
     if (!parts) return;
     var kind = KindOf(answer.kind);
+    /* A change in the lists says nothing about the trash shown, and back. */
+    if (answer.mode === "refresh" && InTrash(kind) !== InTrash(list.kind)) return;
     if (answer.mode === "refresh" && Finding()) {
         FindAgain();  /* a record changed: the results again, at the place */
         return;
@@ -322,7 +402,8 @@ function SetHeader(parts, answer) {
     parts.head.innerHTML = answer.header;
     var name = "list";
     if (kind === 1) name += " contacts";
-    if (kind === FOUND) name += " found";
+    if (FoundKind(kind)) name += " found";
+    if (InTrash(kind)) name += " trash";
     if (list.total === 0) name += " empty";
     parts.root.className = name;
 }
@@ -602,8 +683,10 @@ function Request(first, count, how) {
     list.busyTimer = setTimeout(function () { ShowBusy(true); }, BUSY_MS);
     list.retryTimer = setTimeout(function () { EndRequest(); }, RETRY_MS);
     var numbers = first + "/" + count + "/" + list.serial + "/";
-    if (list.kind === FOUND) Command("Find/" + numbers + EncodeQuery(find.query));
-    else Command((list.kind === 1 ? "WiCn/" : "WiNo/") + numbers);
+    var codes = ["WiNo/", "WiCn/", "Find/", "WiTr/", "FiTr/"];
+    var code = codes[list.kind] || codes[0];
+    if (FoundKind(list.kind)) Command(code + numbers + EncodeQuery(find.query));
+    else Command(code + numbers);
 }
 
 /* A list asked for that is late shows the busy sign until it comes. */
@@ -749,6 +832,8 @@ window.addEventListener("resize", function () {
  */
 
 var FOUND = 2;
+var TRASH = 3;        /* the trash (command WiTr) */
+var TRASH_FOUND = 4;  /* the finder's results among the trash's records (command FiTr) */
 var FIND_DELAY_MS = 90;   /* typing pauses this long before the program is asked */
 var FIND_FIRST = 20;      /* results asked for at first: a few screens, little to lay out */
 
@@ -759,11 +844,25 @@ var find = {
 };
 
 function KindOf(n) {
-    return n === 1 ? 1 : n === FOUND ? FOUND : 0;
+    return n === 1 || n === FOUND || n === TRASH || n === TRASH_FOUND ? n : 0;
+}
+
+function FoundKind(kind) {
+    return kind === FOUND || kind === TRASH_FOUND;
+}
+
+function InTrash(kind) {
+    return kind === TRASH || kind === TRASH_FOUND;
+}
+
+/* The list a kind is shown in: its results belong to the trash or the lists. */
+function PlainKind(kind) {
+    kind = KindOf(kind);
+    return InTrash(kind) ? TRASH : kind === 1 ? 1 : 0;
 }
 
 function Finding() {
-    return list.kind === FOUND;
+    return FoundKind(list.kind);
 }
 
 function FindBoxValue() {
@@ -804,9 +903,12 @@ function FindNow() {
         return;
     }
     if (query === find.query && Finding()) return;
-    if (!Finding()) find.back = { kind: list.kind, place: list.place, offset: list.offset };
+    if (!Finding()) {
+        find.back = { kind: list.kind, place: list.place, offset: list.offset };
+        /* In the trash the trash's records are searched, elsewhere the lists'. */
+        list.kind = InTrash(list.kind) ? TRASH_FOUND : FOUND;
+    }
     find.query = query;
-    list.kind = FOUND;
     list.pinned = false;
     list.target = { place: 0, offset: 0, bottom: false };
     Request(0, FIND_FIRST, "replace");
@@ -820,7 +922,7 @@ function FindAgain() {
 
 /* Ends the search and shows the list left, at the place left. */
 function EndFind() {
-    var back = find.back || { kind: 0, place: 0, offset: 0 };
+    var back = find.back || { kind: PlainKind(list.kind), place: 0, offset: 0 };
     var finding = Finding();
     ForgetFind();
     if (!finding) return;
@@ -838,7 +940,7 @@ function ForgetFind() {
     find.back = null;
     var box = document.getElementById("findBox");
     if (box) box.value = "";
-    if (Finding()) list.kind = 0;
+    if (Finding()) list.kind = PlainKind(list.kind);
 }
 
 /* Ctrl+F and Esc, wherever the keys are; true when the key was taken. */

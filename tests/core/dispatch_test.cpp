@@ -24,6 +24,7 @@ class FakeHost : public DispatchHost {
     std::deque<bool> saves;  // editor answers, in order; empty means "saved"
     bool answerYes = true;
     StoreResult deleteResult;
+    StoreResult trashResult;
     std::string notebook;
 
     void ShowStandard() override { calls.push_back("ShowStandard"); }
@@ -37,6 +38,15 @@ class FakeHost : public DispatchHost {
     StoreResult DeleteRecord(RecordKind kind, int64_t id) override {
         calls.push_back("Delete " + std::to_string(StateOf(kind)) + " " + std::to_string(id));
         return deleteResult;
+    }
+    void OfferUndo(RecordKind kind, int64_t id) override {
+        calls.push_back("OfferUndo " + std::to_string(StateOf(kind)) + " " + std::to_string(id));
+    }
+    StoreResult Trash(TrashAction action, int64_t id) override {
+        static const char* const names[] = {"Undo", "Restore", "Purge", "Empty"};
+        calls.push_back(std::string("Trash ") + names[static_cast<int>(action)] + " " +
+                        std::to_string(id));
+        return trashResult;
     }
     std::string NotebookLocation() override { return notebook; }
     void ShowList(const ListRequest& r) override {
@@ -73,6 +83,8 @@ const Calls kNotesList = {"ShowList 0 show" + kHead};
 const Calls kContactsList = {"ShowList 1 show" + kHead};
 const Calls kNotesAfterChange = {"ShowList 0 refresh" + kHead};
 const Calls kContactsAfterChange = {"ShowList 1 refresh" + kHead};
+const Calls kTrashList = {"ShowList 3 show" + kHead};
+const Calls kTrashAfterChange = {"ShowList 3 refresh" + kHead};
 
 Calls Then(Calls first, const Calls& rest) {
     first.insert(first.end(), rest.begin(), rest.end());
@@ -153,7 +165,9 @@ TEST(NoteCommands, NeverFallThroughToTheContactSteps) {
             EXPECT_EQ(call.find("Contact"), std::string::npos) << url;
             EXPECT_EQ(call.find("ShowList 1"), std::string::npos) << url;
         }
-        EXPECT_EQ(calls.back(), kNotesAfterChange[0]) << url;
+        // A delete ends with its offer of the undo, after the list.
+        const std::string& last = url.ends_with("DeNo/3/") ? calls[calls.size() - 2] : calls.back();
+        EXPECT_EQ(last, kNotesAfterChange[0]) << url;
     }
 }
 
@@ -172,11 +186,14 @@ TEST(Editors, ClosedWithoutSavingShowNoList) {
     }
 }
 
-TEST(Delete, AsksDeletesAndShowsTheListOfThatKind) {
-    EXPECT_EQ(Dispatch(kBase + "DeNo/9/"), Then({Question(), "Delete 0 9"}, kNotesAfterChange));
+TEST(Delete, AsksDeletesShowsTheListOfThatKindThenOffersTheUndo) {
+    EXPECT_EQ(Dispatch(kBase + "DeNo/9/"),
+              Then(Then({Question(), "Delete 0 9"}, kNotesAfterChange), {"OfferUndo 0 9"}));
     // A deleted contact leaves the contacts list showing, whatever was shown before.
-    EXPECT_EQ(Dispatch(kBase + "DeCn/4/"), Then({Question(), "Delete 1 4"}, kContactsAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "DeCn4"), Then({Question(), "Delete 1 4"}, kContactsAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "DeCn/4/"),
+              Then(Then({Question(), "Delete 1 4"}, kContactsAfterChange), {"OfferUndo 1 4"}));
+    EXPECT_EQ(Dispatch(kBase + "DeCn4"),
+              Then(Then({Question(), "Delete 1 4"}, kContactsAfterChange), {"OfferUndo 1 4"}));
 }
 
 TEST(Delete, DeclinedDoesNothing) {
@@ -240,6 +257,121 @@ TEST(Delete, OnlyAPlainRecordNumberReachesTheStatement) {
     }
     EXPECT_EQ(Dispatch(kBase + "DeNo/2147483647/")[1], "Delete 0 2147483647");
     EXPECT_EQ(Dispatch(kBase + "DeNo/ 007 /")[1], "Delete 0 7");
+}
+
+// ---- The trash ------------------------------------------------------------
+
+std::string PurgeQuestion() {
+    return "Ask " + Cp("是否真的要彻底删除这条记录？彻底删除后将无法恢复。");
+}
+
+std::string EmptyQuestion() {
+    return "Ask " + Cp("是否真的要清空回收站？回收站中的全部记录将被彻底删除，无法恢复。");
+}
+
+TEST(Trash, TheViewAndItsWindowsAreListsOfTheTrashKind) {
+    EXPECT_EQ(Dispatch(kBase + "reTrash/"), kTrashList);
+    EXPECT_EQ(Dispatch(kBase + "%72eTrash/"), kTrashList);
+    EXPECT_EQ(Dispatch(kBase + "WiTr/20/50/3/"), Calls{"ShowList 3 window 20 50 3"});
+    const auto request = FindRequestFor(kBase + "FiTr/0/20/4/" + std::string("abc"));
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, kFoundInTrashKind);
+    EXPECT_EQ(request->query, "abc");
+    EXPECT_EQ(Dispatch(kBase + "FiTr/5/50/9/abc"), Calls{"ShowList 4 window 5 50 9"});
+    for (const std::string tail : {"", "/", "/1/2/", "/1/501/3/", "/-1/2/3/", "/1/2/3/x"}) {
+        EXPECT_TRUE(IsCommandUrl(kBase + "WiTr" + tail)) << tail;
+        EXPECT_TRUE(Dispatch(kBase + "WiTr" + tail).empty()) << tail;
+    }
+    for (const std::string other :
+         {"retrash/", "reTrash", "reTrash/x", "WITR/1/2/3/", "fitr/1/2/3/a", "TrEm", "trEm/",
+          "TrEm/1/", "Undo/3/", "TRRE/3/"}) {
+        EXPECT_FALSE(IsCommandUrl(kBase + other)) << other;
+        EXPECT_TRUE(Dispatch(kBase + other).empty()) << other;
+    }
+}
+
+// Each change of the trash acts on a plain number only, asks first where it
+// cannot be taken back, and ends with the list it changed brought up to date.
+TEST(Trash, EachCommandRunsItsActionAndShowsItsList) {
+    struct Case {
+        std::string url;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {"UnNo/12/", Then({"Trash Undo 12"}, kNotesAfterChange)},
+        {"UnCn/7/", Then({"Trash Undo 7"}, kContactsAfterChange)},
+        {"TrRe/3/", Then({"Trash Restore 3"}, kTrashAfterChange)},
+        {"TrPu/3/", Then({PurgeQuestion(), "Trash Purge 3"}, kTrashAfterChange)},
+        {"TrEm/", Then({EmptyQuestion(), "Trash Empty 0"}, kTrashAfterChange)},
+        {"TrRe%2F%2041%20%2F", Then({"Trash Restore 41"}, kTrashAfterChange)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Dispatch(kBase + c.url), c.calls) << c.url;
+        EXPECT_TRUE(CommandOpensDialog(kBase + c.url)) << c.url;
+    }
+    // Declined, nothing is removed and nothing is shown.
+    FakeHost declining;
+    declining.answerYes = false;
+    EXPECT_EQ(Dispatch(kBase + "TrPu/3/", declining), Calls{PurgeQuestion()});
+    declining.calls.clear();
+    EXPECT_EQ(Dispatch(kBase + "TrEm/", declining), Calls{EmptyQuestion()});
+}
+
+TEST(Trash, OnlyAPlainNumberReachesTheStore) {
+    for (const std::string code : {"UnNo", "UnCn", "TrRe", "TrPu"}) {
+        for (const std::string tail :
+             {"", "/", "/-1/", "/+5/", "/1 OR 1=1/", "/1;DELETE FROM korvane_trash/",
+              "/99999999999/", "/1e3/", "/0x10/", "/ab/", "/%31%2C2/", "/1%20OR%201=1/"}) {
+            EXPECT_TRUE(IsCommandUrl(kBase + code + tail)) << code << tail;
+            EXPECT_TRUE(Dispatch(kBase + code + tail).empty()) << code << tail;
+        }
+    }
+    EXPECT_EQ(Dispatch(kBase + "TrRe/2147483647/")[0], "Trash Restore 2147483647");
+    EXPECT_EQ(Dispatch(kBase + "UnNo/ 007 /")[0], "Trash Undo 7");
+}
+
+TEST(Trash, AFailureIsToldWithWhatIsLeftAndWhereAndNoListFollows) {
+    using enum StoreStatus;
+    using Action = DispatchHost::TrashAction;
+    const std::string notebook = Cp("/home/用户/hd/glst.mysql");
+    const std::pair<std::string, const char*> commands[] = {{"UnNo/5/", "撤销失败："},
+                                                            {"TrRe/5/", "恢复失败："},
+                                                            {"TrPu/5/", "彻底删除失败："},
+                                                            {"TrEm/", "清空回收站失败："}};
+    for (const auto& [url, failed] : commands) {
+        for (const StoreStatus why : {Locked, ReadOnly, DiskFull, Damaged, Moved, Failed}) {
+            FakeHost host;
+            host.trashResult = {why};
+            host.notebook = notebook;
+            const Calls calls = Dispatch(kBase + url, host);
+            ASSERT_FALSE(calls.empty());
+            const std::string& notice = calls.back();
+            EXPECT_TRUE(notice.starts_with("Notify " + Cp(failed))) << url;
+            EXPECT_NE(notice.find(Cp("未做任何改动")), std::string::npos) << url;
+            EXPECT_TRUE(notice.ends_with("\r\n" + notebook)) << url;
+            for (const std::string& call : calls) EXPECT_FALSE(call.starts_with("ShowList"));
+        }
+    }
+    EXPECT_EQ(TrashFailedNotice(Action::kPurge, {DiskFull}, ""),
+              Cp("彻底删除失败：磁盘空间已满，记录未能删除。\r\n"
+                 "该记录仍在回收站中，未做任何改动。"));
+    // A notebook that is missing or broken is told in the store's words.
+    EXPECT_EQ(TrashFailedNotice(Action::kRestore, {Broken}, notebook), texts::DatabaseBroken());
+}
+
+// A copy no longer in the trash (restored or removed meanwhile) is said so,
+// and the list is brought up to date, since it showed something gone.
+TEST(Trash, ACopyAlreadyGoneIsToldAndTheListFollows) {
+    FakeHost host;
+    host.trashResult = {StoreStatus::NotFound};
+    const Calls calls = Dispatch(kBase + "TrRe/8/", host);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[1],
+              "Notify " + Cp("恢复失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"));
+    EXPECT_EQ(calls[2], kTrashAfterChange[0]);
+    host.calls.clear();
+    EXPECT_EQ(Dispatch(kBase + "UnNo/8/", host)[1],
+              "Notify " + Cp("撤销失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"));
 }
 
 TEST(Windows, ThePageAsksForRecordsByDecimalNumbersOnly) {
@@ -327,7 +459,8 @@ TEST(Commands, OnlyEditorsAndDeletesOpenDialogs) {
     for (const std::string code : {"New0/", "New1/", "EdNo/1/", "EdCn", "DeNo/2/", "DeCn/3/"})
         EXPECT_TRUE(CommandOpensDialog(kBase + code)) << code;
     EXPECT_TRUE(CommandOpensDialog(kBase + "Ed%4Eo/1/"));
-    for (const std::string code : {"reNote/", "reCont/", "WiNo/0/10/1/", "New0", "new0/"})
+    for (const std::string code :
+         {"reNote/", "reCont/", "WiNo/0/10/1/", "New0", "new0/", "reTrash/", "WiTr/0/1/2/"})
         EXPECT_FALSE(CommandOpensDialog(kBase + code)) << code;
     EXPECT_FALSE(CommandOpensDialog(std::string(kRestoreUrl)));
 }

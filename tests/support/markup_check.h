@@ -139,8 +139,9 @@ inline bool Matches(std::string_view text, std::string_view pattern) {
 }
 
 // The tags a record box may hold, after every conversion and every mark: its
-// own frame, its icons in either form, the finder's badges and marks, and
-// the content's formatting, links, pictures and line breaks. A link's scheme
+// own frame, its icons in either form, the trash's two buttons, the finder's
+// badges and marks, and the content's formatting, links, pictures and line
+// breaks. A link's scheme
 // alone is a link to nowhere, as the sanitiser keeps it.
 inline const std::vector<std::string_view>& AllowedTags() {
     static const std::vector<std::string_view> tags = {
@@ -172,6 +173,10 @@ inline const std::vector<std::string_view>& AllowedTags() {
         R"~(<img src="image/sedit.gif" name="imgs" style="cursor:pointer"  align="absmiddle" title="%" onclick="EditDel('EdCn',#);" />)~",
         R"~(<img src="image/dele.gif" name="imgs" style="cursor:pointer" align="absmiddle" title="%" onclick="EditDel('DeNo',#)" />)~",
         R"~(<img src="image/dele.gif" name="imgs" style="cursor:pointer" align="absmiddle" title="%" onclick="EditDel('DeCn',#)" />)~",
+        R"~(<span id="mm#" class="tm trash">)~",
+        R"~(<button type="button" class="tb" title="%" data-trash="TrRe" data-id="#">)~",
+        R"~(<button type="button" class="tb purge" title="%" data-trash="TrPu" data-id="#">)~",
+        "</button>",
         R"~(<span class="t" id="t#">)~",
         R"~(<div class="dts">)~",
         R"~(<div class="round_body_contain">)~",

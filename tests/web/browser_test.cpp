@@ -569,6 +569,8 @@ class ListOnlyHost : public DispatchHost {
     bool Ask(const std::string&) override { return false; }
     void Notify(const std::string&) override {}
     StoreResult DeleteRecord(RecordKind, int64_t) override { return {StoreStatus::Failed}; }
+    void OfferUndo(RecordKind, int64_t) override {}
+    StoreResult Trash(TrashAction, int64_t) override { return {StoreStatus::Failed}; }
     void ShowList(const ListRequest& request) override {
         FillListElement(page_, [kind = request.kind] {
             return Cp("<p id='rendered'>列表 ") + std::to_string(kind) + "</p>";

@@ -154,6 +154,8 @@ class PageHarness {
             request = *found;
         } else if (url == QString(kCommandBase) + "reCont/") {
             request.kind = kContactKind;
+        } else if (url == QString(kCommandBase) + "reTrash/") {
+            request.kind = kTrashListKind;
         } else if (url != QString(kCommandBase) + "reNote/") {
             return;
         }

@@ -9,6 +9,7 @@
 #include "render/finder.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
+#include "store/records.h"
 #include "support/hostile.h"
 #include "support/seed.h"
 
@@ -138,6 +139,66 @@ TEST_F(PageTest, ContactIconsAndNewButtonNavigateToTheirCommands) {
     EXPECT_EQ(page().NextRequest(), kBase + "DeCn/1/");
     page().Js(Click(".New .BTN"));
     EXPECT_EQ(page().NextRequest(), kBase + "New1/");
+}
+
+TEST_F(PageTest, TrashButtonsNavigateToTheirCommandsWithTheCopysNumber) {
+    ASSERT_EQ(AddNote("旧的", "a", "2026-01-01 08:00:00"), "Done");
+    ASSERT_EQ(AddNote("新的", "b", "2026-03-01 08:00:00"), "Done");
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, 1).Ok());
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, 2).Ok());
+    const int before = page().listWrites;
+    page().Js(Click("#tabTrash"));
+    EXPECT_EQ(page().NextRequest(), kBase + "reTrash/");
+    ASSERT_TRUE(WaitUntil([&] { return page().listWrites > before; }, 5000));
+    EXPECT_EQ(page().Js("document.querySelector('.tab.active').id").toString(), "tabTrash");
+    // Newest deletion first: record 2 went to the trash as its copy 2.
+    page().Js(Click("#mm1 button[data-trash='TrRe']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "TrRe/2/");
+    page().Js(Click("#mm2 button[data-trash='TrPu']"));
+    EXPECT_EQ(page().NextRequest(), kBase + "TrPu/1/");
+    page().Js(Click(".New > input[data-empty]"));
+    EXPECT_EQ(page().NextRequest(), kBase + "TrEm/");
+    // Only the two codes and a decimal number ever leave the page.
+    for (const char* call : {"TrashDo('TrRe', '1 OR 1=1')", "TrashDo('TrPu', '')",
+                             "TrashDo('TrRe', -3)", "TrashDo('DeNo', 3)", "TrashDo('trre', 3)"}) {
+        EXPECT_EQ(page().JsGuarded(call), "ok") << call;
+    }
+    page().Js("Newc(0)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
+    page().Js(Click("#tabNotes"));
+    EXPECT_EQ(page().NextRequest(), kBase + "reNote/");
+}
+
+TEST_F(PageTest, TheUndoBarTakesTheLastDeleteBackOnceAndLeavesInTime) {
+    ShowList(0);
+    const QString shown = "getComputedStyle(document.getElementById('undoBar')).display !== 'none'";
+    EXPECT_FALSE(page().Js(shown).toBool());
+    EXPECT_TRUE(page().Js("ShowUndo(0, 5)").toBool());
+    EXPECT_TRUE(page().Js(shown).toBool());
+    EXPECT_EQ(page().Js("document.getElementById('undoBar').textContent").toString(),
+              QString::fromUtf8("已删除 · 撤销"));
+    // A second delete replaces the first: the undo is for the last one.
+    EXPECT_TRUE(page().Js("ShowUndo(1, 7)").toBool());
+    page().Js(Click("#btnUndo"));
+    EXPECT_EQ(page().NextRequest(), kBase + "UnCn/7/");
+    EXPECT_FALSE(page().Js(shown).toBool());
+    // Once sent, or with no number, there is nothing to take back.
+    for (const char* call : {"ShowUndo(0, '5 OR 1=1')", "ShowUndo(0, -1)", "Undo()"}) {
+        EXPECT_EQ(page().JsGuarded(call), "ok") << call;
+    }
+    EXPECT_FALSE(page().Js(shown).toBool());
+    page().Js("Newc(1)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New1/");
+    // The bar leaves by itself, and with the list when another is shown.
+    page().Js("UNDO_MS = 150; ShowUndo(0, 5)");
+    EXPECT_TRUE(page().Js(shown).toBool());
+    EXPECT_TRUE(WaitUntil([&] { return !page().Js(shown).toBool(); }, 3000));
+    page().Js("UNDO_MS = 10000; ShowUndo(0, 5)");
+    ShowList(1);
+    EXPECT_FALSE(page().Js(shown).toBool());
+    EXPECT_EQ(page().JsGuarded("Undo()"), "ok");
+    page().Js("Newc(0)");
+    EXPECT_EQ(page().NextRequest(), kBase + "New0/");
 }
 
 TEST_F(PageTest, EditDelRefusesAnythingButACodeAndADecimalNumber) {
@@ -337,7 +398,7 @@ TEST_F(PageTest, TheTopBarStaysWholeAndOpaqueAtTheSmallestWidth) {
         " return b.id + ':' + (r.left >= 0 && r.right <= innerWidth && r.width > 0 &&"
         " b.scrollWidth <= b.clientWidth); }).join(' ')";
     EXPECT_EQ(page().Js(whole).toString().toStdString(),
-              "tabNotes:true tabContacts:true btnUpdate:true");
+              "tabNotes:true tabContacts:true tabTrash:true btnUpdate:true");
     const QString opaque =
         "(function(e){ const c = getComputedStyle(e).backgroundColor;"
         " return c.startsWith('rgb(') || / 1\\)$/.test(c); })";

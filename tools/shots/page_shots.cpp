@@ -1,14 +1,19 @@
 // Writes pictures of the page as the real engine draws it, with a few notes
 // and contacts: the notes list, the contacts list and the compact view
-// (page-notes.png, page-contacts.png, page-compact.png, 391 x 570).
+// (page-notes.png, page-contacts.png, page-compact.png), the bar that takes a
+// delete back (undo-bar.png) and the trash (trash-view.png), 391 x 570.
 //
 // usage: page_shots <folder>   (see tools/page_shots.sh)
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "mainwindow/enginesetup.h"
+#include "store/notebook.h"
+#include "store/records.h"
 #include "web/page_harness.h"
 
 namespace korvane::test {
@@ -51,6 +56,18 @@ void FillNotebook() {
                "2026-03-09 08:45:00");
 }
 
+// Deletes the record titled `title` (UTF-8) as the page's delete does, into
+// the trash.
+bool Delete(RecordKind kind, const char* title) {
+    std::vector<std::string> id;
+    const bool found =
+        ReadFirstRow("SELECT ID FROM mylist WHERE title='" + Cp(title) + "'", id, 1).Ok() &&
+        !id.empty();
+    if (found && DeleteRecord(kind, std::stoll(id[0])).Ok()) return true;
+    std::fprintf(stderr, "page_shots: %s was not deleted\n", title);
+    return false;
+}
+
 // Runs `script` in the page and waits until the page has had its `writes`-th
 // list.
 bool ShowList(PageHarness& harness, const char* script, int writes) {
@@ -83,7 +100,20 @@ bool WriteShots(const QString& folder) {
     ok = ShowList(harness, "document.getElementById('tabNotes').click()", 3) && ok;
     harness.Js("htit()");
     Settle(harness);
-    return Grab(harness, folder + "/page-compact.png") && ok;
+    ok = Grab(harness, folder + "/page-compact.png") && ok;
+    harness.Js("stit()");
+
+    // A note deleted: the list without it and the bar that takes it back.
+    ok = Delete(RecordKind::Note, "给妈妈打电话") && Delete(RecordKind::Contact, "王建国") && ok;
+    ok = Delete(RecordKind::Note, "周末采购清单") && ok;
+    ok = ShowList(harness, "document.getElementById('tabNotes').click()", 4) && ok;
+    harness.Js("ShowUndo(0, 1)");
+    Settle(harness);
+    ok = Grab(harness, folder + "/undo-bar.png") && ok;
+
+    ok = ShowList(harness, "document.getElementById('tabTrash').click()", 5) && ok;
+    Settle(harness);
+    return Grab(harness, folder + "/trash-view.png") && ok;
 }
 
 }  // namespace
