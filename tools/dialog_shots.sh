@@ -1,7 +1,8 @@
 #!/bin/sh
 # Writes the dialogs' pictures with the dialog_shots program (tools/shots/)
 # into <build folder>/shots: dialog-message.png, dialog-note.png,
-# dialog-contact.png, exchange-progress.png, exchange-summary.png, and
+# dialog-contact.png, history-dialog.png, exchange-progress.png,
+# exchange-summary.png, and
 # restore-question.png (the start's question when the notebook is missing,
 # for checking by eye); then copies the pictures the README shows to docs/.
 #
@@ -15,5 +16,5 @@ out="$build/shots"
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen "$build/bin/dialog_shots" "$out"
 cp "$out"/dialog-message.png "$out"/dialog-note.png "$out"/dialog-contact.png \
-  "$out"/exchange-progress.png "$out"/exchange-summary.png "$root/docs/"
+  "$out"/history-dialog.png "$out"/exchange-progress.png "$out"/exchange-summary.png "$root/docs/"
 ls -l "$out"/*.png
