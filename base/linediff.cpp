@@ -1,7 +1,7 @@
 #include "base/linediff.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace korvane {

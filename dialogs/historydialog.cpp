@@ -14,7 +14,7 @@ namespace korvane {
 namespace {
 
 constexpr QSize kClientSize(640, 420);
-constexpr int kPreviewChars = 40;
+constexpr int kPreviewChars = 16;
 // Beyond this many bytes of a version and the current text together the
 // texts are shown whole, side by side: a difference of megabyte lines would
 // only be hard to read and slow to lay out.
@@ -46,12 +46,14 @@ QString Preview(const RecordVersion& version) {
 }
 
 QString LocalTime(int64_t unixSeconds) {
-    return QDateTime::fromSecsSinceEpoch(unixSeconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    return QDateTime::fromSecsSinceEpoch(unixSeconds)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
+// Three lines: when the version was saved, when it was replaced, its preview.
 QString VersionLabel(const RecordVersion& version) {
-    return ToQt(version.date) + QStringLiteral("（") + LocalTime(version.savedAt) +
-           QStringLiteral(" 被替换）  ") + Preview(version);
+    return ToQt(version.date) + QStringLiteral(" 保存\n") + LocalTime(version.savedAt) +
+           QStringLiteral(" 被替换\n") + Preview(version);
 }
 
 // Appends one line to the view, its gutter and background by its kind.
@@ -123,7 +125,11 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
 
     Versions = new QListWidget(this);
     Place(Versions, 8, 8, 230, 372, kLeft | kTop | kBottom);
-    Versions->addItem(QStringLiteral("当前  ") + Preview(current_));
+    Versions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Versions->setTextElideMode(Qt::ElideRight);
+    Versions->setSpacing(2);
+    Versions->addItem(QStringLiteral("当前\n") + Preview(current_));
+    Versions->item(0)->setFont(FormFont(true));
     for (const RecordVersion& version : versions_) Versions->addItem(VersionLabel(version));
 
     Caption = new QLabel(this);

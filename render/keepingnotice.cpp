@@ -12,8 +12,8 @@ bool IsTrash(const std::string& asideName) {
 
 std::string AsideLine(const std::string& asideName, const std::string& notebook) {
     const std::string what = IsTrash(asideName) ? Cp("回收站") : Cp("历史版本");
-    return Cp("记事本 ") + notebook + Cp(" 中的") + what + Cp("表无法写入，已改名为 ") +
-           asideName + Cp(" 原样留在记事本中，其中的内容没有删除。");
+    return Cp("记事本 ") + notebook + Cp(" 中的") + what + Cp("表无法写入，已改名为 ") + asideName +
+           Cp(" 原样留在记事本中，其中的内容没有删除。");
 }
 
 std::string CopyLine(const KeepingFindings& findings, KeptChange change) {

@@ -615,11 +615,12 @@ class Soak(Suite):
         trash = self.kept_copies("korvane_trash")
         history = self.kept_copies("korvane_history")
         lost = [r for r in before if r not in now and r not in trash and r not in history]
+        numbers = {r[0]: r for r in now}
         if lost:
             raise Failure("records lost after a kill during %s (in neither the list, the trash "
                           "nor the history): %s" % (moment, ", ".join(
-                              "%d %r" % (r[0], r[1]) for r in sorted(lost))))
-        numbers = {r[0] for r in now}
+                              "%d %r (now %r)" % (r[0], r[1], numbers.get(r[0], (0, None))[1])
+                              for r in sorted(lost))))
         gone = [r for r in before if r not in now]
         self.deleted += sum(1 for r in gone if r[0] not in numbers)
         self.replaced += sum(1 for r in gone if r[0] in numbers)

@@ -89,8 +89,9 @@ void MessageNoteAndContact(Shots& shots) {
     fcon->exec();
 }
 
-// A note saved three times; its history opened from the note editor, the
-// newer of the two versions chosen.
+// A note saved three times: the note editor on it (with its 历史版本…
+// button), and its history opened from there, the newer of the two versions
+// chosen.
 void History(Shots& shots) {
     const AppFolder app;
     const ModalWatchdog watchdog;
@@ -122,6 +123,7 @@ void History(Shots& shots) {
                 history->reject();
             }
         });
+        shots.Keep(NE->grab(), "note-editor-stored.png");
         NE->HistoryButton->click();
         NE->Button2->click();
     });
