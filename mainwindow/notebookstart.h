@@ -1,9 +1,8 @@
 // Opens the notebook at the main window's first show, asks whether to put
 // back a backup when the notebook was missing, damaged or never written to
-// (or a copy a kill left half-way), removes old trash and holds the history
-// to its bound, runs the day's backup off the
-// user-interface thread once that is answered, and tells the user when the
-// day's backup could not be written.
+// (or a copy a kill left half-way), then removes old trash and holds the
+// history to its bound, runs the day's backup off the user-interface thread,
+// and tells the user when the day's backup could not be written.
 #pragma once
 
 #include <QObject>

@@ -40,6 +40,7 @@ import sqlite3
 import subprocess
 import sys
 import time
+import urllib.parse
 
 from desktop import NEW_NOTE_BUTTON, Failure, Suite, log, main, run, wait_for
 
@@ -205,8 +206,10 @@ class Soak(Suite):
         return click
 
     def read(self, query):
-        """Rows of a query over the notebook, texts as their stored bytes."""
-        connection = sqlite3.connect("file:%s?mode=ro" % self.db, uri=True)
+        """Rows of a query over the notebook, texts as their stored bytes.
+        Read-write, never made: a kill may leave a journal to roll back, as
+        the sqlite3 shell of the other checks does too."""
+        connection = sqlite3.connect("file:%s?mode=rw" % urllib.parse.quote(self.db), uri=True)
         connection.text_factory = bytes
         try:
             return connection.execute(query).fetchall()
