@@ -68,8 +68,9 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     Button2 = Button(this, QStringLiteral("关 闭"));
     Place(Button2, 423, 250, 75, 25, kRight | kBottom);
     connect(Button2, &QPushButton::clicked, this, &Tfcon::Button2Click);
+    MakeHistoryButton(275, 250);
     DraftNotice = NewDraftNotice(this);
-    Place(DraftNotice, 8, 254, 335, 17, kLeft | kRight | kBottom);
+    Place(DraftNotice, 8, 254, 262, 17, kLeft | kRight | kBottom);
 
     PL_TXT = new QFrame(Panel1);
     PL_TXT->setFrameShape(QFrame::Panel);
@@ -97,6 +98,7 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     setTabOrder(Edit2, Memo1);
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
+    setTabOrder(Button2, HistoryButton);
 
     KeepDrafts("contact");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);

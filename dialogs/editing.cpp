@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/codepage.h"
+#include "render/keepingnotice.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
 #include "store/records.h"
@@ -68,7 +69,7 @@ SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& l
         fields.push_back({columns[i], values[i], recordId <= 0 || readAsText});
     }
     const StoreResult result = SaveRecord(kind, recordId, fields, time);
-    if (result.Ok()) return {true, {}};
+    if (result.Ok()) return {true, TakeKeepingNotice(KeptChange::Saved)};
     return {false, StatusText(result)};
 }
 

@@ -39,7 +39,9 @@ EditorRecord LoadForEditing(RecordKind kind, int recordId);
 // Shows nothing itself: the editor shows the outcome's notice.
 struct SaveOutcome {
     bool saved = false;
-    std::string notice;  // why not, for the user (code page); empty when saved
+    // Why not, for the user (code page); when saved, what the history could
+    // not keep of the replaced version (see KeepingNotice), mostly empty.
+    std::string notice;
 };
 SaveOutcome SaveFromEditor(RecordKind kind, int& recordId, const EditorRecord& loaded,
                            const std::vector<std::string>& columns,

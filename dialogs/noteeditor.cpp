@@ -83,8 +83,9 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     Place(Button2, 423, 332, 75, 25, kRight | kBottom);
     Button2->setAutoDefault(false);
     connect(Button2, &QPushButton::clicked, this, &TNE::Button2Click);
+    MakeHistoryButton(275, 332);
     DraftNotice = NewDraftNotice(this);
-    Place(DraftNotice, 8, 336, 335, 17, kLeft | kRight | kBottom);
+    Place(DraftNotice, 8, 336, 262, 17, kLeft | kRight | kBottom);
 
     PL_EM = new QFrame(Panel1);
     PL_EM->setFrameShape(QFrame::Box);
@@ -114,6 +115,7 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     setTabOrder(Edit1, Memo1);
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
+    setTabOrder(Button2, HistoryButton);
 
     KeepDrafts("note");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);

@@ -1,9 +1,14 @@
 #include "dialogs/recordeditor.h"
 
+#include "base/ansitext.h"
 #include "dialogs/dialogslog.h"
+#include "dialogs/historydialog.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
+#include "platform/codepage.h"
+#include "render/keepingnotice.h"
 #include "render/storetexts.h"
+#include "store/keeping.h"
 
 namespace korvane {
 
@@ -30,6 +35,89 @@ void RecordEditor::OpenRecord() {
     DraftNotice->setVisible(draft.has_value());
     drafts_->Settle();
     Saved = false;
+    UpdateHistoryButton();
+}
+
+void RecordEditor::MakeHistoryButton(int x, int y) {
+    HistoryButton = new QPushButton(QStringLiteral("历史版本…"), this);
+    Place(HistoryButton, x, y, 75, 25, kRight | kBottom);
+    HistoryButton->setAutoDefault(false);
+    HistoryButton->hide();
+    connect(HistoryButton, &QPushButton::clicked, this, &RecordEditor::ShowHistory);
+}
+
+void RecordEditor::UpdateHistoryButton() {
+    const bool stored = RecordId > 0 && loaded_.readable;
+    HistoryButton->setVisible(stored);
+    if (!stored) return;
+    const RecordHistory history = ReadHistory(RecordId);
+    const bool any = history.result.Ok() && !history.versions.empty();
+    HistoryButton->setEnabled(any);
+    if (any) {
+        HistoryButton->setToolTip(QStringLiteral("查看并恢复这条记录以前保存的版本"));
+    } else if (history.result.Ok()) {
+        HistoryButton->setToolTip(
+            QStringLiteral("这条记录还没有历史版本：修改并保存后，原来的内容会存在这里"));
+    } else {
+        HistoryButton->setToolTip(QStringLiteral("历史版本无法读取：") +
+                                  ToQt(StatusText(history.result)));
+    }
+}
+
+void RecordEditor::ShowHistory() {
+    const RecordHistory history = ReadHistory(RecordId);
+    if (!history.result.Ok()) {
+        Tell(Cp("历史版本无法读取：") + StatusText(history.result));
+        return;
+    }
+    // The current text as stored now, not as typed.
+    const EditorRecord stored = LoadForEditing(kind_, RecordId);
+    if (!stored.readable) {
+        Tell(stored.gone ? texts::NoData() : UnreadableRecordNotice(stored.failure));
+        return;
+    }
+    RecordVersion current;
+    for (size_t i = 0; i < columns_.size() && i < stored.fields.size(); ++i) {
+        std::string* field = columns_[i] == "title" ? &current.title
+                             : columns_[i] == "tel" ? &current.tel
+                                                    : &current.content;
+        *field = stored.fields[i].text;
+    }
+    HistoryDialog dialog(this, kind_, current, history.versions,
+                         [this](int64_t versionId) { return RestoreChosen(versionId); });
+    if (dialog.exec() == QDialog::Accepted) CloseAfterSave();
+}
+
+bool RecordEditor::RestoreChosen(int64_t versionId) {
+    static const std::string question =
+        Cp("编辑框中有尚未保存的修改，恢复此版本将放弃这些修改（已保存的当前内容会存入历史版本）。"
+           "\r\n是否恢复？");
+    if (HasUnsavedChanges() && (!messages_ || !ShowMsgBox(*messages_, question, true, 2))) {
+        return false;
+    }
+    if (RecordIsGone(RecordId)) {
+        Tell(texts::NoData());
+        return false;
+    }
+    const StoreResult result = RestoreVersion(RecordId, versionId, NowText());
+    if (!result.Ok()) {
+        Tell(StatusText(result));
+        return false;
+    }
+    Saved = true;
+    drafts_->Discard();
+    DraftNotice->hide();
+    if (const std::string kept = TakeKeepingNotice(KeptChange::Saved); !kept.empty()) Tell(kept);
+    return true;
+}
+
+bool RecordEditor::HasUnsavedChanges() const {
+    if (!loaded_.readable) return false;
+    const DraftFields typed = TypedFields();
+    for (size_t i = 0; i < typed.size() && i < loaded_.fields.size(); ++i) {
+        if (Trim(typed[i]) != loaded_.fields[i].text) return true;
+    }
+    return false;
 }
 
 bool RecordEditor::SaveTyped(const std::vector<std::string>& values, bool hasContent,
@@ -43,6 +131,7 @@ bool RecordEditor::SaveTyped(const std::vector<std::string>& values, bool hasCon
     Saved = true;
     drafts_->Discard();
     DraftNotice->hide();
+    if (!outcome.notice.empty()) Tell(outcome.notice);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class RecordEditor : public FormDialog {
     // Whether a save succeeded during the current or last showing.
     bool Saved = false;
     QLabel* DraftNotice = nullptr;  // shown when the fields hold a restored draft
+    // 历史版本…: shown for a stored record, enabled when it has versions.
+    QPushButton* HistoryButton = nullptr;
 
     void done(int result) override;
 
@@ -49,6 +52,9 @@ class RecordEditor : public FormDialog {
     // After a save: an edited record's editor closes (true), a new record's
     // stays open for the next one and says it was saved.
     bool CloseAfterSave();
+    // Makes the history button at its designed place (anchored to the
+    // bottom right, beside the save button).
+    void MakeHistoryButton(int x, int y);
 
     // The fields as the draft keeps them, and showing such fields.
     virtual DraftFields TypedFields() const = 0;
@@ -65,6 +71,18 @@ class RecordEditor : public FormDialog {
     DraftKeeper* drafts_ = nullptr;
 
   private:
+    // Shows the history button for a stored record, enabled when the
+    // history holds a version of it.
+    void UpdateHistoryButton();
+    // Opens the history over the editor; a restored version closes the
+    // editor as a save does.
+    void ShowHistory();
+    // Makes version `versionId` current as a new save, after asking when the
+    // fields hold changes that are not saved; true when it did.
+    bool RestoreChosen(int64_t versionId);
+    // True when the fields differ from the record as stored.
+    bool HasUnsavedChanges() const;
+
     QPointer<Tsmsf> messages_;
     RecordKind kind_;
     const std::vector<std::string>& columns_;

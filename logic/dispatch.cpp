@@ -5,6 +5,7 @@
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
+#include "render/keepingnotice.h"
 #include "render/listpage.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
@@ -225,6 +226,10 @@ bool DeleteRecord(const PageCommand& command, DispatchHost& host) {
         host.Notify(DeleteFailedNotice(result, host.NotebookLocation()));
         return false;
     }
+    if (auto kept =
+            KeepingNotice(TakeKeepingFindings(), KeptChange::Deleted, host.NotebookLocation());
+        !kept.empty())
+        host.Notify(kept);
     return true;
 }
 

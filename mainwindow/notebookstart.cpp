@@ -3,9 +3,11 @@
 #include <optional>
 
 #include "dialogs/messagebox.h"
+#include "mainwindow/windowlog.h"
 #include "platform/codepage.h"
 #include "render/notices.h"
 #include "render/storetexts.h"
+#include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/restoreoffer.h"
 
@@ -63,8 +65,24 @@ void NotebookStart::Open() {
     // copies an empty notebook beside the day's good one.
     QTimer::singleShot(0, this, [this] {
         OfferRestore();
+        KeepUpkeep();
         StartDailyBackup();
     });
+}
+
+// On the notebook the user keeps (after any restore): trash copies past
+// their time go and the history is held to its bound, before the day's
+// backup copies it. Either is a look at one table when there is nothing to
+// do; a failure leaves everything as it was and is only logged.
+void NotebookStart::KeepUpkeep() {
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(clock_().time_since_epoch()).count();
+    for (const StoreResult& result : {PurgeOldTrash(now), BoundHistory()}) {
+        if (!result.Ok()) {
+            qCWarning(lcWindow) << "the trash or history was not tidied:"
+                                << static_cast<int>(result.status) << result.detail.c_str();
+        }
+    }
 }
 
 void NotebookStart::OfferRestore() {

@@ -1,8 +1,8 @@
 // Opens the notebook at the main window's first show, asks whether to put
 // back a backup when the notebook was missing, damaged or never written to
-// (or a copy a kill left half-way), runs the day's backup off the
-// user-interface thread once that is answered, and tells the user when the
-// day's backup could not be written.
+// (or a copy a kill left half-way), then removes old trash and holds the
+// history to its bound, runs the day's backup off the user-interface thread,
+// and tells the user when the day's backup could not be written.
 #pragma once
 
 #include <QObject>
@@ -30,7 +30,8 @@ class NotebookStart : public QObject {
 
     // `messages` asks the questions and tells the notices (the main
     // window's message box, which outlives this); `relist` shows the list
-    // again after a backup was restored; `clock` gives the day of the backup.
+    // again after a backup was restored; `clock` gives the day of the backup
+    // and the moment the trash's ages are counted from.
     NotebookStart(QObject* parent, Tsmsf& messages, std::function<void()> relist,
                   Clock clock = std::chrono::system_clock::now);
 
@@ -39,6 +40,7 @@ class NotebookStart : public QObject {
 
   private:
     void OfferRestore();
+    void KeepUpkeep();
     void StartDailyBackup();
     void TellBackupOutcome();
 

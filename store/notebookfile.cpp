@@ -6,6 +6,7 @@
 
 #include "base/log.h"
 #include "platform/fileinfo.h"
+#include "store/keeping.h"
 
 namespace korvane {
 
@@ -27,6 +28,13 @@ int64_t HighestRecordNumber(TSQLiteDatabase& db) {
 
 int64_t CountRecords(TSQLiteDatabase& db) {
     const auto count = db.OpenQuery("SELECT count(*) FROM mylist");
+    count->GoFirst();
+    return count->FieldInt64(0);
+}
+
+int64_t CountTrashed(TSQLiteDatabase& db) {
+    if (!db.HasTable(kTrashTable)) return 0;
+    const auto count = db.OpenQuery("SELECT count(*) FROM korvane_trash");
     count->GoFirst();
     return count->FieldInt64(0);
 }
@@ -60,6 +68,7 @@ std::optional<NotebookFacts> ReadNotebookFacts(const std::string& path, bool che
         NotebookFacts facts;
         facts.records = CountRecords(db);
         facts.everHeldRecord = facts.records > 0 || HighestRecordNumber(db) > 0;
+        facts.trashed = CountTrashed(db);
         return facts;
     } catch (const ESQLiteException& e) {
         log::Warn(log::Area::Store, "not a notebook: " + path + ": " + e.what());

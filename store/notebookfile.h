@@ -21,6 +21,10 @@ bool EverHeldRecord(TSQLiteDatabase& db);
 struct NotebookFacts {
     int64_t records = 0;          // rows of the notebook's table
     bool everHeldRecord = false;  // a record was ever added, even if deleted since
+    int64_t trashed = 0;          // rows of the trash table, when there is one
+    // What the file keeps of the user's records: a delete moves a record
+    // from the table into the trash and leaves this as it was.
+    int64_t Kept() const { return records + trashed; }
 };
 
 // The facts of the notebook at `path`, read over a read-only connection of

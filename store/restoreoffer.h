@@ -23,11 +23,13 @@ struct RestoreOffer {
 // notebook was missing or damaged at this start, or never held a record (so
 // also at the start after one whose offer was never answered), the newest
 // whole backup that holds records is offered, or a whole file kept aside
-// beside the notebook (damaged-, replaced-, unfinished-) when it holds more
-// and was written after that backup;
-// otherwise only a copy this start kept aside as unfinished. Whatever is
-// offered holds more records than the working notebook and has the
-// notebook's table.
+// beside the notebook (damaged-, replaced-, unfinished-) when it was written
+// after that backup and keeps more, or as much and is newer;
+// otherwise only a copy this start kept aside as unfinished. Records are
+// counted with those in the file's trash (NotebookFacts::Kept), so a file
+// whose records were deleted or edited since is not passed over for an older
+// one of the same count. Whatever is offered holds records, keeps more than
+// the working notebook and has the notebook's table.
 std::optional<RestoreOffer> FindRestoreOffer(const DailyBackup& backups);
 
 }  // namespace korvane

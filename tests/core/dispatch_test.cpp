@@ -11,6 +11,8 @@
 #include "platform/codepage.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
+#include "store/records.h"
+#include "support/tempdir.h"
 
 namespace korvane {
 namespace {
@@ -184,6 +186,29 @@ TEST(Editors, ClosedWithoutSavingShowNoList) {
         host.saves = {false};
         EXPECT_EQ(Dispatch(url, host).size(), 1u) << url;
     }
+}
+
+// A delete whose trash table had to be set aside is told once, after the
+// delete and before the list, naming the table's new name and the notebook.
+TEST(Delete, ATrashSetAsideIsToldOnceAfterTheDelete) {
+    const test::AppFolder app;
+    ASSERT_EQ(ExecSql("INSERT INTO mylist(ID,title,state)VALUES(9,'t',0)"), "Done");
+    ASSERT_EQ(ExecSql("CREATE TABLE korvane_trash(x)"), "Done");
+    // The host's delete is the store's (done here, before the command).
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, 9).Ok());
+    FakeHost host;
+    host.notebook = Cp("/home/用户/hd/glst.mysql");
+    const Calls calls = Dispatch(kBase + "DeNo/9/", host);
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[1], "Delete 0 9");
+    EXPECT_TRUE(calls[2].starts_with("Notify " + Cp("记录已删除。"))) << calls[2];
+    EXPECT_NE(calls[2].find(host.notebook), std::string::npos);
+    EXPECT_NE(calls[2].find("korvane_trash_aside_"), std::string::npos);
+    EXPECT_EQ(calls[3], kNotesAfterChange[0]);
+    EXPECT_EQ(calls[4], "OfferUndo 0 9");
+    // Told once: the next delete says nothing more.
+    EXPECT_EQ(Dispatch(kBase + "DeNo/9/"),
+              Then(Then({Question(), "Delete 0 9"}, kNotesAfterChange), {"OfferUndo 0 9"}));
 }
 
 TEST(Delete, AsksDeletesShowsTheListOfThatKindThenOffersTheUndo) {

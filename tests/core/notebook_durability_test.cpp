@@ -18,6 +18,7 @@
 #include "render/storetexts.h"
 #include "store/dailybackup.h"
 #include "store/notebook.h"
+#include "store/records.h"
 #include "store/restoreoffer.h"
 #include "store/sqlitelayer.h"
 #include "support/notebook.h"
@@ -288,6 +289,36 @@ TEST(StoreRestore, AFileKeptAsideIsOfferedOnlyWhenNewerAndBiggerThanTheBackup) {
     EXPECT_EQ(offer->source, RestoreOffer::Source::KeptAside);
     EXPECT_EQ(offer->records, 3);
     EXPECT_EQ(TitlesAt(offer->path), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+// Edits and deletes leave the count as it was: a file kept aside after the
+// backup that keeps as many records, those in its trash counted, holds the
+// user's later work and is offered over the backup.
+TEST(StoreRestore, AKeptFileOfTheSameCountWrittenAfterTheBackupIsOffered) {
+    test::AppFolder app;
+    for (const char* title : {"a", "b"}) ASSERT_EQ(InsertNote(title), "Done");
+    const DailyBackup backup = DailyBackup::ForNotebook();
+    ASSERT_EQ(backup.Run(std::chrono::system_clock::now()), DailyBackup::Outcome::Written);
+    const auto id = [&app](const char* title) {
+        return std::stoll(test::ColumnOf(
+            app.Database(), std::string("SELECT ID FROM mylist WHERE title='") + title + "'")[0]);
+    };
+    ASSERT_TRUE(
+        SaveRecord(RecordKind::Note, static_cast<int>(id("b")), {{"title", "b2"}}, "d").Ok());
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, id("a")).Ok());
+    CloseDatabase();
+    const fs::path aside = app.path() / "hd" / "glst.mysql.replaced-20260101-000000";
+    fs::copy_file(app.Database(), aside);
+    fs::last_write_time(aside, fs::file_time_type::clock::now() + std::chrono::hours(1));
+    fs::remove(app.Database());
+    fs::remove(app.path() / "hd" / "glst.mysql.open");
+
+    ASSERT_EQ(OpenDatabase(), "1");
+    const auto offer = FindRestoreOffer(backup);
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->source, RestoreOffer::Source::KeptAside);
+    EXPECT_EQ(offer->records, 1);
+    EXPECT_EQ(TitlesAt(offer->path), (std::vector<std::string>{"b2"}));
 }
 
 // A file that is no whole notebook is never put in place, whatever asks.

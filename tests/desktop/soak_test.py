@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Kill -9 soak: the real program is started again and again on one
 application folder, makes notes through its own editor, and is killed with
-SIGKILL at random moments: while a note is being saved, while the start-up
+SIGKILL at random moments: while a note is being saved, while the first
+note of the list is being deleted or edited and saved, while the start-up
 backup is being written, while the settings are written on close, at any
 moment while the page loads, while the open notebook is written back after
 its file was deleted or replaced under the running program, and while a
@@ -10,7 +11,11 @@ start's question. After a write-back or a restore the next start is made
 and every question it asks answered Yes. After every kill the files are
 checked:
 
-  * every note whose save the program confirmed is in hd/glst.mysql;
+  * every note whose save the program confirmed is in hd/glst.mysql, unless
+    a delete or an edit of the soak took it out of the list;
+  * no record is lost: every record as it was before the round is still in
+    the list, or (deleted) in the trash table korvane_trash, or (replaced
+    by an edit) in the history table korvane_history;
   * hd/glst.mysql and every finished backup pass PRAGMA integrity_check, and
     no notebook was found damaged and put aside but those the soak damaged;
   * sys.ini, when present, is a [sys] section of whole numbers.
@@ -35,12 +40,19 @@ import sqlite3
 import subprocess
 import sys
 import time
+import urllib.parse
 
 from desktop import NEW_NOTE_BUTTON, Failure, Suite, log, main, run, wait_for
 
 EDITOR = "新增或修改内容"
 NOTICE = r"\.\.温馨提示\.\."
 SETTING_KEYS = ["L", "T", "W", "H", "Tra", "TT", "CNQ"]
+
+# The first record's edit and delete icons, from the window's top left
+# corner: from its right edge (the record box follows the window's width)
+# and from its top.
+EDIT_ICON = (107, 193)
+DELETE_ICON = (84, 193)
 
 # Seeded notes large enough that the start-up backup, which copies a few
 # hundred kilobytes at a time with a pause between, takes long enough to be
@@ -107,10 +119,12 @@ class Soak(Suite):
         self.attempted = []  # titles whose save was cut short by a kill
         self.counter = 0
         self.kills = {"save": 0, "backup": 0, "settings": 0, "loading": 0, "write-back": 0,
-                      "restore": 0}
+                      "restore": 0, "delete": 0, "edit": 0}
+        self.deleted = 0  # records a delete of the soak took out of the list
+        self.replaced = 0  # versions an edit of the soak replaced
         self.damaged_by_soak = 0
         self.questions = 0
-        self.caught = {"backup": 0, "settings": 0, "save": 0}
+        self.caught = {"backup": 0, "settings": 0, "save": 0, "delete": 0, "edit": 0}
         self.rounds = 0
         self.closed_cleanly = 0
         self.landed = 0
@@ -191,6 +205,31 @@ class Soak(Suite):
         self.clicks.append(click)
         return click
 
+    def read(self, query):
+        """Rows of a query over the notebook, texts as their stored bytes.
+        Read-write, never made: a kill may leave a journal to roll back, as
+        the sqlite3 shell of the other checks does too."""
+        connection = sqlite3.connect("file:%s?mode=rw" % urllib.parse.quote(self.db), uri=True)
+        connection.text_factory = bytes
+        try:
+            return connection.execute(query).fetchall()
+        except sqlite3.OperationalError as e:
+            if "no such table" in str(e):
+                return []
+            raise
+        finally:
+            connection.close()
+
+    def record_count(self):
+        return self.read("SELECT count(*) FROM mylist")[0][0]
+
+    def records(self):
+        """Every record of the list: (number, title, content, telephone)."""
+        return set(self.read("SELECT ID,title,content,tel FROM mylist"))
+
+    def kept_copies(self, table):
+        return set(self.read("SELECT record,title,content,tel FROM %s" % table))
+
     def titles(self):
         out = run(["sqlite3", self.db, "SELECT title FROM mylist"], check=True)
         return set(out.splitlines())
@@ -246,6 +285,98 @@ class Soak(Suite):
         if midway:
             self.caught["save"] += 1
         return "a save of %s (%s)" % (title, "journal open" if midway else "no journal open")
+
+    def click_first_record(self, g, icon, what, found):
+        """Clicks an icon of the list's first record until `found` answers;
+        the page takes its list a second or so after the show."""
+        d = self.desktop
+        end = time.monotonic() + 15
+        while time.monotonic() < end:
+            d.click(g["x"] + g["w"] - icon[0], g["y"] + icon[1])
+            try:
+                return wait_for(what, found, timeout=1.0, step=0.05)
+            except Failure:
+                pass
+        raise Failure("%s did not come" % what)
+
+    def kill_when_written(self, program, start_write):
+        """Starts the write (`start_write` returns at once) and kills the
+        program half the time at a random moment shortly after, half the
+        time as soon as the notebook's rollback journal shows the write under
+        way; true when the journal was seen."""
+        on_journal = self.rng.random() < 0.5
+        delay = self.rng.uniform(0.0, 0.15)
+        start_write()
+        journal = self.db + "-journal"
+        pressed = time.monotonic()
+        while time.monotonic() - pressed < (2.0 if on_journal else delay):
+            if on_journal and os.path.exists(journal):
+                break
+            time.sleep(0.0005)
+        midway = os.path.exists(journal)
+        program.kill()
+        return midway
+
+    def kill_during_delete(self):
+        """The first record of the list deleted through its icon and the
+        Yes to the question, now and then once in whole, then once more cut
+        short by the kill."""
+        program = self.start()
+        g = self.wait_window(program)
+        self.wait_for_list(g)
+        d = self.desktop
+
+        def ask():
+            return self.click_first_record(g, DELETE_ICON, "the delete question",
+                                           lambda: d.find(NOTICE))
+
+        if self.rng.random() < 0.3:
+            count = self.record_count()
+            question = ask()
+            d.x("xdotool", "windowactivate", "--sync", str(question), ok_fail=True)
+            d.x("xdotool", "key", "Return")  # Yes has the focus
+            wait_for("the delete", lambda: self.record_count() < count, timeout=10, step=0.05)
+            time.sleep(1.0)  # the list shows again
+        question = ask()
+        d.x("xdotool", "windowactivate", "--sync", str(question), ok_fail=True)
+        midway = self.kill_when_written(program, lambda: self.keys_now("Return"))
+        self.kills["delete"] += 1
+        if midway:
+            self.caught["delete"] += 1
+        return "a delete (%s)" % ("journal open" if midway else "no journal open")
+
+    def kill_during_edit(self):
+        """The first record of the list opened in the editor, its title typed
+        over and saved, now and then once in whole (the editor closes and the
+        record moves to the top), then once more cut short by the kill."""
+        program = self.start()
+        g = self.wait_window(program)
+        self.wait_for_list(g)
+        d = self.desktop
+
+        def edit():
+            return self.click_first_record(g, EDIT_ICON, "the note editor", lambda: d.find(EDITOR))
+
+        if self.rng.random() < 0.3:
+            self.type_note(edit())
+            wait_for("the editor to close", lambda: not d.find(EDITOR), timeout=5, step=0.05)
+            time.sleep(1.0)  # the list shows again
+        editor = edit()
+        titles = []
+        midway = self.kill_when_written(
+            program, lambda: titles.append(self.type_note(editor, wait=False)))
+        self.attempted.append(titles[0])
+        self.kills["edit"] += 1
+        if midway:
+            self.caught["edit"] += 1
+        return "an edit saved as %s (%s)" % (titles[0], "journal open" if midway
+                                              else "no journal open")
+
+    def keys_now(self, *keys):
+        """Presses keys; the xdotool call runs on when this returns."""
+        press = subprocess.Popen(["xdotool", "key"] + list(keys), env=self.desktop.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.clicks.append(press)
 
     def backup_temporaries(self):
         try:
@@ -479,6 +610,26 @@ class Soak(Suite):
             raise Failure("sys.ini lost %s after a kill during %s: %r"
                           % (", ".join(missing), moment, text))
 
+    def check_kept(self, moment, before):
+        """Every record as it was before the round is in the list, in the
+        trash or in the history; the confirmed notes a delete or an edit
+        took out of the list are owed no longer."""
+        now = self.records()
+        trash = self.kept_copies("korvane_trash")
+        history = self.kept_copies("korvane_history")
+        lost = [r for r in before if r not in now and r not in trash and r not in history]
+        numbers = {r[0]: r for r in now}
+        if lost:
+            raise Failure("records lost after a kill during %s (in neither the list, the trash "
+                          "nor the history): %s" % (moment, ", ".join(
+                              "%d %r (now %r)" % (r[0], r[1], numbers.get(r[0], (0, None))[1])
+                              for r in sorted(lost))))
+        gone = [r for r in before if r not in now]
+        self.deleted += sum(1 for r in gone if r[0] not in numbers)
+        self.replaced += sum(1 for r in gone if r[0] in numbers)
+        taken = {r[1].decode("latin-1") for r in gone if isinstance(r[1], bytes)}
+        self.confirmed = [t for t in self.confirmed if t not in taken]
+
     def check_files(self, moment):
         integrity = run(["sqlite3", self.db, "PRAGMA integrity_check"], check=True).strip()
         if integrity != "ok":
@@ -508,15 +659,18 @@ class Soak(Suite):
 
     def soak(self):
         kinds = [self.kill_during_save, self.kill_during_backup, self.kill_during_settings,
-                 self.kill_during_write_back, self.kill_during_restore]
+                 self.kill_during_write_back, self.kill_during_restore,
+                 self.kill_during_delete, self.kill_during_edit]
         plan = []
         end = time.monotonic() + self.seconds
         while time.monotonic() < end:
             if not plan:
                 plan = kinds[:] + ([self.kill_while_loading] if self.rng.random() < 0.5 else [])
                 self.rng.shuffle(plan)
+            before = self.records()
             moment = plan.pop()()
             self.rounds += 1
+            self.check_kept(moment, before)
             self.check_files(moment)
             self.ok("round %d: killed during %s; %d confirmed saves kept"
                     % (self.rounds, moment, len(self.confirmed)))
@@ -559,15 +713,18 @@ class Soak(Suite):
 
     def summary(self, seconds):
         k = self.kills
-        return ("%d rounds, %d kills (%d during a save, %d during the start-up backup, %d during "
-                "the settings write, %d while loading, %d during a write-back, %d during a "
-                "restore); caught mid-write: %d saves, %d backups, %d settings; %d questions "
-                "answered Yes; %d confirmed saves all kept, %d cut short of which %d were "
-                "written; seed %d, %.1f s"
-                % (self.rounds, sum(k.values()), k["save"], k["backup"], k["settings"],
-                   k["loading"], k["write-back"], k["restore"], self.caught["save"],
-                   self.caught["backup"], self.caught["settings"], self.questions,
-                   len(self.confirmed), len(self.attempted), self.landed, self.seed, seconds))
+        c = self.caught
+        return ("%d rounds, %d kills (%d during a save, %d during a delete, %d during an edit, "
+                "%d during the start-up backup, %d during the settings write, %d while loading, "
+                "%d during a write-back, %d during a restore); caught mid-write: %d saves, "
+                "%d deletes, %d edits, %d backups, %d settings; %d questions answered Yes; "
+                "%d confirmed saves all kept, %d cut short of which %d were written; %d records "
+                "deleted into the trash, %d versions replaced into the history; seed %d, %.1f s"
+                % (self.rounds, sum(k.values()), k["save"], k["delete"], k["edit"], k["backup"],
+                   k["settings"], k["loading"], k["write-back"], k["restore"], c["save"],
+                   c["delete"], c["edit"], c["backup"], c["settings"], self.questions,
+                   len(self.confirmed), len(self.attempted), self.landed, self.deleted,
+                   self.replaced, self.seed, seconds))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,19 @@
 // What the note editor and the contact editor do alike, one typed suite over
 // both: placement over the main window, saving new and edited records with
 // every outcome the store can report, records gone or unreadable, fields the
-// store holds as no text, texts GBK lacks, and drafts kept until saved.
+// store holds as no text, texts GBK lacks, drafts kept until saved, and the
+// record's history: its versions, what changed, a version restored.
+#include <QDateTime>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <type_traits>
 
+#include "base/linediff.h"
 #include "dialogs/drafts.h"
+#include "dialogs/historydialog.h"
 #include "gui/dialog_driver.h"
+#include "store/keeping.h"
+#include "store/records.h"
 
 namespace korvane::test {
 namespace {
@@ -143,6 +150,53 @@ class Editors : public DialogTest {
         E().RecordId = recordId;
         WhenModal(&E(), action);
         E().exec();
+    }
+
+    // Stores `typed` over record `id` as the editor's save does, the replaced
+    // version going into the history at `now`.
+    void SaveOver(int id, const Texts& typed, int64_t now) {
+        std::vector<RecordField> fields;
+        for (size_t i = 0; i < typed.size(); ++i) {
+            fields.push_back({Traits::Columns()[i], StoredForm(typed[i])});
+        }
+        ASSERT_TRUE(SaveRecord(static_cast<RecordKind>(Traits::kState), id, fields,
+                               "2024-05-06 07:08:09", now)
+                        .Ok());
+    }
+
+    // Every stored value of record `id` with its storage type.
+    std::string Quoted(int id) {
+        return Rows(
+            "SELECT quote(title)||quote(content)||quote(tel)||quote(state) FROM mylist "
+            "WHERE ID=" +
+            std::to_string(id))[0][0];
+    }
+
+    // Opens the editor on `id`, presses 历史版本… and runs `action` once the
+    // history is up; the editor closes afterwards unless `action` closed it.
+    void InHistory(int id, const std::function<void(HistoryDialog&)>& action) {
+        Open(id, [&] {
+            ASSERT_TRUE(E().HistoryButton->isEnabled());
+            WhenHistory(action);
+            E().HistoryButton->click();
+            if (E().isVisible()) E().Button2->click();
+        });
+    }
+
+    // Runs `action` once a history dialog is the innermost modal dialog.
+    static void WhenHistory(const std::function<void(HistoryDialog&)>& action,
+                            int triesLeft = 1000) {
+        QTimer::singleShot(5, [=] {
+            auto* history = qobject_cast<HistoryDialog*>(QApplication::activeModalWidget());
+            if (history != nullptr && history->isVisible()) {
+                action(*history);
+            } else if (triesLeft <= 0) {
+                ADD_FAILURE() << "the history never came up";
+                CloseStrayModals();
+            } else {
+                WhenHistory(action, triesLeft - 1);
+            }
+        });
     }
 
     fs::path DraftFile(int recordId) {
@@ -424,6 +478,217 @@ TYPED_TEST(Editors, EveryFieldOfADraftComesBackUntilSaved) {
         EXPECT_FALSE(e.DraftNotice->isVisible());
         e.Button2->click();
     });
+}
+
+// The button shows only for a stored record, and waits for a first version.
+TYPED_TEST(Editors, TheHistoryButtonIsForAStoredRecordWithVersions) {
+    auto& e = this->E();
+    this->Open(0, [&] {
+        EXPECT_FALSE(e.HistoryButton->isVisible());
+        e.Button2->click();
+    });
+    const int id = this->Insert(TypeParam::Sample());
+    this->Open(id, [&] {
+        EXPECT_TRUE(e.HistoryButton->isVisible());
+        EXPECT_FALSE(e.HistoryButton->isEnabled());
+        EXPECT_NE(Utf8(e.HistoryButton->toolTip()).find("还没有历史版本"), std::string::npos);
+        TypeParam::Fill(e, TypeParam::Edited());
+        e.Button1->click();  // the first version
+    });
+    this->Open(id, [&] {
+        EXPECT_TRUE(e.HistoryButton->isEnabled());
+        e.Button2->click();
+    });
+    this->Open(999, [&] {  // no such record
+        EXPECT_FALSE(e.HistoryButton->isVisible());
+        e.Button2->click();
+    });
+}
+
+// The current text on top, then the versions newest first with their dates;
+// the chosen one against the current text, line by line, field by field.
+TYPED_TEST(Editors, TheHistoryListsTheVersionsAndShowsWhatChangedLineByLine) {
+    Texts first = TypeParam::Sample();
+    first.back() = QStringLiteral("kept\nold line\nend");
+    Texts second = first;
+    second[0] = QStringLiteral("second title");
+    Texts third = second;
+    third.back() = QStringLiteral("kept\nnew line\nadded\nend");
+    const int id = this->Insert(first);
+    this->SaveOver(id, second, 1'700'000'000);
+    this->SaveOver(id, third, 1'700'000'100);
+    this->InHistory(id, [&](HistoryDialog& h) {
+        ASSERT_EQ(h.Versions->count(), 3);
+        EXPECT_TRUE(Utf8(h.Versions->item(0)->text()).starts_with("当前\nsecond title"));
+        // Each version with its own save date and when it was replaced.
+        EXPECT_TRUE(Utf8(h.Versions->item(1)->text()).starts_with("2024-05-06 07:08:09 保存\n"));
+        EXPECT_TRUE(Utf8(h.Versions->item(2)->text()).starts_with("2020-01-01 00:00:00 保存\n"));
+        EXPECT_NE(h.Versions->item(2)->text().indexOf(first[0]), -1);
+        const auto replaced = [](int64_t at) {
+            return QDateTime::fromSecsSinceEpoch(at).toString(
+                       QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
+                   QStringLiteral(" 被替换\n");
+        };
+        EXPECT_NE(h.Versions->item(1)->text().indexOf(replaced(1'700'000'100)), -1);
+        EXPECT_NE(h.Versions->item(2)->text().indexOf(replaced(1'700'000'000)), -1);
+        EXPECT_EQ(h.Versions->currentRow(), 1);  // the newest version
+        EXPECT_TRUE(h.RestoreButton->isEnabled());
+        const QString body = QStringLiteral("  kept\n- old line\n+ new line\n+ added\n  end");
+        EXPECT_NE(h.DiffView->toPlainText().indexOf(body), -1) << Utf8(h.DiffView->toPlainText());
+        // A removed line on red, an added one on green.
+        const QTextDocument& doc = *h.DiffView->document();
+        const auto background = [&](const QString& line) {
+            return doc.find(line).block().blockFormat().background().color();
+        };
+        EXPECT_GT(background(QStringLiteral("- old line")).red(), 200);
+        EXPECT_LT(background(QStringLiteral("- old line")).green(), 230);
+        EXPECT_GT(background(QStringLiteral("+ added")).green(), 200);
+        EXPECT_LT(background(QStringLiteral("+ added")).red(), 230);
+        EXPECT_NE(h.DiffView->toPlainText().indexOf(QStringLiteral("没有改动")), -1);  // the title
+
+        h.Versions->setCurrentRow(2);  // the oldest: the title changed too
+        EXPECT_NE(h.DiffView->toPlainText().indexOf("- " + first[0] + "\n+ second title"), -1)
+            << Utf8(h.DiffView->toPlainText());
+        h.Versions->setCurrentRow(0);  // the current text itself
+        EXPECT_FALSE(h.RestoreButton->isEnabled());
+        EXPECT_EQ(h.DiffView->toPlainText().indexOf(QStringLiteral("- ")), -1);
+        EXPECT_NE(h.DiffView->toPlainText().indexOf(QStringLiteral("  new line")), -1);
+        h.CloseButton->click();
+    });
+    EXPECT_FALSE(this->E().Saved);
+    EXPECT_EQ(ReadHistory(id).versions.size(), 2u);
+}
+
+// A restore is a new save of the version's exact bytes: the editor closes as
+// after a save and the text it replaced goes into the history.
+TYPED_TEST(Editors, RestoringAVersionSavesItsBytesAndKeepsTheCurrentOne) {
+    auto& e = this->E();
+    std::vector<std::string> odd(TypeParam::Columns().size(), "\xC4\xE3\x80\xFF <i>x</i>");
+    odd.back() = "a\r\n\x81\x30\x84\x32\r\n{EM3EM}";
+    const int id = this->Insert(odd);
+    const std::string version = this->Quoted(id);
+    this->SaveOver(id, TypeParam::Edited(), 1'700'000'000);
+    const std::string current = this->Quoted(id);
+    this->InHistory(id, [&](HistoryDialog& h) {
+        EXPECT_EQ(h.Versions->count(), 2);
+        h.RestoreButton->click();  // nothing typed: no question
+    });
+    EXPECT_FALSE(e.isVisible());
+    EXPECT_TRUE(e.Saved);
+    EXPECT_EQ(this->Quoted(id), version);
+    const RecordHistory history = ReadHistory(id);
+    ASSERT_EQ(history.versions.size(), 2u);
+    EXPECT_EQ(history.versions[0].title, this->Row(TypeParam::Edited())[0][0]);
+    EXPECT_EQ(Rows("SELECT quote(title)||quote(content)||quote(tel)||quote(state) FROM "
+                   "korvane_history ORDER BY saved_at DESC,rowid DESC LIMIT 1")[0][0],
+              current);
+    EXPECT_NE(Rows("SELECT cre_date FROM mylist WHERE ID=" + std::to_string(id))[0][0],
+              "2024-05-06 07:08:09");  // dated as a new save
+}
+
+// Unsaved typing is not thrown away unasked: No keeps it and the record as it
+// was; Yes restores.
+TYPED_TEST(Editors, RestoringOverUnsavedChangesAsksFirst) {
+    auto& e = this->E();
+    const int id = this->Insert(TypeParam::Sample());
+    this->SaveOver(id, TypeParam::Edited(), 1'700'000'000);
+    Texts typed = TypeParam::Edited();
+    typed[0] = QStringLiteral("typed, not saved");
+    std::string question;
+    this->Open(id, [&] {
+        TypeParam::Fill(e, typed);
+        this->WhenHistory([&](HistoryDialog& h) {
+            this->AnswerNextMessage(&question);  // No has the focus
+            h.RestoreButton->click();
+            EXPECT_TRUE(h.isVisible());
+            h.CloseButton->click();
+        });
+        e.HistoryButton->click();
+        EXPECT_EQ(TypeParam::Fields(e), typed);
+        this->WhenHistory([&](HistoryDialog& h) {
+            WhenModal(this->smsf, [this] { QTest::mouseClick(this->smsf->BtYes, Qt::LeftButton); });
+            h.RestoreButton->click();
+        });
+        e.HistoryButton->click();
+    });
+    EXPECT_NE(Utf8(question).find("尚未保存的修改"), std::string::npos) << Utf8(question);
+    EXPECT_TRUE(e.Saved);
+    EXPECT_EQ(this->Stored(id), this->Row(TypeParam::Sample()));
+    EXPECT_EQ(ReadHistory(id).versions.size(), 2u);
+    EXPECT_FALSE(fs::exists(this->DraftFile(id)));
+}
+
+// Stored markup, scripts and entities are shown as the characters they are,
+// in the list, the caption and the differences.
+TYPED_TEST(Editors, TheHistoryShowsStoredMarkupAsText) {
+    const std::vector<QString> hostile = {
+        QStringLiteral("<b>bold</b><img src=x onerror=alert(1)>"),
+        QStringLiteral("<script>alert(1)</script>&lt;&amp;"),
+        QStringLiteral("<a href=\"javascript:x\">link</a><table><tr><td>cell"),
+    };
+    for (const QString& text : hostile) {
+        Texts typed(TypeParam::Columns().size(), text);
+        const int id = this->Insert(typed);
+        typed[0] = QStringLiteral("plain");
+        this->SaveOver(id, typed, 1'700'000'000);
+        this->InHistory(id, [&](HistoryDialog& h) {
+            // The list's preview is the start of the title.
+            EXPECT_NE(h.Versions->item(1)->text().indexOf(text.left(16)), -1) << Utf8(text);
+            EXPECT_NE(h.DiffView->toPlainText().indexOf("- " + text), -1)
+                << Utf8(h.DiffView->toPlainText());
+            EXPECT_NE(h.DiffView->toPlainText().indexOf("  " + text), -1);
+            EXPECT_EQ(h.Caption->textFormat(), Qt::PlainText);
+            h.CloseButton->click();
+        });
+    }
+}
+
+// Beyond the bound the two texts are shown whole, side by side.
+TYPED_TEST(Editors, TextsTooLongToCompareAreShownSideBySide) {
+    Texts typed = TypeParam::Sample();
+    QStringList lines;
+    for (size_t i = 0; i <= kDiffMaxLines; ++i) lines << QString::number(i);
+    typed.back() = lines.join(QLatin1Char('\n'));
+    const int id = this->Insert(typed);
+    typed.back() += QStringLiteral("\nlast");
+    this->SaveOver(id, typed, 1'700'000'000);
+    this->InHistory(id, [&](HistoryDialog& h) {
+        EXPECT_FALSE(h.DiffView->isVisible());
+        EXPECT_TRUE(h.SideBySide->isVisible());
+        EXPECT_FALSE(h.OldView->toPlainText().contains(QStringLiteral("last")));
+        EXPECT_TRUE(h.NewView->toPlainText().endsWith(QStringLiteral("2000\nlast\n\n")))
+            << Utf8(h.NewView->toPlainText().right(30));
+        h.CloseButton->click();
+    });
+}
+
+// A history table that cannot take the replaced version is set aside; the
+// save goes on and says so once, naming the table's new name.
+TYPED_TEST(Editors, ASaveWhoseHistoryWasSetAsideSaysSo) {
+    auto& e = this->E();
+    const int id = this->Insert(TypeParam::Sample());
+    ASSERT_EQ(ExecSql("CREATE TABLE korvane_history(y)"), "Done");
+    std::string notice;
+    this->Open(id, [&] {
+        TypeParam::Fill(e, TypeParam::Edited());
+        this->AnswerNextMessage(&notice);
+        e.Button1->click();
+    });
+    EXPECT_TRUE(e.Saved);
+    EXPECT_EQ(this->Stored(id), this->Row(TypeParam::Edited()));
+    const std::string told = Utf8(notice);
+    EXPECT_TRUE(told.starts_with("记录已保存。")) << told;
+    EXPECT_NE(told.find("korvane_history_aside_"), std::string::npos) << told;
+    EXPECT_NE(told.find(Utf8(NotebookPath())), std::string::npos) << told;
+    EXPECT_EQ(ReadHistory(id).versions.size(), 1u);  // in the new history
+
+    // Told once: the next save says nothing.
+    this->Open(id, [&] {
+        TypeParam::Fill(e, TypeParam::Sample());
+        e.Button1->click();
+    });
+    EXPECT_TRUE(e.Saved);
+    EXPECT_FALSE(e.isVisible());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The notebook's start as the user meets it: a missing notebook is a question
 // naming the backup's records, date and path, answered in the message
 // dialog; the day's backup waits for the answer; a backup that cannot be
-// written is told once.
+// written is told once; the trash's old copies go at the start.
 #include "mainwindow/notebookstart.h"
 
 #include <chrono>
@@ -9,6 +9,8 @@
 
 #include "gui/dialog_driver.h"
 #include "store/dailybackup.h"
+#include "store/keeping.h"
+#include "store/records.h"
 #include "support/notebook.h"
 
 namespace fs = std::filesystem;
@@ -95,6 +97,31 @@ TEST_F(NotebookStartTest, AFolderInTheWayOfTodaysBackupIsToldOnce) {
     EXPECT_NE(text.find(Utf8(CodePagePath(BackupOf(today)))), std::string::npos) << text;
     EXPECT_NE(text.find("记事本本身没有受到影响"), std::string::npos);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // told once, not again
+}
+
+// The start removes what lay in the trash past its time by the start's own
+// clock, and leaves the younger copies and the history alone.
+TEST_F(NotebookStartTest, TheStartPurgesTrashPastItsTimeByItsClock) {
+    const int64_t start = duration_cast<seconds>(today.time_since_epoch()).count();
+    std::vector<int> ids;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(InsertNote("note" + std::to_string(i)), "Done");
+        ids.push_back(std::stoi(Rows("SELECT max(ID) FROM mylist")[0][0]));
+    }
+    // An old version stays: the history is bounded by size, not by age.
+    ASSERT_TRUE(
+        SaveRecord(RecordKind::Note, ids[2], {{"title", "edited"}}, "d", start - 40 * 86400).Ok());
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, ids[0], start - kTrashSeconds - 60).Ok());
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, ids[1], start - kTrashSeconds + 60).Ok());
+    NotebookStart opening(
+        nullptr, *smsf, [] {}, [this] { return today; });
+    OpenAndWait(opening, [&] { return ReadAllTrash().size() == 1; });
+    const std::vector<TrashedRecord> trash = ReadAllTrash();
+    ASSERT_EQ(trash.size(), 1u);
+    EXPECT_EQ(trash[0].row.id, std::to_string(ids[1]));
+    EXPECT_EQ(ReadHistory(ids[2]).versions.size(), 1u);
+    QTest::qWait(600);  // the day's backup ends quietly
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Writes the pictures of the dialogs in docs/ as they show: the message box
 // with a question, the note editor with its palette open, the contact editor
-// with its messenger panel open, and the question the start asks when the
-// notebook is missing and a backup can put it back.
+// with its messenger panel open, a note's history with a version against the
+// current text, and the question the start asks when the notebook is missing
+// and a backup can put it back.
 //
 // usage: dialog_shots <folder>
 #include <QApplication>
@@ -11,11 +12,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "dialogs/historydialog.h"
 #include "gui/dialog_driver.h"
 #include "logic/importjob.h"
 #include "mainwindow/exchangeactions.h"
 #include "mainwindow/notebookstart.h"
 #include "store/dailybackup.h"
+#include "store/keeping.h"
+#include "store/records.h"
 #include "support/notebook.h"
 
 namespace korvane::test {
@@ -83,6 +87,49 @@ void MessageNoteAndContact(Shots& shots) {
         fcon->Button2->click();
     });
     fcon->exec();
+}
+
+// A note saved three times: the note editor on it (with its 历史版本…
+// button), and its history opened from there, the newer of the two versions
+// chosen.
+void History(Shots& shots) {
+    const AppFolder app;
+    const ModalWatchdog watchdog;
+    ExecSql(
+        Cp("INSERT INTO mylist(ID,title,content,state,cre_date)VALUES(1,'周末计划','买菜\r\n"
+           "打扫房间\r\n下午去图书馆',0,'2026-12-05 09:30:00')"));
+    const auto save = [](const char* title, const char* content, const char* time, int64_t now) {
+        SaveRecord(RecordKind::Note, 1, {{"title", Cp(title)}, {"content", Cp(content)}}, time,
+                   now);
+    };
+    const int64_t now = UnixNow();
+    save("周末计划", "买菜、做饭\r\n打扫房间\r\n下午三点去图书馆还书", "2026-12-06 20:15:00",
+         now - 2 * 86400);
+    save("周末计划（已改）", "买菜、做饭\r\n下午三点去图书馆还书\r\n晚上给妈妈打电话",
+         "2026-12-07 08:05:00", now - 86400);
+
+    QWidget main;
+    main.setGeometry(100, 100, 700, 560);
+    main.show();
+    const Dialogs dialogs(&main);
+    TNE* NE = dialogs.NE;
+    bool shown = false;
+    WhenModal(NE, [&] {
+        QTimer::singleShot(100, [&] {
+            auto* history = qobject_cast<HistoryDialog*>(QApplication::activeModalWidget());
+            if (history != nullptr) {
+                shown = true;
+                shots.Keep(history->grab(), "history-dialog.png");
+                history->reject();
+            }
+        });
+        shots.Keep(NE->grab(), "note-editor-stored.png");
+        NE->HistoryButton->click();
+        NE->Button2->click();
+    });
+    NE->RecordId = 1;
+    NE->exec();
+    if (!shown) shots.Keep(QPixmap(), "history-dialog.png");
 }
 
 // A notebook of two notes with yesterday's backup, then deleted: the start
@@ -179,6 +226,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     korvane::test::Shots shots(QString::fromLocal8Bit(argv[1]));
     korvane::test::MessageNoteAndContact(shots);
+    korvane::test::History(shots);
     korvane::test::RestoreQuestion(shots);
     korvane::test::ExchangeBarAndSummary(shots);
     return shots.ok() ? 0 : 1;

@@ -1,0 +1,46 @@
+#include "render/keepingnotice.h"
+
+#include "platform/codepage.h"
+#include "store/notebook.h"
+
+namespace korvane {
+namespace {
+
+bool IsTrash(const std::string& asideName) {
+    return asideName.starts_with(kTrashTable);
+}
+
+std::string AsideLine(const std::string& asideName, const std::string& notebook) {
+    const std::string what = IsTrash(asideName) ? Cp("回收站") : Cp("历史版本");
+    return Cp("记事本 ") + notebook + Cp(" 中的") + what + Cp("表无法写入，已改名为 ") + asideName +
+           Cp(" 原样留在记事本中，其中的内容没有删除。");
+}
+
+std::string CopyLine(const KeepingFindings& findings, KeptChange change) {
+    if (change == KeptChange::Deleted) {
+        return findings.copyLost ? Cp("这条记录没有放入回收站，这次删除不能撤销。")
+                                 : Cp("这条记录已放入新的回收站，可以撤销；此前删除的记录只在改名"
+                                      "后的表中，回收站里不再显示。");
+    }
+    return findings.copyLost ? Cp("这条记录被替换的内容没有存入历史版本，无法再找回。")
+                             : Cp("被替换的内容已存入新的历史版本；此前的历史版本只在改名后的表"
+                                  "中，历史版本里不再显示。");
+}
+
+}  // namespace
+
+std::string KeepingNotice(const KeepingFindings& findings, KeptChange change,
+                          const std::string& notebook) {
+    if (!findings.Any()) return {};
+    std::string notice = change == KeptChange::Deleted ? Cp("记录已删除。") : Cp("记录已保存。");
+    for (const std::string& aside : findings.setAside) {
+        notice += "\r\n" + AsideLine(aside, notebook);
+    }
+    return notice + "\r\n" + CopyLine(findings, change);
+}
+
+std::string TakeKeepingNotice(KeptChange change) {
+    return KeepingNotice(TakeKeepingFindings(), change, NotebookPath());
+}
+
+}  // namespace korvane
