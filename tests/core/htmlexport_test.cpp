@@ -26,7 +26,9 @@ size_t Count(const std::string& text, const std::string& part) {
 std::string Handler(const std::string& page) {
     for (size_t at = page.find('<'); at != std::string::npos; at = page.find('<', at + 1)) {
         size_t i = at + 1;
-        while (i < page.size() && page[i] != '>' && !std::isspace(static_cast<unsigned char>(page[i]))) ++i;
+        while (i < page.size() && page[i] != '>' &&
+               !std::isspace(static_cast<unsigned char>(page[i])))
+            ++i;
         while (i < page.size() && page[i] != '>') {
             while (i < page.size() && std::isspace(static_cast<unsigned char>(page[i]))) ++i;
             const size_t name = i;
@@ -71,7 +73,7 @@ TEST(NotesPage, HostileNotesRunNothingAndEachPictureIsEmbeddedOnce) {
         asked.insert(std::string(address));
         // A GIF header of 19 x 19 pixels for the emoticons; nothing else exists.
         return address.substr(0, 6) == "icons/" ? std::string("GIF89a\x13\0\x13\0", 10)
-                                                 : std::string();
+                                                : std::string();
     });
     EXPECT_EQ(Count(page, "data:image/gif"), 2u);  // icons/3.gif and icons/7.gif, once each
     EXPECT_EQ(Count(page, "width:19px;height:19px"), 2u);
