@@ -416,6 +416,27 @@ TEST_F(PageTest, TheTopBarStaysWholeAndOpaqueAtTheSmallestWidth) {
     EXPECT_TRUE(page().Js(onTop + "(document.getElementById('compactBar'))").toBool());
 }
 
+// The second click of the update control lands where the first did: arming
+// it never moves it off the tabs' line at the window's usual widths.
+TEST_F(PageTest, TheArmedUpdateControlKeepsItsPlace) {
+    for (const int width : {340, 370, 440}) {
+        page().view().resize(width, 400);
+        ASSERT_TRUE(WaitUntil([&] { return page().Js("window.innerWidth").toInt() == width; }));
+        const QString place =
+            "(function(){ const b = document.getElementById('btnUpdate').getBoundingClientRect();"
+            " const t = document.getElementById('tabNotes').getBoundingClientRect();"
+            " return Math.round(b.top) + ',' + Math.round(b.right) + ',' +"
+            " (Math.abs((b.top + b.bottom) - (t.top + t.bottom)) < 4); })()";
+        const QString before = page().Js(place).toString();
+        page().Js(Click("#btnUpdate"));
+        EXPECT_EQ(page().Js("document.getElementById('btnUpdate').className").toString(),
+                  QStringLiteral("tool armed"));
+        EXPECT_EQ(page().Js(place).toString(), before) << width;
+        EXPECT_TRUE(before.endsWith(QStringLiteral("true"))) << width;
+        page().Js("DisarmUpdate(document.getElementById('btnUpdate'))");
+    }
+}
+
 TEST_F(PageTest, UpdateAsksTwiceAndNeedsTheProgram) {
     // No MyDoEx: two clicks neither throw nor navigate.
     EXPECT_EQ(page().JsGuarded(Click("#btnUpdate") + ";" + Click("#btnUpdate")), "ok");
