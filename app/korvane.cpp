@@ -102,7 +102,10 @@ int main(int argc, char** argv) {
     // Logoff and shutdown end the program like a close: the settings are saved.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
                      [&mainWindow](QSessionManager&) { mainWindow.SaveSettings(); });
-    const ShowRequests showRequests(showName, [&mainWindow] { mainWindow.HotkeyPressed(); });
+    // A second copy asks to see the window, or (korvane --sync) for a pass.
+    const ShowRequests showRequests(
+        showName, [&mainWindow] { mainWindow.HotkeyPressed(); },
+        [&mainWindow](const ShowRequests::Answer& answer) { mainWindow.SyncForRequest(answer); });
     platform::TerminationWatcher termination;
     QObject::connect(&termination, &platform::TerminationWatcher::requested, &mainWindow,
                      &QWidget::close);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
 #include "mainwindow/flowlayout.h"
@@ -36,6 +37,24 @@ QToolButton* FooterButton(QWidget* parent, const QString& text, const QString& t
     button->setFixedHeight(16);
     return button;
 }
+
+// A one-line label that ends its text with "…" where it has no room for all
+// of it, and takes no room from its neighbours.
+class ElidedLabel : public QLabel {
+  public:
+    explicit ElidedLabel(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
+};
 
 }  // namespace
 
@@ -83,6 +102,13 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     importFiles = FooterButton(
         bar, QStringLiteral("导入…"),
         QStringLiteral("从 vCard、Markdown、文本、Gnote 和 Evernote 文件导入"), "ImportButton");
+    sync = FooterButton(bar, QStringLiteral("同步…"),
+                        QStringLiteral("与自己的 CalDAV/CardDAV 服务器同步记事和联系人"),
+                        "SyncButton");
+    syncState = new ElidedLabel(bar);
+    syncState->setObjectName(QStringLiteral("SyncState"));
+    syncState->setMargin(2);
+    ShowSyncState({}, false);
     notice = new QLabel(bar);
     notice->setObjectName(QStringLiteral("Label1"));
     notice->setCursor(Qt::PointingHandCursor);
@@ -95,8 +121,16 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     row->setSpacing(0);
     row->addWidget(exportAll);
     row->addWidget(importFiles);
-    row->addStretch(1);
+    row->addWidget(sync);
+    row->addWidget(syncState, 1);
     row->addWidget(notice);
+}
+
+void Footer::ShowSyncState(const QString& line, bool failed) {
+    syncState->setText(line);
+    syncState->setToolTip(line);
+    syncState->setStyleSheet(failed ? QStringLiteral("color: #b00000;")
+                                    : QStringLiteral("color: #5b6b7b;"));
 }
 
 bool Footer::ShowNotice() {

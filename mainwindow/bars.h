@@ -40,6 +40,12 @@ class Footer : public QObject {
     // designed width.
     QToolButton* exportAll;    // the notebook into files
     QToolButton* importFiles;  // records from files
+    QToolButton* sync;         // 同步…: the sync account
+    QLabel* syncState;         // the last sync: "已同步 12:34" or what failed
+
+    // Shows the last sync's outcome beside the entries, cut short with "…"
+    // where the footer has no room (the whole of it in the tooltip).
+    void ShowSyncState(const QString& line, bool failed);
 
     // Puts the maker's notice on the label; true when the label carries it
     // unaltered (a build whose notice was altered counts as damaged).

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <utility>
 
 #include "browser/pagedom.h"
 #include "mainwindow/listanswer.h"
@@ -13,8 +14,13 @@
 
 namespace korvane {
 
-CommandHost::CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard)
-    : window_(window), dialogs_(window), page_(page), showStandard_(std::move(showStandard)) {}
+CommandHost::CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard,
+                         std::function<void()> changed)
+    : window_(window),
+      dialogs_(window),
+      page_(page),
+      showStandard_(std::move(showStandard)),
+      changed_(std::move(changed)) {}
 
 void CommandHost::Run(const std::string& url) {
     // An editor or a question runs a nested event loop, in which further
@@ -26,7 +32,10 @@ void CommandHost::Run(const std::string& url) {
     const bool outer = !running_;
     running_ = true;
     RunCommand(command, *this);
-    if (outer) running_ = false;
+    if (!outer) return;
+    running_ = false;
+    // Every command that changed a record ends by refreshing its list.
+    if (std::exchange(refreshed_, false) && changed_) changed_();
 }
 
 void CommandHost::ShowStandard() {
@@ -94,6 +103,7 @@ std::string CommandHost::NotebookLocation() {
 }
 
 void CommandHost::ShowList(const ListRequest& request) {
+    if (running_ && request.mode == ListRequest::Mode::kRefresh) refreshed_ = true;
     if (!page_) return;
     // The trash keeps a month: older copies go before it is shown. A notebook
     // that cannot take the write shows them still, and loses nothing.

@@ -20,8 +20,10 @@ class CommandHost : public DispatchHost {
   public:
     // `window` places the editors and holds the dialogs, made here (see
     // Dialogs); `page` receives the lists, and `showStandard` brings the
-    // standard view back.
-    CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard);
+    // standard view back. `changed` hears of each command that changed the
+    // notebook (a save, a delete, an undo, a trash command).
+    CommandHost(QWidget* window, QWebEngineView* page, std::function<void()> showStandard,
+                std::function<void()> changed = {});
 
     // The note editor, the contact editor and the message box of the window.
     const Dialogs& Forms() const { return dialogs_; }
@@ -58,8 +60,10 @@ class CommandHost : public DispatchHost {
     Dialogs dialogs_;
     QPointer<QWebEngineView> page_;
     std::function<void()> showStandard_;
-    bool running_ = false;  // a command (and any dialog it opened) is running
-    FindIndex finder_;      // the finder's copy of the notebook's texts
+    std::function<void()> changed_;
+    bool running_ = false;    // a command (and any dialog it opened) is running
+    bool refreshed_ = false;  // the running command refreshed a list: it changed something
+    FindIndex finder_;        // the finder's copy of the notebook's texts
 };
 
 }  // namespace korvane

@@ -24,6 +24,7 @@
 #include "mainwindow/placement.h"
 #include "mainwindow/skin.h"
 #include "mainwindow/startuplink.h"
+#include "mainwindow/syncdialog.h"
 #include "mainwindow/traymenu.h"
 #include "mainwindow/windowframe.h"
 #include "platform/apppaths.h"
@@ -31,6 +32,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platformqt/hotkey.h"
+#include "syncqt/secretstore.h"
 
 namespace korvane {
 namespace {
@@ -49,9 +51,9 @@ QUrl PageUrl() {
 
 }  // namespace
 
-TMyHappy::TMyHappy(const std::string& executablePath)
+TMyHappy::TMyHappy(const std::string& executablePath, SyncParts sync)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
-    FormCreate(executablePath);
+    FormCreate(executablePath, sync);
 }
 
 TMyHappy::~TMyHappy() {
@@ -62,12 +64,15 @@ TMyHappy::~TMyHappy() {
     container_ = nullptr;
     Timer1->stop();
     hotkey_->Unregister();
+    // The sync goes before its secret store and runner.
+    delete sync_;
+    sync_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------
 // Create step
 
-void TMyHappy::FormCreate(const std::string& executablePath) {
+void TMyHappy::FormCreate(const std::string& executablePath, SyncParts sync) {
     // The skin and every data path are read from the application directory.
     SetApplicationPaths(executablePath);
 
@@ -89,8 +94,28 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
 
     // The dialogs come last, over the finished window; the notebook's start
     // asks and tells through its message box.
-    commands_ = std::make_unique<CommandHost>(this, MyBody, [this] { ShowStandard(); });
+    commands_ = std::make_unique<CommandHost>(
+        this, MyBody, [this] { ShowStandard(); }, [this] { sync_->Changed(); });
     notebook_ = new NotebookStart(this, *Forms().smsf, [this] { RunJs(MyBody, "BodyLoad()"); });
+    BuildSync(sync);
+}
+
+void TMyHappy::BuildSync(SyncParts parts) {
+    if (parts.secrets == nullptr) {
+        ownSecrets_ = std::make_unique<DesktopSecretStore>();
+        parts.secrets = ownSecrets_.get();
+    }
+    if (parts.passes == nullptr) {
+        ownPasses_ = MakeRunnerPasses();
+        parts.passes = ownPasses_.get();
+    }
+    sync_ = new SyncService(DataPath("sys.ini"), *parts.secrets, *parts.passes, parts.timing, this);
+    connect(sync_, &SyncService::finished, this, &TMyHappy::ShowSyncOutcome);
+    connect(sync_, &SyncService::recordsChanged, page_, &PageHost::RecordsChanged);
+    connect(SyncButton, &QToolButton::clicked, this, &TMyHappy::OpenSyncDialog);
+    connect(SyncItem, &QAction::triggered, this, &TMyHappy::OpenSyncDialog);
+    connect(SyncNowItem, &QAction::triggered, this, &TMyHappy::SyncNow);
+    sync_->Begin();
 }
 
 const Dialogs& TMyHappy::Forms() const {
@@ -120,6 +145,7 @@ void TMyHappy::BuildParts() {
         request.kind = kind;
         request.mode = ListRequest::Mode::kRefresh;
         if (commands_) commands_->ShowList(request);
+        if (sync_) sync_->Changed();
     });
     const OptionsBar options(Panel3);
     PLt = options.bar;
@@ -137,22 +163,26 @@ void TMyHappy::BuildParts() {
     footer_ = new Footer(Panel3);
     PLb = footer_->bar;
     Label1 = footer_->notice;
+    SyncButton = footer_->sync;
+    SyncState = footer_->syncState;
     connect(footer_->exportAll, &QToolButton::clicked, exchange_, &ExchangeActions::Export);
     connect(footer_->importFiles, &QToolButton::clicked, exchange_, &ExchangeActions::Import);
     connect(footer_, &Footer::noticeClicked, this, &TMyHappy::Label1Click);
     // The options bar goes first: the window is compact exactly when it is hidden.
     view_->Bind({PLt, PLb, PLC, Image4, Image5, Image6}, CBN, MyBody);
 
-    auto* tray = new TrayMenu(this);
-    TrayIcon1 = tray->icon;
-    PopupMenu1 = tray->menu;
-    N2 = tray->standard;
-    N3 = tray->compact;
-    N5 = tray->show;
-    N6 = tray->hide;
-    N1 = tray->quit;
-    connect(tray->exportAll, &QAction::triggered, exchange_, &ExchangeActions::Export);
-    connect(tray->importFiles, &QAction::triggered, exchange_, &ExchangeActions::Import);
+    tray_ = new TrayMenu(this);
+    TrayIcon1 = tray_->icon;
+    PopupMenu1 = tray_->menu;
+    N2 = tray_->standard;
+    N3 = tray_->compact;
+    N5 = tray_->show;
+    N6 = tray_->hide;
+    N1 = tray_->quit;
+    SyncItem = tray_->sync;
+    SyncNowItem = tray_->syncNow;
+    connect(tray_->exportAll, &QAction::triggered, exchange_, &ExchangeActions::Export);
+    connect(tray_->importFiles, &QAction::triggered, exchange_, &ExchangeActions::Import);
     // After the tray's own handling of a double-click (which brings a visible
     // window up), the search field gets the keys.
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,
@@ -451,6 +481,42 @@ void TMyHappy::HotkeyPressed() {
 
 void TMyHappy::Label1Click() {
     footer_->OpenHomePage();
+}
+
+// ---------------------------------------------------------------------------
+// Sync
+
+void TMyHappy::OpenSyncDialog() {
+    // One dialog at a time: an open editor, question or the sync dialog
+    // itself comes up instead.
+    if (QApplication::activeModalWidget() != nullptr) {
+        BringToFront(*this);
+        return;
+    }
+    SyncDialog dialog(this, *sync_, *Forms().smsf);
+    dialog.exec();
+}
+
+void TMyHappy::SyncNow() {
+    if (!LoadSyncSettings(sync_->IniPath()).Configured()) {
+        OpenSyncDialog();
+        return;
+    }
+    sync_->Ask({});
+}
+
+void TMyHappy::SyncForRequest(const ShowRequests::Answer& answer) {
+    sync_->Ask({}, [answer](const SyncOutcome& outcome) {
+        answer(outcome.Ok() ? 0 : 1, OutcomeText(outcome));
+    });
+}
+
+// A failed pass is told here and in the tray's tooltip, never in a box of
+// its own: only the dialog shows boxes.
+void TMyHappy::ShowSyncOutcome(const SyncOutcome& outcome) {
+    const QString line = StatusLine(outcome);
+    footer_->ShowSyncState(line, !outcome.Ok());
+    tray_->ShowSyncState(line);
 }
 
 }  // namespace korvane

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "mainwindow/showrequest.h"
+#include "mainwindow/syncservice.h"
 #include "platform/autostart.h"
 
 class QWebEngineView;
@@ -32,9 +34,19 @@ struct Dialogs;
 class Footer;
 class NotebookStart;
 class PageHost;
+class SecretStore;
 struct StoredOptions;
 class TaskbarMark;
 class TExternalContainer;
+class TrayMenu;
+
+// What the window syncs through: the desktop's secret store and the sync
+// runner unless given (tests give their own), and when.
+struct SyncParts {
+    SecretStore* secrets = nullptr;
+    SyncPasses* passes = nullptr;
+    SyncTiming timing;
+};
 
 // The main window (the form the program shows, with its tray menu and page).
 class TMyHappy : public QWidget {
@@ -43,7 +55,7 @@ class TMyHappy : public QWidget {
   public:
     // Runs the create step: `executablePath` (code page) sets the application
     // directory and the executable name before anything else reads them.
-    explicit TMyHappy(const std::string& executablePath);
+    explicit TMyHappy(const std::string& executablePath, SyncParts sync = {});
     ~TMyHappy() override;
 
     // Caption bar.
@@ -79,6 +91,10 @@ class TMyHappy : public QWidget {
     QAction* N5;                 // tray menu: 显示窗口 (show the window)
     QAction* N6;                 // tray menu: 隐藏窗口 (hide the window)
     QAction* N1;                 // tray menu: 退出 (quit)
+    QAction* SyncItem;           // tray menu: 同步… (the sync account)
+    QAction* SyncNowItem;        // tray menu: 立即同步
+    QToolButton* SyncButton;     // footer: 同步…
+    QLabel* SyncState;           // footer: the last sync's outcome
     QTimer* Timer1;  // page timer: BodyLoad() for a page whose load is not reported in a second
 
     // Runs one line of script (code page) in the page of `browser`. False only
@@ -142,6 +158,14 @@ class TMyHappy : public QWidget {
     void PageProcessEnded();
     void HotkeyPressed();
 
+    // Sync: the account's dialog (over any open dialog it only brings that
+    // one up); a pass now (the dialog instead while no account is set); a
+    // second copy's request, answered with the pass's exit status and words.
+    void OpenSyncDialog();
+    void SyncNow();
+    void SyncForRequest(const ShowRequests::Answer& answer);
+    SyncService& Sync() { return *sync_; }
+
   protected:
     void showEvent(QShowEvent* event) override;
     // The page keeps its place and is given back after a while (PageHost).
@@ -149,8 +173,10 @@ class TMyHappy : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void FormCreate(const std::string& executablePath);
+    void FormCreate(const std::string& executablePath, SyncParts sync);
     void BuildParts();
+    void BuildSync(SyncParts parts);
+    void ShowSyncOutcome(const SyncOutcome& outcome);
     void LayOut();
     void ConnectHandlers();
     void RestoreSettings();
@@ -166,6 +192,10 @@ class TMyHappy : public QWidget {
     TaskbarMark* taskbar_;
     NotebookStart* notebook_;
     ExchangeActions* exchange_;
+    TrayMenu* tray_;
+    std::unique_ptr<SecretStore> ownSecrets_;
+    std::unique_ptr<SyncPasses> ownPasses_;
+    SyncService* sync_ = nullptr;
     std::unique_ptr<CommandHost> commands_;
     TExternalContainer* container_ = nullptr;
     bool terminating_ = false;

@@ -154,6 +154,11 @@ bool PageHost::Reshow(const QUrl& url) {
     return true;
 }
 
+void PageHost::RecordsChanged() {
+    if (hidden_ || !pageLoaded_ || !cover->isHidden()) return;
+    view->page()->runJavaScript(QStringLiteral("if (typeof Reshown === 'function') Reshown();"));
+}
+
 void PageHost::Hidden() {
     hidden_ = true;
     if (!pageLoaded_) return;

@@ -56,6 +56,10 @@ class PageHost : public QObject {
     // The window was hidden: the page's place is kept, and the page is
     // frozen and later given back.
     void Hidden();
+    // Records changed without the page asking (a sync): a page on screen
+    // shows its list again at the same place, tab and search; a hidden one
+    // does so at its next show anyway.
+    void RecordsChanged();
     // How long a hidden page stays as it is before it is frozen, and before
     // it is given back (milliseconds).
     void SetGiveBackDelays(int freezeMs, int discardMs);

@@ -1,6 +1,14 @@
 // A second copy of the program started on the notebook another copy writes
 // asks that copy to show its window, over a local socket named after the data
-// folder, and then ends.
+// folder, and then ends. `korvane --sync` asks it to sync instead and waits
+// for the outcome.
+//
+// The exchange: the asking copy connects and may send one line, "show" or
+// "sync". A connection that sends nothing for a moment (as copies before the
+// sync did) means "show". "show" is answered with the byte '1' at once;
+// "sync" with "sync <exit status>\n" and the outcome's words (UTF-8) once the
+// pass is over, then the connection closes. A copy from before the sync
+// answers '1' to anything, which the asking copy recognises.
 #pragma once
 
 #include <QObject>
@@ -9,6 +17,7 @@
 #include <string>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace korvane {
 
@@ -18,22 +27,48 @@ namespace korvane {
 QString ShowRequestName(const std::string& dataFolder);
 
 // Listens in the copy that writes the notebook; `show` runs on the event loop
-// each time a second copy connects. Only processes of the same user can
-// connect.
+// each time a second copy asks to see the window, `sync` each time one asks
+// for a pass (the copy then hears the exit status and words handed to its
+// `answer`). Only processes of the same user can connect.
 class ShowRequests : public QObject {
   public:
-    ShowRequests(const QString& name, std::function<void()> show, QObject* parent = nullptr);
+    using Answer = std::function<void(int exitStatus, const QString& words)>;
+    using Sync = std::function<void(Answer answer)>;
+
+    ShowRequests(const QString& name, std::function<void()> show, Sync sync = {},
+                 QObject* parent = nullptr);
     bool Listening() const;
 
+    // How long a connection may stay silent before it counts as "show".
+    static constexpr int kSilenceMs = 500;
+
   private:
-    void Answer();
+    void Accept();
+    void Take(QLocalSocket* socket, bool silent);
 
     QLocalServer* server_;
     std::function<void()> show_;
+    Sync sync_;
 };
 
 // Asks the copy listening on `name` to show its window; true when it answered
 // within `timeoutMs`.
 bool AskToShow(const QString& name, int timeoutMs = 3000);
+
+// What a running copy said to a sync request.
+struct SyncAnswer {
+    enum class Kind {
+        Answered,  // `exitStatus` and `words` are the pass's
+        NoAnswer,  // nobody listens, or no answer within the time
+        TooOld,    // the running copy does not sync on request
+    };
+    Kind kind = Kind::NoAnswer;
+    int exitStatus = 1;
+    std::string words;  // code page
+};
+
+// Asks the copy listening on `name` to sync and waits for the outcome, at
+// most `timeoutMs`.
+SyncAnswer AskToSync(const QString& name, int timeoutMs);
 
 }  // namespace korvane

@@ -10,6 +10,13 @@
 namespace korvane {
 namespace {
 
+// Intended: the tray names V2.016 while the caption says V3.016. The tray
+// text is part of the program's fixed face and stays as shipped; do not
+// bring it in line with the caption.
+QString ToolTip() {
+    return QStringLiteral("Korvane V2.016");
+}
+
 QAction* Item(QMenu* menu, const QString& text, const char* name) {
     QAction* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
@@ -29,15 +36,14 @@ TrayMenu::TrayMenu(QWidget* window) : QObject(window) {
     menu->addSeparator();
     exportAll = Item(menu, QStringLiteral("导出…"), "ExportItem");
     importFiles = Item(menu, QStringLiteral("导入…"), "ImportItem");
+    sync = Item(menu, QStringLiteral("同步…"), "SyncItem");
+    syncNow = Item(menu, QStringLiteral("立即同步"), "SyncNowItem");
     menu->addSeparator();
     quit = Item(menu, QStringLiteral("退　　出"), "N1");
 
     icon = new QSystemTrayIcon(skin::ProgramIcon(), window);
     icon->setObjectName(QStringLiteral("TrayIcon1"));
-    // Intended: the tray names V2.016 while the caption says V3.016. The tray
-    // text is part of the program's fixed face and stays as shipped; do not
-    // bring it in line with the caption.
-    icon->setToolTip(QStringLiteral("Korvane V2.016"));
+    icon->setToolTip(ToolTip());
     icon->setContextMenu(menu);
     connect(icon, &QSystemTrayIcon::activated, this,
             [window](QSystemTrayIcon::ActivationReason reason) {
@@ -48,6 +54,10 @@ TrayMenu::TrayMenu(QWidget* window) : QObject(window) {
                 BringToFront(*window);
             });
     icon->show();
+}
+
+void TrayMenu::ShowSyncState(const QString& line) {
+    icon->setToolTip(line.isEmpty() ? ToolTip() : ToolTip() + QLatin1Char('\n') + line);
 }
 
 void TaskbarMark::Shown(QWindow* handle) {

@@ -24,8 +24,13 @@ class TrayMenu : public QObject {
     QAction* hide;          // N6
     QAction* exportAll;     // the notebook into files
     QAction* importFiles;   // records from files
+    QAction* sync;          // 同步…: the sync account
+    QAction* syncNow;       // 立即同步
     QAction* quit;          // N1
     QSystemTrayIcon* icon;  // TrayIcon1
+
+    // The icon's tooltip with the last sync's outcome on a second line.
+    void ShowSyncState(const QString& line);
 };
 
 // Keeps a window off the taskbar. The toolkit replaces the native window on

@@ -1,0 +1,261 @@
+#include "mainwindow/syncdialog.h"
+
+#include <QKeyEvent>
+#include <QPointer>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "dialogs/messagebox.h"
+#include "dialogs/qttext.h"
+#include "mainwindow/syncservice.h"
+#include "platform/codepage.h"
+#include "syncqt/secretstore.h"
+
+namespace korvane {
+namespace {
+
+constexpr QSize kClientSize(400, 240);
+constexpr int kLabelX = 12;
+constexpr int kFieldX = 88;
+constexpr int kFieldWidth = 300;
+
+QLabel* Caption(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* Button(QWidget* parent, const QString& text, const char* name) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QString Trimmed(const QLineEdit* edit) {
+    return edit->text().trimmed();
+}
+
+}  // namespace
+
+SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
+    : FormDialog(parent, kClientSize),
+      service_(service),
+      messages_(messages),
+      loaded_(LoadSyncSettings(service.IniPath())) {
+    setObjectName(QStringLiteral("SyncDialog"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientSize);
+    setWindowTitle(QStringLiteral("同步"));
+
+    const auto field = [this](const QString& caption, int y, const char* name) {
+        Place(Caption(this, caption), kLabelX, y, kFieldX - kLabelX - 6, 22);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        Place(edit, kFieldX, y, kFieldWidth, 22);
+        return edit;
+    };
+    UrlEdit = field(QStringLiteral("服务器地址"), 14, "UrlEdit");
+    UrlEdit->setPlaceholderText(QStringLiteral("https://example.com/remote.php/dav"));
+    UrlEdit->setToolTip(QStringLiteral("自己的 CalDAV/CardDAV 服务器的地址"));
+    UserEdit = field(QStringLiteral("用户名"), 44, "UserEdit");
+    PasswordEdit = field(QStringLiteral("密码"), 74, "PasswordEdit");
+    PasswordEdit->setEchoMode(QLineEdit::Password);
+    PasswordEdit->setToolTip(QStringLiteral("密码保存在桌面的密钥环里，不写入任何文件"));
+
+    PlainHttpBox = new QCheckBox(QStringLiteral("允许不加密的连接（http）"), this);
+    PlainHttpBox->setObjectName(QStringLiteral("PlainHttpBox"));
+    Place(PlainHttpBox, kFieldX, 102, kFieldWidth, 20);
+    PlainHttpWarning = new QLabel(
+        QStringLiteral("警告：不加密时，密码、记事和联系人都以明文经过网络，"
+                       "同一网络中的人都能看到。只在可信的局域网里使用。"),
+        this);
+    PlainHttpWarning->setObjectName(QStringLiteral("PlainHttpWarning"));
+    PlainHttpWarning->setWordWrap(true);
+    PlainHttpWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
+    Place(PlainHttpWarning, kFieldX, 124, kFieldWidth, 34);
+    connect(PlainHttpBox, &QCheckBox::toggled, PlainHttpWarning, &QWidget::setVisible);
+
+    StatusLabel = new QLabel(this);
+    StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    StatusLabel->setWordWrap(true);
+    StatusLabel->setTextFormat(Qt::PlainText);
+    StatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    StatusLabel->setFrameShape(QFrame::StyledPanel);
+    StatusLabel->setMargin(3);
+    Place(StatusLabel, kLabelX, 164, kClientSize.width() - 2 * kLabelX, 40);
+
+    SyncButton = Button(this, QStringLiteral("立即同步"), "SyncButton");
+    Place(SyncButton, 153, 210, 82, 25);
+    SaveButton = Button(this, QStringLiteral("保　存"), "SaveButton");
+    Place(SaveButton, 239, 210, 72, 25);
+    CancelButton = Button(this, QStringLiteral("取　消"), "CancelButton");
+    Place(CancelButton, 316, 210, 72, 25);
+    connect(SyncButton, &QPushButton::clicked, this, &SyncDialog::SyncClick);
+    connect(SaveButton, &QPushButton::clicked, this, &SyncDialog::SaveClick);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    UrlEdit->setText(QString::fromStdString(loaded_.url));
+    UserEdit->setText(QString::fromStdString(loaded_.user));
+    PlainHttpBox->setChecked(loaded_.plainHttp);
+    PlainHttpWarning->setVisible(loaded_.plainHttp);
+
+    if (service_.Busy()) {
+        ShowStatus(QStringLiteral("正在同步…"), false);
+    } else if (const auto& last = service_.Last()) {
+        ShowStatus(QStringLiteral("上次同步（") + last->at.toString(QStringLiteral("HH:mm")) +
+                       QStringLiteral("）：") + OutcomeText(*last),
+                   !last->Ok());
+    } else {
+        ShowStatus(QStringLiteral("尚未同步。"), false);
+    }
+    ReadStoredPassword();
+}
+
+void SyncDialog::ReadStoredPassword() {
+    if (!loaded_.Configured()) return;
+    service_.Secrets().Read(SecretKeyFor(loaded_), this, [this](const SecretResult& result) {
+        if (result.outcome == SecretResult::Outcome::Failed) {
+            ShowStatus(result.error, true);
+            return;
+        }
+        storedPassword_ = result.secret;
+        // What the user typed meanwhile stays.
+        if (result.Ok() && PasswordEdit->text().isEmpty()) PasswordEdit->setText(result.secret);
+    });
+}
+
+void SyncDialog::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        CentreOverMainWindow(true);
+        (UrlEdit->text().isEmpty() ? UrlEdit : SyncButton)->setFocus(Qt::OtherFocusReason);
+    }
+    FormDialog::showEvent(event);
+}
+
+void SyncDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        CancelButton->click();
+        return;
+    }
+    FormDialog::keyPressEvent(event);
+}
+
+SyncSettings SyncDialog::Typed() const {
+    SyncSettings settings = loaded_;
+    settings.url = Trimmed(UrlEdit).toStdString();
+    settings.user = Trimmed(UserEdit).toStdString();
+    settings.plainHttp = PlainHttpBox->isChecked();
+    return settings;
+}
+
+void SyncDialog::Save(std::function<void(Saved saved)> then) {
+    const SyncSettings settings = Typed();
+    if (!SaveSyncSettings(service_.IniPath(), settings)) {
+        ShowStatus(QStringLiteral("无法写入设置文件 %1：服务器地址和用户名没有保存。")
+                       .arg(ToQt(service_.IniPath())),
+                   true);
+        then(Saved::Nothing);
+        return;
+    }
+    const QString oldKey = loaded_.Configured() ? SecretKeyFor(loaded_) : QString();
+    const QString key = SecretKeyFor(settings);
+    loaded_ = settings;
+    SecretStore& secrets = service_.Secrets();
+    // The password of an account no longer used leaves the secret store.
+    if (!oldKey.isEmpty() && oldKey != key) secrets.Remove(oldKey, this, {});
+    const QString password = PasswordEdit->text();
+    if (password.isEmpty() || (oldKey == key && password == storedPassword_)) {
+        storeError_.clear();
+        then(Saved::All);
+        return;
+    }
+    secrets.Write(key, password, this, [this, password, then](const SecretResult& result) {
+        storeError_ = result.Ok() ? QString() : result.error;
+        if (result.Ok()) storedPassword_ = password;
+        if (!result.Ok()) ShowStatus(storeError_, true);
+        then(result.Ok() ? Saved::All : Saved::WithoutPassword);
+    });
+}
+
+void SyncDialog::SaveClick() {
+    SetBusy(true);
+    Save([this](Saved saved) {
+        SetBusy(false);
+        if (saved == Saved::All) accept();
+    });
+}
+
+void SyncDialog::SyncClick() {
+    SetBusy(true);
+    // A password the secret store refused still syncs this once; the status
+    // keeps saying that it was not kept. An account the settings file
+    // refused does not sync: the pass would use the old one.
+    Save([this](Saved saved) {
+        if (saved == Saved::Nothing) {
+            SetBusy(false);
+            return;
+        }
+        RunPass(SyncRequest::Background());
+    });
+}
+
+void SyncDialog::RunPass(const SyncOptions& options) {
+    SetBusy(true);
+    ShowStatus(storeError_.isEmpty() ? QStringLiteral("正在同步…")
+                                     : storeError_ + QStringLiteral("\n正在同步…"),
+               !storeError_.isEmpty());
+    SyncRequest request;
+    request.options = options;
+    if (!PasswordEdit->text().isEmpty()) request.password = PasswordEdit->text();
+    QPointer<SyncDialog> self(this);
+    service_.Ask(std::move(request), [self, options](const SyncOutcome& outcome) {
+        if (self) self->PassDone(options, outcome);
+    });
+}
+
+void SyncDialog::PassDone(const SyncOptions& options, const SyncOutcome& outcome) {
+    SetBusy(false);
+    const QString text = OutcomeText(outcome);
+    ShowStatus(storeError_.isEmpty() ? text : storeError_ + QLatin1Char('\n') + text,
+               !outcome.Ok() || !storeError_.isEmpty());
+    if (!outcome.problem.isEmpty()) return;
+    // The question comes once the outcome is shown, outside the service's call.
+    const SyncReport report = outcome.report;
+    QTimer::singleShot(0, this, [this, options, report] { AskAgain(options, report); });
+}
+
+void SyncDialog::AskAgain(const SyncOptions& options, const SyncReport& report) {
+    SyncOptions again = options;
+    if (report.status == SyncStatus::NoCollections && !options.createCollections) {
+        static const std::string question =
+            Cp("在服务器上新建 “Korvane 记事” 和 “Korvane 联系人”？");
+        if (!ShowMsgBox(messages_, question, true, 1)) return;
+        again.createCollections = true;
+    } else if (report.status == SyncStatus::MassDelete && !options.confirmMassDelete) {
+        const std::string question =
+            Cp("这次同步要在本机删除 ") + std::to_string(report.massDelete) +
+            Cp(" 条记录（它们在服务器上已被删除）。是否删除？\r\n"
+               "删除的记录会放进回收站，30 天内可以恢复。");
+        // No is the focused answer: nothing goes unless the user says so.
+        if (!ShowMsgBox(messages_, question, true, 2)) return;
+        again.confirmMassDelete = true;
+    } else {
+        return;
+    }
+    RunPass(again);
+}
+
+void SyncDialog::SetBusy(bool busy) {
+    SyncButton->setEnabled(!busy);
+    SaveButton->setEnabled(!busy);
+}
+
+void SyncDialog::ShowStatus(const QString& text, bool failure) {
+    StatusLabel->setText(text);
+    StatusLabel->setStyleSheet(failure ? QStringLiteral("color: #b00000;") : QString());
+}
+
+}  // namespace korvane
