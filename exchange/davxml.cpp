@@ -357,8 +357,9 @@ std::string MkcolBody(DavCollectionKind kind, std::string_view displayName) {
     props += journal ? "<c:calendar/>" : "<cr:addressbook/>";
     props += "</d:resourcetype><d:displayname>" + Escaped(displayName) + "</d:displayname>";
     if (journal)
-        props += "<c:supported-calendar-component-set><c:comp name=\"VJOURNAL\"/>"
-                 "</c:supported-calendar-component-set>";
+        props +=
+            "<c:supported-calendar-component-set><c:comp name=\"VJOURNAL\"/>"
+            "</c:supported-calendar-component-set>";
     return Document("d:mkcol", journal ? kCalNs : kCardNs,
                     "<d:set><d:prop>" + props + "</d:prop></d:set>");
 }
@@ -372,7 +373,8 @@ std::string ResolveDavUrl(std::string_view base, std::string_view ref) {
     }
     const size_t start = PathStart(base);
     const std::string_view origin = base.substr(0, start);
-    if (ref.substr(0, 2) == "//") return std::string(base.substr(0, base.find(':') + 1)) + std::string(ref);
+    if (ref.substr(0, 2) == "//")
+        return std::string(base.substr(0, base.find(':') + 1)) + std::string(ref);
     if (ref.empty()) return std::string(base);
     if (ref.front() == '/') return std::string(origin) + WithoutDotSegments(ref);
     std::string_view basePath = WithoutQuery(base.substr(start));

@@ -94,32 +94,32 @@ INSTANTIATE_TEST_SUITE_P(
                    ""},
         // Lower-case prefixes, a calendar that names no component set (so
         // it takes every kind), the data in CDATA, a 404 block beside.
-        AnswerCase{"LowerPrefixesCdata",
-                   "<?xml version=\"1.0\"?>\n"
-                   "<d:multistatus xmlns:d=\"DAV:\" xmlns:s=\"http://sabredav.org/ns\" "
-                   "xmlns:cal=\"urn:ietf:params:xml:ns:caldav\" "
-                   "xmlns:cs=\"http://calendarserver.org/ns/\">\n"
-                   " <d:response>\n  <d:href>/remote.php/dav/calendars/u/notes/</d:href>\n"
-                   "  <d:propstat>\n   <d:prop>\n    <d:resourcetype>\n     <d:collection/>\n"
-                   "     <cal:calendar/>\n    </d:resourcetype>\n"
-                   "    <cs:getctag>http://sabre.io/ns/sync/7</cs:getctag>\n"
-                   "    <d:sync-token>http://sabre.io/ns/sync/7</d:sync-token>\n   </d:prop>\n"
-                   "   <d:status>HTTP/1.1 200 OK</d:status>\n  </d:propstat>\n"
-                   "  <d:propstat>\n   <d:prop>\n    <d:displayname/>\n   </d:prop>\n"
-                   "   <d:status>HTTP/1.1 404 Not Found</d:status>\n  </d:propstat>\n"
-                   " </d:response>\n"
-                   " <d:response>\n  <d:href>/remote.php/dav/calendars/u/notes/a%20b.ics</d:href>\n"
-                   "  <d:propstat>\n   <d:prop>\n    <d:getetag>&quot;9a&quot;</d:getetag>\n"
-                   "    <cal:calendar-data><![CDATA[" +
-                       kItem +
-                       "]]></cal:calendar-data>\n   </d:prop>\n"
-                       "   <d:status>HTTP/1.1 200 OK</d:status>\n  </d:propstat>\n"
-                       " </d:response>\n</d:multistatus>\n",
-                   {"/remote.php/dav/calendars/u/notes/ status=0 token=http://sabre.io/ns/sync/7 "
-                    "ctag=http://sabre.io/ns/sync/7 collection calendar journal",
-                    "/remote.php/dav/calendars/u/notes/a%20b.ics status=0 etag=\"9a\" data=" +
-                        kItem},
-                   ""},
+        AnswerCase{
+            "LowerPrefixesCdata",
+            "<?xml version=\"1.0\"?>\n"
+            "<d:multistatus xmlns:d=\"DAV:\" xmlns:s=\"http://sabredav.org/ns\" "
+            "xmlns:cal=\"urn:ietf:params:xml:ns:caldav\" "
+            "xmlns:cs=\"http://calendarserver.org/ns/\">\n"
+            " <d:response>\n  <d:href>/remote.php/dav/calendars/u/notes/</d:href>\n"
+            "  <d:propstat>\n   <d:prop>\n    <d:resourcetype>\n     <d:collection/>\n"
+            "     <cal:calendar/>\n    </d:resourcetype>\n"
+            "    <cs:getctag>http://sabre.io/ns/sync/7</cs:getctag>\n"
+            "    <d:sync-token>http://sabre.io/ns/sync/7</d:sync-token>\n   </d:prop>\n"
+            "   <d:status>HTTP/1.1 200 OK</d:status>\n  </d:propstat>\n"
+            "  <d:propstat>\n   <d:prop>\n    <d:displayname/>\n   </d:prop>\n"
+            "   <d:status>HTTP/1.1 404 Not Found</d:status>\n  </d:propstat>\n"
+            " </d:response>\n"
+            " <d:response>\n  <d:href>/remote.php/dav/calendars/u/notes/a%20b.ics</d:href>\n"
+            "  <d:propstat>\n   <d:prop>\n    <d:getetag>&quot;9a&quot;</d:getetag>\n"
+            "    <cal:calendar-data><![CDATA[" +
+                kItem +
+                "]]></cal:calendar-data>\n   </d:prop>\n"
+                "   <d:status>HTTP/1.1 200 OK</d:status>\n  </d:propstat>\n"
+                " </d:response>\n</d:multistatus>\n",
+            {"/remote.php/dav/calendars/u/notes/ status=0 token=http://sabre.io/ns/sync/7 "
+             "ctag=http://sabre.io/ns/sync/7 collection calendar journal",
+             "/remote.php/dav/calendars/u/notes/a%20b.ics status=0 etag=\"9a\" data=" + kItem},
+            ""},
         // Upper-case prefixes, a sync-collection answer: a changed member, a
         // removed one with only its status, the token at the end.
         AnswerCase{"SyncCollectionWithRemoved",
@@ -173,8 +173,7 @@ TEST(Multistatus, CalendarDataReadsTheSameInCdataAndAsEscapedText) {
     EXPECT_EQ(escaped.responses[0].data, item);
     // A raw CR LF inside CDATA arrives as a line feed, as every XML reader
     // gives it; the item reader takes either.
-    EXPECT_EQ(cdata.responses[0].data,
-              "BEGIN:VCALENDAR\nSUMMARY:a & b <c>\nEND:VCALENDAR\n");
+    EXPECT_EQ(cdata.responses[0].data, "BEGIN:VCALENDAR\nSUMMARY:a & b <c>\nEND:VCALENDAR\n");
 }
 
 TEST(Multistatus, AnythingButAMultistatusIsAnErrorWithNothingRead) {
@@ -198,14 +197,16 @@ TEST(Multistatus, AnythingButAMultistatusIsAnErrorWithNothingRead) {
 }
 
 TEST(DavError, NamesOnlyTheChildPreconditionsOfAnErrorBody) {
-    const std::string body = "<?xml version=\"1.0\"?><D:error xmlns:D=\"DAV:\">"
-                             "<D:valid-sync-token/></D:error>";
+    const std::string body =
+        "<?xml version=\"1.0\"?><D:error xmlns:D=\"DAV:\">"
+        "<D:valid-sync-token/></D:error>";
     EXPECT_TRUE(DavErrorNames(body, "valid-sync-token"));
     EXPECT_FALSE(DavErrorNames(body, "no-uid-conflict"));
-    EXPECT_TRUE(DavErrorNames("<error xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
-                              "<C:no-uid-conflict><href>/c/a.ics</href></C:no-uid-conflict>"
-                              "</error>",
-                              "no-uid-conflict"));
+    EXPECT_TRUE(
+        DavErrorNames("<error xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                      "<C:no-uid-conflict><href>/c/a.ics</href></C:no-uid-conflict>"
+                      "</error>",
+                      "no-uid-conflict"));
     EXPECT_FALSE(DavErrorNames("<error xmlns=\"DAV:\"><x><valid-sync-token/></x></error>",
                                "valid-sync-token"));
     EXPECT_FALSE(DavErrorNames("<multistatus xmlns=\"DAV:\"><valid-sync-token/></multistatus>",
@@ -220,8 +221,8 @@ TEST(DavError, NamesOnlyTheChildPreconditionsOfAnErrorBody) {
 class NamespaceReader : public XmlHandler {
   public:
     void OnStart(std::string_view name, std::span<const XmlAttribute> attributes) override {
-        std::map<std::string, std::string> scope = scopes_.empty() ? std::map<std::string, std::string>{}
-                                                                   : scopes_.back();
+        std::map<std::string, std::string> scope =
+            scopes_.empty() ? std::map<std::string, std::string>{} : scopes_.back();
         for (const XmlAttribute& a : attributes) {
             if (a.name == "xmlns") scope[""] = a.value;
             if (a.name.substr(0, 6) == "xmlns:") scope[std::string(a.name.substr(6))] = a.value;
@@ -298,13 +299,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         BodyCase{"SyncFirst",
                  SyncCollectionBody(""),
-                 {kDav + "sync-collection", kDav + "sync-token", kDav + "sync-level",
-                  kDav + "prop", kDav + "getetag"},
+                 {kDav + "sync-collection", kDav + "sync-token", kDav + "sync-level", kDav + "prop",
+                  kDav + "getetag"},
                  {"sync-level:1"}},
         BodyCase{"SyncAgain",
                  SyncCollectionBody("http://x/sync/1?a=1&b=<2>"),
-                 {kDav + "sync-collection", kDav + "sync-token", kDav + "sync-level",
-                  kDav + "prop", kDav + "getetag"},
+                 {kDav + "sync-collection", kDav + "sync-token", kDav + "sync-level", kDav + "prop",
+                  kDav + "getetag"},
                  {"sync-token:http://x/sync/1?a=1&b=<2>", "sync-level:1"}},
         BodyCase{"CalendarMultiget",
                  MultigetBody(DavCollectionKind::Journal, {"/c/a&b.ics", "/c/<\"'>.ics"}),
@@ -346,24 +347,24 @@ TEST_P(DavUrls, ResolveAndGiveTheirPath) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DavUrls,
-    testing::Values(
-        UrlCase{"http://host:5232/", "/user/", "http://host:5232/user/", "/user/"},
-        UrlCase{"https://h.example/dav/", "https://other:8443/x/y/", "https://other:8443/x/y/",
-                "/x/y/"},
-        UrlCase{"http://h:80/a/b/", "c.ics", "http://h:80/a/b/c.ics", "/a/b/c.ics"},
-        UrlCase{"http://h/a/b", "c.ics", "http://h/a/c.ics", "/a/c.ics"},
-        UrlCase{"http://h/a/b/", "../c/", "http://h/a/c/", "/a/c/"},
-        UrlCase{"http://h/a/b/", "../../../../c", "http://h/c", "/c"},
-        UrlCase{"http://h/a/b/", "/x/./y/../z", "http://h/x/z", "/x/z"},
-        UrlCase{"http://h/a/b/", "..", "http://h/a/", "/a/"},
-        UrlCase{"http://h/a/b/", "", "http://h/a/b/", "/a/b/"},
-        UrlCase{"http://h:8080", "/p", "http://h:8080/p", "/p"},
-        UrlCase{"http://h:8080", "p", "http://h:8080/p", "/p"},
-        UrlCase{"https://h/dav/?x=1", "p%20q.vcf", "https://h/dav/p%20q.vcf", "/dav/p%20q.vcf"},
-        UrlCase{"https://h/dav/", "//cdn:1/z", "https://cdn:1/z", "/z"},
-        UrlCase{"http://[::1]:5232/u/", "/u/n/", "http://[::1]:5232/u/n/", "/u/n/"},
-        UrlCase{"http://h/u/", " /u/n/ \n", "http://h/u/n/", "/u/n/"},
-        UrlCase{"http://h/u/", "http://h", "http://h", "/"}));
+    testing::Values(UrlCase{"http://host:5232/", "/user/", "http://host:5232/user/", "/user/"},
+                    UrlCase{"https://h.example/dav/", "https://other:8443/x/y/",
+                            "https://other:8443/x/y/", "/x/y/"},
+                    UrlCase{"http://h:80/a/b/", "c.ics", "http://h:80/a/b/c.ics", "/a/b/c.ics"},
+                    UrlCase{"http://h/a/b", "c.ics", "http://h/a/c.ics", "/a/c.ics"},
+                    UrlCase{"http://h/a/b/", "../c/", "http://h/a/c/", "/a/c/"},
+                    UrlCase{"http://h/a/b/", "../../../../c", "http://h/c", "/c"},
+                    UrlCase{"http://h/a/b/", "/x/./y/../z", "http://h/x/z", "/x/z"},
+                    UrlCase{"http://h/a/b/", "..", "http://h/a/", "/a/"},
+                    UrlCase{"http://h/a/b/", "", "http://h/a/b/", "/a/b/"},
+                    UrlCase{"http://h:8080", "/p", "http://h:8080/p", "/p"},
+                    UrlCase{"http://h:8080", "p", "http://h:8080/p", "/p"},
+                    UrlCase{"https://h/dav/?x=1", "p%20q.vcf", "https://h/dav/p%20q.vcf",
+                            "/dav/p%20q.vcf"},
+                    UrlCase{"https://h/dav/", "//cdn:1/z", "https://cdn:1/z", "/z"},
+                    UrlCase{"http://[::1]:5232/u/", "/u/n/", "http://[::1]:5232/u/n/", "/u/n/"},
+                    UrlCase{"http://h/u/", " /u/n/ \n", "http://h/u/n/", "/u/n/"},
+                    UrlCase{"http://h/u/", "http://h", "http://h", "/"}));
 
 }  // namespace
 }  // namespace korvane
