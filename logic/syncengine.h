@@ -36,26 +36,26 @@ struct SyncAccount {
 using StoreExecutor = std::function<void(const std::function<void()>&)>;
 
 struct SyncOptions {
-    bool createCollections = true;   // make the two collections when there are none
-    bool confirmMassDelete = false;  // the user agreed to a pass that deletes many records
+    bool createCollections = true;    // make the two collections when there are none
+    bool confirmMassDelete = false;   // the user agreed to a pass that deletes many records
     std::function<bool()> cancelled;  // asked between steps; may be empty
 };
 
 enum class SyncStatus {
     Done,
-    NotConfigured,     // no server address or user
-    PasswordRefused,   // 401
-    Forbidden,         // 403
-    Unreachable,       // no connection
+    NotConfigured,    // no server address or user
+    PasswordRefused,  // 401
+    Forbidden,        // 403
+    Unreachable,      // no connection
     TimedOut,
-    Certificate,       // the server's certificate was not trusted
-    PlainRefused,      // plain http to another machine, not allowed
-    ServerFailed,      // 5xx and other answers that make no sense
-    ServerFull,        // 507
-    NoCollections,     // none found, and making them was not allowed
-    EmptyListing,      // the server suddenly lists nothing: refused as a fault
-    MassDelete,        // stopped before deleting `massDelete` records here
-    StoreFailed,       // the notebook refused a read or write
+    Certificate,    // the server's certificate was not trusted
+    PlainRefused,   // plain http to another machine, not allowed
+    ServerFailed,   // 5xx and other answers that make no sense
+    ServerFull,     // 507
+    NoCollections,  // none found, and making them was not allowed
+    EmptyListing,   // the server suddenly lists nothing: refused as a fault
+    MassDelete,     // stopped before deleting `massDelete` records here
+    StoreFailed,    // the notebook refused a read or write
     Cancelled,
 };
 

@@ -22,7 +22,7 @@ struct HttpResponse {
         None,
         Unreachable,  // no connection: refused, no route, name unknown, cut off
         TimedOut,
-        Certificate,  // the server's certificate was not trusted
+        Certificate,   // the server's certificate was not trusted
         PlainRefused,  // plain http to a host other than this machine, not allowed
         Cancelled,
     };
