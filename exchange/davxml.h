@@ -46,12 +46,15 @@ Multistatus ReadMultistatus(std::string_view xml);
 // "valid-sync-token" or "no-uid-conflict".
 bool DavErrorNames(std::string_view xml, std::string_view precondition);
 
-// PROPFIND bodies.
-std::string PropfindPrincipalBody();  // current-user-principal
-std::string PropfindHomesBody();      // calendar-home-set, addressbook-home-set
-std::string
-PropfindCollectionsBody();        // resourcetype, displayname, component set, sync-token, getctag
-std::string PropfindEtagsBody();  // getetag (Depth 1 listing of a collection)
+// PROPFIND bodies: current-user-principal; calendar-home-set and
+// addressbook-home-set; resourcetype, displayname, component set, sync-token
+// and getctag; getetag and resourcetype (the Depth 1 listing of a
+// collection, where the type tells the collection itself and any collection
+// inside it from the members).
+std::string PropfindPrincipalBody();
+std::string PropfindHomesBody();
+std::string PropfindCollectionsBody();
+std::string PropfindEtagsBody();
 
 // The sync-collection REPORT (RFC 6578): every member's getetag changed since
 // `token`; an empty token asks for all of them.

@@ -1,5 +1,5 @@
 // The sync account as the settings file keeps it: section [sync], keys `url`
-// and `user` (as typed, UTF-8 in the file's code page form), `timeout`
+// and `user` (as typed; the file holds them in the code page), `timeout`
 // (seconds a request may take) and `plain_http` (1 when the user chose to
 // allow plain http to another machine). The password is never kept here: it
 // lives in the desktop's secret store, or comes from a file for scripts.
