@@ -13,6 +13,7 @@
 #include "logic/importjob.h"
 #include "logic/syncengine.h"
 #include "logic/syncsettings.h"
+#include "mainwindow/showrequest.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
@@ -105,6 +106,30 @@ int Import(const QStringList& arguments) {
 // Exit codes of --sync beyond 0 and 1: stopped before a mass delete.
 constexpr int kStoppedBeforeDeleting = 3;
 
+// How long the running copy may take for its pass, queued behind one that
+// runs already: each request may take the account's timeout, and a pass
+// makes many.
+constexpr int kRunningCopyAnswerMs = 10 * 60 * 1000;
+
+int SyncInRunningCopy(bool confirmDeletes) {
+    const SyncAnswer answer =
+        AskToSync(ShowRequestName(DataDirectory()), kRunningCopyAnswerMs, confirmDeletes);
+    switch (answer.kind) {
+        case SyncAnswer::Kind::Answered:
+            Print(answer.exitStatus == 0 ? stdout : stderr, answer.words);
+            return answer.exitStatus;
+        case SyncAnswer::Kind::TooOld:
+            Print(stderr, Cp("正在运行的 Korvane 版本较旧，不能按要求同步，没有同步。"
+                             "请用它的“立即同步”，或者先退出它。"));
+            return 1;
+        case SyncAnswer::Kind::NoAnswer:
+            break;
+    }
+    Print(stderr, Cp("Korvane 正在运行并使用这个记事本，但没有回答同步的请求，不知道是否同步了。"
+                     "请看它窗口底部的同步状态。"));
+    return 1;
+}
+
 int Sync(const QStringList& arguments) {
     std::string passwordFile;
     SyncOptions options;
@@ -123,6 +148,12 @@ int Sync(const QStringList& arguments) {
         Print(stderr, Cp("还没有设置同步帐户：sys.ini 的 [sync] 里没有 url 和 user。"));
         return 1;
     }
+    // One writer per notebook: a running copy syncs the notebook itself,
+    // with the password it keeps, and tells how it went.
+    const platform::WriterLock writer(NotebookLockPath());
+    if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
+        return SyncInRunningCopy(options.confirmMassDelete);
+    }
     if (passwordFile.empty()) {
         Print(stderr, Cp("请用 --password-file 给出密码文件。"));
         return 2;
@@ -131,12 +162,6 @@ int Sync(const QStringList& arguments) {
     const std::optional<std::string> password = ReadPasswordFile(passwordFile, error);
     if (!password) {
         Print(stderr, error);
-        return 1;
-    }
-    // One writer per notebook: a running copy syncs the notebook itself.
-    const platform::WriterLock writer(NotebookLockPath());
-    if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
-        Print(stderr, Cp("Korvane 正在运行并使用这个记事本，没有同步。请用它的“立即同步”。"));
         return 1;
     }
     const NotebookCloser closer;

@@ -105,7 +105,9 @@ int main(int argc, char** argv) {
     // A second copy asks to see the window, or (korvane --sync) for a pass.
     const ShowRequests showRequests(
         showName, [&mainWindow] { mainWindow.HotkeyPressed(); },
-        [&mainWindow](const ShowRequests::Answer& answer) { mainWindow.SyncForRequest(answer); });
+        [&mainWindow](const SyncOptions& options, const ShowRequests::Answer& answer) {
+            mainWindow.SyncForRequest(options, answer);
+        });
     platform::TerminationWatcher termination;
     QObject::connect(&termination, &platform::TerminationWatcher::requested, &mainWindow,
                      &QWidget::close);

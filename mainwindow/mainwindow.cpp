@@ -505,9 +505,11 @@ void TMyHappy::SyncNow() {
     sync_->Ask({});
 }
 
-void TMyHappy::SyncForRequest(const ShowRequests::Answer& answer) {
-    sync_->Ask({}, [answer](const SyncOutcome& outcome) {
-        answer(outcome.Ok() ? 0 : 1, OutcomeText(outcome));
+void TMyHappy::SyncForRequest(const SyncOptions& options, const ShowRequests::Answer& answer) {
+    SyncRequest request;
+    request.options = options;
+    sync_->Ask(std::move(request), [answer](const SyncOutcome& outcome) {
+        answer(SyncExitStatus(outcome), OutcomeText(outcome));
     });
 }
 

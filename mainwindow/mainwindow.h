@@ -163,7 +163,7 @@ class TMyHappy : public QWidget {
     // second copy's request, answered with the pass's exit status and words.
     void OpenSyncDialog();
     void SyncNow();
-    void SyncForRequest(const ShowRequests::Answer& answer);
+    void SyncForRequest(const SyncOptions& options, const ShowRequests::Answer& answer);
     SyncService& Sync() { return *sync_; }
 
   protected:

@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
+#include <QVariant>
 
 #include "dialogs/qttext.h"
 #include "mainwindow/windowlog.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr char kShown = '1';
 const QByteArray kShowLine = QByteArrayLiteral("show\n");
 const QByteArray kSyncLine = QByteArrayLiteral("sync\n");
+const QByteArray kSyncConfirmLine = QByteArrayLiteral("sync confirm-deletes\n");
 const QByteArray kSyncAnswer = QByteArrayLiteral("sync ");
 // The longest request line read; anything longer counts as "show".
 constexpr qint64 kLongestLine = 64;
@@ -71,9 +73,12 @@ void ShowRequests::Take(QLocalSocket* socket, bool silent) {
     if (!whole && !silent) return;  // the rest of the line is on its way
     socket->setProperty(kTaken, true);
     const QByteArray line = whole ? socket->readLine(kLongestLine) : QByteArray();
-    if (line == kSyncLine && sync_) {
+    if ((line == kSyncLine || line == kSyncConfirmLine) && sync_) {
+        SyncOptions options;
+        options.createCollections = false;
+        options.confirmMassDelete = line == kSyncConfirmLine;
         QPointer<QLocalSocket> asking(socket);
-        sync_([asking](int exitStatus, const QString& words) {
+        sync_(options, [asking](int exitStatus, const QString& words) {
             if (!asking) return;  // the asking copy gave up
             asking->write(kSyncAnswer + QByteArray::number(exitStatus) + '\n' + words.toUtf8());
             asking->flush();
@@ -98,13 +103,13 @@ bool AskToShow(const QString& name, int timeoutMs) {
     return socket.read(&answer, 1) == 1 && answer == kShown;
 }
 
-SyncAnswer AskToSync(const QString& name, int timeoutMs) {
+SyncAnswer AskToSync(const QString& name, int timeoutMs, bool confirmDeletes) {
     const QDeadlineTimer deadline(timeoutMs);
     SyncAnswer answer;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) return answer;
-    socket.write(kSyncLine);
+    socket.write(confirmDeletes ? kSyncConfirmLine : kSyncLine);
     socket.flush();
     // The answer is whole when the running copy closes the connection.
     QByteArray received;

@@ -3,9 +3,10 @@
 // folder, and then ends. `korvane --sync` asks it to sync instead and waits
 // for the outcome.
 //
-// The exchange: the asking copy connects and may send one line, "show" or
-// "sync". A connection that sends nothing for a moment (as copies before the
-// sync did) means "show". "show" is answered with the byte '1' at once;
+// The exchange: the asking copy connects and may send one line, "show",
+// "sync" or "sync confirm-deletes" (the user agreed to a pass that deletes
+// many records). A connection that sends nothing for a moment (as copies
+// before the sync did) means "show". "show" is answered with the byte '1' at once;
 // "sync" with "sync <exit status>\n" and the outcome's words (UTF-8) once the
 // pass is over, then the connection closes. A copy from before the sync
 // answers '1' to anything, which the asking copy recognises.
@@ -15,6 +16,8 @@
 #include <QString>
 #include <functional>
 #include <string>
+
+#include "logic/syncengine.h"
 
 class QLocalServer;
 class QLocalSocket;
@@ -33,7 +36,7 @@ QString ShowRequestName(const std::string& dataFolder);
 class ShowRequests : public QObject {
   public:
     using Answer = std::function<void(int exitStatus, const QString& words)>;
-    using Sync = std::function<void(Answer answer)>;
+    using Sync = std::function<void(const SyncOptions& options, Answer answer)>;
 
     ShowRequests(const QString& name, std::function<void()> show, Sync sync = {},
                  QObject* parent = nullptr);
@@ -68,7 +71,7 @@ struct SyncAnswer {
 };
 
 // Asks the copy listening on `name` to sync and waits for the outcome, at
-// most `timeoutMs`.
-SyncAnswer AskToSync(const QString& name, int timeoutMs);
+// most `timeoutMs`; `confirmDeletes` lets the pass delete many records.
+SyncAnswer AskToSync(const QString& name, int timeoutMs, bool confirmDeletes = false);
 
 }  // namespace korvane

@@ -67,10 +67,10 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     PlainHttpBox = new QCheckBox(QStringLiteral("允许不加密的连接（http）"), this);
     PlainHttpBox->setObjectName(QStringLiteral("PlainHttpBox"));
     Place(PlainHttpBox, kFieldX, 102, kFieldWidth, 20);
-    PlainHttpWarning = new QLabel(
-        QStringLiteral("警告：不加密时，密码、记事和联系人都以明文经过网络，"
-                       "同一网络中的人都能看到。只在可信的局域网里使用。"),
-        this);
+    PlainHttpWarning =
+        new QLabel(QStringLiteral("警告：不加密时，密码、记事和联系人都以明文经过网络，"
+                                  "同一网络中的人都能看到。只在可信的局域网里使用。"),
+                   this);
     PlainHttpWarning->setObjectName(QStringLiteral("PlainHttpWarning"));
     PlainHttpWarning->setWordWrap(true);
     PlainHttpWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -129,7 +129,8 @@ void SyncDialog::ReadStoredPassword() {
 void SyncDialog::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         CentreOverMainWindow(true);
-        (UrlEdit->text().isEmpty() ? UrlEdit : SyncButton)->setFocus(Qt::OtherFocusReason);
+        QWidget* first = UrlEdit->text().isEmpty() ? static_cast<QWidget*>(UrlEdit) : SyncButton;
+        first->setFocus(Qt::OtherFocusReason);
     }
     FormDialog::showEvent(event);
 }
@@ -235,10 +236,10 @@ void SyncDialog::AskAgain(const SyncOptions& options, const SyncReport& report) 
         if (!ShowMsgBox(messages_, question, true, 1)) return;
         again.createCollections = true;
     } else if (report.status == SyncStatus::MassDelete && !options.confirmMassDelete) {
-        const std::string question =
-            Cp("这次同步要在本机删除 ") + std::to_string(report.massDelete) +
-            Cp(" 条记录（它们在服务器上已被删除）。是否删除？\r\n"
-               "删除的记录会放进回收站，30 天内可以恢复。");
+        const std::string question = Cp("这次同步要在本机删除 ") +
+                                     std::to_string(report.massDelete) +
+                                     Cp(" 条记录（它们在服务器上已被删除）。是否删除？\r\n"
+                                        "删除的记录会放进回收站，30 天内可以恢复。");
         // No is the focused answer: nothing goes unless the user says so.
         if (!ShowMsgBox(messages_, question, true, 2)) return;
         again.confirmMassDelete = true;

@@ -57,6 +57,11 @@ QString OutcomeText(const SyncOutcome& outcome) {
     return ToQt(SyncReportText(outcome.report));
 }
 
+int SyncExitStatus(const SyncOutcome& outcome) {
+    if (outcome.Ok()) return 0;
+    return outcome.problem.isEmpty() && outcome.report.status == SyncStatus::MassDelete ? 3 : 1;
+}
+
 QString StatusLine(const SyncOutcome& outcome) {
     if (outcome.Ok()) {
         return QStringLiteral("已同步 ") + outcome.at.toString(QStringLiteral("HH:mm"));
@@ -139,10 +144,9 @@ void SyncService::Launch(Pending pass) {
             return;
         }
         SyncOutcome outcome;
-        outcome.problem =
-            result.outcome == SecretResult::Outcome::NotFound
-                ? QStringLiteral("没有保存同步密码：请在“同步…”里输入密码并保存。")
-                : result.error;
+        outcome.problem = result.outcome == SecretResult::Outcome::NotFound
+                              ? QStringLiteral("没有保存同步密码：请在“同步…”里输入密码并保存。")
+                              : result.error;
         Finish(outcome);
     });
 }

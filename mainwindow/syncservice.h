@@ -38,6 +38,9 @@ struct SyncOutcome {
 
 // The outcome in words: the dialog's status line, the answer to a second copy.
 QString OutcomeText(const SyncOutcome& outcome);
+// The exit status `korvane --sync` gives for it: 0 done, 3 stopped before
+// deleting many records here, 1 any other failure.
+int SyncExitStatus(const SyncOutcome& outcome);
 // The footer's short form: "已同步 12:34" after a pass that went through,
 // else the failure in words.
 QString StatusLine(const SyncOutcome& outcome);
@@ -57,9 +60,9 @@ class SyncPasses {
 std::unique_ptr<SyncPasses> MakeRunnerPasses();
 
 struct SyncTiming {
-    int startMs = 3000;               // after the start, once the window is up
-    int afterChangeMs = 5000;         // after the last save or delete here
-    int everyMs = 5 * 60 * 1000;      // while the program runs
+    int startMs = 3000;           // after the start, once the window is up
+    int afterChangeMs = 5000;     // after the last save or delete here
+    int everyMs = 5 * 60 * 1000;  // while the program runs
 };
 
 struct SyncRequest {

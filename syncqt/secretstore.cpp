@@ -89,8 +89,8 @@ void DesktopSecretStore::Write(const QString& key, const QString& secret, QObjec
 }
 
 void DesktopSecretStore::Remove(const QString& key, QObject* context, SecretDone done) {
-    Run(new QKeychain::DeletePasswordJob(kService), key, context ? context : this,
-        std::move(done), [](const QKeychain::DeletePasswordJob& job) {
+    Run(new QKeychain::DeletePasswordJob(kService), key, context ? context : this, std::move(done),
+        [](const QKeychain::DeletePasswordJob& job) {
             return ResultOf(job, QStringLiteral("删除旧帐户的同步密码"));
         });
 }

@@ -31,6 +31,8 @@
 #include "store/notebook.h"
 #include "support/find.h"
 #include "support/tempdir.h"
+#include "support/waits.h"
+#include "sync_fakes.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +62,7 @@ class MainWindow : public ::testing::Test {
 
     TMyHappy& Window() {
         if (!window_) {
-            window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane");
+            window_ = std::make_unique<TMyHappy>(app_.CodePageDir() + "korvane", sync_);
         }
         return *window_;
     }
@@ -71,6 +73,11 @@ class MainWindow : public ::testing::Test {
     test::AppFolder app_{"main window 主窗口"};
     test::TempDir config_{"main window config"};
     std::optional<std::string> oldConfig_;
+    // What the window syncs through; the desktop's secret store and the
+    // runner unless a test sets its stand-ins.
+    test::FakeSecrets secrets_;
+    test::FakePasses passes_;
+    SyncParts sync_;
     std::unique_ptr<TMyHappy> window_;
 };
 
@@ -533,6 +540,78 @@ TEST_F(MainWindow, AMissingUpdaterIsReportedAndTheProgramKeepsRunning) {
     w.DoEx(QStringLiteral("UPFS"));
     EXPECT_TRUE(shown.contains(QStringLiteral("无法启动更新程序"))) << shown.toStdString();
     EXPECT_FALSE(w.TerminationRequested());
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+// The sync's entries fit the footer's one line at the designed width, beside
+// 导出… and 导入…; a pass's outcome shows there and in the tray's tooltip,
+// and a failed pass brings up no box.
+TEST_F(MainWindow, TheFooterAndTheTrayTellTheLastSyncWithoutABox) {
+    sync_ = {&secrets_, &passes_, {600000, 600000, 600000}};
+    SyncSettings account;
+    account.url = "https://cloud.example.com/remote.php/dav";
+    account.user = "zhang";
+    ASSERT_TRUE(SaveSyncSettings(DataPath("sys.ini"), account));
+    secrets_.kept[SecretKeyFor(account)] = QStringLiteral("kept");
+    TMyHappy& w = Window();
+    w.show();
+    auto* state = test::Find<QLabel>(w, "SyncState");
+    auto* button = test::Find<QToolButton>(w, "SyncButton");
+    EXPECT_TRUE(state->text().isEmpty());
+    EXPECT_EQ(w.TrayIcon1->toolTip(), QStringLiteral("Korvane V2.016"));
+    EXPECT_EQ(button->height(), test::Find<QToolButton>(w, "ImportButton")->height());
+    EXPECT_LE(button->geometry().right(), test::Find<QLabel>(w, "Label1")->geometry().left());
+    EXPECT_GE(button->width(), button->sizeHint().width());
+    EXPECT_TRUE(test::Find<QAction>(w, "SyncItem"));
+
+    SyncReport unreachable = test::Report(SyncStatus::Unreachable);
+    unreachable.detail = "Connection refused";
+    for (const SyncReport& report : {test::Report(SyncStatus::Done, 1), unreachable,
+                                     test::Report(SyncStatus::PasswordRefused)}) {
+        passes_.answers = {report};
+        test::Find<QAction>(w, "SyncNowItem")->trigger();
+        ASSERT_TRUE(test::WaitUntil([&] { return !w.Sync().Busy() && passes_.answers.empty(); }));
+        QTest::qWait(20);
+        ASSERT_TRUE(w.Sync().Last());
+        const QString line =
+            report.status == SyncStatus::Done
+                ? QStringLiteral("已同步 ") + w.Sync().Last()->at.toString(QStringLiteral("HH:mm"))
+                : ToQt(SyncReportText(report));
+        EXPECT_EQ(state->text(), line);
+        EXPECT_EQ(w.TrayIcon1->toolTip(), QStringLiteral("Korvane V2.016\n") + line);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_EQ(passes_.started.size(), 3u);
+}
+
+// The footer's 同步… opens the account's dialog; the tray's 立即同步 does too
+// while no account is set, and syncs nothing.
+TEST_F(MainWindow, TheSyncEntriesOpenTheDialog) {
+    sync_ = {&secrets_, &passes_, {600000, 600000, 600000}};
+    TMyHappy& w = Window();
+    const test::ModalWatchdog watchdog(30);
+    int opened = 0;
+    const auto closeWhenUp = [&opened] {
+        EXPECT_TRUE(test::WaitUntil([] {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal && modal->objectName() == QLatin1String("SyncDialog");
+        }));
+        ++opened;
+        test::CloseStrayModals();
+    };
+    QTimer::singleShot(0, closeWhenUp);
+    test::Find<QToolButton>(w, "SyncButton")->click();
+    QTimer::singleShot(0, closeWhenUp);
+    test::Find<QAction>(w, "SyncNowItem")->trigger();
+    QTimer::singleShot(0, closeWhenUp);
+    test::Find<QAction>(w, "SyncItem")->trigger();
+    EXPECT_EQ(opened, 3);
+    EXPECT_TRUE(passes_.started.empty());
 }
 
 }  // namespace
