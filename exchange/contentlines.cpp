@@ -61,6 +61,14 @@ void SplitLine(std::string_view text, ContentLine& line) {
     line.value = text.substr(at + 1);
 }
 
+// A name that reads back as one: letters, digits and dashes (a name that
+// was quoted may hold a colon or a semicolon).
+bool IsParamName(std::string_view name) {
+    for (const char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')) return false;
+    return true;
+}
+
 bool IsQuotedPrintableStart(std::string_view physical) {
     const size_t colon = physical.find(':');
     return colon != std::string_view::npos &&
@@ -89,8 +97,7 @@ class TreeBuilder {
         }
         if (line.name == "END" && !marker.empty()) {
             if (open_.empty() || open_.back()->name != marker) {
-                static const std::string unmatched = Cp("END:"),
-                                         nothing = Cp(" 没有对应的 BEGIN");
+                static const std::string unmatched = Cp("END:"), nothing = Cp(" 没有对应的 BEGIN");
                 return Fail(unmatched + platform::ToCodePage(line.value) + nothing);
             }
             open_.back()->end = std::move(line);
@@ -179,8 +186,10 @@ ContentParse ParseContentLines(std::string_view text, const ContentLimits& limit
         std::string_view physical = text.substr(at, end - at);
         at = end + 1;
         if (!physical.empty() && physical.back() == '\r') physical.remove_suffix(1);
-        const bool softBreak = open && quotedPrintable && !unfolded.empty() && unfolded.back() == '=';
-        const bool folded = open && !physical.empty() && (physical[0] == ' ' || physical[0] == '\t');
+        const bool softBreak =
+            open && quotedPrintable && !unfolded.empty() && unfolded.back() == '=';
+        const bool folded =
+            open && !physical.empty() && (physical[0] == ' ' || physical[0] == '\t');
         if (softBreak || folded) {
             if (softBreak) unfolded.pop_back();
             unfolded.append(softBreak ? physical : physical.substr(1));
@@ -188,8 +197,10 @@ ContentParse ParseContentLines(std::string_view text, const ContentLimits& limit
             current.raw += physical;
             continue;
         }
-        if (!flush()) break;
+        // A blank line is no property and ends none: dropping it must not
+        // make the line after it continue another one when written back.
         if (physical.empty()) continue;
+        if (!flush()) break;
         current = ContentLine{};
         current.raw = physical;
         unfolded = physical;
@@ -210,7 +221,7 @@ const ContentComponent* FindComponent(const std::vector<ContentNode>& nodes,
 std::string RewrittenLine(const ContentLine& line, std::string_view value) {
     std::string out = line.group.empty() ? line.name : line.group + "." + line.name;
     for (const ContentParam& p : line.params) {
-        if (p.name == "ENCODING" || p.name == "CHARSET") continue;
+        if (p.name == "ENCODING" || p.name == "CHARSET" || !IsParamName(p.name)) continue;
         if (p.name.empty() && (SameUpper(p.value, "QUOTED-PRINTABLE") ||
                                SameUpper(p.value, "BASE64") || SameUpper(p.value, "B")))
             continue;

@@ -55,7 +55,7 @@ struct ContentLimits {
 };
 
 struct ContentParse {
-    std::string error;  // code-page text; empty on success
+    std::string error;               // code-page text; empty on success
     std::vector<ContentNode> nodes;  // the top level: properties and components
 };
 

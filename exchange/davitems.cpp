@@ -97,8 +97,7 @@ class FirstLines {
   public:
     explicit FirstLines(const ContentComponent& component) {
         for (const ContentNode& node : component.nodes)
-            if (!node.component && !node.line.name.empty())
-                lines_.push_back(&node.line);
+            if (!node.component && !node.line.name.empty()) lines_.push_back(&node.line);
     }
     const ContentLine* operator[](std::string_view name) const {
         for (const ContentLine* line : lines_)
@@ -194,10 +193,10 @@ DavContactRead CardFields(const ContentComponent& card) {
 // line of it.
 struct Owned {
     std::string_view name;
-    bool keep = false;     // the copy says what the record says: its line stays as written
-    bool present = true;   // false when the record has nothing for it
-    std::string value;     // escaped, for a new line
-    std::string fresh;     // the line's start when the copy has none: "TEL;VALUE=text"
+    bool keep = false;        // the copy says what the record says: its line stays as written
+    bool present = true;      // false when the record has nothing for it
+    std::string value;        // escaped, for a new line
+    std::string fresh;        // the line's start when the copy has none: "TEL;VALUE=text"
     bool keepParams = false;  // a replaced line keeps the copy's parameters
 };
 
@@ -241,11 +240,9 @@ std::string Merged(const ContentComponent& target, const Merge& merge) {
         } else {
             // Dropping the line would make the next one of its name the first,
             // which a read takes; an empty value keeps saying "none".
-            const bool more =
-                std::any_of(target.nodes.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                            target.nodes.end(), [&](const ContentNode& n) {
-                                return !n.component && n.line.name == line.name;
-                            });
+            const bool more = std::any_of(
+                target.nodes.begin() + static_cast<std::ptrdiff_t>(i) + 1, target.nodes.end(),
+                [&](const ContentNode& n) { return !n.component && n.line.name == line.name; });
             if (more) out += RewrittenLine(line, "");
         }
     }
@@ -326,8 +323,7 @@ std::string WriteJournalItem(const ExchangedNote& note, std::string_view uid,
     merge.owned = {
         {"UID", same(copy.uid == uid), true, Text(uid), "UID"},
         {"DTSTAMP", sameDate, true, dates.utc.value_or(std::string(kNoDateStamp)), "DTSTAMP"},
-        {"LAST-MODIFIED", sameDate, dates.utc.has_value(), dates.utc.value_or(""),
-         "LAST-MODIFIED"},
+        {"LAST-MODIFIED", sameDate, dates.utc.has_value(), dates.utc.value_or(""), "LAST-MODIFIED"},
         {"SUMMARY", same(copy.note.title == note.title), !note.title.empty(), Text(note.title),
          "SUMMARY"},
         {"DESCRIPTION", same(copy.note.body == note.body), !note.body.empty(), Text(note.body),

@@ -41,14 +41,13 @@ const std::vector<std::string> kCardKept = {
     "X-ANDROID-CUSTOM:vnd.android.cursor.item/nickname;Sam;1;;;;;;;;;;;;;",
 };
 
-const std::string kPhoneCard = "BEGIN:VCARD\r\n" + kCardKept[0] + "\r\n" + kCardKept[1] +
-                               "\r\nUID:phone-uid-1\r\n" + kCardKept[2] +
-                               "\r\nFN:张三\r\nitem1.TEL;TYPE=CELL:+86 138 0013 8000\r\n" +
-                               kCardKept[3] + "\r\n" + kCardKept[4] + "\r\n" + kCardKept[5] +
-                               "\r\n" + kCardKept[6] + "\r\n" + kCardKept[7] + "\r\n" +
-                               kCardKept[8] + "\r\n" + kCardKept[9] +
-                               "\r\nNOTE:met at the fair\\, 2024 {QQ777QQ}\r\n"
-                               "IMPP:qq:777\r\nREV:2026-12-01T08:00:00Z\r\nEND:VCARD\r\n";
+const std::string kPhoneCard =
+    "BEGIN:VCARD\r\n" + kCardKept[0] + "\r\n" + kCardKept[1] + "\r\nUID:phone-uid-1\r\n" +
+    kCardKept[2] + "\r\nFN:张三\r\nitem1.TEL;TYPE=CELL:+86 138 0013 8000\r\n" + kCardKept[3] +
+    "\r\n" + kCardKept[4] + "\r\n" + kCardKept[5] + "\r\n" + kCardKept[6] + "\r\n" + kCardKept[7] +
+    "\r\n" + kCardKept[8] + "\r\n" + kCardKept[9] +
+    "\r\nNOTE:met at the fair\\, 2024 {QQ777QQ}\r\n"
+    "IMPP:qq:777\r\nREV:2026-12-01T08:00:00Z\r\nEND:VCARD\r\n";
 
 std::string Attach() {
     std::string attach = "ATTACH;FMTTYPE=image/png;ENCODING=BASE64;VALUE=BINARY:iVBORw0KGgo";
@@ -73,10 +72,9 @@ const std::vector<std::string> kJournalKept = {
 };
 
 const std::string kPhoneJournal =
-    "BEGIN:VCALENDAR\r\n" + kJournalKept[0] + "\r\n" + kJournalKept[1] + "\r\n" +
-    kJournalKept[2] +
-    "\r\nBEGIN:VJOURNAL\r\nUID:journal-1@phone\r\nDTSTAMP:20261201T080000Z\r\n" +
-    kJournalKept[3] + "\r\nLAST-MODIFIED:20261201T080000Z\r\n" + kJournalKept[4] +
+    "BEGIN:VCALENDAR\r\n" + kJournalKept[0] + "\r\n" + kJournalKept[1] + "\r\n" + kJournalKept[2] +
+    "\r\nBEGIN:VJOURNAL\r\nUID:journal-1@phone\r\nDTSTAMP:20261201T080000Z\r\n" + kJournalKept[3] +
+    "\r\nLAST-MODIFIED:20261201T080000Z\r\n" + kJournalKept[4] +
     "\r\nSUMMARY:购物清单\r\nDESCRIPTION:牛奶\\, 面包\\; 鸡蛋\\n第二行 😀 end\r\n" +
     kJournalKept[5] + "\r\n" + kJournalKept[6] + "\r\n" + kJournalKept[7] + "\r\n" +
     kJournalKept[8] + "\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n";
@@ -143,8 +141,8 @@ TEST_P(CardRoundTrip, RandomContactsComeBackByteForByteTwiceOver) {
         const std::string item = WriteCardItem(first, uid, GetParam().copy);
         const DavContactRead back = ReadCardItem(item);
         ASSERT_EQ(back.error, "") << Shown(item);
-        ASSERT_EQ(back.contact, first) << "remark " << Shown(first.remark) << "\nitem "
-                                       << Shown(item);
+        ASSERT_EQ(back.contact, first)
+            << "remark " << Shown(first.remark) << "\nitem " << Shown(item);
         ASSERT_EQ(back.uid, uid);
         const std::string again = WriteCardItem(second, uid, item);
         ASSERT_EQ(ReadCardItem(again).contact, second) << Shown(again);
@@ -251,8 +249,10 @@ TEST(DavItemRead, CardsOfOtherVersionsAndClients) {
     EXPECT_EQ(v4.contact, (ExchangedContact{0, Cp("李四"), "+86-138-0000-0000", "",
                                             *StoredTimeFromIso("20231105T040000Z")}));
     const DavContactRead v21 = ReadCardItem(
-        "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0;=E4=B8=89;;;\n"
-        "TEL;CELL;PREF:13800138000\nNOTE;CHARSET=GBK;ENCODING=QUOTED-PRINTABLE:=C4=E3=BA=C3=0D=0A=\n"
+        "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0;=E4=B8=89;;;"
+        "\n"
+        "TEL;CELL;PREF:13800138000\nNOTE;CHARSET=GBK;ENCODING=QUOTED-PRINTABLE:=C4=E3=BA=C3=0D=0A="
+        "\n"
         "=C4=E3\nEND:VCARD\n");
     ASSERT_EQ(v21.error, "");
     EXPECT_EQ(v21.contact, (ExchangedContact{0, Cp("张三"), "13800138000", Cp("你好\r\n你"), ""}));
@@ -293,15 +293,16 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"NoEnd", "BEGIN:VCALENDAR\r\nBEGIN:VJOURNAL\r\nSUMMARY:x\r\n", true},
         HostileCase{"EndOfAnother", "BEGIN:VCALENDAR\r\nBEGIN:VJOURNAL\r\nEND:VTODO\r\n", true},
         HostileCase{"EndFirst", "END:VCALENDAR\r\n", true},
-        HostileCase{"TooDeep", Nested(40), true},
-        HostileCase{"DeepEnough", Nested(10), false},
-        HostileCase{"EventsOnly",
-                    "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
-                    true},
+        HostileCase{"TooDeep", Nested(40), true}, HostileCase{"DeepEnough", Nested(10), false},
+        HostileCase{
+            "EventsOnly",
+            "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+            true},
         HostileCase{"Empty", "", true},
         HostileCase{"Oversized",
                     "BEGIN:VCALENDAR\r\nBEGIN:VJOURNAL\r\nDESCRIPTION:" +
-                        std::string((size_t{16} << 20) + 1, 'a') + "\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n",
+                        std::string((size_t{16} << 20) + 1, 'a') +
+                        "\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n",
                     true},
         HostileCase{"NulAndBadUtf8",
                     std::string("BEGIN:VCALENDAR\r\nBEGIN:VJOURNAL\r\nSUMMARY:a") + '\0' +
@@ -315,8 +316,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
 
 TEST(ContentLines, KeepEveryPhysicalLineOfAPropertyAndSplitItsParameters) {
-    const ContentParse parse = ParseContentLines(
-        "BEGIN:VCARD\nitem2.TEL;TYPE=\"a;b\";CELL:1\r\n 2\r\n\t3\nEND:VCARD");
+    const ContentParse parse =
+        ParseContentLines("BEGIN:VCARD\nitem2.TEL;TYPE=\"a;b\";CELL:1\r\n 2\r\n\t3\nEND:VCARD");
     ASSERT_EQ(parse.error, "");
     const ContentComponent* card = FindComponent(parse.nodes, "VCARD");
     ASSERT_NE(card, nullptr);
