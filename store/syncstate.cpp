@@ -140,9 +140,12 @@ std::vector<LocalRecord> ReadLocalRecords(const std::vector<int64_t>& ids) {
 
 bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& href,
                   SyncItem& item) {
-    const std::vector<SyncItem> found =
-        ReadItems("WHERE kind=?1 AND(uid=?2 OR(href=?3 AND href<>''))ORDER BY href=?3 DESC LIMIT 1",
-                  {int32_t{StateOf(kind)}, uid, href}, true);
+    // The place first: it names one member; each lookup uses its index.
+    const int32_t state = StateOf(kind);
+    std::vector<SyncItem> found;
+    if (!href.empty()) found = ReadItems("WHERE kind=?1 AND href=?2 LIMIT 1", {state, href}, true);
+    if (found.empty() && !uid.empty())
+        found = ReadItems("WHERE kind=?1 AND uid=?2 LIMIT 1", {state, uid}, true);
     if (found.empty()) return false;
     item = found.front();
     return true;
