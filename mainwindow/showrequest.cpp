@@ -74,8 +74,9 @@ void ShowRequests::Take(QLocalSocket* socket, bool silent) {
     socket->setProperty(kTaken, true);
     const QByteArray line = whole ? socket->readLine(kLongestLine) : QByteArray();
     if ((line == kSyncLine || line == kSyncConfirmLine) && sync_) {
+        // As `korvane --sync` does on its own: the collections are made
+        // when the account has none.
         SyncOptions options;
-        options.createCollections = false;
         options.confirmMassDelete = line == kSyncConfirmLine;
         QPointer<QLocalSocket> asking(socket);
         sync_(options, [asking](int exitStatus, const QString& words) {

@@ -14,7 +14,7 @@
 namespace korvane {
 namespace {
 
-constexpr QSize kClientSize(400, 240);
+constexpr QSize kClientSize(400, 246);
 constexpr int kLabelX = 12;
 constexpr int kFieldX = 88;
 constexpr int kFieldWidth = 300;
@@ -68,14 +68,21 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     PlainHttpBox->setObjectName(QStringLiteral("PlainHttpBox"));
     Place(PlainHttpBox, kFieldX, 102, kFieldWidth, 20);
     PlainHttpWarning =
-        new QLabel(QStringLiteral("警告：不加密时，密码、记事和联系人都以明文经过网络，"
-                                  "同一网络中的人都能看到。只在可信的局域网里使用。"),
+        new QLabel(QStringLiteral("警告：不加密时，密码、记事和联系人以明文经过网络，"
+                                  "只应在可信的局域网里使用。"),
                    this);
     PlainHttpWarning->setObjectName(QStringLiteral("PlainHttpWarning"));
     PlainHttpWarning->setWordWrap(true);
     PlainHttpWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
-    Place(PlainHttpWarning, kFieldX, 124, kFieldWidth, 34);
+    Place(PlainHttpWarning, kFieldX, 124, kFieldWidth, 38);
+    // In the warning's place while there is none: where the password goes.
+    auto* keptNote = new QLabel(QStringLiteral("密码保存在桌面的密钥环里，不写入任何文件。"), this);
+    keptNote->setObjectName(QStringLiteral("PasswordNote"));
+    keptNote->setWordWrap(true);
+    keptNote->setStyleSheet(QStringLiteral("color: #5b6b7b;"));
+    Place(keptNote, kFieldX, 124, kFieldWidth, 38);
     connect(PlainHttpBox, &QCheckBox::toggled, PlainHttpWarning, &QWidget::setVisible);
+    connect(PlainHttpBox, &QCheckBox::toggled, keptNote, &QWidget::setHidden);
 
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
@@ -84,14 +91,14 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     StatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     StatusLabel->setFrameShape(QFrame::StyledPanel);
     StatusLabel->setMargin(3);
-    Place(StatusLabel, kLabelX, 164, kClientSize.width() - 2 * kLabelX, 40);
+    Place(StatusLabel, kLabelX, 168, kClientSize.width() - 2 * kLabelX, 40);
 
     SyncButton = Button(this, QStringLiteral("立即同步"), "SyncButton");
-    Place(SyncButton, 153, 210, 82, 25);
+    Place(SyncButton, 153, 214, 82, 25);
     SaveButton = Button(this, QStringLiteral("保　存"), "SaveButton");
-    Place(SaveButton, 239, 210, 72, 25);
+    Place(SaveButton, 239, 214, 72, 25);
     CancelButton = Button(this, QStringLiteral("取　消"), "CancelButton");
-    Place(CancelButton, 316, 210, 72, 25);
+    Place(CancelButton, 316, 214, 72, 25);
     connect(SyncButton, &QPushButton::clicked, this, &SyncDialog::SyncClick);
     connect(SaveButton, &QPushButton::clicked, this, &SyncDialog::SaveClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -100,6 +107,7 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     UserEdit->setText(QString::fromStdString(loaded_.user));
     PlainHttpBox->setChecked(loaded_.plainHttp);
     PlainHttpWarning->setVisible(loaded_.plainHttp);
+    keptNote->setHidden(loaded_.plainHttp);
 
     if (service_.Busy()) {
         ShowStatus(QStringLiteral("正在同步…"), false);

@@ -128,7 +128,7 @@ TEST_P(SyncRequests, AreAnsweredWithThePassesOutcome) {
     EXPECT_EQ(shown, 0) << "a sync request does not bring the window up";
     ASSERT_EQ(passes.started.size(), 1u);
     EXPECT_EQ(passes.started[0].options.confirmMassDelete, c.confirmDeletes);
-    EXPECT_FALSE(passes.started[0].options.createCollections);
+    EXPECT_TRUE(passes.started[0].options.createCollections);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, SyncRequests,

@@ -1,8 +1,8 @@
 // Writes the pictures of the dialogs in docs/ as they show: the message box
 // with a question, the note editor with its palette open, the contact editor
 // with its messenger panel open, a note's history with a version against the
-// current text, and the question the start asks when the notebook is missing
-// and a backup can put it back.
+// current text, the question the start asks when the notebook is missing
+// and a backup can put it back, and the sync account's dialog.
 //
 // usage: dialog_shots <folder>
 #include <QApplication>
@@ -14,9 +14,11 @@
 
 #include "dialogs/historydialog.h"
 #include "gui/dialog_driver.h"
+#include "gui/sync_fakes.h"
 #include "logic/importjob.h"
 #include "mainwindow/exchangeactions.h"
 #include "mainwindow/notebookstart.h"
+#include "mainwindow/syncdialog.h"
 #include "store/dailybackup.h"
 #include "store/keeping.h"
 #include "store/records.h"
@@ -212,6 +214,42 @@ void ExchangeBarAndSummary(Shots& shots) {
     if (!shown) shots.Keep(QPixmap(), "exchange-summary.png");
 }
 
+// The sync dialog on an example account after a pass that went through.
+void SyncAccount(Shots& shots) {
+    const AppFolder app;
+    const ModalWatchdog watchdog;
+    SyncSettings account;
+    account.url = "https://cloud.example.com/remote.php/dav";
+    account.user = "zhang";
+    SaveSyncSettings(DataPath("sys.ini"), account);
+    FakeSecrets secrets;
+    secrets.kept[SecretKeyFor(account)] = QStringLiteral("app-password");
+    FakePasses passes;
+    SyncReport done = Report(SyncStatus::Done, 1);
+    done.uploaded = 3;
+    passes.answers = {done};
+    SyncService service(DataPath("sys.ini"), secrets, passes, {600000, 600000, 600000});
+    service.Ask({});
+    for (int i = 0; i < 200 && (service.Busy() || !service.Last()); ++i) QTest::qWait(10);
+
+    QWidget main;
+    main.setGeometry(100, 100, 640, 480);
+    main.show();
+    const Dialogs dialogs(&main);
+    SyncDialog dialog(&main, service, *dialogs.smsf);
+    bool shown = false;
+    WhenModal(&dialog, [&] {
+        for (int i = 0; i < 100 && dialog.PasswordEdit->text().isEmpty(); ++i) QTest::qWait(10);
+        shown = true;
+        shots.Keep(dialog.grab(), "sync-dialog.png");
+        dialog.PlainHttpBox->setChecked(true);
+        shots.Keep(dialog.grab(), "sync-dialog-plain.png");
+        dialog.reject();
+    });
+    dialog.exec();
+    if (!shown) shots.Keep(QPixmap(), "sync-dialog.png");
+}
+
 }  // namespace
 }  // namespace korvane::test
 
@@ -229,5 +267,6 @@ int main(int argc, char** argv) {
     korvane::test::History(shots);
     korvane::test::RestoreQuestion(shots);
     korvane::test::ExchangeBarAndSummary(shots);
+    korvane::test::SyncAccount(shots);
     return shots.ok() ? 0 : 1;
 }
