@@ -440,7 +440,10 @@ TEST_F(MainWindow, HideButtonMinimisesWhenThereIsNoNotificationArea) {
 
 TEST_F(MainWindow, TrayMenuShowsAndHides) {
     TMyHappy& w = Window();
-    ASSERT_EQ(test::Find<QMenu>(w, "PopupMenu1")->actions().size(), 10);
+    // Four items, 导出… and 导入…, 同步… and 立即同步, 退出, and three separators.
+    ASSERT_EQ(test::Find<QMenu>(w, "PopupMenu1")->actions().size(), 12);
+    EXPECT_EQ(test::Find<QAction>(w, "SyncItem")->text(), QStringLiteral("同步…"));
+    EXPECT_EQ(test::Find<QAction>(w, "SyncNowItem")->text(), QStringLiteral("立即同步"));
     EXPECT_EQ(test::Find<QAction>(w, "N1")->text(), QStringLiteral("退　　出"));
     EXPECT_EQ(test::Find<QSystemTrayIcon>(w, "TrayIcon1")->toolTip(),
               QStringLiteral("Korvane V2.016"));
