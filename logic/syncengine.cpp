@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/log.h"
 #include "exchange/davitems.h"
 #include "exchange/davxml.h"
 #include "platform/codepage.h"
@@ -47,13 +46,25 @@ struct Collection {
 };
 
 Collection NotesCollection() {
-    return {DavCollectionKind::Journal, RecordKind::Note, "notes", "Korvane 记事",
-            "korvane-notes/", ".ics", "text/calendar; charset=utf-8", {}};
+    return {DavCollectionKind::Journal,
+            RecordKind::Note,
+            "notes",
+            "Korvane 记事",
+            "korvane-notes/",
+            ".ics",
+            "text/calendar; charset=utf-8",
+            {}};
 }
 
 Collection ContactsCollection() {
-    return {DavCollectionKind::AddressBook, RecordKind::Contact, "contacts", "Korvane 联系人",
-            "korvane-contacts/", ".vcf", "text/vcard; charset=utf-8", {}};
+    return {DavCollectionKind::AddressBook,
+            RecordKind::Contact,
+            "contacts",
+            "Korvane 联系人",
+            "korvane-contacts/",
+            ".vcf",
+            "text/vcard; charset=utf-8",
+            {}};
 }
 
 std::string NewUid() {
@@ -116,7 +127,8 @@ ServerItem ReadItem(RecordKind kind, std::string href, std::string etag, std::st
 
 std::string ItemText(RecordKind kind, const Fields& f, const std::string& uid,
                      const std::string& serverCopy) {
-    if (kind == RecordKind::Note) return WriteJournalItem({0, f.title, f.content, f.date}, uid, serverCopy);
+    if (kind == RecordKind::Note)
+        return WriteJournalItem({0, f.title, f.content, f.date}, uid, serverCopy);
     return WriteCardItem({0, f.title, f.tel, f.content, f.date}, uid, serverCopy);
 }
 
@@ -254,9 +266,10 @@ class Pass {
             for (const Collection* c : {&notes, &contacts}) {
                 const std::string known = ReadSyncValue(std::string(c->key) + "_url");
                 if (!newAccount && known == c->url) continue;
-                statements.push_back({"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
-                                      "WHERE kind=?1",
-                                      {int32_t{StateOf(c->kind)}}});
+                statements.push_back(
+                    {"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
+                     "WHERE kind=?1",
+                     {int32_t{StateOf(c->kind)}}});
                 statements.push_back(WriteSyncValue(std::string(c->key) + "_token", {}));
             }
             if (newAccount) statements.push_back({"DELETE FROM kv_sync_item", {}});
@@ -280,9 +293,8 @@ class Pass {
     // address of the server.
     std::string FindPrincipal() {
         const std::string given = account_.url;
-        for (const std::string& url :
-             {given, ResolveDavUrl(given, "/.well-known/caldav"),
-              ResolveDavUrl(given, "/.well-known/carddav")}) {
+        for (const std::string& url : {given, ResolveDavUrl(given, "/.well-known/caldav"),
+                                       ResolveDavUrl(given, "/.well-known/carddav")}) {
             const Multistatus found = Propfind(url, "0", PropfindPrincipalBody());
             for (const DavResponse& r : found.responses)
                 if (!r.principal.empty()) return ResolveDavUrl(url, r.principal);
@@ -305,11 +317,11 @@ class Pass {
     std::string FindOrMake(const Collection& c, const std::string& home) {
         const Multistatus listing = Propfind(home, "1", PropfindCollectionsBody());
         for (const DavResponse& r : listing.responses) {
-            const bool fits = c.dav == DavCollectionKind::Journal ? r.calendar && r.journal
-                                                                  : r.addressBook;
+            const bool fits =
+                c.dav == DavCollectionKind::Journal ? r.calendar && r.journal : r.addressBook;
             const std::string path = DavUrlPath(ResolveDavUrl(home, r.href));
-            const bool ours = r.displayName == c.displayName ||
-                              path.ends_with(std::string("/") + c.folder);
+            const bool ours =
+                r.displayName == c.displayName || path.ends_with(std::string("/") + c.folder);
             if (fits && ours) return ResolveDavUrl(home, r.href);
         }
         if (!options_.createCollections) throw PassStop{SyncStatus::NoCollections, {}};
@@ -371,7 +383,8 @@ class Pass {
         } else {
             listing = Propfind(c.url, "1", PropfindEtagsBody());
             if (!listing->error.empty())
-                throw PassStop{SyncStatus::ServerFailed, Cp("无法列出 ") + platform::ToCodePage(c.url)};
+                throw PassStop{SyncStatus::ServerFailed,
+                               Cp("无法列出 ") + platform::ToCodePage(c.url)};
             changes.whole = true;
         }
         const std::string self = DavUrlPath(c.url);
@@ -439,8 +452,10 @@ class Pass {
         std::vector<ServerItem> items;
         for (size_t start = 0; start < paths.size(); start += kMultigetBatch) {
             const std::vector<std::string> batch(
-                paths.begin() + start, paths.begin() + std::min(paths.size(), start + kMultigetBatch));
-            const HttpResponse r = Send("REPORT", c.url, MultigetBody(c.dav, batch), {{"Depth", "1"}});
+                paths.begin() + start,
+                paths.begin() + std::min(paths.size(), start + kMultigetBatch));
+            const HttpResponse r =
+                Send("REPORT", c.url, MultigetBody(c.dav, batch), {{"Depth", "1"}});
             const Multistatus m = r.status == 207 ? ReadMultistatus(r.body) : Multistatus{};
             std::set<std::string> got;
             for (const DavResponse& d : m.responses) {
@@ -550,8 +565,8 @@ class Pass {
             // is kept as a record of its own unless the two agree.
             item.localDate = r.item.localDate;
             change.push_back(PutSyncItem(item));
-            const bool same = s.fields.title == r.title && s.fields.content == r.content &&
-                              s.fields.tel == r.tel;
+            const bool same =
+                s.fields.title == r.title && s.fields.content == r.content && s.fields.tel == r.tel;
             const bool ownUpload = known.etag.empty();
             if (same || ownUpload) return;
             Fields copy = s.fields;
@@ -724,7 +739,6 @@ SyncReport RunSync(const SyncAccount& account, HttpClient& client, const StoreEx
     } catch (const PassStop& stop) {
         report.status = stop.status;
         report.detail = stop.detail;
-        log::Warn(log::Area::Store, "sync stopped: " + SyncReportText(report));
     }
     return report;
 }
@@ -743,18 +757,36 @@ std::string SyncReportText(const SyncReport& r) {
                 text += Cp("，") + std::to_string(r.conflicts) + Cp(" 处冲突已保留两份");
             return text;
         }
-        case SyncStatus::NotConfigured: text = Cp("还没有设置同步帐户"); break;
-        case SyncStatus::PasswordRefused: text = Cp("服务器拒绝了密码"); break;
-        case SyncStatus::Forbidden: text = Cp("服务器拒绝访问"); break;
-        case SyncStatus::Unreachable: text = Cp("无法连接服务器"); break;
-        case SyncStatus::TimedOut: text = Cp("服务器没有及时回答"); break;
-        case SyncStatus::Certificate: text = Cp("服务器的证书不可信，没有连接"); break;
+        case SyncStatus::NotConfigured:
+            text = Cp("还没有设置同步帐户");
+            break;
+        case SyncStatus::PasswordRefused:
+            text = Cp("服务器拒绝了密码");
+            break;
+        case SyncStatus::Forbidden:
+            text = Cp("服务器拒绝访问");
+            break;
+        case SyncStatus::Unreachable:
+            text = Cp("无法连接服务器");
+            break;
+        case SyncStatus::TimedOut:
+            text = Cp("服务器没有及时回答");
+            break;
+        case SyncStatus::Certificate:
+            text = Cp("服务器的证书不可信，没有连接");
+            break;
         case SyncStatus::PlainRefused:
             text = Cp("不加密的连接（http）只用于本机，除非在“同步…”中明确允许");
             break;
-        case SyncStatus::ServerFailed: text = Cp("服务器出错"); break;
-        case SyncStatus::ServerFull: text = Cp("服务器空间已满"); break;
-        case SyncStatus::NoCollections: text = Cp("服务器上还没有 Korvane 记事和联系人的集合"); break;
+        case SyncStatus::ServerFailed:
+            text = Cp("服务器出错");
+            break;
+        case SyncStatus::ServerFull:
+            text = Cp("服务器空间已满");
+            break;
+        case SyncStatus::NoCollections:
+            text = Cp("服务器上还没有 Korvane 记事和联系人的集合");
+            break;
         case SyncStatus::EmptyListing:
             text = Cp("服务器的列表突然是空的，为了安全没有删除任何记录");
             break;
@@ -762,8 +794,12 @@ std::string SyncReportText(const SyncReport& r) {
             text = Cp("这次同步会删除本机 ") + std::to_string(r.massDelete) +
                    Cp(" 条记录，已停下等待确认");
             break;
-        case SyncStatus::StoreFailed: text = Cp("记事本无法读写，同步没有完成"); break;
-        case SyncStatus::Cancelled: text = Cp("同步已取消"); break;
+        case SyncStatus::StoreFailed:
+            text = Cp("记事本无法读写，同步没有完成");
+            break;
+        case SyncStatus::Cancelled:
+            text = Cp("同步已取消");
+            break;
     }
     if (!r.detail.empty()) text += Cp("（") + r.detail + Cp("）");
     return text;

@@ -31,7 +31,7 @@ LocalRecord LocalAt(TSQLiteTable& t) {
     r.date = t.FieldText(5);
     r.hasItem = t.FieldInt64(6) != 0;
     if (r.hasItem) {
-        r.item = {r.id,           r.kind,         t.FieldText(7), t.FieldText(8),
+        r.item = {r.id,           r.kind,          t.FieldText(7), t.FieldText(8),
                   t.FieldText(9), t.FieldText(10), t.FieldText(11)};
     }
     r.journalSeq = t.FieldInt64(12);
@@ -93,9 +93,10 @@ bool SyncTablesExist() {
 
 std::vector<SqlStatement> SyncJournalMark(int64_t id) {
     if (!SyncTablesExist()) return {};
-    return {{"INSERT OR REPLACE INTO kv_sync_journal(id,seq)VALUES(?1,"
-             "(SELECT ifnull(max(seq),0)+1 FROM kv_sync_journal))",
-             {id}}};
+    return {
+        {"INSERT OR REPLACE INTO kv_sync_journal(id,seq)VALUES(?1,"
+         "(SELECT ifnull(max(seq),0)+1 FROM kv_sync_journal))",
+         {id}}};
 }
 
 std::string ReadSyncValue(const std::string& name) {
@@ -152,10 +153,11 @@ bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& hr
 }
 
 SqlStatement PutSyncItem(const SyncItem& item) {
-    return {"INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date)"
-            "VALUES(?1,?2,?3,?4,?5,?6,?7)",
-            {item.id, int32_t{StateOf(item.kind)}, item.uid, TextOrNull(item.href),
-             TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate}};
+    return {
+        "INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date)"
+        "VALUES(?1,?2,?3,?4,?5,?6,?7)",
+        {item.id, int32_t{StateOf(item.kind)}, item.uid, TextOrNull(item.href),
+         TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate}};
 }
 
 SqlStatement ForgetSyncItem(int64_t id) {
@@ -185,8 +187,8 @@ std::vector<SqlStatement> UpdateFromServer(const LocalRecord& r, const SyncItem&
     kept.id = r.id;
     kept.localDate = r.date;
     return {{"UPDATE mylist SET title=?1,content=?2,tel=?3,cre_date=?4 WHERE ID=?5",
-             {ReplaceApostrophes(r.title), ReplaceApostrophes(r.content),
-              ReplaceApostrophes(r.tel), r.date, r.id}},
+             {ReplaceApostrophes(r.title), ReplaceApostrophes(r.content), ReplaceApostrophes(r.tel),
+              r.date, r.id}},
             PutSyncItem(kept)};
 }
 

@@ -24,10 +24,14 @@ namespace {
 std::string XmlEscaped(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '&') out += "&amp;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '&')
+            out += "&amp;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
     }
     return out;
 }
@@ -120,18 +124,19 @@ class FakeDav : public HttpClient {
 
     HttpResponse Multistatus(const std::string& inner, const std::string& token = {}) {
         HttpResponse r = Status(207);
-        r.body = "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
-                 "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" "
-                 "xmlns:cr=\"urn:ietf:params:xml:ns:carddav\">" +
-                 inner + (token.empty() ? "" : "<d:sync-token>" + token + "</d:sync-token>") +
-                 "</d:multistatus>";
+        r.body =
+            "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
+            "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" "
+            "xmlns:cr=\"urn:ietf:params:xml:ns:carddav\">" +
+            inner + (token.empty() ? "" : "<d:sync-token>" + token + "</d:sync-token>") +
+            "</d:multistatus>";
         return r;
     }
 
     HttpResponse Propfind(const std::string& path, const HttpRequest& request) {
-        const bool depth1 = request.headers.end() !=
-                            std::find(request.headers.begin(), request.headers.end(),
-                                      std::pair<std::string, std::string>("Depth", "1"));
+        const bool depth1 =
+            request.headers.end() != std::find(request.headers.begin(), request.headers.end(),
+                                               std::pair<std::string, std::string>("Depth", "1"));
         if (!depth1) {
             return Multistatus("<d:response><d:href>" + path +
                                "</d:href><d:propstat><d:prop><d:current-user-principal><d:href>/u/"
@@ -181,8 +186,9 @@ class FakeDav : public HttpClient {
             if (m == nullptr) continue;
             const bool notes = c.find("notes") != std::string::npos;
             const char* data = notes ? "c:calendar-data" : "cr:address-data";
-            inner += "<d:response><d:href>" + c + name + "</d:href><d:propstat><d:prop><d:getetag>" +
-                     Etag(*m) + "</d:getetag><" + data + ">" + XmlEscaped(m->text) + "</" + data +
+            inner += "<d:response><d:href>" + c + name +
+                     "</d:href><d:propstat><d:prop><d:getetag>" + Etag(*m) + "</d:getetag><" +
+                     data + ">" + XmlEscaped(m->text) + "</" + data +
                      "></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
         }
         return Multistatus(inner);
@@ -241,9 +247,8 @@ class SyncEngine : public testing::Test {
         return std::stoll(Rows("SELECT max(ID) FROM mylist")[0]);
     }
     static void Edit(int64_t id, const std::string& body, const std::string& time) {
-        ASSERT_TRUE(SaveRecord(RecordKind::Note, static_cast<int>(id),
-                               {{"content", body}}, time)
-                        .Ok());
+        ASSERT_TRUE(
+            SaveRecord(RecordKind::Note, static_cast<int>(id), {{"content", body}}, time).Ok());
     }
     static std::vector<std::string> Rows(const std::string& query) {
         std::vector<std::string> rows;
@@ -279,8 +284,8 @@ TEST_F(SyncEngine, RecordsGoUpAndComeBackToAnotherNotebookByteForByte) {
     ASSERT_EQ(first.status, SyncStatus::Done) << SyncReportText(first);
     EXPECT_TRUE(first.createdCollections);
     EXPECT_EQ(first.uploaded, 2);
-    const std::vector<std::string> before =
-        Rows("SELECT hex(title)||hex(content)||hex(tel)||hex(cre_date)||state FROM mylist ORDER BY 1");
+    const std::vector<std::string> before = Rows(
+        "SELECT hex(title)||hex(content)||hex(tel)||hex(cre_date)||state FROM mylist ORDER BY 1");
 
     // Another device: the same server, an empty notebook.
     ASSERT_EQ(ExecSql("DELETE FROM mylist"), "Done");
@@ -347,7 +352,8 @@ TEST_P(SyncConflicts, NothingIsLostAndBothSidesAgree) {
 
     const SyncReport r = Sync();
     ASSERT_EQ(r.status, SyncStatus::Done) << SyncReportText(r);
-    std::vector<std::string> here = Rows("SELECT content FROM mylist WHERE state=0 ORDER BY content");
+    std::vector<std::string> here =
+        Rows("SELECT content FROM mylist WHERE state=0 ORDER BY content");
     EXPECT_EQ(here, c.contents);
     std::vector<std::string> there;
     for (const std::string& n : server_.Live(kNotes)) {
