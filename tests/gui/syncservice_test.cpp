@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 #include <optional>
 
 #include "dialogs/qttext.h"
@@ -150,6 +151,28 @@ TEST_F(SyncServiceTest, APassThatChangedRecordsHereAsksForTheListAgain) {
         ASSERT_TRUE(test::WaitUntil([&] { return !Service().Busy(); }, 1000));
         EXPECT_EQ(changed.count(), expected);
     }
+}
+
+// The program's own runner behind the service: a server that refuses the
+// connection (a closed port on this machine, where plain http is allowed)
+// comes back as an outcome in words, off the interface thread and in time.
+TEST_F(SyncServiceTest, TheProgramsRunnerReportsThroughTheService) {
+    SyncSettings settings;
+    settings.url = "http://127.0.0.1:1/dav/";
+    settings.user = "zhang";
+    settings.timeoutSeconds = 5;
+    ASSERT_TRUE(SaveSyncSettings(DataPath("sys.ini"), settings));
+    const std::unique_ptr<SyncPasses> runner = MakeRunnerPasses();
+    SyncService service(DataPath("sys.ini"), secrets_, *runner, timing_);
+    std::optional<SyncOutcome> outcome;
+    SyncRequest request;
+    request.password = QStringLiteral("pw");
+    service.Ask(request, [&outcome](const SyncOutcome& o) { outcome = o; });
+    ASSERT_TRUE(test::WaitUntil([&] { return outcome.has_value(); }, 10000));
+    EXPECT_EQ(outcome->report.status, SyncStatus::Unreachable)
+        << OutcomeText(*outcome).toStdString();
+    EXPECT_EQ(SyncExitStatus(*outcome), 1);
+    EXPECT_FALSE(service.Busy());
 }
 
 TEST(SyncOutcomeWords, DoneShowsTheTimeAndAFailureItsWords) {
