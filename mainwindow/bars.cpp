@@ -105,9 +105,12 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     sync = FooterButton(bar, QStringLiteral("同步…"),
                         QStringLiteral("与自己的 CalDAV/CardDAV 服务器同步记事和联系人"),
                         "SyncButton");
+    connect(sync, &QToolButton::clicked, this, &Footer::syncClicked);
     syncState = new ElidedLabel(bar);
     syncState->setObjectName(QStringLiteral("SyncState"));
-    syncState->setMargin(2);
+    syncState->setMargin(4);
+    syncState->setCursor(Qt::PointingHandCursor);
+    syncState->installEventFilter(this);
     ShowSyncState({}, false);
     notice = new QLabel(bar);
     notice->setObjectName(QStringLiteral("Label1"));
@@ -123,12 +126,15 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     row->addWidget(importFiles);
     row->addWidget(sync);
     row->addWidget(syncState, 1);
+    row->addStretch(0);
     row->addWidget(notice);
 }
 
 void Footer::ShowSyncState(const QString& line, bool failed) {
+    sync->setHidden(!line.isEmpty());
+    syncState->setHidden(line.isEmpty());
     syncState->setText(line);
-    syncState->setToolTip(line);
+    syncState->setToolTip(line + QStringLiteral("\n（点击打开“同步…”）"));
     syncState->setStyleSheet(failed ? QStringLiteral("color: #b00000;")
                                     : QStringLiteral("color: #5b6b7b;"));
 }
@@ -147,11 +153,17 @@ void Footer::OpenHomePage() {
 }
 
 bool Footer::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == notice && event->type() == QEvent::MouseButtonRelease) {
+    if ((watched == notice || watched == syncState) &&
+        event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* label = static_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton &&
-            notice->rect().contains(mouse->position().toPoint())) {
-            emit noticeClicked();
+            label->rect().contains(mouse->position().toPoint())) {
+            if (watched == notice) {
+                emit noticeClicked();
+            } else {
+                emit syncClicked();
+            }
             return true;
         }
     }

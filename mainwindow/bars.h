@@ -43,8 +43,10 @@ class Footer : public QObject {
     QToolButton* sync;         // 同步…: the sync account
     QLabel* syncState;         // the last sync: "已同步 12:34" or what failed
 
-    // Shows the last sync's outcome beside the entries, cut short with "…"
-    // where the footer has no room (the whole of it in the tooltip).
+    // Shows the last sync's outcome in the sync entry's place (the footer
+    // has room for one of them at the window's designed width), cut short
+    // with "…" where even that is too narrow, the whole of it in the
+    // tooltip. A click on it opens the account's dialog, as 同步… does.
     void ShowSyncState(const QString& line, bool failed);
 
     // Puts the maker's notice on the label; true when the label carries it
@@ -56,6 +58,8 @@ class Footer : public QObject {
 
   signals:
     void noticeClicked();
+    // 同步…, or the sync's state in its place, was clicked.
+    void syncClicked();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

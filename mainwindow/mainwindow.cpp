@@ -112,7 +112,7 @@ void TMyHappy::BuildSync(SyncParts parts) {
     sync_ = new SyncService(DataPath("sys.ini"), *parts.secrets, *parts.passes, parts.timing, this);
     connect(sync_, &SyncService::finished, this, &TMyHappy::ShowSyncOutcome);
     connect(sync_, &SyncService::recordsChanged, page_, &PageHost::RecordsChanged);
-    connect(SyncButton, &QToolButton::clicked, this, &TMyHappy::OpenSyncDialog);
+    connect(footer_, &Footer::syncClicked, this, &TMyHappy::OpenSyncDialog);
     connect(SyncItem, &QAction::triggered, this, &TMyHappy::OpenSyncDialog);
     connect(SyncNowItem, &QAction::triggered, this, &TMyHappy::SyncNow);
     sync_->Begin();

@@ -93,8 +93,8 @@ class TMyHappy : public QWidget {
     QAction* N1;                 // tray menu: 退出 (quit)
     QAction* SyncItem;           // tray menu: 同步… (the sync account)
     QAction* SyncNowItem;        // tray menu: 立即同步
-    QToolButton* SyncButton;     // footer: 同步…
-    QLabel* SyncState;           // footer: the last sync's outcome
+    QToolButton* SyncButton;     // footer: 同步…, until there is an outcome to show
+    QLabel* SyncState;           // footer: the last sync's outcome, in 同步…'s place
     QTimer* Timer1;  // page timer: BodyLoad() for a page whose load is not reported in a second
 
     // Runs one line of script (code page) in the page of `browser`. False only

@@ -588,6 +588,14 @@ TEST_F(MainWindow, TheFooterAndTheTrayTellTheLastSyncWithoutABox) {
         EXPECT_EQ(state->text(), line);
         EXPECT_EQ(w.TrayIcon1->toolTip(), QStringLiteral("Korvane V2.016\n") + line);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        // The state takes 同步…'s place, and the time fits there whole.
+        EXPECT_TRUE(button->isHidden());
+        EXPECT_FALSE(state->isHidden());
+        if (report.status == SyncStatus::Done) {
+            EXPECT_GE(state->contentsRect().width() - 2 * state->margin(),
+                      state->fontMetrics().horizontalAdvance(line));
+        }
+        EXPECT_LE(state->geometry().right(), test::Find<QLabel>(w, "Label1")->geometry().left());
     }
     EXPECT_EQ(passes_.started.size(), 3u);
 }
@@ -613,7 +621,12 @@ TEST_F(MainWindow, TheSyncEntriesOpenTheDialog) {
     test::Find<QAction>(w, "SyncNowItem")->trigger();
     QTimer::singleShot(0, closeWhenUp);
     test::Find<QAction>(w, "SyncItem")->trigger();
-    EXPECT_EQ(opened, 3);
+    // The state in 同步…'s place opens it as well.
+    w.Sync().Ask({});
+    ASSERT_TRUE(test::WaitUntil([&] { return w.Sync().Last().has_value(); }));
+    QTimer::singleShot(0, closeWhenUp);
+    QTest::mouseClick(test::Find<QLabel>(w, "SyncState"), Qt::LeftButton);
+    EXPECT_EQ(opened, 4);
     EXPECT_TRUE(passes_.started.empty());
 }
 
