@@ -115,7 +115,10 @@ void TMyHappy::BuildSync(SyncParts parts) {
     connect(footer_, &Footer::syncClicked, this, &TMyHappy::OpenSyncDialog);
     connect(SyncItem, &QAction::triggered, this, &TMyHappy::OpenSyncDialog);
     connect(SyncNowItem, &QAction::triggered, this, &TMyHappy::SyncNow);
-    sync_->Begin();
+    // The first pass waits for the notebook the user keeps: a sync while the
+    // start still offers to restore a backup would fill a notebook about to
+    // be replaced.
+    notebook_->WhenReady([this] { sync_->Begin(); });
 }
 
 const Dialogs& TMyHappy::Forms() const {

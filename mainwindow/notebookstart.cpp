@@ -1,6 +1,7 @@
 #include "mainwindow/notebookstart.h"
 
 #include <optional>
+#include <utility>
 
 #include "dialogs/messagebox.h"
 #include "mainwindow/windowlog.h"
@@ -67,6 +68,7 @@ void NotebookStart::Open() {
         OfferRestore();
         KeepUpkeep();
         StartDailyBackup();
+        if (ready_) std::exchange(ready_, {})();
     });
 }
 

@@ -37,6 +37,9 @@ class NotebookStart : public QObject {
 
     // Does its work once; later calls do nothing.
     void Open();
+    // `ready` runs once the notebook the user keeps is settled: opened, and
+    // any restore offered at the start answered and carried out.
+    void WhenReady(std::function<void()> ready) { ready_ = std::move(ready); }
 
   private:
     void OfferRestore();
@@ -46,6 +49,7 @@ class NotebookStart : public QObject {
 
     Tsmsf& messages_;
     std::function<void()> relist_;
+    std::function<void()> ready_;
     Clock clock_;
     bool opened_ = false;
     std::chrono::system_clock::time_point backupStarted_;

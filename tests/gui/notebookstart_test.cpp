@@ -43,14 +43,22 @@ TEST_F(NotebookStartTest, AMissingNotebookIsAQuestionAndYesPutsTheBackupBack) {
     fs::remove(app_.Database());
 
     std::string question;
+    bool readyBeforeTheAnswer = false;
+    bool ready = false;
     WhenModal(smsf, [&] {
+        readyBeforeTheAnswer = ready;
         question = FromQt(smsf->Memo1->toPlainText());
         PressOnFocused(smsf, Qt::Key_Return);  // Yes has the focus
     });
     bool relisted = false;
     NotebookStart start(
         nullptr, *smsf, [&] { relisted = true; }, [this] { return today; });
+    // What waits for the notebook the user keeps (the first sync) waits for
+    // the answer and the restore.
+    start.WhenReady([&] { ready = relisted && TitlesIn(app_.Database()).size() == 2; });
     OpenAndWait(start, [&] { return relisted && fs::exists(BackupOf(today)); });
+    EXPECT_FALSE(readyBeforeTheAnswer);
+    EXPECT_TRUE(ready);
 
     const std::string shown = Utf8(question);
     EXPECT_NE(shown.find("找不到记事本"), std::string::npos) << shown;
