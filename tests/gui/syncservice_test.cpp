@@ -175,20 +175,5 @@ TEST_F(SyncServiceTest, TheProgramsRunnerReportsThroughTheService) {
     EXPECT_FALSE(service.Busy());
 }
 
-TEST(SyncOutcomeWords, DoneShowsTheTimeAndAFailureItsWords) {
-    SyncOutcome done;
-    done.at = QDateTime(QDate(2026, 12, 9), QTime(12, 34, 56));
-    EXPECT_EQ(StatusLine(done), QStringLiteral("已同步 12:34"));
-    EXPECT_EQ(SyncExitStatus(done), 0);
-    EXPECT_EQ(OutcomeText(done), ToQt(SyncReportText(done.report)));
-
-    SyncOutcome failed = done;
-    failed.report.status = SyncStatus::PasswordRefused;
-    EXPECT_EQ(StatusLine(failed), ToQt(SyncReportText(failed.report)));
-    EXPECT_EQ(SyncExitStatus(failed), 1);
-    failed.report.status = SyncStatus::MassDelete;
-    EXPECT_EQ(SyncExitStatus(failed), 3);
-}
-
 }  // namespace
 }  // namespace korvane
