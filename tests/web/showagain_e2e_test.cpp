@@ -15,6 +15,7 @@
 #include "page_harness.h"
 #include "program_harness.h"
 #include "support/find.h"
+#include "support/notebook.h"
 #include "support/seed.h"
 
 namespace fs = std::filesystem;
@@ -141,6 +142,31 @@ INSTANTIATE_TEST_SUITE_P(
         Leaving{"Search", [](ShowAgain& t) { return t.Search(QStringLiteral("会议")); }, 2, 0,
                 "会议"}),
     [](const ::testing::TestParamInfo<Leaving>& info) { return std::string(info.param.name); });
+
+// Records a sync wrote behind the page: a page on screen shows them at once,
+// in the same document, tab and place; a hidden page is left alone and
+// shows them at its next show.
+TEST_F(ShowAgain, RecordsChangedBehindThePageShowOnScreenOrAtTheNextShow) {
+    ASSERT_TRUE(Start()) << "the notes list never arrived";
+    ASSERT_TRUE(GoTo(1700));
+    MarkDocument();
+    ASSERT_EQ(test::InsertNote("from the server"), "Done");
+    Host().RecordsChanged();
+    ASSERT_TRUE(Settled(QStringLiteral("list.total === %1").arg(kNotes + 1)));
+    const PageView view = View();
+    EXPECT_TRUE(view.sameDocument);
+    EXPECT_EQ(view.kind, 0);
+    EXPECT_NEAR(view.place, 1700, 1);
+
+    Window().hide();
+    const int writes = Count("window.listWrites");
+    ASSERT_EQ(test::InsertNote("one more"), "Done");
+    Host().RecordsChanged();
+    QTest::qWait(300);
+    Window().show();
+    ASSERT_TRUE(Settled(QStringLiteral("list.total === %1").arg(kNotes + 2)));
+    EXPECT_EQ(Count("window.listWrites"), writes + 1) << "one list, at the show";
+}
 
 // A page frozen while hidden is the same page when shown; one given back
 // comes back whole, at its tab and place, with one start-up call.
