@@ -5,7 +5,8 @@
 //                    it lives (href), the ETag of the server's copy and that
 //                    copy itself, so that what the notebook does not own in
 //                    it survives a write; `local_date` is the record's save
-//                    time when it was last in step.
+//                    time when it was last in step; `sent_copy` is an
+//                    upload on its way.
 //   kv_sync_journal  records changed here since they were last in step,
 //                    filled in the same transaction as the change.
 //   kv_sync_state    the server's tokens and the collections' addresses.
@@ -47,6 +48,10 @@ struct SyncItem {
     std::string etag;        // empty while an upload is not known to have landed
     std::string serverCopy;  // the item's text as the server last held it
     std::string localDate;   // the record's cre_date when it was last in step
+    // The text of an upload on its way: written before it is sent, so that
+    // an upload that landed without being recorded is known as this
+    // notebook's own when the server lists it.
+    std::string sentCopy;
 };
 
 // A record as stored, with what the sync knows of it.
