@@ -74,14 +74,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "/user/contacts/ status=0 collection addressbook"},
                    ""},
         // Indented, lower-case prefixes, a calendar naming no component set
-        // (so it takes every kind), the data in two CDATA sections (whose raw
-        // line ends any XML reader gives as line feeds).
+        // (so it takes every kind), the data in two CDATA sections with line
+        // feeds (as any XML reader gives raw line ends), read with CR LF.
         AnswerCase{"lower-prefixes.xml",
                    {"/remote.php/dav/calendars/u/notes/ status=0 "
                     "token=http://example.com/ns/sync/7 ctag=http://example.com/ns/sync/7 "
                     "collection calendar journal",
                     "/remote.php/dav/calendars/u/notes/a%20b.ics status=0 etag=\"9a\" "
-                    "data=BEGIN:VCALENDAR\nSUMMARY:a & b <c>\nEND:VCALENDAR\n"},
+                    "data=BEGIN:VCALENDAR\r\nSUMMARY:a & b <c>\r\nEND:VCALENDAR\r\n"},
                    ""},
         // Upper-case prefixes, a sync-collection answer: a changed member with
         // its data escaped, a removed one with only its status, the token.
