@@ -59,21 +59,6 @@ std::string Stored(std::string_view value) {
     return platform::ToCodePage(UnescapeVCardText(value));
 }
 
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // The value as escaped UTF-8: a 2.1 card's transfer encoding and character
 // set undone. An unknown character set is read as UTF-8.
 std::string Decoded(const ContentLine& line) {
@@ -83,14 +68,9 @@ std::string Decoded(const ContentLine& line) {
     } else if (line.Has("ENCODING", "B") || line.Has("ENCODING", "BASE64")) {
         if (std::optional<std::string> decoded = DecodeBase64(bytes)) bytes = std::move(*decoded);
     }
-    const std::string charset = line.Param("CHARSET") ? Upper(*line.Param("CHARSET")) : "";
-    if (charset == "GBK" || charset == "GB2312" || charset == "GB18030" || charset == "CP936" ||
-        charset == "X-GBK" || charset == "EUC-CN" || charset == "WINDOWS-936")
-        return platform::FromCodePage(bytes);
-    if (charset == "ISO-8859-1" || charset == "LATIN1" || charset == "LATIN-1" ||
-        charset == "WINDOWS-1252" || charset == "CP1252" || charset == "ISO8859-1")
-        return Latin1ToUtf8(bytes);
-    return bytes;
+    const std::string* charset = line.Param("CHARSET");
+    std::optional<std::string> utf8 = CharsetToUtf8(bytes, charset ? *charset : "UTF-8");
+    return utf8 ? std::move(*utf8) : bytes;
 }
 
 // The first property of each name directly in a component.
