@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "exchange/contentlines.h"
 #include "exchange/datetime.h"
 #include "exchange/davitems.h"
 #include "platform/codepage.h"
@@ -303,21 +302,6 @@ INSTANTIATE_TEST_SUITE_P(
                         std::string(size_t{8} << 20, 'x') + "\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n",
                     false}),
     [](const testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
-
-TEST(ContentLines, KeepEveryPhysicalLineOfAPropertyAndSplitItsParameters) {
-    const ContentParse parse =
-        ParseContentLines("BEGIN:VCARD\nitem2.TEL;TYPE=\"a;b\";CELL:1\r\n 2\r\n\t3\nEND:VCARD");
-    ASSERT_EQ(parse.error, "");
-    const ContentComponent* card = FindComponent(parse.nodes, "VCARD");
-    ASSERT_NE(card, nullptr);
-    ASSERT_EQ(card->nodes.size(), 1u);
-    const ContentLine& tel = card->nodes[0].line;
-    EXPECT_EQ(tel.raw, "item2.TEL;TYPE=\"a;b\";CELL:1\r\n 2\r\n\t3");
-    EXPECT_EQ(tel.value, "123");
-    EXPECT_EQ(tel.group, "item2");
-    EXPECT_TRUE(tel.Has("TYPE", "cell"));
-    EXPECT_EQ(RewrittenLine(tel, "9"), "item2.TEL;TYPE=\"a;b\";CELL:9\r\n");
-}
 
 }  // namespace
 }  // namespace korvane
