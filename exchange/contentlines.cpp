@@ -82,7 +82,8 @@ class TreeBuilder {
 
     bool Take(ContentLine line) {
         const std::string marker = Upper(line.value);
-        if (line.name == "BEGIN" && !marker.empty()) {
+        const std::string head = line.name + ":";  // compared as the item writes it
+        if (head == "BEGIN:" && !marker.empty()) {
             if (static_cast<int>(open_.size()) >= limits_.maxDepth) {
                 static const std::string deep = Cp("组件嵌套超过 "), layers = Cp(" 层");
                 return Fail(deep + std::to_string(limits_.maxDepth) + layers);
@@ -95,7 +96,7 @@ class TreeBuilder {
             open_.push_back(at);
             return true;
         }
-        if (line.name == "END" && !marker.empty()) {
+        if (head == "END:" && !marker.empty()) {
             if (open_.empty() || open_.back()->name != marker) {
                 static const std::string unmatched = Cp("END:"), nothing = Cp(" 没有对应的 BEGIN");
                 return Fail(unmatched + platform::ToCodePage(line.value) + nothing);
