@@ -69,10 +69,13 @@ bool IsParamName(std::string_view name) {
     return true;
 }
 
+bool MentionsQuotedPrintable(std::string_view text) {
+    return Upper(text).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
 bool IsQuotedPrintableStart(std::string_view physical) {
     const size_t colon = physical.find(':');
-    return colon != std::string_view::npos &&
-           Upper(physical.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos && MentionsQuotedPrintable(physical.substr(0, colon));
 }
 
 // Builds the tree from the logical lines, one at a time.
@@ -220,12 +223,15 @@ const ContentComponent* FindComponent(const std::vector<ContentNode>& nodes,
 }
 
 std::string RewrittenLine(const ContentLine& line, std::string_view value) {
-    std::string out = line.group.empty() ? line.name : line.group + "." + line.name;
+    // Nothing before the colon may mention quoted-printable, or a new value
+    // ending in "=" would take the next line into it when read.
+    const bool groupKept = !MentionsQuotedPrintable(line.group) && !line.group.empty();
+    std::string out = groupKept ? line.group + "." + line.name : line.name;
     for (const ContentParam& p : line.params) {
-        if (p.name == "ENCODING" || p.name == "CHARSET" || !IsParamName(p.name)) continue;
-        if (p.name.empty() && (SameUpper(p.value, "QUOTED-PRINTABLE") ||
-                               SameUpper(p.value, "BASE64") || SameUpper(p.value, "B")))
+        if (p.name == "ENCODING" || p.name == "CHARSET" || !IsParamName(p.name) ||
+            MentionsQuotedPrintable(p.name + p.value))
             continue;
+        if (p.name.empty() && (SameUpper(p.value, "BASE64") || SameUpper(p.value, "B"))) continue;
         out += ';';
         if (!p.name.empty()) out += p.name + "=";
         const bool quote = p.value.find_first_of(";:") != std::string::npos;

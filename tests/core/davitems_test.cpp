@@ -199,6 +199,14 @@ TEST(DavItemMerge, AFieldEmptiedBeforeAnotherOfItsNameStaysEmptyInsteadOfGone) {
     EXPECT_EQ(ReadCardItem(item).contact, contact);
 }
 
+TEST(DavItemMerge, AReplacedValueEndingInAnEqualsSignNeverTakesTheNextLine) {
+    const std::string copy =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nquoted-printable.TEL;X=Quoted-Printable;"
+        "QUOTED-PRINTABLE:1\r\nNOTE:n\r\nEND:VCARD\r\n";
+    const ExchangedContact contact{0, "a", "5=", "n", ""};
+    EXPECT_EQ(ReadCardItem(WriteCardItem(contact, "u", copy)).contact, contact);
+}
+
 TEST(DavItemRead, APhonesJournalEntryReadsWithItsTimeAndEveryCharacter) {
     const DavNoteRead read = ReadJournalItem(kPhoneJournal);
     ASSERT_EQ(read.error, "");
