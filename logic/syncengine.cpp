@@ -266,13 +266,10 @@ class Pass {
             for (const Collection* c : {&notes, &contacts}) {
                 const std::string known = ReadSyncValue(std::string(c->key) + "_url");
                 if (!newAccount && known == c->url) continue;
-                statements.push_back(
-                    {"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
-                     "WHERE kind=?1",
-                     {int32_t{StateOf(c->kind)}}});
+                statements.push_back(UnplaceSyncItems(c->kind));
                 statements.push_back(WriteSyncValue(std::string(c->key) + "_token", {}));
             }
-            if (newAccount) statements.push_back({"DELETE FROM kv_sync_item", {}});
+            if (newAccount) statements.push_back(ForgetAllSyncItems());
             statements.push_back(WriteSyncValue("account", AccountKey()));
             statements.push_back(WriteSyncValue("notes_url", notes.url));
             statements.push_back(WriteSyncValue("contacts_url", contacts.url));
@@ -609,7 +606,7 @@ class Pass {
                 return;
             }
             for (SqlStatement& s : TrashCopy(known.id, now)) keep.push_back(std::move(s));
-            change.push_back({"DELETE FROM mylist WHERE ID=?1", {known.id}});
+            change.push_back(RemoveRecord(known.id));
             change.push_back(ForgetSyncItem(known.id));
             ++deletes;
         }

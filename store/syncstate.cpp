@@ -168,6 +168,21 @@ SqlStatement ForgetSyncItem(int64_t id) {
     return {"DELETE FROM kv_sync_item WHERE id=?1", {id}};
 }
 
+SqlStatement ForgetAllSyncItems() {
+    return {"DELETE FROM kv_sync_item", {}};
+}
+
+SqlStatement UnplaceSyncItems(RecordKind kind) {
+    return {
+        "UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL,sent_copy=NULL "
+        "WHERE kind=?1",
+        {int32_t{StateOf(kind)}}};
+}
+
+SqlStatement RemoveRecord(int64_t id) {
+    return {"DELETE FROM mylist WHERE ID=?1", {id}};
+}
+
 SqlStatement ClearJournalMark(int64_t id, int64_t seq) {
     return {"DELETE FROM kv_sync_journal WHERE id=?1 AND seq<=?2", {id, seq}};
 }

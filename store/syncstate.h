@@ -91,6 +91,13 @@ bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& hr
 // RunStatementsAtOnce (or RunKeeping for deletes).
 SqlStatement PutSyncItem(const SyncItem& item);  // insert or replace, by record
 SqlStatement ForgetSyncItem(int64_t id);
+SqlStatement ForgetAllSyncItems();
+// Every item of `kind` as not on the server (its collection changed): the
+// records go up again, matched by UID where they are there already.
+SqlStatement UnplaceSyncItems(RecordKind kind);
+// Deletes record `id` (after its trash copy, TrashCopy) for a delete that
+// came from the server.
+SqlStatement RemoveRecord(int64_t id);
 // Clears the journal mark of `id` unless the record changed again after `seq`.
 SqlStatement ClearJournalMark(int64_t id, int64_t seq);
 // A record from the server: a new one (its number is the next free one) with
