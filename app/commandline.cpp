@@ -11,6 +11,8 @@
 #include "dialogs/qttext.h"
 #include "logic/exportjob.h"
 #include "logic/importjob.h"
+#include "logic/syncengine.h"
+#include "logic/syncsettings.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/datafolder.h"
@@ -18,6 +20,7 @@
 #include "platform/instance.h"
 #include "platform/process.h"
 #include "store/notebook.h"
+#include "syncqt/qthttpclient.h"
 
 namespace korvane {
 namespace {
@@ -28,7 +31,11 @@ constexpr char kUsage[] =
     "  korvane --export 文件夹 [--vcard4]   把记事和联系人导出到文件夹\n"
     "                                       （记事为 Markdown 和网页，联系人为 vCard 3.0，\n"
     "                                        加 --vcard4 写 vCard 4.0）\n"
-    "  korvane --import 文件或文件夹...     导入 .vcf、.md、.txt、.note 和 .enex 文件\n";
+    "  korvane --import 文件或文件夹...     导入 .vcf、.md、.txt、.note 和 .enex 文件\n"
+    "  korvane --sync [--password-file 文件] [--confirm-deletes]\n"
+    "                                       用 sys.ini 里 [sync] 的帐户同步一次\n"
+    "                                       （密码文件只能由本用户读写；\n"
+    "                                        --confirm-deletes 允许一次删除很多记录）\n";
 
 void Print(FILE* stream, const std::string& codePage) {
     const std::string text = platform::FromCodePage(codePage) + "\n";
@@ -38,7 +45,7 @@ void Print(FILE* stream, const std::string& codePage) {
 
 bool IsJobArgument(const char* argument) {
     return std::strcmp(argument, "--export") == 0 || std::strcmp(argument, "--import") == 0 ||
-           std::strcmp(argument, "--help") == 0;
+           std::strcmp(argument, "--sync") == 0 || std::strcmp(argument, "--help") == 0;
 }
 
 // A path as the user typed it, made whole against the working folder.
@@ -95,6 +102,54 @@ int Import(const QStringList& arguments) {
     return whole ? 0 : 1;
 }
 
+// Exit codes of --sync beyond 0 and 1: stopped before a mass delete.
+constexpr int kStoppedBeforeDeleting = 3;
+
+int Sync(const QStringList& arguments) {
+    std::string passwordFile;
+    SyncOptions options;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--password-file") && i + 1 < arguments.size()) {
+            passwordFile = WholePath(arguments[++i]);
+        } else if (arguments[i] == QLatin1String("--confirm-deletes")) {
+            options.confirmMassDelete = true;
+        } else {
+            Print(stderr, Cp(kUsage));
+            return 2;
+        }
+    }
+    const SyncSettings settings = LoadSyncSettings(DataPath("sys.ini"));
+    if (!settings.Configured()) {
+        Print(stderr, Cp("还没有设置同步帐户：sys.ini 的 [sync] 里没有 url 和 user。"));
+        return 1;
+    }
+    if (passwordFile.empty()) {
+        Print(stderr, Cp("请用 --password-file 给出密码文件。"));
+        return 2;
+    }
+    std::string error;
+    const std::optional<std::string> password = ReadPasswordFile(passwordFile, error);
+    if (!password) {
+        Print(stderr, error);
+        return 1;
+    }
+    // One writer per notebook: a running copy syncs the notebook itself.
+    const platform::WriterLock writer(NotebookLockPath());
+    if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
+        Print(stderr, Cp("Korvane 正在运行并使用这个记事本，没有同步。请用它的“立即同步”。"));
+        return 1;
+    }
+    const NotebookCloser closer;
+    QtHttpClient client({QString::fromStdString(settings.user), QString::fromStdString(*password),
+                         settings.timeoutSeconds, settings.plainHttp, nullptr});
+    const StoreExecutor here = [](const std::function<void()>& work) { work(); };
+    const SyncReport report = RunSync({settings.url, settings.user}, client, here, options);
+    const bool done = report.status == SyncStatus::Done;
+    Print(done ? stdout : stderr, SyncReportText(report));
+    if (done) return 0;
+    return report.status == SyncStatus::MassDelete ? kStoppedBeforeDeleting : 1;
+}
+
 }  // namespace
 
 std::optional<int> RunCommandLine(int argc, char** argv) {
@@ -110,6 +165,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     }
     SetApplicationPaths(platform::RunningExecutablePath());
     platform::UsePerUserDataWhenReadOnly("korvane");
+    if (job == QLatin1String("--sync")) return Sync(arguments);
     return job == QLatin1String("--export") ? Export(arguments) : Import(arguments);
 }
 

@@ -25,9 +25,9 @@ struct DavResponse {
     // The calendar's supported-calendar-component-set names VJOURNAL, or the
     // set is not given (a server that does not say supports every kind).
     bool journal = false;
-    std::string principal;     // current-user-principal's href
-    std::string calendarHome;  // calendar-home-set's href
-    std::string addressHome;   // addressbook-home-set's href
+    std::string principal;      // current-user-principal's href
+    std::string calendarHome;   // calendar-home-set's href
+    std::string addressHome;    // addressbook-home-set's href
     std::string syncTokenProp;  // the collection's sync-token property
     std::string ctag;           // getctag, where a server gives one
 };
@@ -46,11 +46,15 @@ Multistatus ReadMultistatus(std::string_view xml);
 // "valid-sync-token" or "no-uid-conflict".
 bool DavErrorNames(std::string_view xml, std::string_view precondition);
 
-// PROPFIND bodies.
-std::string PropfindPrincipalBody();    // current-user-principal
-std::string PropfindHomesBody();        // calendar-home-set, addressbook-home-set
-std::string PropfindCollectionsBody();  // resourcetype, displayname, component set, sync-token, getctag
-std::string PropfindEtagsBody();        // getetag (Depth 1 listing of a collection)
+// PROPFIND bodies: current-user-principal; calendar-home-set and
+// addressbook-home-set; resourcetype, displayname, component set, sync-token
+// and getctag; getetag and resourcetype (the Depth 1 listing of a
+// collection, where the type tells the collection itself and any collection
+// inside it from the members).
+std::string PropfindPrincipalBody();
+std::string PropfindHomesBody();
+std::string PropfindCollectionsBody();
+std::string PropfindEtagsBody();
 
 // The sync-collection REPORT (RFC 6578): every member's getetag changed since
 // `token`; an empty token asks for all of them.

@@ -26,4 +26,11 @@ std::optional<int64_t> ModifiedSeconds(const std::string& path);
 // does). False when `added` exists or the file system has no such names.
 bool AddName(const std::string& existing, const std::string& added);
 
+// True when no one but the file's owner, who runs this program, may read or
+// write the regular file at `path` (POSIX: owned by this user, no group or
+// other permission bits). On Windows a user's files are private to the user
+// by their folder's inheritance, so a regular file there is taken as the
+// user's own.
+bool OnlyOwnerMayAccess(const std::string& path);
+
 }  // namespace korvane::platform

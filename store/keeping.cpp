@@ -6,6 +6,7 @@
 #include "base/log.h"
 #include "store/readtransaction.h"
 #include "store/sqlitelayer.h"
+#include "store/syncstate.h"
 
 namespace korvane {
 namespace {
@@ -240,8 +241,9 @@ StoreResult RestoreVersion(int64_t id, int64_t versionId, const std::string& tim
     const SqlStatement update{"UPDATE mylist SET title=" + of("title") + ",content=" +
                                   of("content") + ",tel=" + of("tel") + ",cre_date=?1 WHERE ID=?2",
                               {time, id, versionId}};
-    return RunKeeping(kHistoryTable, HistoryCopy(id, now, differs, {versionId}),
-                      {update, ThinHistory(id, now)});
+    std::vector<SqlStatement> change{update, ThinHistory(id, now)};
+    for (SqlStatement& mark : SyncJournalMark(id)) change.push_back(std::move(mark));
+    return RunKeeping(kHistoryTable, HistoryCopy(id, now, differs, {versionId}), change);
 }
 
 StoreResult BoundHistory(int64_t maxBytes) {

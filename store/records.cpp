@@ -6,6 +6,7 @@
 #include "store/keeping.h"
 #include "store/notebook.h"
 #include "store/sqlitelayer.h"
+#include "store/syncstate.h"
 
 namespace korvane {
 namespace {
@@ -97,8 +98,9 @@ StoreResult SaveRecord(RecordKind kind, int recordId, const std::vector<RecordFi
     }
     values.emplace_back(time);
     values.emplace_back(int32_t{recordId});
-    return RunKeeping(kHistoryTable, HistoryCopy(recordId, now, changed, changedValues),
-                      {{statement, values}, ThinHistory(recordId, now)});
+    std::vector<SqlStatement> change{{statement, values}, ThinHistory(recordId, now)};
+    for (SqlStatement& mark : SyncJournalMark(recordId)) change.push_back(std::move(mark));
+    return RunKeeping(kHistoryTable, HistoryCopy(recordId, now, changed, changedValues), change);
 }
 
 StoreResult AddRecords(const std::vector<NewRecord>& records) {

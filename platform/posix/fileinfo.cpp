@@ -25,4 +25,10 @@ bool AddName(const std::string& existing, const std::string& added) {
     return ::link(NativePath(existing).c_str(), NativePath(added).c_str()) == 0;
 }
 
+bool OnlyOwnerMayAccess(const std::string& path) {
+    struct stat st {};
+    if (::lstat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return st.st_uid == ::geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
 }  // namespace korvane::platform

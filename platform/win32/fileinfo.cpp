@@ -47,4 +47,8 @@ bool AddName(const std::string& existing, const std::string& added) {
     return ::CreateHardLinkA(NativePath(added).c_str(), NativePath(existing).c_str(), nullptr) != 0;
 }
 
+bool OnlyOwnerMayAccess(const std::string& path) {
+    return EntryKindOf(path) == EntryKind::File;
+}
+
 }  // namespace korvane::platform
