@@ -22,6 +22,7 @@ import os
 import signal
 import socket
 import subprocess
+import sys
 import threading
 import time
 import urllib.parse
@@ -180,6 +181,7 @@ class Request:
         self.method, self.path, self.depth, self.body = method, path, depth, body
         self.status = None  # None: no answer (connection closed)
         self.fault = ""
+        self.answer = b""  # the body passed on, for the logs of failures
 
     def __repr__(self):
         return "%s %s%s -> %s%s" % (self.method, self.path,
@@ -197,6 +199,7 @@ class FaultProxy:
       status   answers with that status (401 with a challenge)
       delay    waits `seconds` and then forwards (the client has given up)
       cut      forwards, then sends the head and half the body and closes
+      lost     forwards, then closes without an answer (the request landed)
       empty    answers a listing with an empty multistatus
       drop     closes the connection without an answer
     `hook(request, phase)` runs before forwarding ("before") and after the
@@ -216,7 +219,7 @@ class FaultProxy:
             pass
 
         Handler.proxy = proxy
-        self.server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server = QuietServer(("127.0.0.1", 0), Handler)
         self.server.daemon_threads = True
         self.port = self.server.server_address[1]
         self.url = "http://127.0.0.1:%d/" % self.port
@@ -273,6 +276,13 @@ class FaultProxy:
                 if self.active == 0:
                     return
             time.sleep(0.05)
+
+
+class QuietServer(ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        """A client killed or cut off mid-request is what the tests do."""
+        if not isinstance(sys.exc_info()[1], OSError):
+            super().handle_error(request, client_address)
 
 
 class ProxyHandler(BaseHTTPRequestHandler):
@@ -355,6 +365,8 @@ class ProxyHandler(BaseHTTPRequestHandler):
         status, reason, headers, data = answer
         if proxy.hook:
             proxy.hook(request, "after")
+        if kind == "lost":
+            return
         if kind == "cut":
             self.send_response(status, reason)
             for name, value in headers:
@@ -366,6 +378,7 @@ class ProxyHandler(BaseHTTPRequestHandler):
             self.connection.shutdown(socket.SHUT_RDWR)
             return
         request.status = status
+        request.answer = data
         self.send_response(status, reason)
         for name, value in headers:
             self.send_header(name, value)
