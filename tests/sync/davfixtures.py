@@ -631,8 +631,14 @@ class DavClient:
         return data.decode("utf-8"), resp.getheader("ETag")
 
     def items(self, collection):
-        """{href: Item} of every member."""
-        return {href: Item(self.get(href)[0]) for href in self.etags(collection)}
+        """{href: Item} of every member (one deleted since the listing is
+        left out: the program may be syncing meanwhile)."""
+        found = {}
+        for href in self.etags(collection):
+            status, _, data = self.request("GET", urllib.parse.quote(href), ok=(200, 404))
+            if status == 200:
+                found[href] = Item(data.decode("utf-8"))
+        return found
 
     def put(self, href, text, etag=None):
         """Writes an item: a new one (If-None-Match) or over `etag`."""

@@ -37,6 +37,7 @@ Exit status 0 when every check passed, 1 otherwise.
 """
 
 import calendar
+import collections
 import os
 import random
 import signal
@@ -130,6 +131,33 @@ class SyncHarness(Harness):
         """A save time later than every one before (as a save stores it)."""
         self.clock += 1
         return time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(1796000000 + self.clock * 61))
+
+    def expect_same(self, got, wanted, text):
+        """Two lists equal; else the first differing elements and where in
+        their texts they part."""
+        if got == wanted:
+            return self.ok(text)
+        lines = ["%s: %d against %d elements" % (text, len(got), len(wanted))]
+        pairs = [(g, w) for g, w in zip(got, wanted) if g != w][:3]
+        for g, w in pairs:
+            for field, (x, y) in enumerate(zip(g, w)):
+                if x == y:
+                    continue
+                at = next((i for i, (p, q) in enumerate(zip(x, y)) if p != q),
+                          min(len(x), len(y))) if isinstance(x, str) else 0
+                lines.append("  field %d at %d: got %r, wanted %r" % (
+                    field, at, x[max(0, at - 10):at + 10] if isinstance(x, str) else x,
+                    y[max(0, at - 10):at + 10] if isinstance(y, str) else y))
+        raise Failure("\n".join(lines))
+
+    def expect_records(self, got, wanted, text):
+        """Two collections of records equal as multisets; else what is
+        missing and what is extra (a doubled record shows as extra)."""
+        have, want = collections.Counter(got), collections.Counter(wanted)
+        if have == want:
+            return self.ok(text)
+        raise Failure("%s\n  missing: %r\n  extra:   %r" % (text, sorted((want - have).elements()),
+                                                          sorted((have - want).elements())))
 
     def check(self, condition, text):
         """A check whose failure is reported while the run goes on, so that
@@ -287,8 +315,8 @@ class SyncHarness(Harness):
         content, telephone), each side every record exactly once when
         `unique`, and the program's item table one row per record."""
         here, there = self.local_records(app), self.server_records(self.apps[app])
-        self.expect_equal(here, there, "the notebook and the server hold the same records "
-                          + what)
+        self.expect_records(here, there, "the notebook and the server hold the same records "
+                            + what)
         if unique:
             self.expect_equal(len(set(here)), len(here), "every record exactly once " + what)
         self.expect_equal(len(self.sync_items(app)), len(here),
@@ -734,10 +762,28 @@ def check_faults(h):
 
 # bytes -----------------------------------------------------------------------
 
+def agree_with_iconv(chars):
+    """The characters whose bytes by `stored` are the ones the system's
+    iconv GB18030 (the store's converter on Linux) gives and reads back.
+    Python's codec and glibc differ on a few characters (U+FE10 to U+FE19
+    and others moved between two- and four-byte codes in later editions of
+    GB18030); for those the store keeps the bytes exactly but as bytes of
+    no character, which is another test's matter."""
+    encoded = b"\n".join(stored(c) for c in chars) + b"\n"
+    back = subprocess.run(["iconv", "-c", "-f", "GB18030", "-t", "UTF-8"], input=encoded,
+                          stdout=subprocess.PIPE).stdout.decode("utf-8").split("\n")
+    there = subprocess.run(["iconv", "-c", "-f", "UTF-8", "-t", "GB18030"],
+                           input="\n".join(chars).encode("utf-8") + b"\n",
+                           stdout=subprocess.PIPE).stdout.split(b"\n")
+    return [c for c, d, e in zip(chars, back, there) if d == c and e == stored(c)]
+
+
 def text_pools():
     """Characters by kind: ASCII, every GBK two-byte character, characters
     GBK lacks (GB18030 four-byte forms, in and beyond the BMP)."""
-    ascii_chars = [chr(c) for c in range(0x20, 0x7F)] + ["\t"]
+    # No ASCII apostrophe: the store keeps it as the full-width one (a record
+    # from the server too), so a stored record never holds it.
+    ascii_chars = [chr(c) for c in range(0x20, 0x7F) if c != 0x27] + ["\t"]
     gbk = []
     for lead in range(0x81, 0xFF):
         for trail in list(range(0x40, 0x7F)) + list(range(0x80, 0xFF)):
@@ -758,6 +804,7 @@ def text_pools():
                 len(stored(c)) == 4:
             four.append(c)
     four += [chr(c) for c in (0x1F600, 0x1F680, 0x20000, 0x2A6A5, 0x2B820, 0x10000, 0x10FFFD)]
+    gbk, four = agree_with_iconv(gbk), agree_with_iconv(four)
     return ascii_chars, gbk, four
 
 
@@ -799,7 +846,7 @@ def bytes_records(rng):
         ("欧元 €", "€ 1", "€", "2026-01-01 00:00:01"),
         ("只有四字节 😀𠀀𪚥", None, "😀\n𠀀\n𪚥", "2026-01-01 00:00:02"),
         ("空行", None, "a\n\n\n\nb", "2026-01-01 00:00:03"),
-        ("转义 ;,\\:\"<>&", "+86;,\\", "行一;\\n 不是换行\\\n行二, 逗号", "2026-01-01 00:00:04"),
+        ("转义 ;,\\:\"<>&＇", "+86;,\\", "行一;\\n 不是换行\\\n行二, 逗号", "2026-01-01 00:00:04"),
         ("长标题 " + random_text(rng, pools, 2000, lines=False), None, "短",
          "2026-01-01 00:00:05"),
         ("长正文", None, random_text(rng, pools, 150000), "2026-01-01 00:00:06"),
@@ -808,26 +855,50 @@ def bytes_records(rng):
     return records
 
 
+def without_backslashes(text):
+    """Xandikos (0.2.8) writes items again through its iCalendar library,
+    which undoes a text's escaped backslash before "n", "N" or ";" (a line
+    break or a lone semicolon instead): a fault of the server, so its texts
+    here have slashes instead of backslashes."""
+    return None if text is None else text.replace("\\", "/")
+
+
+# Stored bytes that are no character: a lone lead byte, 0xFF, a four-byte
+# form the system's GB18030 does not read, a lead byte before ASCII. The
+# store keeps such bytes exactly; they must come back exactly too.
+RAW_RECORDS = [
+    (b"raw \x81", None, b"\xff end", b"2026-03-03 03:03:03"),
+    (b"raw \x84\x31\x82\x37 four", None, b"a\x81b\r\n\xfe", b"2026-03-03 03:03:04"),
+    (b"raw contact \xa2\xe3", b"\x81\x30", b"\x80\x80", b"2026-03-03 03:03:05"),
+]
+
+
+def seed_raw(h, app):
+    text = lambda value: "CAST(x'%s' AS TEXT)" % value.hex()
+    h.sql(app, "".join("INSERT INTO mylist(title,content,tel,state,cre_date) VALUES(%s,%s,%s,%d,"
+                       "%s);" % (text(t), text(c), text(tel or b""), 0 if tel is None else 1,
+                                 text(d)) for t, tel, c, d in RAW_RECORDS))
+
+
 def check_bytes(h, seed):
     rng = random.Random(seed)
     records = bytes_records(rng)
     print("seed %d: %d records" % (seed, len(records)), flush=True)
     for kind in ("radicale", "xandikos"):
+        if kind == "xandikos":
+            records = [tuple(without_backslashes(v) for v in r) for r in records]
         account = h.account(kind)
         a = h.app("bytes-" + kind, account, records)
+        seed_raw(h, a)
         before = h.rows(a)
         h.sync(a, what=" (%s: first upload)" % kind)
         wanted = sorted((0 if tel is None else 1, t, c, tel or "") for t, tel, c, _ in records)
-        h.expect_equal(h.server_records(account), wanted,
-                       "%s: the server holds every text as typed (UTF-8)" % kind)
+        there = [r for r in h.server_records(account) if not r[1].startswith("raw ")]
+        h.expect_same(there, wanted, "%s: the server holds every text as typed (UTF-8)" % kind)
         b = h.app("bytes-%s-second" % kind, account)
         h.sync(b, what=" (%s: a second, empty notebook)" % kind)
-        after = h.rows(b)
-        if after != before:
-            diff = [(x, y) for x, y in zip(before, after) if x != y][:3]
-            raise Failure("%s: rows differ (seed %d), first differences:\n%r"
-                          % (kind, seed, diff))
-        h.ok("%s: every row arrives in the empty notebook byte for byte" % kind)
+        h.expect_same(h.rows(b), before, "%s: every row arrives in the empty notebook byte "
+                      "for byte (hex)" % kind)
         h.sync(a, what=" (%s: again)" % kind)
         h.expect_equal(h.rows(a), before, "%s: the first notebook is unchanged by its next sync"
                        % kind)
@@ -891,7 +962,7 @@ def check_soak(h, seconds, seed):
         for _ in range(rng.randint(1, 4)):
             change_here()
         process = h.start_sync(a)
-        time.sleep(rng.uniform(0, clean * 1.5))
+        time.sleep(rng.uniform(0, clean * 4))
         if rng.random() < 0.5:
             change_there()
         if process.poll() is None:
@@ -908,13 +979,42 @@ def check_soak(h, seconds, seed):
     h.sync(a, what=" (the final clean sync)")
     h.sync(a, what=" (one more, to settle)")
     wanted = sorted(model.values())
-    h.expect_equal(h.local_records(a), wanted, "the notebook holds every record exactly once")
-    h.expect_equal(h.server_records(account), wanted, "the server holds every record exactly once")
+    try:
+        h.expect_records(h.local_records(a), wanted,
+                         "the notebook holds every record exactly once")
+        h.expect_records(h.server_records(account), wanted,
+                         "the server holds every record exactly once")
+    except Failure as failure:
+        raise Failure("%s\n%s" % (failure, soak_details(h, a, account, wanted)))
     h.expect_same_sides(a, "after the soak", unique=True)
     h.expect_intact(a, "after the soak")
     b = h.app("soak-second", account)
     h.sync(b, what=" (a second notebook)")
-    h.expect_equal(h.local_records(b), wanted, "a second notebook gets the same records")
+    h.expect_records(h.local_records(b), wanted, "a second notebook gets the same records")
+
+
+def soak_details(h, app, account, wanted):
+    """The rows, item records and server items of the titles that differ."""
+    have = collections.Counter(h.local_records(app))
+    there = collections.Counter(h.server_records(account))
+    want = collections.Counter(wanted)
+    titles = {r[1].replace(FROM_ELSEWHERE, "") for r in
+              list((have - want).elements()) + list((want - have).elements()) +
+              list((there - want).elements()) + list((want - there).elements())}
+    lines = []
+    for title in sorted(titles):
+        for t in (title, title + FROM_ELSEWHERE):
+            ids = h.sql(app, "SELECT ID, hex(cre_date) FROM mylist WHERE title=%s"
+                        % sql_text(t)).split()
+            lines.append("  here %r: rows %r" % (t, ids))
+            for row in ids:
+                lines.append("    kv_sync_item %s" % h.sql(
+                    app, "SELECT uid, href, etag, local_date FROM kv_sync_item WHERE id=%s"
+                    % row.split("|")[0]).strip())
+            lines.append("  there %r: %r" % (t, [
+                (href, i.value("UID"), i.value("DESCRIPTION"))
+                for href, i in account_items(account).items() if i.value("SUMMARY") == t]))
+    return "\n".join(lines)
 
 
 SCENARIOS = ("fixtures", "radicale", "xandikos", "conflicts", "faults", "bytes", "soak")
