@@ -68,9 +68,32 @@ int64_t LocalOffset(const Clock& c) {
     return SecondsOf(ClockOf(platform::LocalTime(moment))) - static_cast<int64_t>(moment);
 }
 
-}  // namespace
+// The clock of seconds since 1970 (UTC), the inverse of SecondsOf.
+Clock ClockFromSeconds(int64_t seconds) {
+    int64_t days = seconds / 86400;
+    int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t doe = days - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
+    return {year,
+            month,
+            day,
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest / 60 % 60),
+            static_cast<int>(rest % 60)};
+}
 
-std::optional<std::string> IsoFromStoredTime(std::string_view stored, IsoForm form) {
+std::optional<Clock> StoredClock(std::string_view stored) {
     Clock c;
     if (stored.size() != 19 || stored[4] != '-' || stored[7] != '-' || stored[10] != ' ' ||
         stored[13] != ':' || stored[16] != ':' || !Digits(stored, 0, 4, c.year) ||
@@ -78,6 +101,25 @@ std::optional<std::string> IsoFromStoredTime(std::string_view stored, IsoForm fo
         !Digits(stored, 11, 2, c.hour) || !Digits(stored, 14, 2, c.minute) ||
         !Digits(stored, 17, 2, c.second) || !Plausible(c))
         return std::nullopt;
+    return c;
+}
+
+}  // namespace
+
+std::optional<std::string> UtcFromStoredTime(std::string_view stored) {
+    const std::optional<Clock> local = StoredClock(stored);
+    if (!local) return std::nullopt;
+    const Clock c = ClockFromSeconds(SecondsOf(*local) - LocalOffset(*local));
+    char out[40];
+    std::snprintf(out, sizeof out, "%04d%02d%02dT%02d%02d%02dZ", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second);
+    return std::string(out);
+}
+
+std::optional<std::string> IsoFromStoredTime(std::string_view stored, IsoForm form) {
+    const std::optional<Clock> clock = StoredClock(stored);
+    if (!clock) return std::nullopt;
+    const Clock c = *clock;
     const int64_t offset = LocalOffset(c);
     const int64_t minutes = (offset < 0 ? -offset : offset) / 60;
     const char sign = offset < 0 ? '-' : '+';

@@ -15,6 +15,11 @@ enum class IsoForm { Extended, Basic };  // 2026-12-08T20:52:35+08:00, 20261208T
 // is not a stored time.
 std::optional<std::string> IsoFromStoredTime(std::string_view stored, IsoForm form);
 
+// The moment of the stored time in UTC, basic form ("20261208T125235Z"), as
+// calendar and address book items carry their stamps; nothing when the text
+// is not a stored time.
+std::optional<std::string> UtcFromStoredTime(std::string_view stored);
+
 // The local clock time of an ISO 8601 date-time, extended or basic: the clock
 // part as written when it carries an offset or none (that is the clock it was
 // written on), converted to this machine's local time when it is UTC ("Z").

@@ -30,6 +30,8 @@ struct PassStop {
 constexpr int kRedirects = 5;
 constexpr size_t kMultigetBatch = 200;
 constexpr int kUploadRounds = 3;
+// Uploads recorded in the notebook together.
+constexpr size_t kRecordBatch = 200;
 // A mass delete: more than half of a kind's records, and more than this many.
 constexpr int64_t kMassDeleteFloor = 10;
 
@@ -45,13 +47,25 @@ struct Collection {
 };
 
 Collection NotesCollection() {
-    return {DavCollectionKind::Journal, RecordKind::Note, "notes", "Korvane 记事",
-            "korvane-notes/", ".ics", "text/calendar; charset=utf-8", {}};
+    return {DavCollectionKind::Journal,
+            RecordKind::Note,
+            "notes",
+            "Korvane 记事",
+            "korvane-notes/",
+            ".ics",
+            "text/calendar; charset=utf-8",
+            {}};
 }
 
 Collection ContactsCollection() {
-    return {DavCollectionKind::AddressBook, RecordKind::Contact, "contacts", "Korvane 联系人",
-            "korvane-contacts/", ".vcf", "text/vcard; charset=utf-8", {}};
+    return {DavCollectionKind::AddressBook,
+            RecordKind::Contact,
+            "contacts",
+            "Korvane 联系人",
+            "korvane-contacts/",
+            ".vcf",
+            "text/vcard; charset=utf-8",
+            {}};
 }
 
 std::string NewUid() {
@@ -114,7 +128,8 @@ ServerItem ReadItem(RecordKind kind, std::string href, std::string etag, std::st
 
 std::string ItemText(RecordKind kind, const Fields& f, const std::string& uid,
                      const std::string& serverCopy) {
-    if (kind == RecordKind::Note) return WriteJournalItem({0, f.title, f.content, f.date}, uid, serverCopy);
+    if (kind == RecordKind::Note)
+        return WriteJournalItem({0, f.title, f.content, f.date}, uid, serverCopy);
     return WriteCardItem({0, f.title, f.tel, f.content, f.date}, uid, serverCopy);
 }
 
@@ -252,9 +267,10 @@ class Pass {
             for (const Collection* c : {&notes, &contacts}) {
                 const std::string known = ReadSyncValue(std::string(c->key) + "_url");
                 if (!newAccount && known == c->url) continue;
-                statements.push_back({"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
-                                      "WHERE kind=?1",
-                                      {int32_t{StateOf(c->kind)}}});
+                statements.push_back(
+                    {"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
+                     "WHERE kind=?1",
+                     {int32_t{StateOf(c->kind)}}});
                 statements.push_back(WriteSyncValue(std::string(c->key) + "_token", {}));
             }
             if (newAccount) statements.push_back({"DELETE FROM kv_sync_item", {}});
@@ -278,9 +294,8 @@ class Pass {
     // address of the server.
     std::string FindPrincipal() {
         const std::string given = account_.url;
-        for (const std::string& url :
-             {given, ResolveDavUrl(given, "/.well-known/caldav"),
-              ResolveDavUrl(given, "/.well-known/carddav")}) {
+        for (const std::string& url : {given, ResolveDavUrl(given, "/.well-known/caldav"),
+                                       ResolveDavUrl(given, "/.well-known/carddav")}) {
             const Multistatus found = Propfind(url, "0", PropfindPrincipalBody());
             for (const DavResponse& r : found.responses)
                 if (!r.principal.empty()) return ResolveDavUrl(url, r.principal);
@@ -303,11 +318,11 @@ class Pass {
     std::string FindOrMake(const Collection& c, const std::string& home) {
         const Multistatus listing = Propfind(home, "1", PropfindCollectionsBody());
         for (const DavResponse& r : listing.responses) {
-            const bool fits = c.dav == DavCollectionKind::Journal ? r.calendar && r.journal
-                                                                  : r.addressBook;
+            const bool fits =
+                c.dav == DavCollectionKind::Journal ? r.calendar && r.journal : r.addressBook;
             const std::string path = DavUrlPath(ResolveDavUrl(home, r.href));
-            const bool ours = r.displayName == c.displayName ||
-                              path.ends_with(std::string("/") + c.folder);
+            const bool ours =
+                r.displayName == c.displayName || path.ends_with(std::string("/") + c.folder);
             if (fits && ours) return ResolveDavUrl(home, r.href);
         }
         if (!options_.createCollections) throw PassStop{SyncStatus::NoCollections, {}};
@@ -359,18 +374,7 @@ class Pass {
 
     ServerChanges ListChanges(const Collection& c) {
         std::string token;
-        std::vector<SyncItem> known;
-        OnStore([&] {
-            token = ReadSyncValue(TokenKey(c));
-            known = ReadSyncItems(c.kind);
-        });
-        std::map<std::string, std::string> etagOf;  // path -> etag
-        size_t landed = 0;
-        for (const SyncItem& item : known) {
-            if (item.href.empty()) continue;
-            etagOf[DavUrlPath(ResolveDavUrl(c.url, item.href))] = item.etag;
-            if (!item.etag.empty()) ++landed;
-        }
+        OnStore([&] { token = ReadSyncValue(TokenKey(c)); });
         ServerChanges changes;
         std::optional<Multistatus> listing = ReportChanges(c, token);
         if (!listing && !token.empty()) listing = ReportChanges(c, {});  // the token expired
@@ -380,29 +384,46 @@ class Pass {
         } else {
             listing = Propfind(c.url, "1", PropfindEtagsBody());
             if (!listing->error.empty())
-                throw PassStop{SyncStatus::ServerFailed, Cp("无法列出 ") + platform::ToCodePage(c.url)};
+                throw PassStop{SyncStatus::ServerFailed,
+                               Cp("无法列出 ") + platform::ToCodePage(c.url)};
             changes.whole = true;
         }
         const std::string self = DavUrlPath(c.url);
-        std::set<std::string> listed;
+        std::map<std::string, std::string> listed;  // path -> etag
         for (const DavResponse& r : listing->responses) {
             const std::string path = DavUrlPath(ResolveDavUrl(c.url, r.href));
             if (path == self || path.ends_with('/')) continue;
-            if (r.status == 404) {
+            if (r.status == 404)
                 changes.gone.push_back(path);
-                continue;
+            else
+                listed[path] = r.etag;
+        }
+        // What the notebook knows of the members listed (of all, for a
+        // whole listing): a pass with few changes reads few items.
+        std::map<std::string, std::string> known;  // path -> etag, of uploads that landed
+        OnStore([&] {
+            if (changes.whole) {
+                for (const SyncItem& item : ReadSyncItems(c.kind))
+                    if (!item.href.empty()) known[item.href] = item.etag;
+                return;
             }
-            listed.insert(path);
-            const auto at = etagOf.find(path);
-            if (at == etagOf.end() || at->second.empty() || at->second != r.etag)
+            SyncItem item;
+            for (const auto& entry : listed)
+                if (FindSyncItem(c.kind, {}, entry.first, item)) known[item.href] = item.etag;
+        });
+        for (const auto& [path, etag] : listed) {
+            const auto at = known.find(path);
+            if (at == known.end() || at->second.empty() || at->second != etag)
                 changes.fetch.push_back(path);
         }
         if (!changes.whole) return changes;
         // A whole listing that suddenly holds nothing where there were items
         // is a fault of the server or of the way there, never a user's wish.
-        if (listed.empty() && landed > 0)
+        const bool hadItems = std::any_of(known.begin(), known.end(),
+                                          [](const auto& entry) { return !entry.second.empty(); });
+        if (listed.empty() && hadItems)
             throw PassStop{SyncStatus::EmptyListing, platform::ToCodePage(c.url)};
-        for (const auto& [path, etag] : etagOf)
+        for (const auto& [path, etag] : known)
             if (!etag.empty() && !listed.contains(path)) changes.gone.push_back(path);
         return changes;
     }
@@ -426,12 +447,16 @@ class Pass {
         return m;
     }
 
-    std::vector<ServerItem> Fetch(const Collection& c, const std::vector<std::string>& paths) {
+    // The members at `paths`; those gone meanwhile are added to `gone`.
+    std::vector<ServerItem> Fetch(const Collection& c, const std::vector<std::string>& paths,
+                                  std::vector<std::string>& gone) {
         std::vector<ServerItem> items;
         for (size_t start = 0; start < paths.size(); start += kMultigetBatch) {
             const std::vector<std::string> batch(
-                paths.begin() + start, paths.begin() + std::min(paths.size(), start + kMultigetBatch));
-            const HttpResponse r = Send("REPORT", c.url, MultigetBody(c.dav, batch), {{"Depth", "1"}});
+                paths.begin() + start,
+                paths.begin() + std::min(paths.size(), start + kMultigetBatch));
+            const HttpResponse r =
+                Send("REPORT", c.url, MultigetBody(c.dav, batch), {{"Depth", "1"}});
             const Multistatus m = r.status == 207 ? ReadMultistatus(r.body) : Multistatus{};
             std::set<std::string> got;
             for (const DavResponse& d : m.responses) {
@@ -442,24 +467,28 @@ class Pass {
             }
             // What the multiget left out is fetched alone.
             for (const std::string& path : batch)
-                if (!got.contains(path)) Get(c, path, items);
+                if (!got.contains(path)) Get(c, path, items, gone);
         }
         return items;
     }
 
-    void Get(const Collection& c, const std::string& path, std::vector<ServerItem>& items) {
+    void Get(const Collection& c, const std::string& path, std::vector<ServerItem>& items,
+             std::vector<std::string>& gone) {
         const std::string url = ResolveDavUrl(c.url, path);
         const HttpResponse r = Send("GET", url, {});
-        if (r.status == 404) return;  // gone meanwhile: the next listing says so
+        if (r.status == 404) {
+            gone.push_back(path);
+            return;
+        }
         if (!Success(r.status)) Unexpected(r, "GET", url);
         items.push_back(ReadItem(c.kind, path, r.etag, r.body));
     }
 
     // Applies what the server changed, in one transaction with the new token.
     void ApplyServerChanges(const Collection& c, const std::vector<std::string>& fetch,
-                            const std::vector<std::string>& gone, const std::string& token,
+                            std::vector<std::string> gone, const std::string& token,
                             bool withToken) {
-        const std::vector<ServerItem> items = Fetch(c, fetch);
+        const std::vector<ServerItem> items = Fetch(c, fetch, gone);
         OnStore([&] {
             Applier applier(c);
             for (const ServerItem& item : items)
@@ -537,8 +566,8 @@ class Pass {
             // is kept as a record of its own unless the two agree.
             item.localDate = r.item.localDate;
             change.push_back(PutSyncItem(item));
-            const bool same = s.fields.title == r.title && s.fields.content == r.content &&
-                              s.fields.tel == r.tel;
+            const bool same =
+                s.fields.title == r.title && s.fields.content == r.content && s.fields.tel == r.tel;
             const bool ownUpload = known.etag.empty();
             if (same || ownUpload) return;
             Fields copy = s.fields;
@@ -583,10 +612,36 @@ class Pass {
             changed = ReadLocalChanges(c.kind);
             deleted = ReadLocalDeletes(c.kind);
         });
+        PlaceNewItems(c, changed);
         std::vector<std::string> refetch;
-        for (const SyncItem& item : deleted) Delete(c, item, refetch);
-        for (LocalRecord& r : changed) Put(c, r, refetch);
+        try {
+            for (const SyncItem& item : deleted) Delete(c, item, refetch);
+            for (LocalRecord& r : changed) {
+                Put(c, r, refetch);
+                if (sent_.size() >= kRecordBatch) RecordSent();
+            }
+        } catch (const PassStop&) {
+            RecordSent();  // what landed before the stop is known next time
+            throw;
+        }
+        RecordSent();
         return refetch;
+    }
+
+    // Gives each record that is not yet on the server its UID and place, in
+    // one transaction before any upload, so an upload that lands without
+    // being recorded is known by them next time.
+    void PlaceNewItems(const Collection& c, std::vector<LocalRecord>& changed) {
+        std::vector<SqlStatement> statements;
+        for (LocalRecord& r : changed) {
+            if (r.hasItem && !r.item.href.empty()) continue;
+            if (!r.hasItem) r.item = SyncItem{r.id, c.kind, NewUid(), {}, {}, {}, {}};
+            r.hasItem = true;
+            r.item.href = DavUrlPath(ResolveDavUrl(c.url, r.item.uid + c.extension));
+            r.item.etag.clear();
+            statements.push_back(PutSyncItem(r.item));
+        }
+        if (!statements.empty()) OnStore([&] { Check(RunStatementsAtOnce(statements)); });
     }
 
     void Delete(const Collection& c, const SyncItem& item, std::vector<std::string>& refetch) {
@@ -596,7 +651,7 @@ class Pass {
             if (!item.etag.empty()) headers.emplace_back("If-Match", item.etag);
             const HttpResponse r = Send("DELETE", url, {}, headers);
             if (r.status == 412) {
-                // Changed there since: the next listing brings it back here.
+                // Changed there since: fetched again, it comes back here.
                 refetch.push_back(DavUrlPath(url));
                 return;
             }
@@ -606,19 +661,12 @@ class Pass {
         OnStore([&] { Check(RunStatementsAtOnce({ForgetSyncItem(item.id)})); });
     }
 
-    void Put(const Collection& c, LocalRecord& r, std::vector<std::string>& refetch) {
-        SyncItem item = r.hasItem ? r.item : SyncItem{r.id, c.kind, NewUid(), {}, {}, {}, {}};
+    void Put(const Collection& c, const LocalRecord& r, std::vector<std::string>& refetch) {
+        SyncItem item = r.item;
         const std::string text = ItemText(c.kind, FieldsOf(r), item.uid, item.serverCopy);
-        if (!item.etag.empty() && !item.href.empty() && text == item.serverCopy) {
-            Recorded(r, item);  // nothing the server does not have already
+        if (!item.etag.empty() && text == item.serverCopy) {
+            sent_.push_back({r, item});  // nothing the server does not have already
             return;
-        }
-        if (item.href.empty()) {
-            // The place is recorded before the upload, so an upload that
-            // lands without being recorded is known by it next time.
-            item.href = DavUrlPath(ResolveDavUrl(c.url, item.uid + c.extension));
-            item.etag.clear();
-            OnStore([&] { Check(RunStatementsAtOnce({PutSyncItem(item)})); });
         }
         const std::string url = ResolveDavUrl(c.url, item.href);
         std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", c.contentType}};
@@ -633,33 +681,47 @@ class Pass {
         }
         if (put.status == 404 && !item.etag.empty()) {
             // Deleted there while it changed here: it goes up again as new.
-            item.href.clear();
-            item.etag.clear();
-            item.serverCopy.clear();
-            OnStore([&] { Check(RunStatementsAtOnce({PutSyncItem(item)})); });
-            r.item = item;
-            r.hasItem = true;
-            Put(c, r, refetch);
+            LocalRecord again = r;
+            again.item.etag.clear();
+            again.item.serverCopy.clear();
+            OnStore([&] { Check(RunStatementsAtOnce({PutSyncItem(again.item)})); });
+            Put(c, again, refetch);
             return;
         }
         if (!Success(put.status)) Unexpected(put, "PUT", url);
         item.etag = put.etag;
         item.serverCopy = text;
-        Recorded(r, item);
+        sent_.push_back({r, item});
         ++report_.uploaded;
     }
 
-    // Records the item as in step with record `r` as read; a change made
-    // here meanwhile keeps its journal mark and goes up next time.
-    void Recorded(const LocalRecord& r, SyncItem item) {
-        item.localDate = r.date;
+    // Records what was sent as in step with the records as they were read;
+    // a record changed here meanwhile keeps its journal mark (and is not in
+    // step), so it goes up again.
+    void RecordSent() {
+        if (sent_.empty()) return;
+        const std::vector<Sent> batch = std::move(sent_);
+        sent_.clear();
         OnStore([&] {
-            std::vector<LocalRecord> now = ReadLocalRecords({r.id});
-            if (now.empty()) return;  // deleted meanwhile: the next pass sends that
-            if (now.front().date != r.date) item.localDate = {};
-            Check(RunStatementsAtOnce({PutSyncItem(item), ClearJournalMark(r.id, r.journalSeq)}));
+            std::vector<SqlStatement> statements;
+            for (const Sent& s : batch) {
+                const std::vector<LocalRecord> now = ReadLocalRecords({s.record.id});
+                if (now.empty()) continue;  // deleted meanwhile: the next pass sends that
+                SyncItem item = s.item;
+                item.localDate = now.front().date == s.record.date ? s.record.date : std::string();
+                statements.push_back(PutSyncItem(item));
+                statements.push_back(ClearJournalMark(s.record.id, s.record.journalSeq));
+            }
+            if (!statements.empty()) Check(RunStatementsAtOnce(statements));
         });
     }
+
+    // An upload's outcome, recorded with others in one transaction.
+    struct Sent {
+        LocalRecord record;
+        SyncItem item;
+    };
+    std::vector<Sent> sent_;
 
     const SyncAccount& account_;
     HttpClient& client_;
@@ -678,7 +740,9 @@ SyncReport RunSync(const SyncAccount& account, HttpClient& client, const StoreEx
     } catch (const PassStop& stop) {
         report.status = stop.status;
         report.detail = stop.detail;
-        log::Warn(log::Area::Store, "sync stopped: " + SyncReportText(report));
+        log::Warn(log::Area::Store, "sync stopped (status " +
+                                        std::to_string(static_cast<int>(stop.status)) + ") after " +
+                                        std::to_string(report.requests) + " requests");
     }
     return report;
 }
@@ -697,18 +761,36 @@ std::string SyncReportText(const SyncReport& r) {
                 text += Cp("，") + std::to_string(r.conflicts) + Cp(" 处冲突已保留两份");
             return text;
         }
-        case SyncStatus::NotConfigured: text = Cp("还没有设置同步帐户"); break;
-        case SyncStatus::PasswordRefused: text = Cp("服务器拒绝了密码"); break;
-        case SyncStatus::Forbidden: text = Cp("服务器拒绝访问"); break;
-        case SyncStatus::Unreachable: text = Cp("无法连接服务器"); break;
-        case SyncStatus::TimedOut: text = Cp("服务器没有及时回答"); break;
-        case SyncStatus::Certificate: text = Cp("服务器的证书不可信，没有连接"); break;
+        case SyncStatus::NotConfigured:
+            text = Cp("还没有设置同步帐户");
+            break;
+        case SyncStatus::PasswordRefused:
+            text = Cp("服务器拒绝了密码");
+            break;
+        case SyncStatus::Forbidden:
+            text = Cp("服务器拒绝访问");
+            break;
+        case SyncStatus::Unreachable:
+            text = Cp("无法连接服务器");
+            break;
+        case SyncStatus::TimedOut:
+            text = Cp("服务器没有及时回答");
+            break;
+        case SyncStatus::Certificate:
+            text = Cp("服务器的证书不可信，没有连接");
+            break;
         case SyncStatus::PlainRefused:
             text = Cp("不加密的连接（http）只用于本机，除非在“同步…”中明确允许");
             break;
-        case SyncStatus::ServerFailed: text = Cp("服务器出错"); break;
-        case SyncStatus::ServerFull: text = Cp("服务器空间已满"); break;
-        case SyncStatus::NoCollections: text = Cp("服务器上还没有 Korvane 记事和联系人的集合"); break;
+        case SyncStatus::ServerFailed:
+            text = Cp("服务器出错");
+            break;
+        case SyncStatus::ServerFull:
+            text = Cp("服务器空间已满");
+            break;
+        case SyncStatus::NoCollections:
+            text = Cp("服务器上还没有 Korvane 记事和联系人的集合");
+            break;
         case SyncStatus::EmptyListing:
             text = Cp("服务器的列表突然是空的，为了安全没有删除任何记录");
             break;
@@ -716,8 +798,12 @@ std::string SyncReportText(const SyncReport& r) {
             text = Cp("这次同步会删除本机 ") + std::to_string(r.massDelete) +
                    Cp(" 条记录，已停下等待确认");
             break;
-        case SyncStatus::StoreFailed: text = Cp("记事本无法读写，同步没有完成"); break;
-        case SyncStatus::Cancelled: text = Cp("同步已取消"); break;
+        case SyncStatus::StoreFailed:
+            text = Cp("记事本无法读写，同步没有完成");
+            break;
+        case SyncStatus::Cancelled:
+            text = Cp("同步已取消");
+            break;
     }
     if (!r.detail.empty()) text += Cp("（") + r.detail + Cp("）");
     return text;

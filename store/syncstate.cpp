@@ -31,7 +31,7 @@ LocalRecord LocalAt(TSQLiteTable& t) {
     r.date = t.FieldText(5);
     r.hasItem = t.FieldInt64(6) != 0;
     if (r.hasItem) {
-        r.item = {r.id,           r.kind,         t.FieldText(7), t.FieldText(8),
+        r.item = {r.id,           r.kind,          t.FieldText(7), t.FieldText(8),
                   t.FieldText(9), t.FieldText(10), t.FieldText(11)};
     }
     r.journalSeq = t.FieldInt64(12);
@@ -93,9 +93,10 @@ bool SyncTablesExist() {
 
 std::vector<SqlStatement> SyncJournalMark(int64_t id) {
     if (!SyncTablesExist()) return {};
-    return {{"INSERT OR REPLACE INTO kv_sync_journal(id,seq)VALUES(?1,"
-             "(SELECT ifnull(max(seq),0)+1 FROM kv_sync_journal))",
-             {id}}};
+    return {
+        {"INSERT OR REPLACE INTO kv_sync_journal(id,seq)VALUES(?1,"
+         "(SELECT ifnull(max(seq),0)+1 FROM kv_sync_journal))",
+         {id}}};
 }
 
 std::string ReadSyncValue(const std::string& name) {
@@ -140,19 +141,23 @@ std::vector<LocalRecord> ReadLocalRecords(const std::vector<int64_t>& ids) {
 
 bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& href,
                   SyncItem& item) {
-    const std::vector<SyncItem> found =
-        ReadItems("WHERE kind=?1 AND(uid=?2 OR(href=?3 AND href<>''))ORDER BY href=?3 DESC LIMIT 1",
-                  {int32_t{StateOf(kind)}, uid, href}, true);
+    // The place first: it names one member; each lookup uses its index.
+    const int32_t state = StateOf(kind);
+    std::vector<SyncItem> found;
+    if (!href.empty()) found = ReadItems("WHERE kind=?1 AND href=?2 LIMIT 1", {state, href}, true);
+    if (found.empty() && !uid.empty())
+        found = ReadItems("WHERE kind=?1 AND uid=?2 LIMIT 1", {state, uid}, true);
     if (found.empty()) return false;
     item = found.front();
     return true;
 }
 
 SqlStatement PutSyncItem(const SyncItem& item) {
-    return {"INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date)"
-            "VALUES(?1,?2,?3,?4,?5,?6,?7)",
-            {item.id, int32_t{StateOf(item.kind)}, item.uid, TextOrNull(item.href),
-             TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate}};
+    return {
+        "INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date)"
+        "VALUES(?1,?2,?3,?4,?5,?6,?7)",
+        {item.id, int32_t{StateOf(item.kind)}, item.uid, TextOrNull(item.href),
+         TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate}};
 }
 
 SqlStatement ForgetSyncItem(int64_t id) {
@@ -182,8 +187,8 @@ std::vector<SqlStatement> UpdateFromServer(const LocalRecord& r, const SyncItem&
     kept.id = r.id;
     kept.localDate = r.date;
     return {{"UPDATE mylist SET title=?1,content=?2,tel=?3,cre_date=?4 WHERE ID=?5",
-             {ReplaceApostrophes(r.title), ReplaceApostrophes(r.content),
-              ReplaceApostrophes(r.tel), r.date, r.id}},
+             {ReplaceApostrophes(r.title), ReplaceApostrophes(r.content), ReplaceApostrophes(r.tel),
+              r.date, r.id}},
             PutSyncItem(kept)};
 }
 

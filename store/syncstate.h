@@ -58,8 +58,8 @@ struct LocalRecord {
     std::string tel;
     std::string date;
     bool hasItem = false;
-    SyncItem item;            // when hasItem
-    int64_t journalSeq = 0;   // the journal's mark of this record; 0 for none
+    SyncItem item;           // when hasItem
+    int64_t journalSeq = 0;  // the journal's mark of this record; 0 for none
 };
 
 // The records of `kind` that must go to the server: never synced (no item),
@@ -80,8 +80,7 @@ std::vector<SyncItem> ReadSyncItems(RecordKind kind);
 std::vector<LocalRecord> ReadLocalRecords(const std::vector<int64_t>& ids);
 
 // The item with that UID or that href in `kind`, when there is one.
-bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& href,
-                  SyncItem& item);
+bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& href, SyncItem& item);
 
 // Statements for the changes a pass makes; run together with
 // RunStatementsAtOnce (or RunKeeping for deletes).

@@ -81,7 +81,8 @@ HttpResponse QtHttpClient::Send(const HttpRequest& request) {
                      [&certificateErrors](const QList<QSslError>& errors) {
                          // Never ignored: the reply fails, and the user reads why.
                          for (const QSslError& e : errors) {
-                             if (!certificateErrors.isEmpty()) certificateErrors += QLatin1String("; ");
+                             if (!certificateErrors.isEmpty())
+                                 certificateErrors += QLatin1String("; ");
                              certificateErrors += e.errorString();
                          }
                      });

@@ -41,8 +41,8 @@ bool SyncRunner::Start(const SyncSettings& settings, const QString& password,
     pass_ = std::make_unique<Pass>();
     Pass* pass = pass_.get();
     const SyncAccount account{settings.url, settings.user};
-    HttpClientOptions http{QString::fromStdString(settings.user), password,
-                           settings.timeoutSeconds, settings.plainHttp, &pass->cancelled};
+    HttpClientOptions http{QString::fromStdString(settings.user), password, settings.timeoutSeconds,
+                           settings.plainHttp, &pass->cancelled};
     SyncOptions withCancel = options;
     withCancel.cancelled = [pass, outer = options.cancelled] {
         return pass->cancelled.load() || (outer && outer());
@@ -54,12 +54,15 @@ bool SyncRunner::Start(const SyncSettings& settings, const QString& password,
             QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
         };
         const SyncReport report = RunSync(account, client, store, withCancel);
-        QMetaObject::invokeMethod(this, [this, report] {
-            if (!pass_) return;  // the runner is going away
-            pass_->thread->wait();
-            pass_.reset();
-            emit Finished(report);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, report] {
+                if (!pass_) return;  // the runner is going away
+                pass_->thread->wait();
+                pass_.reset();
+                emit Finished(report);
+            },
+            Qt::QueuedConnection);
     }));
     pass->thread->start();
     return true;
