@@ -38,6 +38,7 @@ Exit status 0 when every check passed, 1 otherwise.
 
 import calendar
 import collections
+import contextlib
 import os
 import random
 import signal
@@ -159,6 +160,15 @@ class SyncHarness(Harness):
         raise Failure("%s\n  missing: %r\n  extra:   %r" % (text, sorted((want - have).elements()),
                                                           sorted((have - want).elements())))
 
+    @contextlib.contextmanager
+    def soft(self):
+        """Checks whose failure is reported while the run goes on."""
+        try:
+            yield
+        except Failure as failure:
+            self.failed.append(str(failure).splitlines()[0])
+            print("FAIL  %s" % failure, flush=True)
+
     def check(self, condition, text):
         """A check whose failure is reported while the run goes on, so that
         one fault of the program does not hide the others."""
@@ -169,7 +179,8 @@ class SyncHarness(Harness):
             print("FAIL  " + text, flush=True)
 
     def check_reason(self, what):
-        """The last failed sync said why on stderr: one line of UTF-8."""
+        """The last failed sync said why on stderr: one line of UTF-8, the
+        last one."""
         raw = self.last_stderr.strip()
         try:
             text = raw.decode("utf-8")
@@ -180,8 +191,10 @@ class SyncHarness(Harness):
         self.expect(bool(lines), "%s: the sync says why on stderr (%s)"
                     % (what, lines[-1] if lines else ""))
         self.check(utf8, "%s: stderr is UTF-8 text (got %r)" % (what, raw[:120]))
-        self.check(len(lines) == 1, "%s: the reason is one line (got %d: %r)"
-                   % (what, len(lines), lines))
+        # The program's log lines ("korvane.store: ...") may come before it.
+        others = [line for line in lines[:-1] if not line.startswith("korvane.")]
+        self.check(not others, "%s: the reason is one line, after log lines only (got %r)"
+                   % (what, lines))
         return lines[-1]
 
     # The program ---------------------------------------------------------
@@ -514,13 +527,17 @@ def check_server(h, kind):
                    "the phone's edit arrived exact")
     h.expect_equal([r[2:4] for r in h.find(a, "张三")], [(CONTACTS[0][2], CONTACTS[0][1])],
                    "the properties the phone added leave the contact's fields alone")
-    h.expect_equal(h.find(a, "Alice Smith") + h.find(a, "Emoji 😀 与生僻字 𠀀"), [],
-                   "the phone's deletes arrived")
-    h.expect_equal(sorted(r[:4] for r in h.trash(a)),
-                   sorted(r[:4] for r in before_delete if r[1] in ("Alice Smith",
-                                                                   "Emoji 😀 与生僻字 𠀀")),
-                   "the records the phone deleted are in the notebook's trash, exact")
-    h.expect_same_sides(a, "after the phone's changes", unique=True)
+    # Soft from here: a delete that does not arrive leaves the rest testable.
+    with h.soft():
+        h.expect_equal(h.find(a, "Alice Smith") + h.find(a, "Emoji 😀 与生僻字 𠀀"), [],
+                       "the phone's deletes arrived")
+    with h.soft():
+        h.expect_equal(sorted(r[:4] for r in h.trash(a)),
+                       sorted(r[:4] for r in before_delete if r[1] in ("Alice Smith",
+                                                                       "Emoji 😀 与生僻字 𠀀")),
+                       "the records the phone deleted are in the notebook's trash, exact")
+    with h.soft():
+        h.expect_same_sides(a, "after the phone's changes", unique=True)
 
     # The program's edits keep what the phone added.
     h.edit(a, "张三", tel="13911112222", content="改过的备注")
@@ -551,8 +568,10 @@ def check_server(h, kind):
                    "edited again", "the one changed note reached the server")
 
     h.sync(b, what=" (the second notebook again)")
-    h.expect_equal(h.rows(b), h.rows(a), "both notebooks end with the same bytes")
-    h.expect_same_sides(b, "for the second notebook", unique=True)
+    with h.soft():
+        h.expect_equal(h.rows(b), h.rows(a), "both notebooks end with the same bytes")
+    with h.soft():
+        h.expect_same_sides(b, "for the second notebook", unique=True)
     h.expect_intact(a, "(first)")
     h.expect_intact(b, "(second)")
 
