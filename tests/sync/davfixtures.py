@@ -665,6 +665,11 @@ class DavClient:
         self.request("MKCALENDAR", urllib.parse.quote(href), body,
                      {"Content-Type": 'application/xml; charset="utf-8"'})
 
+    def rename(self, href, name):
+        """Gives a collection another display name, as a phone's user may."""
+        self.request("PROPPATCH", urllib.parse.quote(href), rename_body(name),
+                     {"Content-Type": 'application/xml; charset="utf-8"'})
+
     def make_addressbook(self, href, name):
         body = ('<?xml version="1.0" encoding="utf-8"?><d:mkcol xmlns:d="DAV:" '
                 'xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set><d:prop><d:resourcetype>'
@@ -672,6 +677,12 @@ class DavClient:
                 '</d:displayname></d:prop></d:set></d:mkcol>' % name)
         self.request("MKCOL", urllib.parse.quote(href), body,
                      {"Content-Type": 'application/xml; charset="utf-8"'})
+
+
+def rename_body(name):
+    return ('<?xml version="1.0" encoding="utf-8"?><d:propertyupdate xmlns:d="DAV:"><d:set>'
+            '<d:prop><d:displayname>%s</d:displayname></d:prop></d:set></d:propertyupdate>'
+            % name)
 
 
 class Account:

@@ -575,6 +575,18 @@ def check_server(h, kind):
     h.expect_intact(a, "(first)")
     h.expect_intact(b, "(second)")
 
+    # Renamed on the phone, the collections are still the program's: a new
+    # notebook finds them and makes no others.
+    account.phone.rename(notes, "手机上改的名字")
+    account.phone.rename(cards, "Contacts")
+    c = h.app("third", account)
+    h.sync(c, what=" (a third notebook, the collections renamed)")
+    kinds = sorted(k for k, *_ in account.phone.collections())
+    h.expect_equal(kinds, ["addressbook", "calendar"],
+                   "renamed collections are found again, no others made")
+    h.expect_equal(h.local_records(c), h.local_records(b),
+                   "the third notebook gets the records from the renamed collections")
+
 
 # conflicts ---------------------------------------------------------------------
 
