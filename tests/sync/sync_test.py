@@ -662,9 +662,46 @@ def check_conflicts(h):
     h.expect_equal(len(h.find(a, "冲突 8")), 1, "an unrecorded upload is not doubled here")
     h.expect_same_sides(a, "after an unrecorded upload", unique=True)
 
-    # Killed between an upload and its commit.
+    # Killed between an upload and its commit: a new record, an edit, and an
+    # edit followed by a delete here before the next sync.
     h.add(a, "冲突 9", "上传后立刻被杀")
-    process = h.start_sync(a)
+    sync_killed_after_put(h, a)
+    h.expect_equal(len([i for i in account_items(account).values()
+                        if i.value("SUMMARY") == "冲突 9"]), 1, "the upload landed")
+    h.sync(a, what=" (after the kill)")
+    h.expect_equal(len(h.find(a, "冲突 9")), 1, "the upload is not doubled here after the kill")
+    h.expect_same_sides(a, "after the kill", unique=True)
+
+    h.edit(a, "冲突 6", content="改后被杀")
+    sync_killed_after_put(h, a)
+    h.edit(a, "冲突 6", content="又改了一次")
+    h.sync(a, what=" (an edit here after a kill in the upload of an edit)")
+    with h.soft():
+        h.expect_equal([r[1:3] for r in h.records(a) if r[1].startswith("冲突 6")],
+                       [("冲突 6", "又改了一次")], "an edit that landed unrecorded, edited "
+                       "again here, makes no second record titled %r"
+                       % ("冲突 6" + FROM_ELSEWHERE))
+    h.edit(a, "冲突 7", content="改后被杀再删")
+    sync_killed_after_put(h, a)
+    h.delete(a, "冲突 7")
+    h.sync(a, what=" (a delete here after a kill in the upload of an edit)")
+    with h.soft():
+        h.expect_equal([r[1] for r in h.records(a) if r[1].startswith("冲突 7")], [],
+                       "a record deleted here after its edit landed unrecorded stays deleted")
+    with h.soft():
+        h.expect_same_sides(a, "after the kills in uploads of edits", unique=True)
+
+    b = h.app("second", account)
+    h.sync(b, what=" (a second notebook)")
+    h.expect_equal(h.local_records(b), h.local_records(a),
+                   "a second notebook gets the same records")
+    h.expect_intact(a, "after the conflicts")
+
+
+def sync_killed_after_put(h, app):
+    """Runs a sync that is killed as soon as its first PUT has landed."""
+    account = h.apps[app]
+    process = h.start_sync(app)
 
     def kill_after_put(request, phase):
         if phase == "after" and request.method == "PUT":
@@ -673,18 +710,7 @@ def check_conflicts(h):
     account.proxy.hook = kill_after_put
     process.communicate(timeout=90)
     account.proxy.disarm()
-    h.expect_equal(process.returncode, -signal.SIGKILL, "the program was killed after its PUT")
-    h.expect_equal(len([i for i in account_items(account).values()
-                        if i.value("SUMMARY") == "冲突 9"]), 1, "the upload landed")
-    h.sync(a, what=" (after the kill)")
-    h.expect_equal(len(h.find(a, "冲突 9")), 1, "the upload is not doubled here after the kill")
-    h.expect_same_sides(a, "after the kill", unique=True)
-
-    b = h.app("second", account)
-    h.sync(b, what=" (a second notebook)")
-    h.expect_equal(h.local_records(b), h.local_records(a),
-                   "a second notebook gets the same records")
-    h.expect_intact(a, "after the conflicts")
+    h.expect_equal(process.returncode, -signal.SIGKILL, "the sync was killed after its PUT")
 
 
 # faults ----------------------------------------------------------------------
