@@ -17,22 +17,29 @@ account changes items on the server directly.
              authentication at the proxy (no program needed)
   radicale   first upload, a second notebook gets everything exact, the
   xandikos   phone's adds, edits and deletes arrive exact, the program's
-             edits keep what the phone added, and a sync with nothing (or one
-             note) changed sends few requests
+             edits keep what the phone added, a sync with nothing (or one
+             note) changed sends few requests, collections renamed on the
+             phone are found again
   conflicts  both sides changed between two syncs: edit/edit, edit/delete,
-             delete/edit, delete/delete, an upload that landed unrecorded and
-             a kill between an upload and its commit (Radicale)
-  faults     401, 403, 500, 507, a timeout, the server killed mid-sync, a
-             cut connection and an empty listing each end the sync with a
-             reason; the next sync finishes and nothing is lost or doubled;
-             a password file others may read is refused; a mass delete stops
-             with exit 3 until --confirm-deletes (Radicale)
-  bytes      random GBK and GB18030 texts, 0x80, CR LF and long texts go up
-             and come down into an empty notebook byte for byte (both servers)
+             delete/edit, delete/delete; an upload that landed unrecorded; a
+             kill right after the upload of a new record or of an edit, then
+             an edit or a delete here (Radicale)
+  faults     401, 403, 500, 507, timeouts, the server killed mid-sync, cut and
+             lost connections and an empty listing each end the sync with a
+             one-line reason (or, where the program may fetch again at once,
+             are got past); the next sync finishes and nothing is lost or
+             doubled; a password file others may read is refused; a mass
+             delete stops with exit 3 until --confirm-deletes (Radicale)
+  bytes      random GBK and GB18030 texts, 0x80, CR LF, long texts and bytes
+             that are no character go up and come down into an empty
+             notebook byte for byte (both servers)
   soak       the program killed (SIGKILL) at random moments of its syncs
-             while the phone and the notebook change records; then both sides
-             hold every record exactly once and the same (Radicale)
+             (--seconds, default 40) while the phone and the notebook change
+             records; then both sides hold every record exactly once and the
+             same (Radicale)
 
+Checks that fail without making the rest meaningless are reported and the
+run goes on; the summary lists them.
 Exit status 0 when every check passed, 1 otherwise.
 """
 
