@@ -823,6 +823,22 @@ def check_faults(h):
     h.expect_same_sides(a, "after the mass delete", unique=True)
     h.expect_intact(a, "at the end")
 
+    # Just short of a mass delete: exactly half (11 of 22), and more than
+    # half but not more than ten (10 of 11) go through.
+    other = h.account("radicale")
+    c = h.app("bounds", other, [("边界 %02d" % n, None, "内容", "2026-08-01 00:00:%02d" % n)
+                                for n in range(22)])
+    h.sync(c, what=" (22 notes)")
+    for deleted, wanted_left in ((range(11), 11), (range(11, 21), 1)):
+        for n in deleted:
+            phone_delete(other, "边界 %02d" % n)
+        with h.soft():
+            h.sync(c, what=" (%d of %d notes deleted there)" % (len(deleted),
+                                                              len(deleted) + wanted_left))
+            h.expect_equal(len(h.records(c)), wanted_left,
+                           "%d of %d deleted there is no mass delete"
+                           % (len(deleted), len(deleted) + wanted_left))
+
 
 # bytes -----------------------------------------------------------------------
 
