@@ -1,19 +1,30 @@
 #!/usr/bin/env python3
 """`korvane --sync` beside vdirsyncer, on Radicale.
 
-The first upload of 10,000 notes and 1,000 contacts into an empty account by
-`korvane --sync`, beside vdirsyncer uploading the same items (as .ics and
-.vcf files in its filesystem storage) into empty collections of a second
-Radicale of its own; then a sync with nothing changed at 10,000 notes (both
-programs) and, for the program, at 100 notes. Each server sits behind the
-tests' proxy, which counts the requests. Prints a table: elapsed time (with
-process start), CPU time of the program (user and system), requests.
+1. The first upload of 10,000 notes and 1,000 contacts into an empty account
+   by `korvane --sync`, beside vdirsyncer uploading the same items (as .ics
+   and .vcf files in its filesystem storage) into empty collections of a
+   second Radicale of its own.
+2. A sync with nothing changed at 10,000 notes and at 100 notes: the notes
+   are put into the server's storage directly (a first upload of that size
+   is part 1's matter), each program brings them down once (timed too), and
+   then syncs again with nothing changed.
+Each server sits behind the tests' proxy, which counts the requests. Prints
+a table: elapsed time (process start included), CPU time of the program
+(user and system; the server's is not in it), requests.
 
-usage: bench/compare_sync.py [build folder] [notes] [contacts]
-       (default build/release, 10000, 1000; build folder "-": vdirsyncer alone)
+Radicale 3.1.8 checks a new item's UID against every item of its collection,
+so a first upload costs time in proportion to the square of its size: on two
+shared cores 1,000 notes take about two minutes per program, 10,000 about
+two hours. Give smaller sizes for part 1 to compare in minutes.
 
-The servers, the proxy and the folders live under $TMPDIR (default /tmp)
-and are removed at the end. Not part of the test command.
+usage: bench/compare_sync.py [build folder] [upload notes] [upload contacts]
+                             [listed notes]
+       (default build/release, 10000, 1000, 10000)
+
+The servers, the proxy and the folders live under $TMPDIR (default /tmp;
+/dev/shm leaves the disk out) and are removed at the end. Not part of the
+test command.
 """
 
 import os
@@ -155,52 +166,95 @@ def row(what, ms, cpu, requests):
     return "%-52s %10.0f %10.0f %9d" % (what, ms, cpu, requests)
 
 
-def bench_korvane(bin_dir, work, env, password, notes, contacts, accounts):
-    """The program: the first upload, then a sync with nothing changed, at
-    `notes` notes and at 100."""
-    lines = []
-    for count, folder in ((notes, "big"), (100, "small")):
-        account = dav.Account("radicale", os.path.join(work, "radicale-" + folder))
-        accounts.append(account)
-        app = app_folder(bin_dir, os.path.join(work, folder), count,
-                         contacts if folder == "big" else 0, account.url)
+def new_account(work, name, accounts):
+    account = dav.Account("radicale", os.path.join(work, "radicale-" + name))
+    accounts.append(account)
+    return account
+
+
+def fill(account, collection, notes):
+    """Notes written into the server's storage folder, as Radicale keeps
+    items there, without a request each."""
+    folder = os.path.join(account.server.folder, "collections", "collection-root",
+                          collection.strip("/"))
+    stamp = dav.utc_stamp(time.time())
+    for i in range(1, notes + 1):
+        uid = "listed-note-%d" % i
+        with open(os.path.join(folder, uid + ".ics"), "w", encoding="utf-8") as f:
+            f.write(dav.journal_text(uid, NOTE_TITLE + str(i), NOTE_BODY + str(i), stamp))
+
+
+def bench_korvane(bin_dir, work, env, password, sizes, accounts):
+    """The program: the first upload, then a sync with nothing changed at
+    `listed` notes and at 100."""
+    upload_notes, upload_contacts, listed = sizes
+    account = new_account(work, "upload", accounts)
+    app = app_folder(bin_dir, os.path.join(work, "upload"), upload_notes, upload_contacts,
+                     account.url)
+    sync = [os.path.join(app, "korvane"), "--sync", "--password-file", password]
+    lines = [row("korvane: first upload, %d notes + %d contacts"
+                 % (upload_notes, upload_contacts), *measure(sync, env, account.proxy))]
+    for count in (listed, 100):
+        account = new_account(work, "listed-%d" % count, accounts)
+        home = "/%s/" % dav.USER
+        account.phone.make_calendar(home + "korvane-notes/", "Korvane 记事")
+        account.phone.make_addressbook(home + "korvane-contacts/", "Korvane 联系人")
+        fill(account, home + "korvane-notes/", count)
+        app = app_folder(bin_dir, os.path.join(work, "listed-%d" % count), 0, 0, account.url)
         sync = [os.path.join(app, "korvane"), "--sync", "--password-file", password]
-        first = measure(sync, env, account.proxy)
-        if folder == "big":
-            lines.append(row("korvane: first upload, %d notes + %d contacts"
-                             % (count, contacts), *first))
+        lines.append(row("korvane: first download, %d notes" % count,
+                         *measure(sync, env, account.proxy)))
         lines.append(row("korvane: nothing changed, %d notes" % count,
                          *measure(sync, env, account.proxy)))
     return lines
 
 
-def bench_vdirsyncer(work, env, notes, contacts, accounts):
-    """vdirsyncer: the same items into empty collections of its own server."""
-    account = dav.Account("radicale", os.path.join(work, "radicale-vdirsyncer"))
-    accounts.append(account)
-    account.phone.make_calendar("/%s/notes/" % dav.USER, "notes")
-    account.phone.make_addressbook("/%s/cards/" % dav.USER, "cards")
-    item_files(work, notes, contacts)
-    config = os.path.join(work, "vdirsyncer.conf")
+def vdirsyncer_setup(work, name, account, notes, contacts):
+    """vdirsyncer's configuration and storage folders for one server; the
+    files hold `notes` and `contacts` items."""
+    folder = os.path.join(work, "vdirsyncer-" + name)
+    os.makedirs(folder)
+    item_files(folder, notes, contacts)
+    config = os.path.join(folder, "vdirsyncer.conf")
     with open(config, "w") as f:
-        f.write(VDIRSYNCER_CONFIG % {"work": work, "url": account.url, "user": dav.USER,
+        f.write(VDIRSYNCER_CONFIG % {"work": folder, "url": account.url, "user": dav.USER,
                                      "password": dav.PASSWORD})
-    vdir_env = dict(env, VDIRSYNCER_CONFIG=config)
-    discover = measure(["vdirsyncer", "discover"], vdir_env, account.proxy)
-    upload = measure(["vdirsyncer", "sync"], vdir_env, account.proxy)
-    held = len(account.phone.etags("/%s/notes/" % dav.USER))
-    if held != notes:
-        raise SystemExit("vdirsyncer's server holds %d notes, not %d" % (held, notes))
-    return [row("vdirsyncer: discover", *discover),
-            row("vdirsyncer: first upload, %d notes + %d contacts" % (notes, contacts), *upload),
-            row("vdirsyncer: nothing changed, %d notes" % notes,
-                *measure(["vdirsyncer", "sync"], vdir_env, account.proxy))]
+    return config
+
+
+def bench_vdirsyncer(work, env, sizes, accounts):
+    """vdirsyncer: the same items into empty collections of its own server;
+    then `listed` notes put there brought down and synced again."""
+    upload_notes, upload_contacts, listed = sizes
+    lines = []
+    for name, notes, contacts in (("upload", upload_notes, upload_contacts),
+                                  ("listed", 0, 0)):
+        account = new_account(work, "vdirsyncer-" + name, accounts)
+        account.phone.make_calendar("/%s/notes/" % dav.USER, "notes")
+        account.phone.make_addressbook("/%s/cards/" % dav.USER, "cards")
+        if name == "listed":
+            fill(account, "/%s/notes/" % dav.USER, listed)
+        config = vdirsyncer_setup(work, name, account, notes, contacts)
+        vdir_env = dict(env, VDIRSYNCER_CONFIG=config)
+        measure(["vdirsyncer", "discover"], vdir_env, account.proxy)
+        first = measure(["vdirsyncer", "sync"], vdir_env, account.proxy)
+        held = len(account.phone.etags("/%s/notes/" % dav.USER))
+        if held != max(notes, listed if name == "listed" else 0):
+            raise SystemExit("vdirsyncer's server holds %d notes" % held)
+        if name == "upload":
+            lines.append(row("vdirsyncer: first upload, %d notes + %d contacts"
+                             % (notes, contacts), *first))
+        else:
+            lines.append(row("vdirsyncer: first download, %d notes" % listed, *first))
+            lines.append(row("vdirsyncer: nothing changed, %d notes" % listed,
+                             *measure(["vdirsyncer", "sync"], vdir_env, account.proxy)))
+    return lines
 
 
 def main(argv):
     build = argv[1] if len(argv) > 1 else os.path.join(ROOT, "build", "release")
-    notes = int(argv[2]) if len(argv) > 2 else 10000
-    contacts = int(argv[3]) if len(argv) > 3 else 1000
+    sizes = (int(argv[2]) if len(argv) > 2 else 10000, int(argv[3]) if len(argv) > 3 else 1000,
+             int(argv[4]) if len(argv) > 4 else 10000)
     work = tempfile.mkdtemp(prefix="korvane-bench-sync-")
     accounts = []
     try:
@@ -215,12 +269,12 @@ def main(argv):
             f.write(dav.PASSWORD + "\n")
         lines = []
         if build != "-":  # "-": vdirsyncer alone
-            lines += bench_korvane(os.path.join(build, "bin"), work, env, password, notes,
-                                   contacts, accounts)
-        lines += bench_vdirsyncer(work, env, notes, contacts, accounts)
+            lines += bench_korvane(os.path.join(build, "bin"), work, env, password, sizes,
+                                   accounts)
+        lines += bench_vdirsyncer(work, env, sizes, accounts)
         version = subprocess.run(["radicale", "--version"], stdout=subprocess.PIPE)
-        print("Radicale %s; each program uploads into an empty account of a server of its "
-              "own, through the tests' counting proxy" % version.stdout.decode().strip())
+        print("Radicale %s; each program works with a server of its own, through the tests' "
+              "counting proxy" % version.stdout.decode().strip())
         print("%-52s %10s %10s %9s" % ("", "ms", "cpu ms", "requests"))
         for line in lines:
             print(line)
