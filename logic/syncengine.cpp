@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/log.h"
 #include "exchange/davitems.h"
 #include "exchange/davxml.h"
 #include "platform/codepage.h"
@@ -740,9 +739,6 @@ SyncReport RunSync(const SyncAccount& account, HttpClient& client, const StoreEx
     } catch (const PassStop& stop) {
         report.status = stop.status;
         report.detail = stop.detail;
-        log::Warn(log::Area::Store, "sync stopped (status " +
-                                        std::to_string(static_cast<int>(stop.status)) + ") after " +
-                                        std::to_string(report.requests) + " requests");
     }
     return report;
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Renders the list page with a few sample notes and contacts in the real web
 # engine and writes docs/page-notes.png, docs/page-contacts.png,
-# docs/page-compact.png, docs/undo-bar.png and docs/trash-view.png (391 x 570,
+# docs/page-compact.png, docs/undo-bar.png, docs/trash-view.png and
+# docs/sync-conflict.png (391 x 570,
 # the program's window size), with the page_shots program (tools/shots/).
 #
 # usage: tools/page_shots.sh [build folder]   (default build/debug)
@@ -19,4 +20,4 @@ if [ "${KORVANE_SHOTS_XVFB:-0}" = 1 ]; then
 else
   QT_QPA_PLATFORM=offscreen "$build/bin/page_shots" "$out"
 fi
-ls -l "$out"/page-*.png "$out"/undo-bar.png "$out"/trash-view.png
+ls -l "$out"/page-*.png "$out"/undo-bar.png "$out"/trash-view.png "$out"/sync-conflict.png

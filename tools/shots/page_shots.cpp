@@ -1,7 +1,8 @@
 // Writes pictures of the page as the real engine draws it, with a few notes
 // and contacts: the notes list, the contacts list and the compact view
 // (page-notes.png, page-contacts.png, page-compact.png), the bar that takes a
-// delete back (undo-bar.png) and the trash (trash-view.png), 391 x 570.
+// delete back (undo-bar.png), the trash (trash-view.png) and a note kept twice
+// by a sync conflict (sync-conflict.png), 391 x 570.
 //
 // usage: page_shots <folder>   (see tools/page_shots.sh)
 #include <QApplication>
@@ -113,7 +114,17 @@ bool WriteShots(const QString& folder) {
 
     ok = ShowList(harness, "document.getElementById('tabTrash').click()", 5) && ok;
     Settle(harness);
-    return Grab(harness, folder + "/trash-view.png") && ok;
+    ok = Grab(harness, folder + "/trash-view.png") && ok;
+
+    // A note changed here and on a phone between two syncs: both versions
+    // stay, the phone's under a title that says where it came from.
+    AddNote("项目会议纪要（来自其他设备）",
+            "<span class=\"TBred\">周四前</span>提交第二版设计稿。\r\n"
+            "接口文档由小王负责整理，测试环境下周二开放。",
+            "2026-03-13 18:07:40");
+    ok = ShowList(harness, "document.getElementById('tabNotes').click()", 6) && ok;
+    Settle(harness);
+    return Grab(harness, folder + "/sync-conflict.png") && ok;
 }
 
 }  // namespace
