@@ -392,7 +392,7 @@ class ProxyHandler(BaseHTTPRequestHandler):
         if proxy.auth:
             headers.pop("Authorization", None)
         try:
-            conn = http.client.HTTPConnection("127.0.0.1", proxy.backend_port, timeout=60)
+            conn = http.client.HTTPConnection("127.0.0.1", proxy.backend_port, timeout=900)
             conn.request(self.command, self.path, body=body if body or self.command in (
                 "PUT", "POST", "PROPFIND", "REPORT", "PROPPATCH", "MKCOL", "MKCALENDAR")
                 else None, headers=headers)
