@@ -545,16 +545,17 @@ class DavClient:
     """A phone on the account, talking to the server directly (its requests
     do not show in the program's request log)."""
 
-    def __init__(self, port, user=USER, password=PASSWORD):
+    def __init__(self, port, user=USER, password=PASSWORD, timeout=60):
         self.port = port
         self.auth = basic_auth(user, password)
+        self.timeout = timeout
 
     def request(self, method, path, body=None, headers=None, ok=(200, 201, 204, 207)):
         all_headers = {"Authorization": self.auth}
         all_headers.update(headers or {})
         if isinstance(body, str):
             body = body.encode("utf-8")
-        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=self.timeout)
         conn.request(method, path, body=body, headers=all_headers)
         resp = conn.getresponse()
         data = resp.read()
