@@ -163,7 +163,7 @@ password = "%(password)s"
 
 
 def row(what, ms, cpu, requests):
-    """A line of the table, also printed at once (a long run shows its way)."""
+    """A line of the table, printed at once (a long run shows its way)."""
     line = "%-52s %10.0f %10.0f %9d" % (what, ms, cpu, requests)
     print(line, flush=True)
     return line
@@ -274,18 +274,13 @@ def main(argv):
         password = os.path.join(work, "password")
         with open(os.open(password, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
             f.write(dav.PASSWORD + "\n")
-        lines = []
-        if build != "-":  # "-": vdirsyncer alone
-            lines += bench_korvane(os.path.join(build, "bin"), work, env, password, sizes,
-                                   accounts)
-        lines += bench_vdirsyncer(work, env, sizes, accounts)
         version = subprocess.run(["radicale", "--version"], stdout=subprocess.PIPE)
         print("Radicale %s; each program works with a server of its own, through the tests' "
               "counting proxy" % version.stdout.decode().strip())
-        print()
-        print("%-52s %10s %10s %9s" % ("", "ms", "cpu ms", "requests"))
-        for line in lines:
-            print(line)
+        print("%-52s %10s %10s %9s" % ("", "ms", "cpu ms", "requests"), flush=True)
+        if build != "-":  # "-": vdirsyncer alone
+            bench_korvane(os.path.join(build, "bin"), work, env, password, sizes, accounts)
+        bench_vdirsyncer(work, env, sizes, accounts)
     finally:
         for account in accounts:
             account.close()
