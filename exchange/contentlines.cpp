@@ -69,10 +69,13 @@ bool IsParamName(std::string_view name) {
     return true;
 }
 
+bool MentionsQuotedPrintable(std::string_view text) {
+    return Upper(text).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
 bool IsQuotedPrintableStart(std::string_view physical) {
     const size_t colon = physical.find(':');
-    return colon != std::string_view::npos &&
-           Upper(physical.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos && MentionsQuotedPrintable(physical.substr(0, colon));
 }
 
 // Builds the tree from the logical lines, one at a time.
@@ -82,7 +85,8 @@ class TreeBuilder {
 
     bool Take(ContentLine line) {
         const std::string marker = Upper(line.value);
-        if (line.name == "BEGIN" && !marker.empty()) {
+        const std::string head = line.name + ":";  // compared as the item writes it
+        if (head == "BEGIN:" && !marker.empty()) {
             if (static_cast<int>(open_.size()) >= limits_.maxDepth) {
                 static const std::string deep = Cp("组件嵌套超过 "), layers = Cp(" 层");
                 return Fail(deep + std::to_string(limits_.maxDepth) + layers);
@@ -95,7 +99,7 @@ class TreeBuilder {
             open_.push_back(at);
             return true;
         }
-        if (line.name == "END" && !marker.empty()) {
+        if (head == "END:" && !marker.empty()) {
             if (open_.empty() || open_.back()->name != marker) {
                 static const std::string unmatched = Cp("END:"), nothing = Cp(" 没有对应的 BEGIN");
                 return Fail(unmatched + platform::ToCodePage(line.value) + nothing);
@@ -219,12 +223,15 @@ const ContentComponent* FindComponent(const std::vector<ContentNode>& nodes,
 }
 
 std::string RewrittenLine(const ContentLine& line, std::string_view value) {
-    std::string out = line.group.empty() ? line.name : line.group + "." + line.name;
+    // Nothing before the colon may mention quoted-printable, or a new value
+    // ending in "=" would take the next line into it when read.
+    const bool groupKept = !MentionsQuotedPrintable(line.group) && !line.group.empty();
+    std::string out = groupKept ? line.group + "." + line.name : line.name;
     for (const ContentParam& p : line.params) {
-        if (p.name == "ENCODING" || p.name == "CHARSET" || !IsParamName(p.name)) continue;
-        if (p.name.empty() && (SameUpper(p.value, "QUOTED-PRINTABLE") ||
-                               SameUpper(p.value, "BASE64") || SameUpper(p.value, "B")))
+        if (p.name == "ENCODING" || p.name == "CHARSET" || !IsParamName(p.name) ||
+            MentionsQuotedPrintable(p.name + p.value))
             continue;
+        if (p.name.empty() && (SameUpper(p.value, "BASE64") || SameUpper(p.value, "B"))) continue;
         out += ';';
         if (!p.name.empty()) out += p.name + "=";
         const bool quote = p.value.find_first_of(";:") != std::string::npos;

@@ -9,6 +9,7 @@
 #include "exchange/davitems.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -58,21 +59,6 @@ std::string Stored(std::string_view value) {
     return platform::ToCodePage(UnescapeVCardText(value));
 }
 
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // The value as escaped UTF-8: a 2.1 card's transfer encoding and character
 // set undone. An unknown character set is read as UTF-8.
 std::string Decoded(const ContentLine& line) {
@@ -82,14 +68,9 @@ std::string Decoded(const ContentLine& line) {
     } else if (line.Has("ENCODING", "B") || line.Has("ENCODING", "BASE64")) {
         if (std::optional<std::string> decoded = DecodeBase64(bytes)) bytes = std::move(*decoded);
     }
-    const std::string charset = line.Param("CHARSET") ? Upper(*line.Param("CHARSET")) : "";
-    if (charset == "GBK" || charset == "GB2312" || charset == "GB18030" || charset == "CP936" ||
-        charset == "X-GBK" || charset == "EUC-CN" || charset == "WINDOWS-936")
-        return platform::FromCodePage(bytes);
-    if (charset == "ISO-8859-1" || charset == "LATIN1" || charset == "LATIN-1" ||
-        charset == "WINDOWS-1252" || charset == "CP1252" || charset == "ISO8859-1")
-        return Latin1ToUtf8(bytes);
-    return bytes;
+    const std::string* charset = line.Param("CHARSET");
+    std::optional<std::string> utf8 = CharsetToUtf8(bytes, charset ? *charset : "UTF-8");
+    return utf8 ? std::move(*utf8) : bytes;
 }
 
 // The first property of each name directly in a component.
@@ -200,14 +181,11 @@ struct Owned {
     bool keepParams = false;  // a replaced line keeps the copy's parameters
 };
 
-// Tells a line the write leaves out (a messenger line of a tag that is gone).
-using DropLine = bool (*)(const ContentLine&, const void* context);
-
 struct Merge {
     std::vector<Owned> owned;
     std::string added;  // lines written before END besides the owned ones
-    DropLine drop = nullptr;
-    const void* context = nullptr;
+    // True for a line the write leaves out (a messenger line of a tag gone).
+    std::function<bool(const ContentLine&)> drop = [](const ContentLine&) { return false; };
 };
 
 std::string NewLine(const Owned& o, const ContentLine* copy) {
@@ -229,7 +207,7 @@ std::string Merged(const ContentComponent& target, const Merge& merge) {
                                         [&](const Owned& o) { return o.name == line.name; });
         const size_t index = static_cast<size_t>(owned - merge.owned.begin());
         if (owned == merge.owned.end() || seen[index]) {
-            if (!merge.drop || !merge.drop(line, merge.context)) out += line.raw + "\r\n";
+            if (!merge.drop(line)) out += line.raw + "\r\n";
             continue;
         }
         seen[index] = true;
@@ -310,31 +288,6 @@ Dates DatesOf(std::string_view date) {
     return {Text(date), UtcFromStoredTime(date)};
 }
 
-}  // namespace
-
-std::string WriteJournalItem(const ExchangedNote& note, std::string_view uid,
-                             std::string_view serverCopy) {
-    const Base base = BaseOf(serverCopy, kJournalSkeleton, "VCALENDAR", "VJOURNAL");
-    const DavNoteRead copy = JournalFields(*base.target);
-    const bool sameDate = !base.fresh && copy.note.date == note.date;
-    const Dates dates = DatesOf(note.date);
-    const auto same = [&](bool equal) { return !base.fresh && equal; };
-    Merge merge;
-    merge.owned = {
-        {"UID", same(copy.uid == uid), true, Text(uid), "UID"},
-        {"DTSTAMP", sameDate, true, dates.utc.value_or(std::string(kNoDateStamp)), "DTSTAMP"},
-        {"LAST-MODIFIED", sameDate, dates.utc.has_value(), dates.utc.value_or(""), "LAST-MODIFIED"},
-        {"SUMMARY", same(copy.note.title == note.title), !note.title.empty(), Text(note.title),
-         "SUMMARY"},
-        {"DESCRIPTION", same(copy.note.body == note.body), !note.body.empty(), Text(note.body),
-         "DESCRIPTION"},
-        {kDateProperty, sameDate, true, dates.stored, std::string(kDateProperty)},
-    };
-    return Written(base.parse.nodes, base.target, merge);
-}
-
-namespace {
-
 struct MessengerLines {
     std::unordered_set<std::string> wanted;  // tags of the new remark
     std::unordered_set<std::string> old;     // tags of the copy's remark
@@ -364,8 +317,7 @@ std::string TagOfLine(const ContentLine& line) {
 
 // A messenger line of a tag the copy's remark had and the new one has not:
 // the user took it out. Lines of ids the remark never held are the phone's.
-bool DropMessengerLine(const ContentLine& line, const void* context) {
-    const auto& tags = *static_cast<const MessengerLines*>(context);
+bool IsMessengerLineGone(const ContentLine& line, const MessengerLines& tags) {
     const std::string tag = TagOfLine(line);
     return !tag.empty() && !tags.wanted.contains(tag) && tags.old.contains(tag);
 }
@@ -396,6 +348,27 @@ std::string AddedMessengerLines(std::string_view remark, const MessengerLines& t
 }
 
 }  // namespace
+
+std::string WriteJournalItem(const ExchangedNote& note, std::string_view uid,
+                             std::string_view serverCopy) {
+    const Base base = BaseOf(serverCopy, kJournalSkeleton, "VCALENDAR", "VJOURNAL");
+    const DavNoteRead copy = JournalFields(*base.target);
+    const bool sameDate = !base.fresh && copy.note.date == note.date;
+    const Dates dates = DatesOf(note.date);
+    const auto same = [&](bool equal) { return !base.fresh && equal; };
+    Merge merge;
+    merge.owned = {
+        {"UID", same(copy.uid == uid), true, Text(uid), "UID"},
+        {"DTSTAMP", sameDate, true, dates.utc.value_or(std::string(kNoDateStamp)), "DTSTAMP"},
+        {"LAST-MODIFIED", sameDate, dates.utc.has_value(), dates.utc.value_or(""), "LAST-MODIFIED"},
+        {"SUMMARY", same(copy.note.title == note.title), !note.title.empty(), Text(note.title),
+         "SUMMARY"},
+        {"DESCRIPTION", same(copy.note.body == note.body), !note.body.empty(), Text(note.body),
+         "DESCRIPTION"},
+        {kDateProperty, sameDate, true, dates.stored, std::string(kDateProperty)},
+    };
+    return Written(base.parse.nodes, base.target, merge);
+}
 
 std::string WriteCardItem(const ExchangedContact& contact, std::string_view uid,
                           std::string_view serverCopy) {
@@ -435,8 +408,7 @@ std::string WriteCardItem(const ExchangedContact& contact, std::string_view uid,
         {kDateProperty, sameDate, true, dates.stored, std::string(kDateProperty)},
     };
     merge.added = AddedMessengerLines(contact.remark, tags);
-    merge.drop = DropMessengerLine;
-    merge.context = &tags;
+    merge.drop = [&tags](const ContentLine& line) { return IsMessengerLineGone(line, tags); };
     return Written(base.parse.nodes, base.target, merge);
 }
 

@@ -34,6 +34,19 @@ int StatusCode(std::string_view line) {
     return digits == 3 ? code : 0;
 }
 
+// An item's lines ended by CR LF again: an XML reader gives every line end
+// of a text as a line feed, and items end their lines with CR LF (a line
+// feed inside a value is always escaped, so none is lost).
+std::string WithCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
 // Text for XML content or a double-quoted attribute. Characters XML 1.0
 // cannot hold at all (the control characters but tab and line feed) are left
 // out; a CR is a reference so that the parse does not turn it into a line feed.
@@ -172,7 +185,7 @@ class MultistatusReader : public XmlHandler {
         if (local == "getetag")
             v.etag = Trimmed(text_);
         else if (local == "calendar-data" || local == "address-data")
-            v.data = text_;
+            v.data = WithCrLf(text_);
         else if (local == "displayname")
             v.displayName = text_;
         else if (local == "sync-token")

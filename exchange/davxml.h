@@ -17,7 +17,7 @@ struct DavResponse {
     int status = 0;    // the response's own <status> (404 for an item gone); 0 when none
     // From the propstat with status 200 (each empty or false when not given):
     std::string etag;  // quotes kept, as If-Match wants it
-    std::string data;  // calendar-data or address-data, UTF-8
+    std::string data;  // calendar-data or address-data, UTF-8, lines ended by CR LF
     std::string displayName;
     bool collection = false;
     bool calendar = false;

@@ -107,38 +107,6 @@ std::optional<Property> ParseProperty(std::string_view line, size_t lineNumber) 
     return p;
 }
 
-enum class Charset { Utf8, CodePage, Latin1 };
-
-std::optional<Charset> CharsetOf(const Property& p) {
-    const std::string* given = ParamValue(p, "CHARSET");
-    if (!given) return Charset::Utf8;
-    const std::string name = Upper(*given);
-    if (name == "UTF-8" || name == "UTF8" || name == "US-ASCII" || name == "ASCII")
-        return Charset::Utf8;
-    if (name == "GBK" || name == "GB2312" || name == "GB18030" || name == "CP936" ||
-        name == "X-GBK" || name == "EUC-CN" || name == "WINDOWS-936")
-        return Charset::CodePage;
-    if (name == "ISO-8859-1" || name == "LATIN1" || name == "LATIN-1" || name == "WINDOWS-1252" ||
-        name == "CP1252" || name == "ISO8859-1")
-        return Charset::Latin1;
-    return std::nullopt;
-}
-
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // What one card has gathered until its END.
 struct Card {
     std::optional<std::string> fn;
@@ -229,14 +197,10 @@ std::optional<std::string> Reader::Decode(const Property& p) {
         }
         bytes = std::move(*decoded);
     }
-    const std::optional<Charset> charset = CharsetOf(p);
-    if (!charset) {
-        Fail(p.line, Cp("不认识的字符集 ") + *ParamValue(p, "CHARSET"));
-        return std::nullopt;
-    }
-    if (*charset == Charset::CodePage) return platform::FromCodePage(bytes);
-    if (*charset == Charset::Latin1) return Latin1ToUtf8(bytes);
-    return bytes;
+    const std::string* charset = ParamValue(p, "CHARSET");
+    std::optional<std::string> utf8 = CharsetToUtf8(bytes, charset ? *charset : "UTF-8");
+    if (!utf8) Fail(p.line, Cp("不认识的字符集 ") + *charset);
+    return utf8;
 }
 
 bool Reader::TakeProperty(Property& p) {

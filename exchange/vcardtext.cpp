@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/codepage.h"
+
 namespace korvane {
 namespace {
 
@@ -33,7 +35,42 @@ size_t UnitLength(std::string_view line, size_t at) {
     return end - at;
 }
 
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_view charset) {
+    const std::string name = Upper(charset);
+    if (name == "UTF-8" || name == "UTF8" || name == "US-ASCII" || name == "ASCII")
+        return std::string(bytes);
+    if (name == "GBK" || name == "GB2312" || name == "GB18030" || name == "CP936" ||
+        name == "X-GBK" || name == "EUC-CN" || name == "WINDOWS-936")
+        return platform::FromCodePage(bytes);
+    if (name == "ISO-8859-1" || name == "LATIN1" || name == "LATIN-1" || name == "WINDOWS-1252" ||
+        name == "CP1252" || name == "ISO8859-1")
+        return Latin1ToUtf8(bytes);
+    return std::nullopt;
+}
 
 std::string EscapeVCardText(std::string_view utf8) {
     std::string out;

@@ -29,6 +29,10 @@ std::string FoldVCardLine(std::string_view line);
 // followed by anything else stays as written.
 std::string DecodeQuotedPrintable(std::string_view value);
 
+// Bytes in a card's CHARSET as UTF-8: UTF-8 and ASCII as they are, the Chinese code pages by the
+// code page's rule, Latin-1 and Windows-1252 as Latin-1; nothing for another character set.
+std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_view charset);
+
 // Base64, blanks ignored; nothing when other characters appear.
 std::optional<std::string> DecodeBase64(std::string_view value);
 

@@ -1,7 +1,8 @@
 // ReadJournalItem and ReadCardItem on any bytes: no crash, no sanitizer
 // report, bounded work; and whatever either accepts, written fresh, written
 // back over the bytes themselves as the server's copy, and changed over
-// them, reads back to the same record and UID.
+// them (other texts, one ending in "=", another save time), reads back to
+// the same record and UID.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,8 @@ void CheckNote(const std::string& in) {
     if (!read.error.empty()) return;
     korvane::ExchangedNote changed = read.note;
     changed.title.swap(changed.body);
+    changed.title += "=";
+    changed.date = changed.date.empty() ? "2026-12-08 20:52:35" : "";
     const std::string copies[] = {std::string(), in};
     for (const std::string& copy : copies) {
         for (const korvane::ExchangedNote& note : {read.note, changed}) {
@@ -31,7 +34,9 @@ void CheckCard(const std::string& in) {
     if (!read.error.empty()) return;
     korvane::ExchangedContact changed = read.contact;
     changed.name.swap(changed.tel);
+    changed.tel += "=";
     changed.remark += "{QQ1QQ}";
+    changed.date = changed.date.empty() ? "2026-12-08 20:52:35" : "";
     const std::string copies[] = {std::string(), in};
     for (const std::string& copy : copies) {
         for (const korvane::ExchangedContact& contact : {read.contact, changed}) {

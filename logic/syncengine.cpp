@@ -266,13 +266,10 @@ class Pass {
             for (const Collection* c : {&notes, &contacts}) {
                 const std::string known = ReadSyncValue(std::string(c->key) + "_url");
                 if (!newAccount && known == c->url) continue;
-                statements.push_back(
-                    {"UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL "
-                     "WHERE kind=?1",
-                     {int32_t{StateOf(c->kind)}}});
+                statements.push_back(UnplaceSyncItems(c->kind));
                 statements.push_back(WriteSyncValue(std::string(c->key) + "_token", {}));
             }
-            if (newAccount) statements.push_back({"DELETE FROM kv_sync_item", {}});
+            if (newAccount) statements.push_back(ForgetAllSyncItems());
             statements.push_back(WriteSyncValue("account", AccountKey()));
             statements.push_back(WriteSyncValue("notes_url", notes.url));
             statements.push_back(WriteSyncValue("contacts_url", contacts.url));
@@ -520,7 +517,7 @@ class Pass {
         int64_t now = UnixNow();
 
         SyncItem ItemFor(const ServerItem& s, int64_t id) const {
-            return {id, c.kind, s.uid, s.href, s.etag, s.text, s.fields.date};
+            return {id, c.kind, s.uid, s.href, s.etag, s.text, s.fields.date, {}};
         }
 
         LocalRecord RecordOf(const Fields& f, int64_t id = 0) const {
@@ -534,6 +531,15 @@ class Pass {
             return r;
         }
 
+        // True when the server's item is this notebook's own upload that
+        // landed without being recorded.
+        bool Sent(const SyncItem& known, const ServerItem& s) const {
+            if (known.sentCopy.empty()) return false;
+            const Fields sent = ReadItem(c.kind, {}, {}, known.sentCopy).fields;
+            return sent.title == s.fields.title && sent.content == s.fields.content &&
+                   sent.tel == s.fields.tel;
+        }
+
         static bool ChangedHere(const LocalRecord& r) {
             return r.journalSeq != 0 || r.item.localDate != r.date || r.item.etag.empty();
         }
@@ -545,7 +551,16 @@ class Pass {
                 ++downloaded;
                 return;
             }
+            const bool ownUpload = known.etag.empty() || Sent(known, s);
             const std::vector<LocalRecord> here = ReadLocalRecords({known.id});
+            if (here.empty() && ownUpload) {
+                // Deleted here after an upload that landed unrecorded: the
+                // delete goes on, against the server's copy as it now is.
+                SyncItem item = ItemFor(s, known.id);
+                item.localDate = known.localDate;
+                change.push_back(PutSyncItem(item));
+                return;
+            }
             if (here.empty()) {
                 // Deleted here, changed there: the changed record comes back.
                 change.push_back(ForgetSyncItem(known.id));
@@ -567,7 +582,6 @@ class Pass {
             change.push_back(PutSyncItem(item));
             const bool same =
                 s.fields.title == r.title && s.fields.content == r.content && s.fields.tel == r.tel;
-            const bool ownUpload = known.etag.empty();
             if (same || ownUpload) return;
             Fields copy = s.fields;
             copy.title = ConflictTitle(copy.title);
@@ -592,7 +606,7 @@ class Pass {
                 return;
             }
             for (SqlStatement& s : TrashCopy(known.id, now)) keep.push_back(std::move(s));
-            change.push_back({"DELETE FROM mylist WHERE ID=?1", {known.id}});
+            change.push_back(RemoveRecord(known.id));
             change.push_back(ForgetSyncItem(known.id));
             ++deletes;
         }
@@ -611,12 +625,12 @@ class Pass {
             changed = ReadLocalChanges(c.kind);
             deleted = ReadLocalDeletes(c.kind);
         });
-        PlaceNewItems(c, changed);
+        std::vector<std::string> texts = PrepareUploads(c, changed);
         std::vector<std::string> refetch;
         try {
             for (const SyncItem& item : deleted) Delete(c, item, refetch);
-            for (LocalRecord& r : changed) {
-                Put(c, r, refetch);
+            for (size_t i = 0; i < changed.size(); ++i) {
+                Put(c, changed[i], std::move(texts[i]), refetch);
                 if (sent_.size() >= kRecordBatch) RecordSent();
             }
         } catch (const PassStop&) {
@@ -627,20 +641,28 @@ class Pass {
         return refetch;
     }
 
-    // Gives each record that is not yet on the server its UID and place, in
-    // one transaction before any upload, so an upload that lands without
-    // being recorded is known by them next time.
-    void PlaceNewItems(const Collection& c, std::vector<LocalRecord>& changed) {
+    // The text each changed record goes up as. Before any upload, in one
+    // transaction, a record not yet on the server gets its UID and place,
+    // and every text on its way is kept, so that an upload that lands
+    // without being recorded is known as this notebook's own next time.
+    std::vector<std::string> PrepareUploads(const Collection& c,
+                                            std::vector<LocalRecord>& changed) {
+        std::vector<std::string> texts;
         std::vector<SqlStatement> statements;
         for (LocalRecord& r : changed) {
-            if (r.hasItem && !r.item.href.empty()) continue;
-            if (!r.hasItem) r.item = SyncItem{r.id, c.kind, NewUid(), {}, {}, {}, {}};
+            if (!r.hasItem) r.item = SyncItem{r.id, c.kind, NewUid(), {}, {}, {}, {}, {}};
             r.hasItem = true;
-            r.item.href = DavUrlPath(ResolveDavUrl(c.url, r.item.uid + c.extension));
-            r.item.etag.clear();
+            if (r.item.href.empty()) {
+                r.item.href = DavUrlPath(ResolveDavUrl(c.url, r.item.uid + c.extension));
+                r.item.etag.clear();
+            }
+            texts.push_back(ItemText(c.kind, FieldsOf(r), r.item.uid, r.item.serverCopy));
+            if (!r.item.etag.empty() && texts.back() == r.item.serverCopy) continue;
+            r.item.sentCopy = texts.back();
             statements.push_back(PutSyncItem(r.item));
         }
         if (!statements.empty()) OnStore([&] { Check(RunStatementsAtOnce(statements)); });
+        return texts;
     }
 
     void Delete(const Collection& c, const SyncItem& item, std::vector<std::string>& refetch) {
@@ -660,9 +682,10 @@ class Pass {
         OnStore([&] { Check(RunStatementsAtOnce({ForgetSyncItem(item.id)})); });
     }
 
-    void Put(const Collection& c, const LocalRecord& r, std::vector<std::string>& refetch) {
+    void Put(const Collection& c, const LocalRecord& r, std::string text,
+             std::vector<std::string>& refetch) {
         SyncItem item = r.item;
-        const std::string text = ItemText(c.kind, FieldsOf(r), item.uid, item.serverCopy);
+        item.sentCopy.clear();
         if (!item.etag.empty() && text == item.serverCopy) {
             sent_.push_back({r, item});  // nothing the server does not have already
             return;
@@ -684,7 +707,7 @@ class Pass {
             again.item.etag.clear();
             again.item.serverCopy.clear();
             OnStore([&] { Check(RunStatementsAtOnce({PutSyncItem(again.item)})); });
-            Put(c, again, refetch);
+            Put(c, again, std::move(text), refetch);
             return;
         }
         if (!Success(put.status)) Unexpected(put, "PUT", url);

@@ -11,11 +11,11 @@ namespace {
 // LocalAt reads.
 constexpr char kLocalColumns[] =
     "SELECT m.ID,m.state,m.title,m.content,m.tel,m.cre_date,s.id IS NOT NULL,s.uid,s.href,"
-    "s.etag,s.server_copy,s.local_date,ifnull(j.seq,0) FROM mylist m "
+    "s.etag,s.server_copy,s.local_date,ifnull(j.seq,0),s.sent_copy FROM mylist m "
     "LEFT JOIN kv_sync_item s ON s.id=m.ID LEFT JOIN kv_sync_journal j ON j.id=m.ID ";
 
 constexpr char kItemColumns[] =
-    "SELECT id,kind,uid,href,etag,local_date,server_copy FROM kv_sync_item ";
+    "SELECT id,kind,uid,href,etag,local_date,server_copy,sent_copy FROM kv_sync_item ";
 
 RecordKind KindOf(int64_t state) {
     return RecordKindOf(state).value_or(RecordKind::Note);
@@ -31,8 +31,8 @@ LocalRecord LocalAt(TSQLiteTable& t) {
     r.date = t.FieldText(5);
     r.hasItem = t.FieldInt64(6) != 0;
     if (r.hasItem) {
-        r.item = {r.id,           r.kind,          t.FieldText(7), t.FieldText(8),
-                  t.FieldText(9), t.FieldText(10), t.FieldText(11)};
+        r.item = {r.id,           r.kind,          t.FieldText(7),  t.FieldText(8),
+                  t.FieldText(9), t.FieldText(10), t.FieldText(11), t.FieldText(13)};
     }
     r.journalSeq = t.FieldInt64(12);
     return r;
@@ -54,7 +54,10 @@ SyncItem ItemAt(TSQLiteTable& t, bool withCopy) {
     item.href = t.FieldText(3);
     item.etag = t.FieldText(4);
     item.localDate = t.FieldText(5);
-    if (withCopy) item.serverCopy = t.FieldText(6);
+    if (withCopy) {
+        item.serverCopy = t.FieldText(6);
+        item.sentCopy = t.FieldText(7);
+    }
     return item;
 }
 
@@ -77,7 +80,7 @@ SqlValue TextOrNull(const std::string& text) {
 StoreResult MakeSyncTables() {
     return RunStatementsAtOnce({
         {"CREATE TABLE IF NOT EXISTS kv_sync_item(id INTEGER PRIMARY KEY,kind INTEGER NOT NULL,"
-         "uid TEXT NOT NULL,href TEXT,etag TEXT,server_copy BLOB,local_date)",
+         "uid TEXT NOT NULL,href TEXT,etag TEXT,server_copy BLOB,local_date,sent_copy BLOB)",
          {}},
         {"CREATE INDEX IF NOT EXISTS kv_sync_item_uid ON kv_sync_item(kind,uid)", {}},
         {"CREATE INDEX IF NOT EXISTS kv_sync_item_href ON kv_sync_item(kind,href)", {}},
@@ -154,14 +157,30 @@ bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& hr
 
 SqlStatement PutSyncItem(const SyncItem& item) {
     return {
-        "INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date)"
-        "VALUES(?1,?2,?3,?4,?5,?6,?7)",
+        "INSERT OR REPLACE INTO kv_sync_item(id,kind,uid,href,etag,server_copy,local_date,"
+        "sent_copy)VALUES(?1,?2,?3,?4,?5,?6,?7,?8)",
         {item.id, int32_t{StateOf(item.kind)}, item.uid, TextOrNull(item.href),
-         TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate}};
+         TextOrNull(item.etag), SqlBlob{item.serverCopy}, item.localDate,
+         TextOrNull(item.sentCopy)}};
 }
 
 SqlStatement ForgetSyncItem(int64_t id) {
     return {"DELETE FROM kv_sync_item WHERE id=?1", {id}};
+}
+
+SqlStatement ForgetAllSyncItems() {
+    return {"DELETE FROM kv_sync_item", {}};
+}
+
+SqlStatement UnplaceSyncItems(RecordKind kind) {
+    return {
+        "UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL,sent_copy=NULL "
+        "WHERE kind=?1",
+        {int32_t{StateOf(kind)}}};
+}
+
+SqlStatement RemoveRecord(int64_t id) {
+    return {"DELETE FROM mylist WHERE ID=?1", {id}};
 }
 
 SqlStatement ClearJournalMark(int64_t id, int64_t seq) {

@@ -5,7 +5,8 @@
 //                    it lives (href), the ETag of the server's copy and that
 //                    copy itself, so that what the notebook does not own in
 //                    it survives a write; `local_date` is the record's save
-//                    time when it was last in step.
+//                    time when it was last in step; `sent_copy` is an
+//                    upload on its way.
 //   kv_sync_journal  records changed here since they were last in step,
 //                    filled in the same transaction as the change.
 //   kv_sync_state    the server's tokens and the collections' addresses.
@@ -47,6 +48,10 @@ struct SyncItem {
     std::string etag;        // empty while an upload is not known to have landed
     std::string serverCopy;  // the item's text as the server last held it
     std::string localDate;   // the record's cre_date when it was last in step
+    // The text of an upload on its way: written before it is sent, so that
+    // an upload that landed without being recorded is known as this
+    // notebook's own when the server lists it.
+    std::string sentCopy;
 };
 
 // A record as stored, with what the sync knows of it.
@@ -86,6 +91,13 @@ bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& hr
 // RunStatementsAtOnce (or RunKeeping for deletes).
 SqlStatement PutSyncItem(const SyncItem& item);  // insert or replace, by record
 SqlStatement ForgetSyncItem(int64_t id);
+SqlStatement ForgetAllSyncItems();
+// Every item of `kind` as not on the server (its collection changed): the
+// records go up again, matched by UID where they are there already.
+SqlStatement UnplaceSyncItems(RecordKind kind);
+// Deletes record `id` (after its trash copy, TrashCopy) for a delete that
+// came from the server.
+SqlStatement RemoveRecord(int64_t id);
 // Clears the journal mark of `id` unless the record changed again after `seq`.
 SqlStatement ClearJournalMark(int64_t id, int64_t seq);
 // A record from the server: a new one (its number is the next free one) with

@@ -54,7 +54,7 @@ case "$mode" in
     # briefly over its seeds.
     cmake --preset fuzz > /dev/null
     cmake --build --preset fuzz -j "$(nproc)"
-    ctest --preset fuzz
+    ctest --preset fuzz -j "$(nproc)"
     # The Windows build of the core and the Win32 platform layer, its tests
     # run under Wine in a prefix of the build's own. SQLite and expat are
     # built from Debian's source packages (fetched once, see

@@ -448,6 +448,25 @@ TEST_F(SyncEngine, AnUploadThatLandedWithoutItsAnswerIsNotDoubled) {
     EXPECT_EQ(Sync().requests, 2);
 }
 
+TEST_F(SyncEngine, AnEditThatLandedWithoutItsAnswerIsKnownAsThisNotebooksOwn) {
+    const int64_t kept = Add(RecordKind::Note, "kept", "b");
+    const int64_t gone = Add(RecordKind::Note, "gone", "b");
+    ASSERT_EQ(Sync().status, SyncStatus::Done);
+    for (const int64_t id : {kept, gone}) {
+        Edit(id, "landed", "2026-12-09 11:00:00");
+        server_.loseAnswerAfterPut = true;
+        EXPECT_EQ(Sync().status, SyncStatus::Unreachable);
+    }
+    // Then, before the next pass, edited again and deleted here.
+    Edit(kept, "again", "2026-12-09 12:00:00");
+    ASSERT_TRUE(DeleteRecord(RecordKind::Note, gone).Ok());
+    const SyncReport next = Sync();
+    ASSERT_EQ(next.status, SyncStatus::Done) << SyncReportText(next);
+    EXPECT_EQ(next.conflicts, 0);
+    EXPECT_EQ(Rows("SELECT content FROM mylist"), std::vector<std::string>{"again"});
+    EXPECT_EQ(server_.Live(kNotes).size(), 1u);
+}
+
 TEST_F(SyncEngine, TheJournalMarksOnlySavesOfSyncedNotebooksAndClearsWhatWasSent) {
     const int64_t id = Add(RecordKind::Note, "t", "b");
     Edit(id, "c", "2026-12-09 10:00:00");
