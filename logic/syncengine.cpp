@@ -29,6 +29,9 @@ struct PassStop {
 constexpr int kRedirects = 5;
 constexpr size_t kMultigetBatch = 200;
 constexpr int kUploadRounds = 3;
+// Listings of one collection in a pass: the first, and one after each round
+// of uploads.
+constexpr int kListings = 3;
 // Uploads recorded in the notebook together.
 constexpr size_t kRecordBatch = 200;
 // A mass delete: more than half of a kind's records, and more than this many.
@@ -356,13 +359,22 @@ class Pass {
         bool whole = false;  // a full listing: members missing from it are gone
     };
 
+    // Brings the server's changes here and sends this notebook's. After a
+    // pass that changed the server, its changes are asked for once more, so
+    // the token kept is one taken after the uploads: a server that answers
+    // with the difference between two states would otherwise never name an
+    // item uploaded here and deleted elsewhere before the next pass.
     void SyncCollection(Collection& c) {
-        ServerChanges changes = ListChanges(c);
-        ApplyServerChanges(c, changes.fetch, changes.gone, changes.token, true);
-        for (int round = 0; round < kUploadRounds; ++round) {
-            std::vector<std::string> refetch = Upload(c);
-            if (refetch.empty()) return;
-            ApplyServerChanges(c, refetch, {}, {}, false);
+        for (int listing = 0; listing < kListings; ++listing) {
+            ServerChanges changes = ListChanges(c);
+            ApplyServerChanges(c, changes.fetch, changes.gone, changes.token, true);
+            const int sent = report_.uploaded + report_.deletedThere;
+            for (int round = 0; round < kUploadRounds; ++round) {
+                std::vector<std::string> refetch = Upload(c);
+                if (refetch.empty()) break;
+                ApplyServerChanges(c, refetch, {}, {}, false);
+            }
+            if (report_.uploaded + report_.deletedThere == sent) return;
         }
     }
 

@@ -214,7 +214,9 @@ TEST_P(SyncDialogPass, SyncsAtOnceAndAsksOnlyWhatTheUserMustDecide) {
     // system's reason.
     const SyncReport last = c.passes == 2 ? test::Report(SyncStatus::Done, 2) : first;
     EXPECT_EQ(status, ToQt(SyncReportText(last)));
-    if (!first.detail.empty()) EXPECT_TRUE(status.contains(QStringLiteral("self-signed")));
+    if (!first.detail.empty()) {
+        EXPECT_TRUE(status.contains(QStringLiteral("self-signed")));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
