@@ -260,19 +260,19 @@ class Pass {
         }
         if (account != AccountKey()) BackUpFirst();
         Discover(notes, contacts);
-        const bool newAccount = account != AccountKey();
         OnStore([&] {
             std::vector<SqlStatement> statements;
-            // Another account, or a collection that moved: what the notebook
-            // knew of the old one says nothing of the new one, so every record
-            // goes up as new (matched by UID where it is already there).
+            // A collection at another place (another server or account): what
+            // the notebook knew of the old one says nothing of the new one, so
+            // every record goes up again, keeping its UID, which matches it
+            // where it is there already. The same collection reached by
+            // another address keeps all it knew, so nothing goes up twice.
             for (const Collection* c : {&notes, &contacts}) {
                 const std::string known = ReadSyncValue(std::string(c->key) + "_url");
-                if (!newAccount && known == c->url) continue;
+                if (known == c->url) continue;
                 statements.push_back(UnplaceSyncItems(c->kind));
                 statements.push_back(WriteSyncValue(std::string(c->key) + "_token", {}));
             }
-            if (newAccount) statements.push_back(ForgetAllSyncItems());
             statements.push_back(WriteSyncValue("account", AccountKey()));
             statements.push_back(WriteSyncValue("notes_url", notes.url));
             statements.push_back(WriteSyncValue("contacts_url", contacts.url));

@@ -168,10 +168,6 @@ SqlStatement ForgetSyncItem(int64_t id) {
     return {"DELETE FROM kv_sync_item WHERE id=?1", {id}};
 }
 
-SqlStatement ForgetAllSyncItems() {
-    return {"DELETE FROM kv_sync_item", {}};
-}
-
 SqlStatement UnplaceSyncItems(RecordKind kind) {
     return {
         "UPDATE kv_sync_item SET href=NULL,etag=NULL,server_copy=NULL,sent_copy=NULL "

@@ -91,7 +91,6 @@ bool FindSyncItem(RecordKind kind, const std::string& uid, const std::string& hr
 // RunStatementsAtOnce (or RunKeeping for deletes).
 SqlStatement PutSyncItem(const SyncItem& item);  // insert or replace, by record
 SqlStatement ForgetSyncItem(int64_t id);
-SqlStatement ForgetAllSyncItems();
 // Every item of `kind` as not on the server (its collection changed): the
 // records go up again, matched by UID where they are there already.
 SqlStatement UnplaceSyncItems(RecordKind kind);

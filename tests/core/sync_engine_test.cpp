@@ -54,7 +54,8 @@ class FakeDav : public HttpClient {
     bool emptyListings = false;
 
     HttpResponse Send(const HttpRequest& request) override {
-        const std::string path = request.url.substr(request.url.find('/', 8));
+        const size_t slash = request.url.find('/', 8);
+        const std::string path = slash == std::string::npos ? "/" : request.url.substr(slash);
         log.push_back(request.method + " " + path);
         if (failNext != 0) {
             HttpResponse r;
@@ -234,10 +235,10 @@ constexpr char kContacts[] = "/u/korvane-contacts/";
 
 class SyncEngine : public testing::Test {
   protected:
-    SyncReport Sync(SyncOptions options = {}) {
+    SyncReport Sync(SyncOptions options = {}, const std::string& url = "http://dav.test/") {
         server_.log.clear();
         const StoreExecutor here = [](const std::function<void()>& work) { work(); };
-        return RunSync({"http://dav.test/", "zhang"}, server_, here, options);
+        return RunSync({url, "zhang"}, server_, here, options);
     }
     static int64_t Add(RecordKind kind, const std::string& title, const std::string& body,
                        const std::string& tel = {}) {
@@ -446,6 +447,15 @@ TEST_F(SyncEngine, AnUploadThatLandedWithoutItsAnswerIsNotDoubled) {
     EXPECT_EQ(server_.Live(kNotes).size(), 1u);
     EXPECT_EQ(Contents().size(), 1u);
     EXPECT_EQ(Sync().requests, 2);
+}
+
+TEST_F(SyncEngine, TheSameCollectionReachedByAnotherAddressGetsNothingTwice) {
+    for (int i = 0; i < 3; ++i) Add(RecordKind::Note, "n" + std::to_string(i), "b");
+    ASSERT_EQ(Sync().uploaded, 3);
+    const SyncReport again = Sync({}, "http://dav.test");
+    ASSERT_EQ(again.status, SyncStatus::Done) << SyncReportText(again);
+    EXPECT_EQ(again.uploaded, 0);
+    EXPECT_EQ(server_.Live(kNotes).size(), 3u);
 }
 
 TEST_F(SyncEngine, AnEditThatLandedWithoutItsAnswerIsKnownAsThisNotebooksOwn) {
