@@ -133,7 +133,7 @@ class DesktopTest(Suite):
         wait_for("the standard view after a double-click", lambda: blue(d.pixel(*caption)))
         self.ok("double-clicking the compact strip restores the standard view")
 
-        self.tray_menu(7)  # 退出
+        self.tray_menu(9)  # 退出
         self.expect(program.wait_exit("退出") == 0, "tray menu 退出 ends the program")
         ini = self.read_ini() or ""
         self.expect(ini == "[sys]\nL=633\nT=0\nW=391\nH=735\nTra=1\nTT=1\nCNQ=0\n",
