@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -81,6 +83,7 @@ void TMyHappy::FormCreate(const std::string& executablePath) {
     BuildParts();
     LayOut();
     ConnectHandlers();
+    SetUpKeys();
     AttachBrowser();
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
@@ -99,6 +102,7 @@ const Dialogs& TMyHappy::Forms() const {
 
 void TMyHappy::BuildParts() {
     activation_ = new ActivationWatch(this);
+    activationReturn_ = new ActivationReturn(this);
     auto* frame = new WindowFrame(this, activation_);
     PLC = frame->caption;
     Image1 = frame->leftCap;
@@ -228,6 +232,19 @@ void TMyHappy::ConnectHandlers() {
     });
 }
 
+void TMyHappy::SetUpKeys() {
+    const std::vector<QWidget*> order{
+        BitBtn1, BitBtn3, CB, Run, CBN, CNQ, MyBody, footer_->exportAll, footer_->importFiles};
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setContext(Qt::WindowShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        PopupMenu1->popup(mapToGlobal(QPoint(8, PLC->isVisible() ? PLC->height() : 8)));
+        if (!PopupMenu1->actions().isEmpty())
+            PopupMenu1->setActiveAction(PopupMenu1->actions().first());
+    });
+}
+
 void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
@@ -251,6 +268,10 @@ void TMyHappy::showEvent(QShowEvent* event) {
     RestoreSettings();
     notebook_->Open();
     LoadPage();
+    // The window takes the keys at once: the page (its list) has them, so
+    // End, Ctrl+F and typing work before any click.
+    MyBody->setFocus(Qt::ActiveWindowFocusReason);
+    QTimer::singleShot(0, activationReturn_, &ActivationReturn::Return);
     // The finder's index is read in the background once the page has shown
     // its list, so the first search does not wait for it and the start does
     // not share the processor with it.

@@ -24,6 +24,7 @@ namespace korvane {
 namespace platform {
 class GlobalHotkey;
 }
+class ActivationReturn;
 class ActivationWatch;
 class CommandHost;
 class CompactView;
@@ -157,9 +158,13 @@ class TMyHappy : public QWidget {
     StoredOptions Options();
     void LoadPage();
     void TrimAndProcess();
+    // Tab goes from the caption's buttons through the options to the page and
+    // the footer; F10 opens the tray's menu over the window.
+    void SetUpKeys();
 
     platform::GlobalHotkey* hotkey_;
     ActivationWatch* activation_;
+    ActivationReturn* activationReturn_;
     PageHost* page_;
     CompactView* view_;
     Footer* footer_;
