@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeySequence>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -232,10 +234,55 @@ void TMyHappy::ConnectHandlers() {
     });
 }
 
-void TMyHappy::SetUpKeys() {
+void TMyHappy::OrderTabs() {
+    QWidget* page = MyBody->focusProxy() != nullptr ? MyBody->focusProxy() : MyBody;
     const std::vector<QWidget*> order{
-        BitBtn1, BitBtn3, CB, Run, CBN, CNQ, MyBody, footer_->exportAll, footer_->importFiles};
+        BitBtn1, BitBtn3, CB, Run, CBN, CNQ, page, footer_->exportAll, footer_->importFiles};
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+bool TMyHappy::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MyBody && event->type() == QEvent::ChildAdded) {
+        QTimer::singleShot(0, this, [this] {
+            OrderTabs();
+            FocusPageInput();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMyHappy::FocusPageInput() {
+    QWidget* input = MyBody->focusProxy();
+    if (input == nullptr || !isActiveWindow()) return;
+    QWidget* focused = focusWidget();
+    if (focused != nullptr && focused != MyBody && focused != input) return;
+    // The view was focused before the engine's widget came, or the window
+    // was inactive when it was: the page heard of no focus. Out and in again.
+    input->clearFocus();
+    input->setFocus(Qt::ActiveWindowFocusReason);
+    // The engine's widget is a Qt Quick scene: its page hears of the focus
+    // through the item inside the scene's root, which only a click gives
+    // the focus to by itself.
+    if (auto* scene = qobject_cast<QQuickWidget*>(input); scene && scene->rootObject()) {
+        for (QQuickItem* item : scene->rootObject()->childItems()) {
+            item->forceActiveFocus(Qt::ActiveWindowFocusReason);
+        }
+    }
+}
+
+void TMyHappy::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        QTimer::singleShot(0, this, &TMyHappy::FocusPageInput);
+    }
+}
+
+void TMyHappy::SetUpKeys() {
+    OrderTabs();
+    MyBody->installEventFilter(this);
+    // A page loaded under an active window has not heard of its focus yet.
+    connect(MyBody, &QWebEngineView::loadFinished, this,
+            [this] { QTimer::singleShot(0, this, &TMyHappy::FocusPageInput); });
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     menuKey->setContext(Qt::WindowShortcut);
     connect(menuKey, &QShortcut::activated, this, [this] {

@@ -1091,7 +1091,15 @@ function Unscroll() {
     return moved;
 }
 
+/* The ring shows where the keys are while the keys are used: a record
+ * focused by script after a key gets no :focus-visible of its own when the
+ * page had no focused element before, so the page marks keyboard use. */
+document.addEventListener("keydown", function () {
+    if (document.body) document.body.classList.add("keys");
+}, true);
+
 document.addEventListener("pointerdown", function () {
+    if (document.body) document.body.classList.remove("keys");
     rove.pointer = true;
     setTimeout(function () { rove.pointer = false; }, 0);
 }, true);
@@ -1102,15 +1110,30 @@ document.addEventListener("focusin", function (event) {
     var box = BoxOf(event.target);
     if (!box) return;
     SetRove(PositionOf(box));
-    /* A click focuses what is already in view; the keys bring it there. */
-    if (!rove.pointer) ShowInView(event.target);
+    /* A click focuses what is already in view; the keys bring it there. A
+     * box far from the view is laid out only once it holds the focus, so
+     * the element is shown again when the next frame has its place. */
+    if (rove.pointer) return;
+    var target = event.target;
+    ShowInView(target);
+    requestAnimationFrame(function () {
+        if (document.activeElement === target && list.parts) ShowInView(target);
+    });
 });
 
 /* Scroll events do not bubble: caught on their way down. */
 document.addEventListener("scroll", function (event) {
     if (!list.parts || (event.target !== list.parts.port && event.target !== list.parts.root)) return;
     var moved = Unscroll();
-    if (moved && !BoxOf(document.activeElement)) ScrollBy(moved);
+    var box = BoxOf(document.activeElement);
+    if (box) {
+        /* The browser scrolled to show a focused element (its focus events
+         * may not have come, in a page that is not focused itself). */
+        SetRove(PositionOf(box));
+        ShowInView(document.activeElement);
+    } else if (moved) {
+        ScrollBy(moved);
+    }
 }, true);
 
 /* ---- Finding -------------------------------------------------------------

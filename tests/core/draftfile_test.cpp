@@ -24,9 +24,8 @@ class BlankDraft : public ::testing::TestWithParam<BlankCase> {
 TEST_P(BlankDraft, IsNeitherRestoredNorTakenForText) {
     const BlankCase& c = GetParam();
     EXPECT_EQ(IsBlankDraft(c.fields), c.blank);
-    for (const DraftOwner& owner :
-         {DraftOwner{c.fields.size() == 2 ? "note" : "contact", 0},
-          DraftOwner{c.fields.size() == 2 ? "note" : "contact", 7}}) {
+    for (const DraftOwner& owner : {DraftOwner{c.fields.size() == 2 ? "note" : "contact", 0},
+                                    DraftOwner{c.fields.size() == 2 ? "note" : "contact", 7}}) {
         ASSERT_TRUE(WriteDraft(owner, c.fields));
         const std::optional<DraftFields> read = ReadDraft(owner, c.fields.size());
         EXPECT_EQ(read.has_value(), !c.blank);

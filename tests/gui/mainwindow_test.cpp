@@ -31,6 +31,7 @@
 #include "store/notebook.h"
 #include "support/find.h"
 #include "support/tempdir.h"
+#include "support/waits.h"
 
 namespace fs = std::filesystem;
 
@@ -530,6 +531,43 @@ TEST_F(MainWindow, AMissingUpdaterIsReportedAndTheProgramKeepsRunning) {
     w.DoEx(QStringLiteral("UPFS"));
     EXPECT_TRUE(shown.contains(QStringLiteral("无法启动更新程序"))) << shown.toStdString();
     EXPECT_FALSE(w.TerminationRequested());
+}
+
+// The next control Tab reaches after `from` in the window.
+QWidget* NextTabStop(QWidget* from, QWidget* window) {
+    for (QWidget* w = from->nextInFocusChain(); w != from; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled()) return w;
+    }
+    return nullptr;
+}
+
+TEST_F(MainWindow, TabWalksTheCaptionTheOptionsThePageAndTheFooter) {
+    TMyHappy& w = Window();
+    w.show();
+    std::vector<QWidget*> expected;
+    for (const char* name : {"BitBtn1", "BitBtn3", "CB", "Run", "CBN", "CNQ"}) {
+        QWidget* control = test::Find<QWidget>(w, name);
+        // Reached by Tab, never taken by a click: the page keeps the keys.
+        EXPECT_EQ(control->focusPolicy(), Qt::TabFocus) << name;
+        if (control->isEnabled()) expected.push_back(control);  // CNQ without a hotkey is greyed
+    }
+    for (size_t i = 1; i < expected.size(); ++i) {
+        EXPECT_EQ(NextTabStop(expected[i - 1], &w), expected[i]) << i;
+    }
+    // After the options comes the page (the engine's widget in its view, once
+    // the page has it), then the footer's buttons; Tab comes round to the caption.
+    QWidget* view = test::Find<QWidget>(w, "MyBody");
+    QWidget* page = nullptr;
+    ASSERT_TRUE(test::Eventually([&] {
+        page = NextTabStop(expected.back(), &w);
+        const QWidget* next = page != nullptr ? NextTabStop(page, &w) : nullptr;
+        return page != nullptr && view->isAncestorOf(page) && next != nullptr &&
+               next->objectName() == QLatin1String("ExportButton");
+    })) << (page != nullptr ? page->metaObject()->className() : "none");
+    QWidget* exportButton = NextTabStop(page, &w);
+    QWidget* importButton = NextTabStop(exportButton, &w);
+    EXPECT_EQ(importButton->objectName(), QLatin1String("ImportButton"));
+    EXPECT_EQ(NextTabStop(importButton, &w), expected.front());
 }
 
 }  // namespace

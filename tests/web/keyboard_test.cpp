@@ -36,12 +36,24 @@ class KeyboardPage : public ::testing::Test {
 
     PageHarness& page() { return *harness_; }
 
+    // The view active and the page holding the keys, as after a click into
+    // it: only a focused page has focus events and scrolls to a focused element.
+    bool FocusPage() {
+        page().view().activateWindow();
+        QWidget* input = page().view().focusProxy();
+        if (input == nullptr) return false;
+        input->clearFocus();
+        input->setFocus();
+        return WaitUntil([&] { return page().Js("document.hasFocus()").toBool(); }, 5000);
+    }
+
     // A key pressed where the page's keys are, as the engine hands it on.
     void Key(const QString& key, bool ctrl = false, const QString& code = QString()) {
-        page().Js("(document.activeElement || document.body).dispatchEvent(new KeyboardEvent("
-                  "'keydown', {key: " +
-                  JsString(key) + ", code: " + JsString(code) + ", ctrlKey: " +
-                  (ctrl ? "true" : "false") + ", bubbles: true, cancelable: true}))");
+        page().Js(
+            "(document.activeElement || document.body).dispatchEvent(new KeyboardEvent("
+            "'keydown', {key: " +
+            JsString(key) + ", code: " + JsString(code) +
+            ", ctrlKey: " + (ctrl ? "true" : "false") + ", bubbles: true, cancelable: true}))");
     }
 
     // The list position of the focused record, -1 when no record has the keys.
@@ -56,8 +68,9 @@ class KeyboardPage : public ::testing::Test {
     // Waits until the record at `position` has the keys, shown whole in the
     // view (or its top, when it is taller), the only record in the Tab order.
     ::testing::AssertionResult FocusedAt(int position) {
-        if (!WaitUntil([&] { return Focused() == position && !page().Js("!!list.pending").toBool(); },
-                       5000)) {
+        if (!WaitUntil(
+                [&] { return Focused() == position && !page().Js("!!list.pending").toBool(); },
+                5000)) {
             return ::testing::AssertionFailure() << "focused " << Focused() << ", not " << position;
         }
         const QString inView =
@@ -65,8 +78,10 @@ class KeyboardPage : public ::testing::Test {
             "r=b.getBoundingClientRect();return r.top>=p.top-1&&(r.bottom<=p.bottom+1||"
             "r.height>p.height);})()";
         if (!page().Js(inView).toBool()) return ::testing::AssertionFailure() << "not in view";
-        const int tabbable = page().Js("document.querySelectorAll('#MyWinS .rec[tabindex=\"0\"]')"
-                                       ".length").toInt();
+        const int tabbable = page()
+                                 .Js("document.querySelectorAll('#MyWinS .rec[tabindex=\"0\"]')"
+                                     ".length")
+                                 .toInt();
         if (tabbable != 1) return ::testing::AssertionFailure() << tabbable << " records tabbable";
         return ::testing::AssertionSuccess();
     }
@@ -80,8 +95,22 @@ TEST_F(KeyboardPage, TheKeysMoveOneFocusedRecordAcrossTheVirtualList) {
     Start();
     const int total = page().Js("list.total").toInt();
     ASSERT_EQ(total, 400);
+    ASSERT_TRUE(FocusPage());
     Key("ArrowDown");  // from outside the list a key first enters it
     EXPECT_TRUE(FocusedAt(0));
+    // The ring around the focused record's box, and around no other.
+    const QString ringed =
+        "Array.from(document.querySelectorAll('#MyWinS .rec')).filter(r => {"
+        " const box = r.querySelector('.round');"
+        " return box && getComputedStyle(box).outlineStyle === 'solid'; })"
+        ".map(r => r.getAttribute('data-i')).join(' ')";
+    EXPECT_EQ(page().Js(ringed).toString(), "0")
+        << page()
+               .Js("document.body.className + ' ' + document.hasFocus() + ' ' + "
+                   "document.activeElement.outerHTML.slice(0, 80) + ' ' + "
+                   "document.querySelector('.rec').innerHTML.slice(0, 80)")
+               .toString()
+               .toStdString();
     Key("ArrowDown");
     EXPECT_TRUE(FocusedAt(1));
     Key("ArrowUp");
@@ -104,7 +133,7 @@ TEST_F(KeyboardPage, TheKeysMoveOneFocusedRecordAcrossTheVirtualList) {
 
     // PageDown walks through and beyond the first window, a screen at a time.
     int last = 0;
-    for (int i = 0; i < 40 && last < 150; ++i) {
+    for (int i = 0; i < 120 && last < 150; ++i) {
         Key("PageDown");
         ASSERT_TRUE(WaitUntil([&] { return Focused() > last; }, 5000)) << i;
         ASSERT_TRUE(FocusedAt(Focused()));
@@ -129,8 +158,9 @@ TEST_F(KeyboardPage, EnterEditsDeleteAsksAndTheIconsAreNamedButtons) {
     EXPECT_EQ(page().NextRequest(), kBase + "DeNo/1/");
 
     // The focused record's icons are in the Tab order, the others' are not.
-    EXPECT_EQ(page().Js("Array.from(document.querySelectorAll('#MyWinS .tm > img[role=button]'))"
-                        ".map(i => i.getAttribute('aria-label') + i.tabIndex).join(' ')")
+    EXPECT_EQ(page()
+                  .Js("Array.from(document.querySelectorAll('#MyWinS .tm > img[role=button]'))"
+                      ".map(i => i.getAttribute('aria-label') + i.tabIndex).join(' ')")
                   .toString(),
               "编辑-1 删除-1 编辑0 删除0");
     page().Js("document.querySelector('.rec[data-i=\"1\"] img[aria-label=\"删除\"]').focus()");
@@ -184,6 +214,7 @@ TEST_F(KeyboardPage, AFocusedLinkMovesTheVirtualListNeverTheListArea) {
                   "Done");
     }
     Start();
+    ASSERT_TRUE(FocusPage());
     const QString areasAtZero =
         "list.parts.port.scrollTop === 0 && list.parts.root.scrollTop === 0 &&"
         " document.scrollingElement.scrollTop === 0";
@@ -193,13 +224,15 @@ TEST_F(KeyboardPage, AFocusedLinkMovesTheVirtualListNeverTheListArea) {
     for (const int box : {40, 3, 55}) {
         // What a Tab into the link does: the engine focuses it and scrolls
         // whatever holds it to show it.
-        page().Js(QStringLiteral("list.boxes[%1 - list.first].querySelector('a').focus()").arg(box));
-        ASSERT_TRUE(WaitUntil([&] { return page().Js(areasAtZero).toBool(); }, 3000)) << box;
-        EXPECT_TRUE(page().Js(linkInView).toBool()) << box;
+        page().Js(
+            QStringLiteral("list.boxes[%1 - list.first].querySelector('a').focus()").arg(box));
+        ASSERT_TRUE(
+            WaitUntil([&] { return page().Js(areasAtZero + " && " + linkInView).toBool(); }, 3000))
+            << box;
         EXPECT_EQ(Focused(), -1);
-        EXPECT_EQ(page().Js("document.activeElement.closest('.rec').getAttribute('data-i')")
-                      .toInt(),
-                  box);
+        EXPECT_EQ(
+            page().Js("document.activeElement.closest('.rec').getAttribute('data-i')").toInt(),
+            box);
         EXPECT_EQ(page().Js("list.parts.bar.style.display").toString(), "block");
     }
     // The start of the list is still there for Home.
@@ -213,8 +246,8 @@ TEST_F(KeyboardPage, AfterTheUsersSaveTheListShowsItsTopWhereTheRecordIs) {
     ASSERT_EQ(SeedNotes(300), "Done");
     Start();
     page().Js("JumpTo(120, false)");
-    ASSERT_TRUE(WaitUntil([&] { return page().Js("!list.pending && list.place === 120").toBool(); },
-                          5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return page().Js("!list.pending && list.place === 120").toBool(); }, 5000));
     // A change that is no save of the user's keeps the place.
     ListRequest refresh;
     refresh.mode = ListRequest::Mode::kRefresh;
