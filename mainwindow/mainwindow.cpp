@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeySequence>
-#include <QQuickItem>
-#include <QQuickWidget>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -260,14 +258,6 @@ void TMyHappy::FocusPageInput() {
     // was inactive when it was: the page heard of no focus. Out and in again.
     input->clearFocus();
     input->setFocus(Qt::ActiveWindowFocusReason);
-    // The engine's widget is a Qt Quick scene: its page hears of the focus
-    // through the item inside the scene's root, which only a click gives
-    // the focus to by itself.
-    if (auto* scene = qobject_cast<QQuickWidget*>(input); scene && scene->rootObject()) {
-        for (QQuickItem* item : scene->rootObject()->childItems()) {
-            item->forceActiveFocus(Qt::ActiveWindowFocusReason);
-        }
-    }
 }
 
 void TMyHappy::changeEvent(QEvent* event) {
