@@ -377,10 +377,13 @@ function TakeList(parts, answer) {
      * record now is; otherwise a save is a change like any other. */
     if (answer.mode === "saved") {
         if (!Finding() && kind === list.kind && list.boxes.length) {
+            EndRequest();  /* what was on its way belongs to the place left */
+            list.target = null;
             list.place = 0;
             list.offset = 0;
             list.pinned = false;
             rove.pos = 0;
+            rove.want = -1;
         }
         answer.mode = "refresh";
     }
