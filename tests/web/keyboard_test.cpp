@@ -227,7 +227,7 @@ TEST_F(KeyboardPage, AFocusedLinkMovesTheVirtualListNeverTheListArea) {
         page().Js(
             QStringLiteral("list.boxes[%1 - list.first].querySelector('a').focus()").arg(box));
         ASSERT_TRUE(
-            WaitUntil([&] { return page().Js(areasAtZero + " && " + linkInView).toBool(); }, 3000))
+            WaitUntil([&] { return page().Js(areasAtZero + " && " + linkInView).toBool(); }, 5000))
             << box;
         EXPECT_EQ(Focused(), -1);
         EXPECT_EQ(
