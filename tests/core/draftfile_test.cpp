@@ -29,7 +29,9 @@ TEST_P(BlankDraft, IsNeitherRestoredNorTakenForText) {
         ASSERT_TRUE(WriteDraft(owner, c.fields));
         const std::optional<DraftFields> read = ReadDraft(owner, c.fields.size());
         EXPECT_EQ(read.has_value(), !c.blank);
-        if (read) EXPECT_EQ(*read, c.fields);  // a draft with text comes back byte for byte
+        if (read) {
+            EXPECT_EQ(*read, c.fields);  // a draft with text comes back byte for byte
+        }
     }
 }
 
