@@ -33,7 +33,7 @@ void FillElementById(QWebEnginePage* page, const QString& id, std::function<QStr
                      std::function<void(bool found)> done = {});
 
 // One answer to the page's list: the mode the page takes it in ("show",
-// "refresh" or "window"), the list's numbers and its code-page (GBK) markup.
+// "refresh", "window" or "saved"), the list's numbers and its code-page (GBK) markup.
 struct PageList {
     QString mode;
     int kind = 0;

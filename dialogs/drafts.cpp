@@ -1,20 +1,10 @@
 #include "dialogs/drafts.h"
 
-#include <algorithm>
-
 #include "dialogs/dialogslog.h"
 
 Q_LOGGING_CATEGORY(lcDialogs, "korvane.dialogs", QtWarningMsg)
 
 namespace korvane {
-namespace {
-
-bool AllEmpty(const DraftFields& fields) {
-    return std::all_of(fields.begin(), fields.end(), [](const auto& f) { return f.empty(); });
-}
-
-}  // namespace
-
 DraftKeeper::DraftKeeper(QObject* parent, std::string editor, size_t fieldCount,
                          std::function<DraftFields()> collect)
     : QObject(parent),
@@ -54,7 +44,7 @@ void DraftKeeper::Write() {
     const DraftFields fields = collect_();
     // A draft that cannot be written leaves the last one in place; the editor
     // still holds the text and the next pause tries again.
-    if (AllEmpty(fields)) {
+    if (IsBlankDraft(fields)) {
         RemoveDraft(owner_);
     } else {
         WriteDraft(owner_, fields);

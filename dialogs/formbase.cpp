@@ -87,6 +87,7 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Escape:
             event->accept();
+            close();
             return;
         default:
             QDialog::keyPressEvent(event);

@@ -40,7 +40,7 @@ class FormDialog : public QDialog {
     void Place(QWidget* control, int x, int y, int width, int height, int anchors = kLeftTop);
 
     // Enter and Return press the focused button (no button is a default one);
-    // Escape does nothing; every other key is handled as usual.
+    // Escape cancels, as the close box does; every other key is handled as usual.
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QShowEvent>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "base/ansitext.h"
 #include "dialogs/editing.h"
@@ -112,15 +114,59 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     }
     connect(SpeedButton6, &QToolButton::clicked, this, &TNE::SpeedButton6Click);
 
-    setTabOrder(Edit1, Memo1);
-    setTabOrder(Memo1, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, HistoryButton);
-
     KeepDrafts("note");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
+    SetTabOrder();
+}
+
+// Title, body, the palette's button and (while it is open) the palette in
+// its reading order, then save, close and the history.
+void TNE::SetTabOrder() {
+    std::vector<QWidget*> order{Edit1, Memo1, Button3};
+    for (QWidget* cell : PaletteCells()) order.push_back(cell);
+    for (QWidget* next : {static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2),
+                          static_cast<QWidget*>(HistoryButton)}) {
+        order.push_back(next);
+    }
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+std::vector<QWidget*> TNE::PaletteCells() const {
+    std::vector<QWidget*> cells(Pictures.begin(), Pictures.end());
+    for (QToolButton* b :
+         {SpeedButton3, SpeedButton4, SpeedButton6, SpeedButton1, SpeedButton5, SpeedButton2}) {
+        cells.push_back(b);
+    }
+    return cells;
+}
+
+// The arrows move through the palette: left and right in its reading order,
+// up and down to the nearest cell above or below.
+bool TNE::MoveInPalette(QWidget* from, int key) {
+    const std::vector<QWidget*> cells = PaletteCells();
+    const auto at = std::find(cells.begin(), cells.end(), from);
+    if (at == cells.end()) return false;
+    QWidget* to = nullptr;
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        const auto index = at - cells.begin() + (key == Qt::Key_Right ? 1 : -1);
+        if (index >= 0 && index < static_cast<std::ptrdiff_t>(cells.size())) to = cells[index];
+    } else {
+        const QPoint centre = from->geometry().center();
+        int best = 0;
+        for (QWidget* cell : cells) {
+            const QPoint d = cell->geometry().center() - centre;
+            const bool ahead = key == Qt::Key_Down ? d.y() > 2 : d.y() < -2;
+            const int distance = std::abs(d.y()) * 4 + std::abs(d.x());
+            if (ahead && (to == nullptr || distance < best)) {
+                to = cell;
+                best = distance;
+            }
+        }
+    }
+    if (to != nullptr) to->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 QLabel* TNE::FieldLabel(const QString& caption, int top, int anchors) {
@@ -138,7 +184,8 @@ QToolButton* TNE::SpeedButton(const QString& caption, int x, int y, int width, i
     auto* button = new QToolButton(PL_EM);
     button->setText(caption);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->installEventFilter(this);
     button->setFont(FormFont(bold));
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, colour);
@@ -162,6 +209,7 @@ void TNE::FormCreate() {
         if (!QFile::exists(path) || !picture.load(path)) continue;
         auto* cell = new PictureButton(PL_EM);
         cell->setPixmap(picture);
+        cell->installEventFilter(this);
         SetTag(cell, n);
         connect(cell, &PictureButton::clicked, this, &TNE::ImageClick);
         if (x + kPictureSize > PL_EM->width() - kPictureGap) {
@@ -217,11 +265,26 @@ void TNE::FormClose() {
 }
 
 bool TNE::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) Edit1KeyPress();
+    if (event->type() != QEvent::KeyPress) return FormDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == Edit1 && (key == Qt::Key_Return || key == Qt::Key_Enter)) Edit1KeyPress();
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (arrow && watched->isWidgetType() && MoveInPalette(static_cast<QWidget*>(watched), key)) {
+        return true;
     }
     return FormDialog::eventFilter(watched, event);
+}
+
+// Esc closes an open palette first (back to its button), then the editor.
+void TNE::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && PL_EM->isVisible()) {
+        event->accept();
+        PL_EM->hide();
+        Button3->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    RecordEditor::keyPressEvent(event);
 }
 
 void TNE::Edit1KeyPress() {
@@ -244,6 +307,9 @@ void TNE::Button2Click() {
 
 void TNE::Button3Click() {
     PL_EM->setVisible(PL_EM->isHidden());
+    // The palette takes the keys at its first cell, so the arrows pick one.
+    const std::vector<QWidget*> cells = PaletteCells();
+    if (PL_EM->isVisible() && !cells.empty()) cells.front()->setFocus(Qt::OtherFocusReason);
 }
 
 void TNE::InsertIntoMemo(const QString& text) {
@@ -264,6 +330,7 @@ void TNE::SpeedButton3Click() {
 
 void TNE::SpeedButton6Click() {
     PL_EM->hide();
+    Button3->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace korvane

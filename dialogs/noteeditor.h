@@ -52,11 +52,20 @@ class TNE : public RecordEditor {
     void SpeedButton3Click();
     void SpeedButton6Click();
 
+    // The palette's cells in reading order: the emoticons, then the snippets
+    // and its 关闭 row by row.
+    std::vector<QWidget*> PaletteCells() const;
+
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void SetTabOrder();
+    // Moves the focus from the palette cell `from` by an arrow key; false
+    // when `from` is no cell of the palette.
+    bool MoveInPalette(QWidget* from, int key);
     QLabel* FieldLabel(const QString& caption, int top, int anchors);
     QToolButton* SpeedButton(const QString& caption, int x, int y, int width, int tag,
                              Qt::GlobalColor colour, bool bold);

@@ -1,6 +1,8 @@
 #include "dialogs/widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -22,6 +24,28 @@ void WrapButton::paintEvent(QPaintEvent*) {
 PictureButton::PictureButton(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            emit clicked();
+            return;
+        default:
+            QLabel::keyPressEvent(event);
+    }
+}
+
+void PictureButton::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {

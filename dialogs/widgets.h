@@ -17,7 +17,8 @@ class WrapButton : public QPushButton {
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A picture drawn centred in its cell that reports clicks, like a button.
+// A picture drawn centred in its cell that reports clicks, like a button:
+// it takes the focus (drawn as a frame), and Space or Enter press it.
 class PictureButton : public QLabel {
     Q_OBJECT
   public:
@@ -29,6 +30,8 @@ class PictureButton : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     bool pressed_ = false;

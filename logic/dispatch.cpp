@@ -387,7 +387,8 @@ void RunCommand(const PageCommand& command, DispatchHost& host) {
         case Code::kEdit: {
             const int record = command.code == Code::kNew ? 0 : command.record;
             if (!(notes ? host.EditNote(record) : host.EditContact(record))) return;
-            break;
+            ShowList(host, command.kind, ListRequest::Mode::kSaved);
+            return;
         }
         case Code::kDelete:
             if (!DeleteRecord(command, host)) return;

@@ -38,6 +38,7 @@ struct ListRequest {
         kShow,     // the page asked for the list: show it from the top
         kRefresh,  // a record changed: show the new state, keeping the page's place
         kWindow,   // the page asked for the records at a place in the list
+        kSaved,    // the user saved a record: show the list's top, where it now is
     };
     int kind = kNoteKind;
     int first = 0;  // position of the first record, from 0

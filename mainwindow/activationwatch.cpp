@@ -1,5 +1,8 @@
 #include "mainwindow/activationwatch.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
 
 namespace korvane {
@@ -41,6 +44,27 @@ void ActivationWatch::OwnDragEnded() {
 void ActivationWatch::Settled() {
     dragging_ = false;
     if (!active_) emit deactivated();
+}
+
+ActivationReturn::ActivationReturn(QWidget* window) : QObject(window), window_(window) {
+    qApp->installEventFilter(this);
+}
+
+bool ActivationReturn::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && qobject_cast<QDialog*>(watched) != nullptr &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        // After the dialog's own loop has ended and its window is gone.
+        QTimer::singleShot(0, this, &ActivationReturn::Return);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ActivationReturn::Return() {
+    if (!window_->isVisible() || window_->isMinimized()) return;
+    QWidget* target = QApplication::activeModalWidget();
+    if (target == nullptr) target = window_;
+    target->raise();
+    target->activateWindow();
 }
 
 }  // namespace korvane

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QWidget>
 
 namespace korvane {
 
@@ -39,6 +40,28 @@ class ActivationWatch : public QObject {
     bool active_;
     bool dragging_ = false;
     QTimer settle_;
+};
+
+// Gives the main window the activation back whenever a dialog of the program
+// closes and leaves no other dialog open, while the window is shown: some
+// window managers (openbox among them) leave no window active when a
+// transient closes, and the keys would go nowhere until a click.
+class ActivationReturn : public QObject {
+    Q_OBJECT
+
+  public:
+    // Watches the application's windows for `window`, which owns it.
+    explicit ActivationReturn(QWidget* window);
+
+    // Raises and activates the window (or the dialog open over it) when it
+    // is shown and not minimised.
+    void Return();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* window_;
 };
 
 }  // namespace korvane

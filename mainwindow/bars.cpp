@@ -21,7 +21,7 @@ const char* const kHomePage = "https://korvane.example.org/Brisvale/";
 QCheckBox* Option(QWidget* parent, const QString& text, const char* name) {
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(QLatin1String(name));
-    box->setFocusPolicy(Qt::NoFocus);
+    box->setFocusPolicy(Qt::TabFocus);
     return box;
 }
 

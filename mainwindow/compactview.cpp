@@ -50,7 +50,7 @@ void CompactView::Switch(bool compact) {
 
 void CompactView::ShowBars(bool standard) {
     for (QWidget* bar : bars_) bar->setVisible(standard);
-    strip->setVisible(!standard);
+    strip->hide();
 }
 
 bool CompactView::eventFilter(QObject* watched, QEvent* event) {

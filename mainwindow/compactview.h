@@ -1,6 +1,8 @@
 // The main window's two views. The compact view hides the caption, the grips,
-// the options bar and the footer, and shows a strip whose double-click asks
-// for the standard view again; the page is told of each switch.
+// the options bar and the footer; the page is told of each switch and shows
+// the one control that restores the standard view (恢复标准窗口, in the Tab
+// order). The strip whose double-click asks for the standard view stays
+// hidden, so the compact view never shows two such controls.
 #pragma once
 
 #include <QCheckBox>

@@ -31,7 +31,7 @@ ListWindow ReadWindow(const ListRequest& request, FindIndex& finder) {
 
 PageList ListAnswer(const ListRequest& request, FindIndex& finder) {
     static const QString modes[] = {QStringLiteral("show"), QStringLiteral("refresh"),
-                                    QStringLiteral("window")};
+                                    QStringLiteral("window"), QStringLiteral("saved")};
     ListWindow window = ReadWindow(request, finder);
     return PageList{modes[static_cast<int>(request.mode)],
                     window.kind,

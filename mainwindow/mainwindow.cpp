@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -86,6 +88,7 @@ void TMyHappy::FormCreate(const std::string& executablePath, SyncParts sync) {
     BuildParts();
     LayOut();
     ConnectHandlers();
+    SetUpKeys();
     AttachBrowser();
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
@@ -127,6 +130,7 @@ const Dialogs& TMyHappy::Forms() const {
 
 void TMyHappy::BuildParts() {
     activation_ = new ActivationWatch(this);
+    activationReturn_ = new ActivationReturn(this);
     auto* frame = new WindowFrame(this, activation_);
     PLC = frame->caption;
     Image1 = frame->leftCap;
@@ -261,6 +265,56 @@ void TMyHappy::ConnectHandlers() {
     });
 }
 
+void TMyHappy::OrderTabs() {
+    QWidget* page = MyBody->focusProxy() != nullptr ? MyBody->focusProxy() : MyBody;
+    const std::vector<QWidget*> order{
+        BitBtn1, BitBtn3, CB, Run, CBN, CNQ, page, footer_->exportAll, footer_->importFiles};
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+bool TMyHappy::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MyBody && event->type() == QEvent::ChildAdded) {
+        QTimer::singleShot(0, this, [this] {
+            OrderTabs();
+            FocusPageInput();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMyHappy::FocusPageInput() {
+    QWidget* input = MyBody->focusProxy();
+    if (input == nullptr || !isActiveWindow()) return;
+    QWidget* focused = focusWidget();
+    if (focused != nullptr && focused != MyBody && focused != input) return;
+    // The view was focused before the engine's widget came, or the window
+    // was inactive when it was: the page heard of no focus. Out and in again.
+    input->clearFocus();
+    input->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TMyHappy::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        QTimer::singleShot(0, this, &TMyHappy::FocusPageInput);
+    }
+}
+
+void TMyHappy::SetUpKeys() {
+    OrderTabs();
+    MyBody->installEventFilter(this);
+    // A page loaded under an active window has not heard of its focus yet.
+    connect(MyBody, &QWebEngineView::loadFinished, this,
+            [this] { QTimer::singleShot(0, this, &TMyHappy::FocusPageInput); });
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setContext(Qt::WindowShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        PopupMenu1->popup(mapToGlobal(QPoint(8, PLC->isVisible() ? PLC->height() : 8)));
+        if (!PopupMenu1->actions().isEmpty())
+            PopupMenu1->setActiveAction(PopupMenu1->actions().first());
+    });
+}
+
 void TMyHappy::AttachBrowser() {
     container_ = AttachBrowserHost(
         MyBody, [this](const std::string& url) { MyBodyBeforeNavigate2(url); },
@@ -284,6 +338,10 @@ void TMyHappy::showEvent(QShowEvent* event) {
     RestoreSettings();
     notebook_->Open();
     LoadPage();
+    // The window takes the keys at once: the page (its list) has them, so
+    // End, Ctrl+F and typing work before any click.
+    MyBody->setFocus(Qt::ActiveWindowFocusReason);
+    QTimer::singleShot(0, activationReturn_, &ActivationReturn::Return);
     // The finder's index is read in the background once the page has shown
     // its list, so the first search does not wait for it and the start does
     // not share the processor with it.

@@ -26,6 +26,7 @@ namespace korvane {
 namespace platform {
 class GlobalHotkey;
 }
+class ActivationReturn;
 class ActivationWatch;
 class CommandHost;
 class CompactView;
@@ -171,6 +172,8 @@ class TMyHappy : public QWidget {
     // The page keeps its place and is given back after a while (PageHost).
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void FormCreate(const std::string& executablePath, SyncParts sync);
@@ -183,9 +186,20 @@ class TMyHappy : public QWidget {
     StoredOptions Options();
     void LoadPage();
     void TrimAndProcess();
+    // Tab goes from the caption's buttons through the options to the page and
+    // the footer; F10 opens the tray's menu over the window.
+    void SetUpKeys();
+    // The Tab order, again whenever the view gets the engine's widget that
+    // takes its keys (it comes with the page, and anew after a crash).
+    void OrderTabs();
+    // Hands the page's keys to the engine's widget in the view with a real
+    // focus-in, so the page itself is focused (its focus ring and caret
+    // show), when the view holds the window's focus.
+    void FocusPageInput();
 
     platform::GlobalHotkey* hotkey_;
     ActivationWatch* activation_;
+    ActivationReturn* activationReturn_;
     PageHost* page_;
     CompactView* view_;
     Footer* footer_;

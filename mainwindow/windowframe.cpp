@@ -35,10 +35,12 @@ QToolButton* CaptionButton(QWidget* parent, std::string_view picture, const char
     button->setIconSize(QSize(18, 18));
     button->setFixedSize(18, 18);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab, never taken by a click, so the page keeps the keys.
+    button->setFocusPolicy(Qt::TabFocus);
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(QStringLiteral(
         "QToolButton { border: none; background: transparent; padding: 0; }"
+        "QToolButton:focus { border: 1px solid white; border-radius: 9px; }"
         "QToolButton:hover { background: rgba(255, 255, 255, 45); border-radius: 9px; }"
         "QToolButton:pressed { background: rgba(0, 0, 0, 40); border-radius: 9px; }"));
     return button;
@@ -101,7 +103,9 @@ void WindowFrame::BuildCaption() {
     title->adjustSize();
 
     hideButton = CaptionButton(caption, "btn_hide", "BitBtn1");
+    hideButton->setAccessibleName(QStringLiteral("隐藏窗口"));
     exitButton = CaptionButton(caption, "btn_close", "BitBtn3");
+    exitButton->setAccessibleName(QStringLiteral("退出"));
     PlaceButtons();
 
     auto* mover = WatchedDrag({});

@@ -41,6 +41,7 @@ FindIndex::Entry MakeEntry(const StoredRecord& record) {
         entry.text += kFieldBreak;
     }
     AppendField(entry.text, shown.content);
+    entry.squeezed = SqueezeDigitRuns(entry.text);
     return entry;
 }
 
@@ -178,20 +179,28 @@ void FindIndex::Changed() {
 const std::vector<uint32_t>& FindIndex::Matches(const std::string& foldedQuery) {
     if (last_ && last_->generation == generation_ && last_->query == foldedQuery)
         return last_->matches;
-    const Needle needle(foldedQuery);
+    // A telephone query searches its digits in the texts without separators.
+    const std::string digits = TelephoneDigits(foldedQuery);
+    const bool telephone = !digits.empty();
+    const std::string& key = telephone ? digits : foldedQuery;
+    const Needle needle(key);
+    const auto holds = [&](uint32_t i) {
+        return needle.In(telephone ? entries_[i].Digits() : entries_[i].text);
+    };
     std::vector<uint32_t> found;
-    const bool narrower = last_ && last_->generation == generation_ && !last_->query.empty() &&
-                          foldedQuery.find(last_->query) != std::string::npos;
+    const bool narrower = last_ && last_->generation == generation_ && !last_->key.empty() &&
+                          last_->telephone == telephone &&
+                          key.find(last_->key) != std::string::npos;
     if (narrower) {
         for (uint32_t i : last_->matches) {
-            if (needle.In(entries_[i].text)) found.push_back(i);
+            if (holds(i)) found.push_back(i);
         }
     } else {
         for (uint32_t i = 0; i < entries_.size(); ++i) {
-            if (needle.In(entries_[i].text)) found.push_back(i);
+            if (holds(i)) found.push_back(i);
         }
     }
-    last_ = Answer{generation_, foldedQuery, std::move(found)};
+    last_ = Answer{generation_, foldedQuery, key, telephone, std::move(found)};
     return last_->matches;
 }
 
@@ -308,10 +317,14 @@ std::string FoundInTrashHeader(size_t count) {
 void FillFoundInTrash(ListWindow& window, const std::string& foldedQuery, int count) {
     std::vector<TrashedRecord> found;
     if (!foldedQuery.empty()) {
-        const Needle needle(foldedQuery);
+        const std::string digits = TelephoneDigits(foldedQuery);
+        const Needle needle(digits.empty() ? foldedQuery : digits);
         for (TrashedRecord& record : ReadAllTrash()) {
             const StoredRecord stored{record.kind, 0, record.row};
-            if (needle.In(MakeEntry(stored).text)) found.push_back(std::move(record));
+            const FindIndex::Entry entry = MakeEntry(stored);
+            if (needle.In(digits.empty() ? entry.text : entry.Digits())) {
+                found.push_back(std::move(record));
+            }
         }
     }
     window.total = static_cast<int>(std::min<size_t>(found.size(), INT32_MAX));

@@ -77,6 +77,10 @@ class FindIndex {
         int64_t id = 0;
         int kind = 0;
         std::string text;  // the shown fields, folded UTF-8, apart by a control character
+        // The text without the separators between digits (SqueezeDigitRuns),
+        // which telephone queries search; empty when it is the text itself.
+        std::string squeezed;
+        const std::string& Digits() const { return squeezed.empty() ? text : squeezed; }
     };
     const std::vector<Entry>& Entries() const { return entries_; }
 
@@ -104,6 +108,8 @@ class FindIndex {
     struct Answer {
         uint64_t generation = 0;
         std::string query;
+        std::string key;         // what was searched: the query, or its digits
+        bool telephone = false;  // the digits, in the texts without separators
         std::vector<uint32_t> matches;
     };
     std::optional<Answer> last_;

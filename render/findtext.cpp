@@ -115,6 +115,47 @@ std::u32string Decode(std::string_view utf8) {
 constexpr std::string_view kMarkOpen = "<mark class=\"hit\">";
 constexpr std::string_view kMarkClose = "</mark>";
 
+bool IsDigit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsNumberSeparator(char32_t c) {
+    return c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == '/';
+}
+
+// The end of the run of separators at `at` when a digit stands before it and
+// after it, else `at`.
+template <typename Text>
+size_t SeparatorsBetweenDigits(const Text& text, size_t at) {
+    if (at == 0 || !IsDigit(static_cast<char32_t>(text[at - 1]))) return at;
+    size_t end = at;
+    while (end < text.size() && IsNumberSeparator(static_cast<char32_t>(text[end]))) ++end;
+    return end > at && end < text.size() && IsDigit(static_cast<char32_t>(text[end])) ? end : at;
+}
+
+// The characters of a telephone query's matches: the digits found in the
+// shown text read without its separators between digits, and those
+// separators inside a match.
+std::vector<bool> MatchedDigits(const std::u32string& shown, const std::u32string& digits,
+                                size_t maxMarks, size_t& count) {
+    std::vector<bool> matched(shown.size(), false);
+    std::u32string squeezed;
+    std::vector<size_t> from;  // the shown place of each squeezed character
+    for (size_t at = 0; at < shown.size(); ++at) {
+        const size_t end = SeparatorsBetweenDigits(shown, at);
+        if (end > at) at = end;
+        squeezed.push_back(shown[at]);
+        from.push_back(at);
+    }
+    count = 0;
+    for (size_t at = squeezed.find(digits); at != std::u32string::npos;
+         at = squeezed.find(digits, at + digits.size())) {
+        if (count++ >= maxMarks) continue;
+        for (size_t i = from[at]; i <= from[at + digits.size() - 1]; ++i) matched[i] = true;
+    }
+    return matched;
+}
+
 // Which shown characters lie inside one of the first `maxMarks` matches,
 // found left to right without overlaps; `count` receives all matches.
 std::vector<bool> MatchedCharacters(const std::u32string& shown, const std::u32string& query,
@@ -122,6 +163,11 @@ std::vector<bool> MatchedCharacters(const std::u32string& shown, const std::u32s
     std::vector<bool> matched(shown.size(), false);
     count = 0;
     if (query.empty()) return matched;
+    std::string utf8;
+    for (char32_t c : query) AppendUtf8(utf8, c);
+    if (const std::string digits = TelephoneDigits(utf8); !digits.empty()) {
+        return MatchedDigits(shown, Decode(digits), maxMarks, count);
+    }
     for (size_t at = shown.find(query); at != std::u32string::npos;
          at = shown.find(query, at + query.size())) {
         if (count++ >= maxMarks) continue;
@@ -137,6 +183,37 @@ char32_t FoldCharacter(char32_t c) {
     if (c >= 'A' && c <= 'Z') return c + ('a' - 'A');
     if (c == 0x3000) return ' ';
     return c;
+}
+
+std::string TelephoneDigits(std::string_view foldedQuery) {
+    std::string digits;
+    for (const char c : foldedQuery) {
+        if (IsDigit(static_cast<unsigned char>(c))) {
+            digits += c;
+        } else if (!IsNumberSeparator(static_cast<unsigned char>(c))) {
+            return std::string();
+        }
+    }
+    return digits.size() >= kTelephoneDigits ? digits : std::string();
+}
+
+std::string SqueezeDigitRuns(std::string_view folded) {
+    // Byte by byte: in UTF-8 no byte of a longer character is an ASCII one.
+    std::string out;
+    bool changed = false;
+    for (size_t at = 0; at < folded.size(); ++at) {
+        const size_t end = IsNumberSeparator(static_cast<unsigned char>(folded[at]))
+                               ? SeparatorsBetweenDigits(folded, at)
+                               : at;
+        if (end > at) {
+            if (!changed) out.assign(folded.substr(0, at));
+            changed = true;
+            at = end - 1;
+            continue;
+        }
+        if (changed) out += folded[at];
+    }
+    return out;
 }
 
 std::string FoldQuery(std::string_view utf8) {

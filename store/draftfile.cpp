@@ -1,7 +1,9 @@
 #include "store/draftfile.h"
 
+#include <algorithm>
 #include <charconv>
 
+#include "base/ansitext.h"
 #include "base/log.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -116,7 +118,13 @@ std::optional<DraftFields> ReadDraft(const DraftOwner& owner, size_t fieldCount)
     }
     std::optional<DraftFields> fields = DecodeDraft(read.bytes, owner, fieldCount);
     if (!fields) Warn("draft ignored, not a draft of this editor", path);
+    if (fields && IsBlankDraft(*fields)) return std::nullopt;
     return fields;
+}
+
+bool IsBlankDraft(const DraftFields& fields) {
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const std::string& field) { return Trim(field).empty(); });
 }
 
 bool RemoveDraft(const DraftOwner& owner) {

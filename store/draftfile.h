@@ -56,10 +56,15 @@ std::optional<DraftFields> DecodeDraft(std::string_view bytes, const DraftOwner&
 // than kDraftMaxBytes is not written: the last one stays.
 bool WriteDraft(const DraftOwner& owner, const DraftFields& fields);
 
+// True when every field holds nothing but blanks, line breaks and other
+// characters a save trims away: such a draft would save nothing.
+bool IsBlankDraft(const DraftFields& fields);
+
 // The owner's draft. Only a regular file of at most kDraftMaxBytes is read;
 // a link, a FIFO, a device, a folder or a larger file in its place is left
 // alone with a warning in the log, never waited for: nothing then, as for no
-// draft.
+// draft. A blank draft (IsBlankDraft) is nothing as well: there is nothing
+// to restore.
 std::optional<DraftFields> ReadDraft(const DraftOwner& owner, size_t fieldCount);
 
 // True when the owner has no draft afterwards.

@@ -364,7 +364,29 @@ function ListParts() {
 function KvList(answer) {
     var parts = ListParts();
     if (!parts) return;
+    var keys = FocusInList();
+    TakeList(parts, answer);
+    KeepRoveHeld();
+    if (rove.want >= 0) TakeWant();
+    else if (keys && !FocusInList()) FocusRove();
+}
+
+function TakeList(parts, answer) {
     var kind = KindOf(answer.kind);
+    /* After the user's own save the list shows its top, where the saved
+     * record now is; otherwise a save is a change like any other. */
+    if (answer.mode === "saved") {
+        if (!Finding() && kind === list.kind && list.boxes.length) {
+            EndRequest();  /* what was on its way belongs to the place left */
+            list.target = null;
+            list.place = 0;
+            list.offset = 0;
+            list.pinned = false;
+            rove.pos = 0;
+            rove.want = -1;
+        }
+        answer.mode = "refresh";
+    }
     /* A change in the lists says nothing about the trash shown, and back. */
     if (answer.mode === "refresh" && InTrash(kind) !== InTrash(list.kind)) return;
     if (answer.mode === "refresh" && Finding()) {
@@ -388,6 +410,8 @@ function KvList(answer) {
         list.offset = 0;
         list.pinned = false;
         list.target = null;
+        rove.pos = 0;
+        rove.want = -1;
         SetHeader(parts, answer);
         Replace(answer.first, answer.boxes);
     }
@@ -458,6 +482,7 @@ function MakeBox(position, markup) {
     wrap.setAttribute("data-i", String(position));
     wrap.innerHTML = markup;
     ClipLong(wrap, markup);
+    ReadyForKeys(wrap, position);
     return wrap;
 }
 
@@ -608,6 +633,7 @@ function Place(settled) {
     SetViewTop(list.pinned ? ContentHeight() : ViewTop());
     parts.body.style.transform = "translateY(" + (-ViewTop()) + "px)";
     PlaceThumb();
+    KeepRoveHeld();
 }
 
 /* ---- Moving ------------------------------------------------------------- */
@@ -755,7 +781,8 @@ function JumpToFraction(fraction) {
 function IsTyping(target) {
     if (!target || !target.tagName) return false;
     var tag = target.tagName.toLowerCase();
-    return tag === "input" || tag === "textarea" || tag === "select" || target.isContentEditable;
+    if (tag === "input") return !/^(button|submit|reset|checkbox|radio|image)$/i.test(target.type);
+    return tag === "textarea" || tag === "select" || target.isContentEditable;
 }
 
 function WatchInput(parts) {
@@ -797,23 +824,9 @@ function WatchInput(parts) {
 }
 
 document.addEventListener("keydown", function (event) {
-    if (FindKey(event)) return;
+    if (FindKey(event) || ShortcutKey(event)) return;
     if (!list.parts || event.ctrlKey || event.altKey || event.metaKey || IsTyping(event.target)) return;
-    var page = list.parts.port.clientHeight - LINE_PX;
-    var onButton = event.target && event.target.tagName && event.target.tagName.toLowerCase() === "button";
-    switch (event.key) {
-        case "PageDown": ScrollBy(page); break;
-        case "PageUp": ScrollBy(-page); break;
-        case " ":
-            if (onButton) return;
-            ScrollBy(event.shiftKey ? -page : page);
-            break;
-        case "ArrowDown": ScrollBy(LINE_PX); break;
-        case "ArrowUp": ScrollBy(-LINE_PX); break;
-        case "Home": JumpTo(0, false); break;
-        case "End": JumpTo(list.total - 1, true); break;
-        default: return;
-    }
+    if (!ListKey(event)) return;
     event.preventDefault();
 });
 
@@ -822,6 +835,309 @@ window.addEventListener("resize", function () {
     Place();
     Need();
 });
+
+/* ---- The keyboard ----------------------------------------------------------
+ *
+ * One record of the list is in the Tab order at a time (its box has tabindex
+ * 0, every other box -1), and the keys move it: the arrows one record,
+ * PgUp/PgDn a screen of records, Home and End to the ends. The virtual list
+ * follows: a record beyond the boxes held is asked for and gets the keys once
+ * its box has come. Enter opens the focused record's editor and Delete asks
+ * to delete it, through the record's own icons, which are buttons named
+ * 编辑 and 删除 and are in the Tab order while their record is.
+ *
+ * The list area never scrolls by itself: whatever the browser scrolls to
+ * show a focused element (a link in a note) is taken back, and the virtual
+ * list moves to the element instead.
+ */
+
+var rove = {
+    pos: 0,      /* list position of the record in the Tab order */
+    want: -1,    /* a record to focus once its box has come, or -1 */
+    pointer: false   /* a press of the mouse is giving the focus */
+};
+
+var TOOL_NAMES = { Ed: "编辑", De: "删除" };
+
+function BoxAt(position) {
+    var index = position - list.first;
+    return index >= 0 && index < list.boxes.length ? list.boxes[index] : null;
+}
+
+function PositionOf(box) {
+    return Number(box.getAttribute("data-i"));
+}
+
+/* The record box holding `element`, or null outside the list's boxes. */
+function BoxOf(element) {
+    if (!list.parts || !element || !element.closest || !list.parts.body.contains(element)) return null;
+    return element.closest(".rec");
+}
+
+function FocusInList() {
+    return !!list.parts && list.parts.body.contains(document.activeElement);
+}
+
+/* The controls of a box: its icons, the trash's buttons, "展开全文". */
+function ToolsOf(box) {
+    return box.querySelectorAll(".tm > img[data-code], .tm > button[data-trash], :scope > .more");
+}
+
+function SetToolsReach(box, reachable) {
+    var tools = ToolsOf(box);
+    for (var i = 0; i < tools.length; ++i) tools[i].tabIndex = reachable ? 0 : -1;
+}
+
+/* A new box: focusable, its icons named buttons, in the Tab order when it is
+ * the roving record. The markup itself is left as the program wrote it. */
+function ReadyForKeys(box, position) {
+    var icons = box.querySelectorAll(".tm > img[data-code]");
+    for (var i = 0; i < icons.length; ++i) {
+        var name = TOOL_NAMES[String(icons[i].getAttribute("data-code")).slice(0, 2)];
+        if (!name) continue;
+        icons[i].setAttribute("role", "button");
+        icons[i].setAttribute("aria-label", name);
+    }
+    box.tabIndex = position === rove.pos ? 0 : -1;
+    SetToolsReach(box, position === rove.pos);
+}
+
+/* Puts the record at `position` in the Tab order in place of the last one. */
+function SetRove(position) {
+    var old = BoxAt(rove.pos);
+    if (old) {
+        old.tabIndex = -1;
+        SetToolsReach(old, false);
+    }
+    rove.pos = position;
+    var box = BoxAt(position);
+    if (box) {
+        box.tabIndex = 0;
+        SetToolsReach(box, true);
+    }
+}
+
+/* A roving record whose box has gone hands its place to the top of the
+ * view, so Tab always finds a record. */
+function KeepRoveHeld() {
+    if (list.boxes.length && !BoxAt(rove.pos) && rove.want < 0) SetRove(list.place);
+}
+
+/* Moves the virtual list the least that shows `element` whole (its top when
+ * it is taller than the view). */
+function ShowInView(element) {
+    var parts = list.parts;
+    var base = parts.body.getBoundingClientRect().top;
+    var rect = element.getBoundingClientRect();
+    var top = rect.top - base;
+    var bottom = rect.bottom - base;
+    var view = parts.port.clientHeight;
+    var at = ViewTop();
+    if (top >= at && bottom <= at + view) return;
+    list.pinned = false;
+    SetViewTop(top < at || bottom - top > view ? top : bottom - view);
+    Place();
+    Need();
+}
+
+function GiveKeys(box) {
+    SetRove(PositionOf(box));
+    ShowInView(box);
+    box.focus({ preventScroll: true });
+}
+
+/* Gives the keys to the record at `position`; `bottom` shows the end of the
+ * list. A record not among the boxes held gets them when its box comes. */
+function FocusRecord(position, bottom) {
+    if (!list.total) return;
+    position = Math.max(0, Math.min(position, list.total - 1));
+    var box = BoxAt(position);
+    if (bottom) JumpTo(position, true);
+    if (!box) {
+        rove.want = position;
+        if (!bottom) JumpTo(position, false);
+        TakeWant();
+        return;
+    }
+    rove.want = -1;
+    GiveKeys(box);
+}
+
+/* Focuses the record asked for once its box is there. */
+function TakeWant() {
+    if (rove.want < 0) return;
+    var box = BoxAt(rove.want);
+    if (!box) return;
+    rove.want = -1;
+    GiveKeys(box);
+}
+
+/* The roving record again after a list was written while it had the keys. */
+function FocusRove() {
+    var box = BoxAt(rove.pos) || BoxAt(list.place);
+    if (!box) return;
+    SetRove(PositionOf(box));
+    box.focus({ preventScroll: true });
+}
+
+function InView(box) {
+    var top = box.offsetTop - ViewTop();
+    return top < list.parts.port.clientHeight && top + box.offsetHeight > 0;
+}
+
+/* Whether the focused box goes on past the view in `direction`: then an
+ * arrow scrolls through it before it moves on. */
+function GoesOnPast(box, direction) {
+    var top = box.offsetTop - ViewTop();
+    return direction > 0 ? top + box.offsetHeight > list.parts.port.clientHeight + 1 : top < -1;
+}
+
+/* The record the keys start from: the focused one, else the roving one when
+ * it is in view, else the one at the top of the view. */
+function KeyAnchor(box) {
+    if (box) return PositionOf(box);
+    var held = BoxAt(rove.pos);
+    return held && InView(held) ? rove.pos : list.place;
+}
+
+function IsToolButton(target) {
+    return !!target && target.getAttribute && target.getAttribute("role") === "button";
+}
+
+/* The command of the record's icon whose code begins with `prefix`. */
+function RecordCommand(box, prefix) {
+    var icon = box.querySelector('.tm > img[data-code^="' + prefix + '"]');
+    return !!icon && EditDel(icon.getAttribute("data-code"), icon.getAttribute("data-id"));
+}
+
+/* The list's keys where no field takes them; true when the key was used. */
+function ListKey(event) {
+    var target = event.target;
+    var box = BoxOf(target);
+    var onBox = box !== null && target === box;
+    var from = KeyAnchor(box);
+    var step = box ? 1 : 0;  /* from outside the list a key first enters it */
+    var page = Math.max(1, Math.floor(RecordsInView()));
+    var pagePx = list.parts.port.clientHeight - LINE_PX;
+    switch (event.key) {
+        case "ArrowDown":
+            if (onBox && GoesOnPast(box, 1)) ScrollBy(LINE_PX);
+            else FocusRecord(from + step, false);
+            return true;
+        case "ArrowUp":
+            if (onBox && GoesOnPast(box, -1)) ScrollBy(-LINE_PX);
+            else FocusRecord(from - step, false);
+            return true;
+        case "PageDown": FocusRecord(from + page, false); return true;
+        case "PageUp": FocusRecord(from - page, false); return true;
+        case "Home": FocusRecord(0, false); return true;
+        case "End": FocusRecord(list.total - 1, true); return true;
+        case " ":
+            if (IsToolButton(target)) {
+                target.click();
+                return true;
+            }
+            if (target && target.tagName && /^(button|a|input)$/i.test(target.tagName)) return false;
+            ScrollBy(event.shiftKey ? -pagePx : pagePx);
+            return true;
+        case "Enter":
+            if (IsToolButton(target)) {
+                target.click();
+                return true;
+            }
+            return onBox && RecordCommand(box, "Ed");
+        case "Delete":
+            return box !== null && RecordCommand(box, "De");
+        default:
+            return false;
+    }
+}
+
+/* The tab a new record belongs to; -1 in the trash. */
+function NewKind() {
+    var kind = Finding() ? (find.back ? find.back.kind : 0) : list.kind;
+    return InTrash(kind) ? -1 : kind === 1 ? 1 : 0;
+}
+
+/* Ctrl+N a new record of the tab shown, Ctrl+1, Ctrl+2 and Ctrl+3 the
+ * notes, the contacts and the trash, wherever the keys are. */
+function ShortcutKey(event) {
+    if (!event.ctrlKey || event.altKey || event.metaKey || event.shiftKey) return false;
+    var code = event.code || "";
+    var key = String(event.key).toLowerCase();
+    if (code === "KeyN" || key === "n") {
+        var kind = NewKind();
+        if (kind >= 0) Newc(kind);
+    } else if (code === "Digit1" || code === "Numpad1" || key === "1") {
+        ShowList(0);
+    } else if (code === "Digit2" || code === "Numpad2" || key === "2") {
+        ShowList(1);
+    } else if (code === "Digit3" || code === "Numpad3" || key === "3") {
+        ShowTrash();
+    } else {
+        return false;
+    }
+    event.preventDefault();
+    return true;
+}
+
+/* Takes back any scrolling of the list area the browser did on its own. */
+function Unscroll() {
+    var parts = list.parts;
+    if (!parts) return 0;
+    var moved = parts.port.scrollTop;
+    var areas = [parts.port, parts.root];
+    for (var i = 0; i < areas.length; ++i) {
+        if (areas[i].scrollTop) areas[i].scrollTop = 0;
+        if (areas[i].scrollLeft) areas[i].scrollLeft = 0;
+    }
+    return moved;
+}
+
+/* The ring shows where the keys are while the keys are used: a record
+ * focused by script after a key gets no :focus-visible of its own when the
+ * page had no focused element before, so the page marks keyboard use. */
+document.addEventListener("keydown", function () {
+    if (document.body) document.body.classList.add("keys");
+}, true);
+
+document.addEventListener("pointerdown", function () {
+    if (document.body) document.body.classList.remove("keys");
+    rove.pointer = true;
+    setTimeout(function () { rove.pointer = false; }, 0);
+}, true);
+
+document.addEventListener("focusin", function (event) {
+    if (!list.parts) return;
+    Unscroll();
+    var box = BoxOf(event.target);
+    if (!box) return;
+    SetRove(PositionOf(box));
+    /* A click focuses what is already in view; the keys bring it there. A
+     * box far from the view is laid out only once it holds the focus, so
+     * the element is shown again when the next frame has its place. */
+    if (rove.pointer) return;
+    var target = event.target;
+    ShowInView(target);
+    requestAnimationFrame(function () {
+        if (document.activeElement === target && list.parts) ShowInView(target);
+    });
+});
+
+/* Scroll events do not bubble: caught on their way down. */
+document.addEventListener("scroll", function (event) {
+    if (!list.parts || (event.target !== list.parts.port && event.target !== list.parts.root)) return;
+    var moved = Unscroll();
+    var box = BoxOf(document.activeElement);
+    if (box) {
+        /* The browser scrolled to show a focused element (its focus events
+         * may not have come, in a page that is not focused itself). */
+        SetRove(PositionOf(box));
+        ShowInView(document.activeElement);
+    } else if (moved) {
+        ScrollBy(moved);
+    }
+}, true);
 
 /* ---- Finding -------------------------------------------------------------
  *

@@ -52,7 +52,7 @@ class FakeHost : public DispatchHost {
     }
     std::string NotebookLocation() override { return notebook; }
     void ShowList(const ListRequest& r) override {
-        static const char* const modes[] = {"show", "refresh", "window"};
+        static const char* const modes[] = {"show", "refresh", "window", "saved"};
         calls.push_back("ShowList " + std::to_string(r.kind) + " " +
                         modes[static_cast<int>(r.mode)] + " " + std::to_string(r.first) + " " +
                         std::to_string(r.count) + " " + std::to_string(r.serial));
@@ -87,6 +87,9 @@ const Calls kNotesAfterChange = {"ShowList 0 refresh" + kHead};
 const Calls kContactsAfterChange = {"ShowList 1 refresh" + kHead};
 const Calls kTrashList = {"ShowList 3 show" + kHead};
 const Calls kTrashAfterChange = {"ShowList 3 refresh" + kHead};
+// After a save the list shows its top, where the saved record now is.
+const Calls kNotesAfterSave = {"ShowList 0 saved" + kHead};
+const Calls kContactsAfterSave = {"ShowList 1 saved" + kHead};
 
 Calls Then(Calls first, const Calls& rest) {
     first.insert(first.end(), rest.begin(), rest.end());
@@ -144,16 +147,16 @@ TEST(Restore, SwitchesToTheStandardViewOnly) {
     EXPECT_EQ(Dispatch(std::string(kRestoreUrl)), Calls{"ShowStandard"});
 }
 
-TEST(NoteCommands, SavedEditsShowTheNotesList) {
-    EXPECT_EQ(Dispatch(kBase + "New0/"), Then({"EditNote 0"}, kNotesAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "EdNo/12/"), Then({"EditNote 12"}, kNotesAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "EdNo12"), Then({"EditNote 12"}, kNotesAfterChange));
+TEST(NoteCommands, SavedEditsShowTheNotesListFromItsTop) {
+    EXPECT_EQ(Dispatch(kBase + "New0/"), Then({"EditNote 0"}, kNotesAfterSave));
+    EXPECT_EQ(Dispatch(kBase + "EdNo/12/"), Then({"EditNote 12"}, kNotesAfterSave));
+    EXPECT_EQ(Dispatch(kBase + "EdNo12"), Then({"EditNote 12"}, kNotesAfterSave));
     // Without a number, or with text that is no number, the editor opens for a new note.
-    EXPECT_EQ(Dispatch(kBase + "EdNo"), Then({"EditNote 0"}, kNotesAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "EdNo/abc/"), Then({"EditNote 0"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdNo"), Then({"EditNote 0"}, kNotesAfterSave));
+    EXPECT_EQ(Dispatch(kBase + "EdNo/abc/"), Then({"EditNote 0"}, kNotesAfterSave));
     // Whatever follows the first 20 characters is ignored.
     EXPECT_EQ(Dispatch(kBase + "EdNo/" + std::string(19, ' ') + "7/"),
-              Then({"EditNote 0"}, kNotesAfterChange));
+              Then({"EditNote 0"}, kNotesAfterSave));
     EXPECT_EQ(Dispatch(kBase + "reNote/"), kNotesList);
 }
 
@@ -169,13 +172,14 @@ TEST(NoteCommands, NeverFallThroughToTheContactSteps) {
         }
         // A delete ends with its offer of the undo, after the list.
         const std::string& last = url.ends_with("DeNo/3/") ? calls[calls.size() - 2] : calls.back();
-        EXPECT_EQ(last, kNotesAfterChange[0]) << url;
+        EXPECT_EQ(last, url.ends_with("DeNo/3/") ? kNotesAfterChange[0] : kNotesAfterSave[0])
+            << url;
     }
 }
 
-TEST(ContactCommands, SavedEditsShowTheContactsList) {
-    EXPECT_EQ(Dispatch(kBase + "New1/"), Then({"EditContact 0"}, kContactsAfterChange));
-    EXPECT_EQ(Dispatch(kBase + "EdCn/5/"), Then({"EditContact 5"}, kContactsAfterChange));
+TEST(ContactCommands, SavedEditsShowTheContactsListFromItsTop) {
+    EXPECT_EQ(Dispatch(kBase + "New1/"), Then({"EditContact 0"}, kContactsAfterSave));
+    EXPECT_EQ(Dispatch(kBase + "EdCn/5/"), Then({"EditContact 5"}, kContactsAfterSave));
     EXPECT_EQ(Dispatch(kBase + "reCont/"), kContactsList);
 }
 
@@ -418,7 +422,7 @@ TEST(Windows, ThePageAsksForRecordsByDecimalNumbersOnly) {
 
 TEST(Commands, MatchWhatThePageAskedForNotTheEnginesEncoding) {
     // The engine sends blanks and other bytes percent-encoded.
-    EXPECT_EQ(Dispatch(kBase + "EdNo/%2012%20/"), Then({"EditNote 12"}, kNotesAfterChange));
+    EXPECT_EQ(Dispatch(kBase + "EdNo/%2012%20/"), Then({"EditNote 12"}, kNotesAfterSave));
     EXPECT_EQ(Dispatch(kBase + "DeNo/%2012%20/")[1], "Delete 0 12");
     EXPECT_EQ(Dispatch(kBase + "%72eNote/"), kNotesList);
     EXPECT_TRUE(IsCommandUrl("%20" + kBase + "New0/%0A"));

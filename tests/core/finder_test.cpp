@@ -327,5 +327,26 @@ TEST_F(Finder, ABrokenNotebookGivesItsMessage) {
     EXPECT_TRUE(window.boxes.empty());
 }
 
+TEST_F(Finder, TelephoneNumbersAreFoundWithOrWithoutTheirSeparators) {
+    ASSERT_EQ(AddContact("王老师", "138-0013-8000", "", "2021-01-01 10:00:00"), "Done");
+    ASSERT_EQ(AddContact("张阿姨", "13912345678", "", "2021-01-02 10:00:00"), "Done");
+    ASSERT_EQ(AddNote("会议", "打 (010) 6275 1234 找李明", "2021-01-03 10:00:00"), "Done");
+    ASSERT_EQ(AddContact("老李", "139 1234 5678", "", "2021-01-04 10:00:00"), "Done");
+
+    EXPECT_EQ(Titles(index_, "13800138000"), Names{"王老师"});
+    EXPECT_EQ(Titles(index_, "138-0013-8000"), Names{"王老师"});
+    EXPECT_EQ(Titles(index_, "0013 8000"), Names{"王老师"});
+    EXPECT_EQ(Titles(index_, "139-1234-5678"), (Names{"老李", "张阿姨"}));
+    EXPECT_EQ(Titles(index_, "01062751234"), Names{"会议"});
+    EXPECT_EQ(Titles(index_, "62751234"), Names{"会议"});
+    // A query extending the last one searches its matches, in the same way.
+    EXPECT_EQ(Titles(index_, "1391"), (Names{"老李", "张阿姨"}));
+    EXPECT_EQ(Titles(index_, "13912"), (Names{"老李", "张阿姨"}));
+    EXPECT_EQ(Titles(index_, "139123456789"), Names{});
+    // Text around digits still matches as typed.
+    EXPECT_EQ(Titles(index_, "找李明"), Names{"会议"});
+    EXPECT_EQ(Titles(index_, "打 (010"), Names{"会议"});
+}
+
 }  // namespace
 }  // namespace korvane

@@ -125,5 +125,68 @@ TEST(Highlight, HostileNotesKeepTheirSanitisedShapeWhateverIsFound) {
     }
 }
 
+// Telephone numbers: the digits match whatever separators stand between
+// them in the text, and the marks cover the digits and those separators.
+struct TelephoneCase {
+    std::string query;
+    std::string markup;
+    std::string marked;  // "" when nothing matches
+};
+
+class TelephoneMarks : public ::testing::TestWithParam<TelephoneCase> {};
+
+TEST_P(TelephoneMarks, DigitsMatchAcrossSeparators) {
+    const TelephoneCase& c = GetParam();
+    const MarkedMarkup marked = MarkMatches(c.markup, FoldQuery(c.query), SIZE_MAX);
+    EXPECT_EQ(marked.markup, c.marked.empty() ? c.markup : c.marked);
+    EXPECT_EQ(marked.matches > 0, !c.marked.empty());
+}
+
+const std::string kOpen = "<mark class=\"hit\">";
+const std::string kClose = "</mark>";
+
+INSTANTIATE_TEST_SUITE_P(
+    Find, TelephoneMarks,
+    ::testing::Values(
+        TelephoneCase{"13800138000", "138-0013-8000", kOpen + "138-0013-8000" + kClose},
+        TelephoneCase{"13800138000", "电话 138 0013 8000 。",
+                      "电话 " + kOpen + "138 0013 8000" + kClose + " 。"},
+        TelephoneCase{"138-0013-8000", "13800138000", kOpen + "13800138000" + kClose},
+        TelephoneCase{"0101234", "(010) 1234", "(" + kOpen + "010) 1234" + kClose},
+        TelephoneCase{"００１３８０００", "138.0013.8000", "138." + kOpen + "0013.8000" + kClose},
+        // Across a tag the mark closes and opens again.
+        TelephoneCase{"13800138000", "138-<b>0013</b>-8000",
+                      kOpen + "138-" + kClose + "<b>" + kOpen + "0013" + kClose + "</b>" + kOpen +
+                          "-8000" + kClose},
+        // Separators only join digits: a letter between them does not.
+        TelephoneCase{"13800138000", "138a0013-8000", ""},
+        TelephoneCase{"1380", "138--- 0", kOpen + "138--- 0" + kClose},
+        TelephoneCase{"12345", "1 2 3 4 5 1 2 3 4 5",
+                      kOpen + "1 2 3 4 5" + kClose + " " + kOpen + "1 2 3 4 5" + kClose}));
+
+TEST(TelephoneDigits, OnlyQueriesOfDigitsAndSeparatorsWithEnoughDigits) {
+    EXPECT_EQ(TelephoneDigits("138-0013-8000"), "13800138000");
+    EXPECT_EQ(TelephoneDigits("(010) 6275.1234/5"),
+              "01062751234"
+              "5");
+    EXPECT_EQ(TelephoneDigits("7919"), "7919");
+    EXPECT_EQ(TelephoneDigits("791"), "");  // too few digits to mean a number
+    EXPECT_EQ(TelephoneDigits("138a0013"), "");
+    EXPECT_EQ(TelephoneDigits("电话13800138000"), "");
+    EXPECT_EQ(TelephoneDigits(""), "");
+}
+
+TEST(SqueezeDigitRuns, RemovesSeparatorsBetweenDigitsOnly) {
+    EXPECT_EQ(SqueezeDigitRuns("tel 138-0013-8000."), "tel 13800138000.");
+    EXPECT_EQ(SqueezeDigitRuns("a (010) 1234 b"), "a (0101234 b");
+    EXPECT_EQ(SqueezeDigitRuns("电话 1 2\x1f"
+                               "3"),
+              "电话 12\x1f"
+              "3");  // a field break stays
+    EXPECT_EQ(SqueezeDigitRuns("no digits - here"), "");
+    EXPECT_EQ(SqueezeDigitRuns("13800138000"), "");  // nothing to remove: no copy kept
+    EXPECT_EQ(SqueezeDigitRuns("-1-"), "");
+}
+
 }  // namespace
 }  // namespace korvane
