@@ -268,7 +268,8 @@ void TMyHappy::ConnectHandlers() {
 void TMyHappy::OrderTabs() {
     QWidget* page = MyBody->focusProxy() != nullptr ? MyBody->focusProxy() : MyBody;
     const std::vector<QWidget*> order{
-        BitBtn1, BitBtn3, CB, Run, CBN, CNQ, page, footer_->exportAll, footer_->importFiles};
+        BitBtn1,      BitBtn3, CB, Run, CBN, CNQ, page, footer_->exportAll, footer_->importFiles,
+        footer_->sync};
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

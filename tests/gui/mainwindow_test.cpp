@@ -576,7 +576,9 @@ TEST_F(MainWindow, TabWalksTheCaptionTheOptionsThePageAndTheFooter) {
     QWidget* exportButton = NextTabStop(page, &w);
     QWidget* importButton = NextTabStop(exportButton, &w);
     EXPECT_EQ(importButton->objectName(), QLatin1String("ImportButton"));
-    EXPECT_EQ(NextTabStop(importButton, &w), expected.front());
+    QWidget* syncButton = NextTabStop(importButton, &w);
+    EXPECT_EQ(syncButton->objectName(), QLatin1String("SyncButton"));
+    EXPECT_EQ(NextTabStop(syncButton, &w), expected.front());
 }
 
 }  // namespace
