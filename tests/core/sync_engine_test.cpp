@@ -231,7 +231,6 @@ class FakeDav : public HttpClient {
 };
 
 constexpr char kNotes[] = "/u/korvane-notes/";
-constexpr char kContacts[] = "/u/korvane-contacts/";
 
 class SyncEngine : public testing::Test {
   protected:
