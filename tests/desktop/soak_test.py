@@ -22,7 +22,7 @@ checked:
 
 usage: soak_test.py BIN_DIR [--seconds N] [--seed N]
 
-The rounds stop once N seconds (default 90) have passed; the kills are
+The rounds stop once N seconds (default 60) have passed; the kills are
 timed from a random generator with a fixed seed (default 1), so a failing
 run can be repeated. Exit status 0 when nothing was lost, 1 on any failure,
 77 when a tool is missing.
@@ -105,8 +105,8 @@ class Soak(Suite):
 
     @staticmethod
     def add_arguments(parser):
-        parser.add_argument("--seconds", type=int, default=90,
-                            help="start no round after N seconds (default 90)")
+        parser.add_argument("--seconds", type=int, default=60,
+                            help="start no round after N seconds (default 60)")
         parser.add_argument("--seed", type=int, default=1,
                             help="the seed of the kills' timing (default 1)")
 

@@ -34,7 +34,7 @@ account changes items on the server directly.
              that are no character go up and come down into an empty
              notebook byte for byte (both servers)
   soak       the program killed (SIGKILL) at random moments of its syncs
-             (--seconds, default 40) while the phone and the notebook change
+             (--seconds, default 30) while the phone and the notebook change
              records; then both sides hold every record exactly once and the
              same (Radicale)
 
@@ -1102,7 +1102,7 @@ SCENARIOS = ("fixtures", "radicale", "xandikos", "conflicts", "faults", "bytes",
 
 def main(argv):
     args = argv[1:]
-    options = {"--seconds": 40, "--seed": int(time.time())}
+    options = {"--seconds": 30, "--seed": int(time.time())}
     for name in options:
         if name in args:
             i = args.index(name)
