@@ -17,6 +17,7 @@
 #include "exchange/contentlines.h"
 #include "exchange/datetime.h"
 #include "exchange/messengers.h"
+#include "exchange/vcard.h"
 #include "exchange/vcardtext.h"
 #include "platform/codepage.h"
 
@@ -27,7 +28,6 @@ namespace {
 // a fixed one keeps the item the same from write to write.
 constexpr std::string_view kNoDateStamp = "19700101T000000Z";
 constexpr std::string_view kDateProperty = "X-KORVANE-DATE";
-constexpr size_t kMessengerProperties = 64;
 
 constexpr std::string_view kJournalSkeleton =
     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Korvane//Korvane//ZH\r\n"
@@ -331,20 +331,9 @@ std::string CardVersion(const ContentComponent& card) {
 // IMPP and the service's property for each tag of the remark the copy has
 // no line for, the first 64 at most, as the export writes them.
 std::string AddedMessengerLines(std::string_view remark, const MessengerLines& tags) {
-    std::string out;
-    size_t written = 0;
-    for (const MessengerId& item : MessengerTagsOf(remark)) {
-        if (item.id.empty()) continue;
-        if (++written > kMessengerProperties) break;
-        if (tags.held.contains(MessengerTag(item.tag, item.id))) continue;
-        const MessengerService* service = nullptr;
-        for (const MessengerService& s : MessengerServices())
-            if (s.tag == item.tag) service = &s;
-        const std::string id = platform::FromCodePage(item.id);
-        out += FoldVCardLine("IMPP:" + std::string(service->scheme) + ":" + PercentEncode(id));
-        out += FoldVCardLine(std::string(service->property) + ":" + EscapeVCardText(id));
-    }
-    return out;
+    return MessengerCardLines(remark, [&tags](const MessengerId& item) {
+        return tags.held.contains(MessengerTag(item.tag, item.id));
+    });
 }
 
 }  // namespace

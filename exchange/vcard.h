@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "exchange/exchangerecords.h"
+#include "exchange/messengers.h"
 
 namespace korvane {
 
@@ -22,6 +24,12 @@ enum class VCardVersion { V3, V4 };
 // REV from the save time with its local offset, UID and X-KORVANE-ID from
 // the record number.
 std::string WriteVCard(const ExchangedContact& contact, VCardVersion version = VCardVersion::V3);
+
+// The IMPP line and the service's own property (X-QQ, X-MSN, X-SKYPE) for
+// each messenger tag of `remark` with an id, the first 64 of them, folded as
+// a card writes them; a tag `skip` names (it counts toward the 64) is left out.
+std::string MessengerCardLines(std::string_view remark,
+                               const std::function<bool(const MessengerId&)>& skip = {});
 
 // Bounds on what a file may make the reader do.
 struct VCardLimits {

@@ -18,6 +18,24 @@ std::string Text(std::string_view stored) {
 
 }  // namespace
 
+std::string MessengerCardLines(std::string_view remark,
+                               const std::function<bool(const MessengerId&)>& skip) {
+    std::string out;
+    size_t written = 0;
+    for (const MessengerId& item : MessengerTagsOf(remark)) {
+        if (item.id.empty()) continue;
+        if (++written > kMessengerProperties) break;
+        if (skip && skip(item)) continue;
+        const MessengerService* service = nullptr;
+        for (const MessengerService& s : MessengerServices())
+            if (s.tag == item.tag) service = &s;
+        const std::string id = platform::FromCodePage(item.id);
+        out += FoldVCardLine("IMPP:" + std::string(service->scheme) + ":" + PercentEncode(id));
+        out += FoldVCardLine(std::string(service->property) + ":" + EscapeVCardText(id));
+    }
+    return out;
+}
+
 std::string WriteVCard(const ExchangedContact& contact, VCardVersion version) {
     const bool v4 = version == VCardVersion::V4;
     const std::string name = Text(contact.name);
@@ -31,17 +49,7 @@ std::string WriteVCard(const ExchangedContact& contact, VCardVersion version) {
     // The NOTE carries every tag; the first ones are also written where address
     // books look for them, few enough that the card stays within a reader's
     // property limit.
-    size_t written = 0;
-    for (const MessengerId& item : MessengerTagsOf(contact.remark)) {
-        if (item.id.empty()) continue;
-        if (++written > kMessengerProperties) break;
-        const MessengerService* service = nullptr;
-        for (const MessengerService& s : MessengerServices())
-            if (s.tag == item.tag) service = &s;
-        const std::string id = platform::FromCodePage(item.id);
-        out += FoldVCardLine("IMPP:" + std::string(service->scheme) + ":" + PercentEncode(id));
-        out += FoldVCardLine(std::string(service->property) + ":" + EscapeVCardText(id));
-    }
+    out += MessengerCardLines(contact.remark);
     if (auto rev = IsoFromStoredTime(contact.date, v4 ? IsoForm::Basic : IsoForm::Extended))
         out += "REV:" + *rev + "\r\n";
     // Address books that keep one card per file (and sync) refuse a card
