@@ -10,6 +10,7 @@
 #include "mainwindow/activationwatch.h"
 #include "mainwindow/framedrag.h"
 #include "mainwindow/skin.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -103,9 +104,9 @@ void WindowFrame::BuildCaption() {
     title->adjustSize();
 
     hideButton = CaptionButton(caption, "btn_hide", "BitBtn1");
-    hideButton->setAccessibleName(QStringLiteral("隐藏窗口"));
+    hideButton->setAccessibleName(ToQt(Ui::tr("隐藏窗口")));
     exitButton = CaptionButton(caption, "btn_close", "BitBtn3");
-    exitButton->setAccessibleName(QStringLiteral("退出"));
+    exitButton->setAccessibleName(ToQt(Ui::tr("退出")));
     PlaceButtons();
 
     auto* mover = WatchedDrag({});

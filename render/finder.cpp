@@ -11,6 +11,7 @@
 
 #include "base/log.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
 #include "store/keeping.h"
@@ -207,9 +208,9 @@ const std::vector<uint32_t>& FindIndex::Matches(const std::string& foldedQuery) 
 namespace {
 
 std::string FoundHeader(size_t count) {
-    static const std::string none = Cp("没有找到匹配的记事或联系人");
-    static const std::string before = Cp("<span class=\"TlNo\">找到 ");
-    static const std::string after = Cp(" 项</span>");
+    static const std::string none = Ui::tr("没有找到匹配的记事或联系人");
+    static const std::string before = "<span class=\"TlNo\">" + Ui::tr("找到 ");
+    static const std::string after = Ui::tr(" 项") + "</span>";
     return count == 0 ? none : before + std::to_string(count) + after;
 }
 
@@ -232,8 +233,8 @@ std::string Grouped(size_t n) {
 // The badge, and how often the record matches when not every match is marked.
 std::string BadgeOf(int kind, size_t matches) {
     if (matches <= kMarksPerRecord) return KindBadge(kind);
-    static const std::string before = Cp("<span class=\"kd hits\">此条共 ");
-    static const std::string after = Cp(" 处</span>");
+    static const std::string before = "<span class=\"kd hits\">" + Ui::tr("此条共 ");
+    static const std::string after = Ui::tr(" 处") + "</span>";
     return KindBadge(kind) + before + Grouped(matches) + after;
 }
 
@@ -305,9 +306,9 @@ void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQu
 namespace {
 
 std::string FoundInTrashHeader(size_t count) {
-    static const std::string none = Cp("回收站中没有找到匹配的记录");
-    static const std::string before = Cp("<span class=\"TlNo\">回收站中找到 ");
-    static const std::string after = Cp(" 项</span>");
+    static const std::string none = Ui::tr("回收站中没有找到匹配的记录");
+    static const std::string before = "<span class=\"TlNo\">" + Ui::tr("回收站中找到 ");
+    static const std::string after = Ui::tr(" 项") + "</span>";
     return count == 0 ? none : before + std::to_string(count) + after;
 }
 

@@ -36,9 +36,40 @@ function CallHost(n) {
     }
 }
 
+/* ---- The page's texts ------------------------------------------------- */
+
+/* The page's texts in the program's language: before its start-up call the
+ * program sets window.kvTexts, an object from each Chinese text as this page
+ * writes it to the text to show. The Chinese here is the fallback. */
+function T(text) {
+    var texts = window.kvTexts;
+    return texts && typeof texts === "object" && typeof texts[text] === "string" ? texts[text] : text;
+}
+
+var TEXT_ATTRIBUTES = ["title", "placeholder", "aria-label"];
+
+/* The static texts of main.html in the program's language: the texts and
+ * named attributes of every element outside the list, whose records are the
+ * user's own texts (its loading notice aside). */
+function ApplyTexts(root) {
+    for (var i = 0; i < TEXT_ATTRIBUTES.length; i++) {
+        var name = TEXT_ATTRIBUTES[i];
+        if (root.hasAttribute && root.hasAttribute(name)) root.setAttribute(name, T(root.getAttribute(name)));
+    }
+    for (var node = root.firstChild; node; node = node.nextSibling) {
+        if (node.nodeType === 3) {
+            var text = node.nodeValue.trim();
+            if (text && T(text) !== text) node.nodeValue = node.nodeValue.replace(text, T(text));
+        } else if (node.nodeType === 1 && (node.id !== "MyWinS" || node.querySelector(".loading"))) {
+            ApplyTexts(node);
+        }
+    }
+}
+
 /* ---- Called by the program ------------------------------------------- */
 
 function BodyLoad() {
+    ApplyTexts(document.body);
     /* A page loaded again after it was given back while the window was
      * hidden comes back where it was. */
     var resume = TakeResume();
@@ -208,7 +239,7 @@ function MarkTab(kind) {
     }
     var box = document.getElementById("findBox");
     if (box && kind !== FOUND) {
-        var hint = InTrash(kind) ? "查找回收站" : "查找记事和联系人";
+        var hint = InTrash(kind) ? T("查找回收站") : T("查找记事和联系人");
         box.placeholder = hint;
         box.setAttribute("aria-label", hint);
     }
@@ -285,7 +316,7 @@ var updateTimer = null;
 function AskUpdate(button) {
     if (updateTimer === null) {
         button.setAttribute("data-label", button.innerHTML);
-        button.innerHTML = "再次点击确认更新";
+        button.innerHTML = T("再次点击确认更新");
         button.className = "tool armed";
         updateTimer = setTimeout(function () { DisarmUpdate(button); }, UPDATE_ARM_MS);
         return;
@@ -343,7 +374,7 @@ function ListParts() {
     if (list.parts && list.parts.root === root && root.contains(list.parts.port)) return list.parts;
     root.innerHTML = '<div class="vhead"></div><div class="vport"><div class="vbody"></div>' +
         '<div class="vbar"><div class="vthumb"></div></div>' +
-        '<div class="vbusy">正在载入…</div></div>';
+        '<div class="vbusy">' + T("正在载入…") + '</div></div>';
     list.parts = {
         root: root,
         head: root.querySelector(".vhead"),
@@ -538,7 +569,7 @@ function ClipLong(box, markup) {
     var more = document.createElement("button");
     more.type = "button";
     more.className = "more";
-    more.textContent = "展开全文";
+    more.textContent = T("展开全文");
     more.onclick = ToggleLong;
     box.appendChild(more);
 }
@@ -555,7 +586,7 @@ function ToggleLong(event) {
     var box = event.currentTarget.parentNode;
     var open = box.classList.toggle("open");
     if (open) ShowRest(box);
-    event.currentTarget.textContent = open ? "收起" : "展开全文";
+    event.currentTarget.textContent = open ? T("收起") : T("展开全文");
     Place();
     Need();
 }
@@ -857,7 +888,12 @@ var rove = {
     pointer: false   /* a press of the mouse is giving the focus */
 };
 
-var TOOL_NAMES = { Ed: "编辑", De: "删除" };
+/* Asked at each use: the page's texts come after the script has loaded. */
+function ToolName(code) {
+    if (code === "Ed") return T("编辑");
+    if (code === "De") return T("删除");
+    return undefined;
+}
 
 function BoxAt(position) {
     var index = position - list.first;
@@ -893,7 +929,7 @@ function SetToolsReach(box, reachable) {
 function ReadyForKeys(box, position) {
     var icons = box.querySelectorAll(".tm > img[data-code]");
     for (var i = 0; i < icons.length; ++i) {
-        var name = TOOL_NAMES[String(icons[i].getAttribute("data-code")).slice(0, 2)];
+        var name = ToolName(String(icons[i].getAttribute("data-code")).slice(0, 2));
         if (!name) continue;
         icons[i].setAttribute("role", "button");
         icons[i].setAttribute("aria-label", name);

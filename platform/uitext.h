@@ -1,0 +1,43 @@
+// The texts the program shows, in the language chosen at start.
+//
+// Every text the user sees is written in the code as its Chinese UTF-8
+// literal inside Ui::tr(...). Qt's lupdate reads those calls (the class name
+// is the translation context) into translations/korvane_*.ts; lrelease
+// compiles them, and the program installs the one it uses at start. Without
+// an installed translation, or for a text it lacks, Ui::tr gives exactly what
+// Cp() gives: the literal's code-page bytes.
+//
+// The language is a process-wide choice, like the locale: it is made once at
+// start, before the first text is built, and every library's texts follow it
+// (the Qt-free libraries cannot reach a translator themselves). Call sites
+// keep their texts in function-local statics, which stay right because the
+// choice never changes while the program runs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Read by lupdate as Q_DECLARE_TR_FUNCTIONS (tools/lupdate.sh passes the
+// alias): it names Ui as the context of the texts below. Expands to nothing.
+#define KORVANE_TR_CONTEXT(name)
+
+namespace korvane {
+
+struct Ui {
+    KORVANE_TR_CONTEXT(Ui)
+
+    // The context lupdate gives the texts of Ui::tr.
+    static constexpr const char* kContext = "Ui";
+
+    // The shown form of a Chinese UTF-8 literal, in the code page: the
+    // installed translation, or the literal's own code-page bytes.
+    static std::string tr(std::string_view utf8);
+};
+
+// A translation of a UTF-8 source text into UTF-8; empty when there is none.
+using UiTranslation = std::string (*)(std::string_view utf8);
+
+// Installs the process's translation once at start (nullptr: Chinese).
+void InstallUiTranslation(UiTranslation translation);
+
+}  // namespace korvane
