@@ -24,4 +24,19 @@ std::string Ui::tr(std::string_view utf8) {
     return platform::ToCodePage(utf8);
 }
 
+std::string UiArgs(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t n = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : args.size();
+        if (text[i] == '%' && n < args.size() && n < 9) {
+            out += *(args.begin() + n);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace korvane

@@ -14,12 +14,17 @@
 // choice never changes while the program runs.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 // Read by lupdate as Q_DECLARE_TR_FUNCTIONS (tools/lupdate.sh passes the
 // alias): it names Ui as the context of the texts below. Expands to nothing.
 #define KORVANE_TR_CONTEXT(name)
+
+// Marks a literal kept in a table for a later Ui::tr, so lupdate reads it
+// (as QT_TRANSLATE_NOOP, with the context "Ui"). Expands to the literal.
+#define KORVANE_TRANSLATE_NOOP(context, text) text
 
 namespace korvane {
 
@@ -33,6 +38,11 @@ struct Ui {
     // installed translation, or the literal's own code-page bytes.
     static std::string tr(std::string_view utf8);
 };
+
+// `text` (code page) with %1 to %9 replaced by `args` in one pass, so the
+// words around the values can stand in any order a language needs. A %
+// followed by anything else, or a number without an argument, stays as it is.
+std::string UiArgs(std::string_view text, std::initializer_list<std::string_view> args);
 
 // A translation of a UTF-8 source text into UTF-8; empty when there is none.
 using UiTranslation = std::string (*)(std::string_view utf8);

@@ -11,9 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 lupdate=${LUPDATE:-/usr/lib/qt6/bin/lupdate}
 cd "$root"
 [ $# -gt 0 ] || set -- translations/korvane_*.ts
-# Ui::tr is read as tr(); KORVANE_TR_CONTEXT(Ui) names its context.
+# Ui::tr is read as tr(), KORVANE_TR_CONTEXT(Ui) names its context, and
+# KORVANE_TRANSLATE_NOOP marks table entries as QT_TRANSLATE_NOOP does.
 exec "$lupdate" -silent -no-obsolete -locations none -source-language zh_CN \
-  -tr-function-alias Q_DECLARE_TR_FUNCTIONS+=KORVANE_TR_CONTEXT \
+  -tr-function-alias Q_DECLARE_TR_FUNCTIONS+=KORVANE_TR_CONTEXT,QT_TRANSLATE_NOOP+=KORVANE_TRANSLATE_NOOP \
   -extensions cpp,h \
   base platform platformqt store render exchange logic browser syncqt dialogs mainwindow app \
   -ts "$@"

@@ -1387,5 +1387,293 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
         <source>删除旧帐户的同步密码</source>
         <translation>delete the old account&apos;s sync password</translation>
     </message>
+    <message>
+        <source>组件嵌套超过 </source>
+        <translation>components nested deeper than </translation>
+    </message>
+    <message>
+        <source> 层</source>
+        <translation> levels</translation>
+    </message>
+    <message>
+        <source> 没有对应的 BEGIN</source>
+        <translation> has no matching BEGIN</translation>
+    </message>
+    <message>
+        <source> 没有以 END 结束</source>
+        <translation> is not closed by END</translation>
+    </message>
+    <message>
+        <source>条目有 </source>
+        <translation>the item has </translation>
+    </message>
+    <message>
+        <source> 字节，超过上限 </source>
+        <translation> bytes, over the limit of </translation>
+    </message>
+    <message>
+        <source> 字节，没有读取</source>
+        <translation> bytes; not read</translation>
+    </message>
+    <message>
+        <source>笔记条目读不了：</source>
+        <translation>cannot read the note item: </translation>
+    </message>
+    <message>
+        <source>条目不是日历对象（没有 BEGIN:VCALENDAR）</source>
+        <translation>the item is no calendar object (no BEGIN:VCALENDAR)</translation>
+    </message>
+    <message>
+        <source>日历对象里没有 VJOURNAL（笔记），也许是日程或待办，没有读取</source>
+        <translation>the calendar object holds no VJOURNAL (note), perhaps an event or a task; not read</translation>
+    </message>
+    <message>
+        <source>名片条目读不了：</source>
+        <translation>cannot read the card item: </translation>
+    </message>
+    <message>
+        <source>条目不是名片（没有 BEGIN:VCARD），没有读取</source>
+        <translation>the item is no card (no BEGIN:VCARD); not read</translation>
+    </message>
+    <message>
+        <source>回答不是 multistatus 文档</source>
+        <translation>the answer is no multistatus document</translation>
+    </message>
+    <message>
+        <source>服务器的回答读不了：</source>
+        <translation>cannot read the server&apos;s answer: </translation>
+    </message>
+    <message>
+        <source>第 %1 张名片，第 %2 行：</source>
+        <translation>card %1, line %2: </translation>
+    </message>
+    <message>
+        <source>第 %1 行：</source>
+        <translation>line %1: </translation>
+    </message>
+    <message>
+        <source>BASE64 数据有误（</source>
+        <translation>bad BASE64 data (</translation>
+    </message>
+    <message>
+        <source>不认识的字符集 </source>
+        <translation>unknown character set </translation>
+    </message>
+    <message>
+        <source>属性超过 </source>
+        <translation>more than </translation>
+    </message>
+    <message>
+        <source> 个</source>
+        <translation> properties</translation>
+    </message>
+    <message>
+        <source>这一行不是“名称:值”的属性</source>
+        <translation>this line is no &quot;name:value&quot; property</translation>
+    </message>
+    <message>
+        <source>上一张名片没有 END:VCARD</source>
+        <translation>the card before has no END:VCARD</translation>
+    </message>
+    <message>
+        <source>文件大于 </source>
+        <translation>the file is larger than </translation>
+    </message>
+    <message>
+        <source> MB，没有读取</source>
+        <translation> MB; not read</translation>
+    </message>
+    <message>
+        <source>含有 NUL 字节（也许是 UTF-16 文件），没有读取</source>
+        <translation>holds NUL bytes (perhaps a UTF-16 file); not read</translation>
+    </message>
+    <message>
+        <source>一行展开后超过 </source>
+        <translation>an unfolded line is longer than </translation>
+    </message>
+    <message>
+        <source> 字节</source>
+        <translation> bytes</translation>
+    </message>
+    <message>
+        <source>名片没有以 END:VCARD 结束</source>
+        <translation>the card does not end with END:VCARD</translation>
+    </message>
+    <message>
+        <source>不是 Gnote 笔记：根元素是 </source>
+        <translation>not a Gnote note: the root element is </translation>
+    </message>
+    <message>
+        <source>，应为 &lt;note&gt;</source>
+        <translation>, not &lt;note&gt;</translation>
+    </message>
+    <message>
+        <source>不是 Gnote 笔记：&lt;note&gt; 里没有 &lt;text&gt;&lt;note-content&gt; 元素</source>
+        <translation>not a Gnote note: &lt;note&gt; holds no &lt;text&gt;&lt;note-content&gt; element</translation>
+    </message>
+    <message>
+        <source>不是 Evernote 导出文件：根元素是 </source>
+        <translation>not an Evernote export: the root element is </translation>
+    </message>
+    <message>
+        <source>，应为 &lt;en-export&gt;</source>
+        <translation>, not &lt;en-export&gt;</translation>
+    </message>
+    <message>
+        <source>第 %1 条笔记 %2 的内容不是有效的 XML（%3）</source>
+        <translation>the text of note %1, %2, is no valid XML (%3)</translation>
+    </message>
+    <message>
+        <source>《</source>
+        <translation>&quot;</translation>
+    </message>
+    <message>
+        <source>》</source>
+        <translation>&quot;</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：</source>
+        <translation>line %1, column %2: </translation>
+    </message>
+    <message>
+        <source>内存不足，无法读完文件</source>
+        <translation>out of memory; the file could not be read to its end</translation>
+    </message>
+    <message>
+        <source>XML 语法错误</source>
+        <translation>XML syntax error</translation>
+    </message>
+    <message>
+        <source>文件在根元素结束之前就结束了（文件不完整）</source>
+        <translation>the file ends before its root element does (the file is incomplete)</translation>
+    </message>
+    <message>
+        <source>不是合格的 XML：这里有无效的字符或标记（例如空字节、不是 UTF-8 的字节）</source>
+        <translation>not well-formed XML: an invalid character or markup here (such as a NUL byte or bytes that are not UTF-8)</translation>
+    </message>
+    <message>
+        <source>标记没有结束（文件不完整）</source>
+        <translation>unclosed markup (the file is incomplete)</translation>
+    </message>
+    <message>
+        <source>字符不完整（文件不完整，或不是声明的编码）</source>
+        <translation>incomplete character (the file is incomplete, or not in its declared encoding)</translation>
+    </message>
+    <message>
+        <source>结束标记与开始的元素不一致</source>
+        <translation>the end tag does not match the element it closes</translation>
+    </message>
+    <message>
+        <source>同一个属性写了两次</source>
+        <translation>the same attribute is written twice</translation>
+    </message>
+    <message>
+        <source>根元素结束后还有内容</source>
+        <translation>content after the root element</translation>
+    </message>
+    <message>
+        <source>引用了未声明的实体</source>
+        <translation>reference to an undeclared entity</translation>
+    </message>
+    <message>
+        <source>文件声明了实体，导入不会展开实体</source>
+        <translation>the file declares entities; the import expands no entity</translation>
+    </message>
+    <message>
+        <source>字符引用指向不允许的字符</source>
+        <translation>a character reference to a character not allowed</translation>
+    </message>
+    <message>
+        <source>引用了二进制实体</source>
+        <translation>reference to a binary entity</translation>
+    </message>
+    <message>
+        <source>属性里引用了外部实体</source>
+        <translation>reference to an external entity in an attribute</translation>
+    </message>
+    <message>
+        <source>XML 声明不在文件开头</source>
+        <translation>the XML declaration is not at the start of the file</translation>
+    </message>
+    <message>
+        <source>文件声明的字符编码不受支持（只读 UTF-8、UTF-16、ISO-8859-1 和 US-ASCII）</source>
+        <translation>the file&apos;s declared encoding is not supported (only UTF-8, UTF-16, ISO-8859-1 and US-ASCII are read)</translation>
+    </message>
+    <message>
+        <source>文件内容与声明的字符编码不符</source>
+        <translation>the file&apos;s content does not match its declared encoding</translation>
+    </message>
+    <message>
+        <source>CDATA 段没有结束（文件不完整）</source>
+        <translation>unclosed CDATA section (the file is incomplete)</translation>
+    </message>
+    <message>
+        <source>文件要求读取外部实体，导入不读取外部文件</source>
+        <translation>the file asks to read an external entity; the import reads no external file</translation>
+    </message>
+    <message>
+        <source>文件要求读取外部 DTD，导入不读取外部文件</source>
+        <translation>the file asks to read an external DTD; the import reads no external file</translation>
+    </message>
+    <message>
+        <source>元素或属性的前缀没有声明</source>
+        <translation>an element&apos;s or attribute&apos;s prefix is not declared</translation>
+    </message>
+    <message>
+        <source>XML 声明写错了</source>
+        <translation>malformed XML declaration</translation>
+    </message>
+    <message>
+        <source>文本声明写错了</source>
+        <translation>malformed text declaration</translation>
+    </message>
+    <message>
+        <source>公共标识符里有不允许的字符</source>
+        <translation>a character not allowed in a public identifier</translation>
+    </message>
+    <message>
+        <source>XML 读取器收到无效的参数</source>
+        <translation>the XML reader got an invalid argument</translation>
+    </message>
+    <message>
+        <source>不是合格的 XML（</source>
+        <translation>not well-formed XML (</translation>
+    </message>
+    <message>
+        <source>元素嵌套超过 </source>
+        <translation>elements nested deeper than </translation>
+    </message>
+    <message>
+        <source> 层，不是能导入的笔记文件</source>
+        <translation> levels; not a note file the import reads</translation>
+    </message>
+    <message>
+        <source>文件声明了实体 </source>
+        <translation>the file declares the entity </translation>
+    </message>
+    <message>
+        <source>，导入不会展开实体，也不读取外部文件</source>
+        <translation>; the import expands no entity and reads no external file</translation>
+    </message>
+    <message>
+        <source>引用了未声明的实体 </source>
+        <translation>reference to the undeclared entity </translation>
+    </message>
+    <message>
+        <source>，导入不读取外部文件</source>
+        <translation>; the import reads no external file</translation>
+    </message>
+    <message>
+        <source>文件有 </source>
+        <translation>the file has </translation>
+    </message>
+    <message>
+        <source> 字节，超过导入上限 </source>
+        <translation> bytes, over the import&apos;s limit of </translation>
+    </message>
+    <message>
+        <source>文件是空的，没有 XML 内容</source>
+        <translation>the file is empty, no XML content</translation>
+    </message>
 </context>
 </TS>

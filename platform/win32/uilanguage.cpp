@@ -8,7 +8,8 @@ std::string UserLanguageName() {
     // The language the user's Windows shows its own texts in.
     const LANGID language = ::GetUserDefaultUILanguage();
     wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
-    if (::LCIDToLocaleName(MAKELCID(language, SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) <= 0) {
+    if (::LCIDToLocaleName(MAKELCID(language, SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) <=
+        0) {
         return {};
     }
     // Locale names are ASCII ("en-US", "zh-CN").

@@ -32,22 +32,22 @@ TEST_P(ChooseLanguage, SettingWinsOverTheSystem) {
 constexpr UiLanguage kEn = UiLanguage::English;
 constexpr UiLanguage kZh = UiLanguage::Chinese;
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChooseLanguage,
-    ::testing::Values(
-        // The setting decides whatever the system says.
-        LanguageCase{"en", "zh_CN.UTF-8", kEn}, LanguageCase{"EN", "", kEn},
-        LanguageCase{"zh", "en_US.UTF-8", kZh}, LanguageCase{"Zh", "en", kZh},
-        // auto, absent or unknown: the system's language.
-        LanguageCase{"auto", "en_US.UTF-8", kEn}, LanguageCase{"", "en_GB", kEn},
-        LanguageCase{"", "en", kEn}, LanguageCase{"", "en-US", kEn},
-        LanguageCase{"", "en@quot", kEn}, LanguageCase{"fr", "en_AU.UTF-8", kEn},
-        LanguageCase{"AUTO", "EN_us", kEn},
-        // Chinese stays the default for every other system language.
-        LanguageCase{"auto", "zh_CN.UTF-8", kZh}, LanguageCase{"", "", kZh},
-        LanguageCase{"", "C", kZh}, LanguageCase{"", "POSIX", kZh},
-        LanguageCase{"", "fr_FR.UTF-8", kZh}, LanguageCase{"", "eng", kZh},
-        LanguageCase{"", "zh-CN", kZh}));
+INSTANTIATE_TEST_SUITE_P(Cases, ChooseLanguage,
+                         ::testing::Values(
+                             // The setting decides whatever the system says.
+                             LanguageCase{"en", "zh_CN.UTF-8", kEn}, LanguageCase{"EN", "", kEn},
+                             LanguageCase{"zh", "en_US.UTF-8", kZh}, LanguageCase{"Zh", "en", kZh},
+                             // auto, absent or unknown: the system's language.
+                             LanguageCase{"auto", "en_US.UTF-8", kEn},
+                             LanguageCase{"", "en_GB", kEn}, LanguageCase{"", "en", kEn},
+                             LanguageCase{"", "en-US", kEn}, LanguageCase{"", "en@quot", kEn},
+                             LanguageCase{"fr", "en_AU.UTF-8", kEn},
+                             LanguageCase{"AUTO", "EN_us", kEn},
+                             // Chinese stays the default for every other system language.
+                             LanguageCase{"auto", "zh_CN.UTF-8", kZh}, LanguageCase{"", "", kZh},
+                             LanguageCase{"", "C", kZh}, LanguageCase{"", "POSIX", kZh},
+                             LanguageCase{"", "fr_FR.UTF-8", kZh}, LanguageCase{"", "eng", kZh},
+                             LanguageCase{"", "zh-CN", kZh}));
 
 TEST(LoadLanguage, ReadsTheUiSectionOfTheSettingsFile) {
     const test::TempDir dir("language 语言");
@@ -97,6 +97,30 @@ TEST_F(UiText, TranslationIsUsedWhereItHasTheTextAndChineseElsewhere) {
     EXPECT_EQ(Ui::tr("联系人"), Cp("联系人")) << "a text the translation lacks stays Chinese";
     InstallUiTranslation(nullptr);
     EXPECT_EQ(Ui::tr("记事本"), Cp("记事本"));
+}
+
+struct ArgsCase {
+    const char* text;
+    const char* expected;
+};
+
+class FillArgs : public ::testing::TestWithParam<ArgsCase> {};
+
+TEST_P(FillArgs, ReplacesNumberedPlacesOnceAndLeavesTheRest) {
+    EXPECT_EQ(UiArgs(GetParam().text, {"A", "%2", "ccc"}), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FillArgs,
+    ::testing::Values(ArgsCase{"line %1, column %2: ", "line A, column %2: "},
+                      ArgsCase{"%3%1", "cccA"},                  // any order
+                      ArgsCase{"%2%2", "%2%2"},                  // an argument is not read again
+                      ArgsCase{"100% %4 %0 %", "100% %4 %0 %"},  // no such argument
+                      ArgsCase{"", ""}, ArgsCase{"%", "%"}));
+
+TEST(FillArgsCodePage, ChineseTemplateGivesTheBytesConcatenationGave) {
+    EXPECT_EQ(UiArgs(Ui::tr("第 %1 张名片，第 %2 行："), {"3", "12"}),
+              Cp("第 ") + "3" + Cp(" 张名片，第 ") + "12" + Cp(" 行："));
 }
 
 }  // namespace

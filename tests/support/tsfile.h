@@ -54,8 +54,7 @@ inline std::vector<TsMessage> ReadTsFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<TsMessage> messages;
-    for (size_t at = xml.find("<message"); at != std::string::npos;
-         at = xml.find("<message", at)) {
+    for (size_t at = xml.find("<message"); at != std::string::npos; at = xml.find("<message", at)) {
         const size_t end = xml.find("</message>", at);
         TsMessage message;
         message.source = ElementText(xml, "source", at, end);

@@ -29,7 +29,8 @@ namespace korvane {
 namespace {
 
 bool HasCjk(const QString& text) {
-    static const QRegularExpression cjk(QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF01}-\\x{FF5E}]"));
+    static const QRegularExpression cjk(
+        QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}\\x{FF01}-\\x{FF5E}]"));
     return text.contains(cjk);
 }
 
@@ -37,7 +38,8 @@ bool HasCjk(const QString& text) {
 QStringList ShownTexts(const QWidget& root) {
     QStringList texts;
     const auto add = [&texts](const QObject* where, const QString& what, const QString& text) {
-        if (!text.isEmpty()) texts << where->objectName() + QStringLiteral(" ") + what + QStringLiteral(": ") + text;
+        if (!text.isEmpty())
+            texts << where->objectName() + QStringLiteral(" ") + what + QStringLiteral(": ") + text;
     };
     QList<const QWidget*> widgets{&root};
     for (const QWidget* child : root.findChildren<QWidget*>()) widgets << child;
@@ -45,12 +47,17 @@ QStringList ShownTexts(const QWidget& root) {
         add(w, QStringLiteral("title"), w->windowTitle());
         add(w, QStringLiteral("tooltip"), w->toolTip());
         add(w, QStringLiteral("accessible name"), w->accessibleName());
-        if (const auto* label = qobject_cast<const QLabel*>(w)) add(w, QStringLiteral("text"), label->text());
-        if (const auto* button = qobject_cast<const QAbstractButton*>(w)) add(w, QStringLiteral("text"), button->text());
-        if (const auto* edit = qobject_cast<const QLineEdit*>(w)) add(w, QStringLiteral("placeholder"), edit->placeholderText());
-        if (const auto* box = qobject_cast<const QGroupBox*>(w)) add(w, QStringLiteral("title"), box->title());
+        if (const auto* label = qobject_cast<const QLabel*>(w))
+            add(w, QStringLiteral("text"), label->text());
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+            add(w, QStringLiteral("text"), button->text());
+        if (const auto* edit = qobject_cast<const QLineEdit*>(w))
+            add(w, QStringLiteral("placeholder"), edit->placeholderText());
+        if (const auto* box = qobject_cast<const QGroupBox*>(w))
+            add(w, QStringLiteral("title"), box->title());
         if (const auto* list = qobject_cast<const QListWidget*>(w)) {
-            for (int i = 0; i < list->count(); ++i) add(w, QStringLiteral("item"), list->item(i)->text());
+            for (int i = 0; i < list->count(); ++i)
+                add(w, QStringLiteral("item"), list->item(i)->text());
         }
     }
     for (const QAction* action : root.findChildren<QAction*>()) {
@@ -100,7 +107,8 @@ TEST_F(EnglishDialogs, EditorsAndTheMessageBoxShowNoChinese) {
 TEST_F(EnglishDialogs, HistoryAndSyncDialogsShowNoChinese) {
     RecordVersion current{0, 0, "title", "text", "", "2026-12-09 05:00:00"};
     RecordVersion older{1, 1765256400, "title", "old text", "", "2026-12-08 05:00:00"};
-    HistoryDialog history(&main_, RecordKind::Note, current, {older}, [](int64_t) { return false; });
+    HistoryDialog history(&main_, RecordKind::Note, current, {older},
+                          [](int64_t) { return false; });
     ExpectNoChinese(history);
 
     test::FakeSecrets secrets;
@@ -115,8 +123,8 @@ TEST(EnglishMainWindow, WindowBarsCompactViewAndTrayMenuShowNoChinese) {
     test::AppFolder app("main window english");
     test::FakeSecrets secrets;
     test::FakePasses passes;
-    auto window = std::make_unique<TMyHappy>(app.CodePageDir() + "korvane",
-                                             SyncParts{&secrets, &passes, {}});
+    auto window =
+        std::make_unique<TMyHappy>(app.CodePageDir() + "korvane", SyncParts{&secrets, &passes, {}});
     window->show();
     ExpectNoChinese(*window);
     for (const QMenu* menu : window->findChildren<QMenu*>()) ExpectNoChinese(*menu);
