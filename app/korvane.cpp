@@ -34,6 +34,8 @@ namespace {
 // Tells the user that another copy writes this data folder's notebook, then
 // asks that copy to show its window.
 void ShowTheRunningCopy(const QString& showName) {
+    using korvane::ToQt;
+    using korvane::Ui;
     const QString notebook = QString::fromStdString(
         korvane::platform::FromCodePage(korvane::DataPath("hd\\glst.mysql")));
     QMessageBox notice(QMessageBox::Information, ToQt(Ui::tr("温馨提示")),

@@ -1,6 +1,7 @@
 #include "dialogs/drafts.h"
 
 #include "dialogs/dialogslog.h"
+#include "dialogs/qttext.h"
 #include "platform/uitext.h"
 
 Q_LOGGING_CATEGORY(lcDialogs, "korvane.dialogs", QtWarningMsg)

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/flowlayout.h"
 #include "platform/uitext.h"
 

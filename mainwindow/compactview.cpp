@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/pagehost.h"
 #include "mainwindow/windowlog.h"
 #include "platform/process.h"

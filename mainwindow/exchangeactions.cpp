@@ -82,7 +82,7 @@ ExchangeActions::ExchangeActions(QWidget* window, std::function<void(int)> impor
 }
 
 QString ExchangeActions::NewExportFolder(const QString& chosen) {
-    const QString name = ToQt(Cp("Korvane 导出 ")) +
+    const QString name = QStringLiteral("Korvane 导出 ") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmm"));
     const QDir parent(chosen);
     QString folder = parent.filePath(name);

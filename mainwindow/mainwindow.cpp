@@ -12,6 +12,7 @@
 
 #include "dialogs/dialogs.h"
 #include "dialogs/formbase.h"
+#include "dialogs/qttext.h"
 #include "logic/md5.h"
 #include "logic/settings.h"
 #include "logic/updater.h"

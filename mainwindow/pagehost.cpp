@@ -13,6 +13,7 @@
 #include <QWebEngineView>
 
 #include "browser/pagedom.h"
+#include "dialogs/qttext.h"
 #include "mainwindow/pagetexts.h"
 #include "mainwindow/windowlog.h"
 #include "platform/codepage.h"

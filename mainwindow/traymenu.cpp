@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QWindow>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/placement.h"
 #include "mainwindow/skin.h"
 #include "platform/uitext.h"

@@ -7,6 +7,7 @@
 #include <QRegion>
 
 #include "base/version.h"
+#include "dialogs/qttext.h"
 #include "mainwindow/activationwatch.h"
 #include "mainwindow/framedrag.h"
 #include "mainwindow/skin.h"

@@ -3,6 +3,7 @@
 // installed, or a translation lacks the text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -77,6 +78,9 @@ TEST_F(UiText, EveryShippedSourceTextKeepsItsCodePageBytesInChinese) {
     const auto messages =
         test::ReadTsFile(std::string(KORVANE_SOURCE_DIR) + "/translations/korvane_en.ts");
     ASSERT_GT(messages.size(), 100u);
+    // The file's character references read back as the code's characters.
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
+                            [](const test::TsMessage& m) { return m.source == "确　定"; }));
     InstallUiTranslation(nullptr);
     for (const test::TsMessage& m : messages) {
         EXPECT_EQ(Ui::tr(m.source), Cp(m.source)) << m.source;

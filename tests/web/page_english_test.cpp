@@ -68,7 +68,8 @@ TEST_F(PageEnglish, TheTableTurnsEveryTextOfThePageIntoEnglish) {
               "Find notes and contacts");
     // The texts main.js makes as it goes.
     for (const char* text : {"展开全文", "收起", "查找回收站", "再次点击确认更新", "正在载入…"}) {
-        const QString english = page.Js(QString("T(") + JsString(QString::fromUtf8(text)) + ")").toString();
+        const QString english =
+            page.Js(QString("T(") + JsString(QString::fromUtf8(text)) + ")").toString();
         EXPECT_FALSE(english.isEmpty() || HasCjk(english)) << text;
     }
     EXPECT_EQ(page.Js("ToolName('Ed') + '/' + ToolName('De')").toString(), "Edit/Delete");
@@ -79,7 +80,8 @@ TEST_F(PageEnglish, WithoutATableThePageKeepsItsChinese) {
     page.Js("window.kvTexts = JSON.parse('{}'); BodyLoad();");
     EXPECT_EQ(page.Js("document.getElementById('tabTrash').textContent").toString(),
               QString::fromUtf8("回收站"));
-    EXPECT_EQ(page.Js("T('展开全文') + ToolName('Ed')").toString(), QString::fromUtf8("展开全文编辑"));
+    EXPECT_EQ(page.Js("T('展开全文') + ToolName('Ed')").toString(),
+              QString::fromUtf8("展开全文编辑"));
     // A table that is no object leaves the texts as they are too.
     page.Js("window.kvTexts = 'x';");
     EXPECT_EQ(page.Js("T('收起')").toString(), QString::fromUtf8("收起"));
