@@ -29,7 +29,7 @@ struct Field {
 
 std::vector<Field> FieldsOf(RecordKind kind) {
     if (kind == RecordKind::Contact) {
-        return {{ToQt(Ui::tr("联系人")), &RecordVersion::title},
+        return {{ToQt(Ui::tr("联系人", "a contact's name field")), &RecordVersion::title},
                 {ToQt(Ui::tr("电话")), &RecordVersion::tel},
                 {ToQt(Ui::tr("备注")), &RecordVersion::content}};
     }

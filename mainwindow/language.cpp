@@ -21,9 +21,9 @@ QTranslator& Translator() {
     return translator;
 }
 
-std::string Translate(std::string_view utf8) {
+std::string Translate(std::string_view utf8, const char* disambiguation) {
     const std::string source(utf8);
-    return Translator().translate(Ui::kContext, source.c_str()).toStdString();
+    return Translator().translate(Ui::kContext, source.c_str(), disambiguation).toStdString();
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ void InstallUiTranslation(UiTranslation translation) {
     g_translation.store(translation);
 }
 
-std::string Ui::tr(std::string_view utf8) {
+std::string Ui::tr(std::string_view utf8, const char* disambiguation) {
     if (const UiTranslation translation = g_translation.load()) {
-        const std::string translated = translation(utf8);
+        const std::string translated = translation(utf8, disambiguation);
         if (!translated.empty()) return platform::ToCodePage(translated);
     }
     return platform::ToCodePage(utf8);

@@ -35,8 +35,10 @@ struct Ui {
     static constexpr const char* kContext = "Ui";
 
     // The shown form of a Chinese UTF-8 literal, in the code page: the
-    // installed translation, or the literal's own code-page bytes.
-    static std::string tr(std::string_view utf8);
+    // installed translation, or the literal's own code-page bytes. A
+    // `disambiguation` (ASCII) tells apart uses of one Chinese text that
+    // another language words differently, as lupdate's tr() reads it.
+    static std::string tr(std::string_view utf8, const char* disambiguation = nullptr);
 };
 
 // `text` (code page) with %1 to %9 replaced by `args` in one pass, so the
@@ -44,8 +46,9 @@ struct Ui {
 // followed by anything else, or a number without an argument, stays as it is.
 std::string UiArgs(std::string_view text, std::initializer_list<std::string_view> args);
 
-// A translation of a UTF-8 source text into UTF-8; empty when there is none.
-using UiTranslation = std::string (*)(std::string_view utf8);
+// A translation of a UTF-8 source text (with its disambiguation, or nullptr)
+// into UTF-8; empty when there is none.
+using UiTranslation = std::string (*)(std::string_view utf8, const char* disambiguation);
 
 // Installs the process's translation once at start (nullptr: Chinese).
 void InstallUiTranslation(UiTranslation translation);

@@ -209,9 +209,9 @@ namespace {
 
 std::string FoundHeader(size_t count) {
     static const std::string none = Ui::tr("没有找到匹配的记事或联系人");
-    static const std::string before = "<span class=\"TlNo\">" + Ui::tr("找到 ");
-    static const std::string after = Ui::tr(" 项") + "</span>";
-    return count == 0 ? none : before + std::to_string(count) + after;
+    static const std::string found = Ui::tr("找到 %1 项");
+    if (count == 0) return none;
+    return "<span class=\"TlNo\">" + UiArgs(found, {std::to_string(count)}) + "</span>";
 }
 
 // Marks a field's matches within what is left of the record's marks.
@@ -233,9 +233,9 @@ std::string Grouped(size_t n) {
 // The badge, and how often the record matches when not every match is marked.
 std::string BadgeOf(int kind, size_t matches) {
     if (matches <= kMarksPerRecord) return KindBadge(kind);
-    static const std::string before = "<span class=\"kd hits\">" + Ui::tr("此条共 ");
-    static const std::string after = Ui::tr(" 处") + "</span>";
-    return KindBadge(kind) + before + Grouped(matches) + after;
+    static const std::string here = Ui::tr("此条共 %1 处");
+    return KindBadge(kind) + "<span class=\"kd hits\">" + UiArgs(here, {Grouped(matches)}) +
+           "</span>";
 }
 
 // A record's shown texts with their matches marked, and its badge.
@@ -307,9 +307,9 @@ namespace {
 
 std::string FoundInTrashHeader(size_t count) {
     static const std::string none = Ui::tr("回收站中没有找到匹配的记录");
-    static const std::string before = "<span class=\"TlNo\">" + Ui::tr("回收站中找到 ");
-    static const std::string after = Ui::tr(" 项") + "</span>";
-    return count == 0 ? none : before + std::to_string(count) + after;
+    static const std::string found = Ui::tr("回收站中找到 %1 项");
+    if (count == 0) return none;
+    return "<span class=\"TlNo\">" + UiArgs(found, {std::to_string(count)}) + "</span>";
 }
 
 // The trash read whole and searched as the index searches the list: the same

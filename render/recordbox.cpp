@@ -238,8 +238,10 @@ std::string TrashBox(int kind, const ShownRecord& record, int64_t trashId, int o
 }
 
 const std::string& KindBadge(int kind) {
-    static const std::string note = "<span class=\"kd kd0\">" + Ui::tr("记事") + "</span>";
-    static const std::string contact = "<span class=\"kd kd1\">" + Ui::tr("联系人") + "</span>";
+    static const std::string note =
+        "<span class=\"kd kd0\">" + Ui::tr("记事", "a record's kind") + "</span>";
+    static const std::string contact =
+        "<span class=\"kd kd1\">" + Ui::tr("联系人", "a record's kind") + "</span>";
     return kind == 1 ? contact : note;
 }
 
@@ -248,10 +250,10 @@ std::string RecordBox(int kind, const ListRow& row, int ordinal, BoxForm form) {
 }
 
 std::string ListHeader(int kind, int64_t count, BoxForm form) {
-    static const std::string countBefore = "<span class=\"TlNo\">" + Ui::tr("共");
-    static const std::string countAfter = Ui::tr("项") + "</span>";
+    static const std::string total = Ui::tr("共%1项");
     if (count == 0) return NewButton(kind, form) + texts::NoData();
-    return NewButton(kind, form) + countBefore + std::to_string(count) + countAfter;
+    return NewButton(kind, form) + "<span class=\"TlNo\">" +
+           UiArgs(total, {std::to_string(count)}) + "</span>";
 }
 
 }  // namespace korvane

@@ -31,10 +31,9 @@ std::string TrashHeader(int64_t count) {
     static const std::string button = "<span class=\"New\"><input type=\"Button\" value=\"" +
                                       Ui::tr("清空回收站") +
                                       "\" class=\"BTN\" data-empty=\"1\"></span>";
-    static const std::string countBefore = "<span class=\"TlNo\">" + Ui::tr("回收站 共");
-    static const std::string countAfter = Ui::tr("项") + "</span>";
+    static const std::string total = Ui::tr("回收站 共%1项");
     if (count <= 0) return empty;
-    return button + countBefore + std::to_string(count) + countAfter;
+    return button + "<span class=\"TlNo\">" + UiArgs(total, {std::to_string(count)}) + "</span>";
 }
 
 ListWindow BuildTrashWindow(int first, int count) {

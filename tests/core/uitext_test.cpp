@@ -63,8 +63,9 @@ TEST(LoadLanguage, ReadsTheUiSectionOfTheSettingsFile) {
 }
 
 // A stand-in translation: one known text, nothing for the others.
-std::string FakeTranslation(std::string_view utf8) {
-    return utf8 == "记事本" ? "Notes" : std::string();
+std::string FakeTranslation(std::string_view utf8, const char* disambiguation) {
+    if (utf8 != "记事本") return {};
+    return disambiguation == nullptr ? "Notes" : std::string("Notebook ") + disambiguation;
 }
 
 // Installs a translation for one test and takes it away again, so the other
@@ -83,7 +84,8 @@ TEST_F(UiText, EveryShippedSourceTextKeepsItsCodePageBytesInChinese) {
                             [](const test::TsMessage& m) { return m.source == "确　定"; }));
     InstallUiTranslation(nullptr);
     for (const test::TsMessage& m : messages) {
-        EXPECT_EQ(Ui::tr(m.source), Cp(m.source)) << m.source;
+        const char* comment = m.comment.empty() ? nullptr : m.comment.c_str();
+        EXPECT_EQ(Ui::tr(m.source, comment), Cp(m.source)) << m.source;
         EXPECT_FALSE(m.translation.empty()) << "unfinished: " << m.source;
     }
 }
@@ -98,6 +100,7 @@ TEST_F(UiText, KnownTextsAreTheirGbkBytes) {
 TEST_F(UiText, TranslationIsUsedWhereItHasTheTextAndChineseElsewhere) {
     InstallUiTranslation(&FakeTranslation);
     EXPECT_EQ(Ui::tr("记事本"), "Notes");
+    EXPECT_EQ(Ui::tr("记事本", "file"), "Notebook file") << "the disambiguation reaches it";
     EXPECT_EQ(Ui::tr("联系人"), Cp("联系人")) << "a text the translation lacks stays Chinese";
     InstallUiTranslation(nullptr);
     EXPECT_EQ(Ui::tr("记事本"), Cp("记事本"));

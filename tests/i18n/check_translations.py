@@ -50,16 +50,17 @@ ALLOWED = {
 
 
 def ts_messages(path):
-    """{(context, source): translation or None when unfinished/empty}."""
+    """{(context, source, disambiguation): translation, None when unfinished/empty}."""
     out = {}
     for context in ET.parse(path).getroot().iter("context"):
         name = context.findtext("name") or ""
         for message in context.iter("message"):
             source = message.findtext("source") or ""
+            comment = message.findtext("comment") or ""
             tr = message.find("translation")
             done = tr is not None and (tr.text or "").strip() and tr.get("type") not in (
                 "unfinished", "obsolete", "vanished")
-            out[(name, source)] = tr.text if done else None
+            out[(name, source, comment)] = tr.text if done else None
     return out
 
 
@@ -179,7 +180,7 @@ def main():
         subprocess.run([os.path.join(root, "tools", "lupdate.sh"), fresh], check=True, env=env,
                        stdout=subprocess.DEVNULL)
         wanted = ts_messages(fresh)
-    for (context, source) in sorted(wanted):
+    for (context, source, _) in sorted(wanted):
         if context != "Ui":
             problems.append(f"lupdate put a text in context '{context}', not Ui: {source}")
     for path in shipped:

@@ -11,6 +11,7 @@ namespace korvane::test {
 
 struct TsMessage {
     std::string source;       // UTF-8, as written in the code
+    std::string comment;      // the disambiguation; empty when none
     std::string translation;  // UTF-8; empty when unfinished
 };
 
@@ -88,6 +89,8 @@ inline std::vector<TsMessage> ReadTsFile(const std::string& path) {
         const size_t end = xml.find("</message>", at);
         TsMessage message;
         message.source = ElementText(xml, "source", at, end);
+        size_t afterSource = at;
+        message.comment = ElementText(xml, "comment", afterSource, end);
         message.translation = ElementText(xml, "translation", at, end);
         messages.push_back(message);
         at = end;
