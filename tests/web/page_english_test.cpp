@@ -50,7 +50,9 @@ class PageEnglish : public ::testing::Test {
         ASSERT_TRUE(harness_->loaded());
     }
     void TearDown() override {
-        if (harness_) EXPECT_TRUE(harness_->page().errors.empty());
+        if (harness_) {
+            EXPECT_TRUE(harness_->page().errors.empty());
+        }
     }
 
     test::AppFolder app_;
