@@ -153,8 +153,12 @@ TEST_F(ScreenReaderPage, PlacesCountTheWholeListAcrossTheWindowsEdgeAndAfterACha
 
     // Boxes kept and boxes added as the user scrolls up over the window's edge.
     const int first = page().Js("list.first").toInt();
-    page().Js("ScrollBy(-list.parts.port.clientHeight * 6)");
-    ASSERT_TRUE(WaitUntil([&] { return page().Js("list.first").toInt() < first; }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            page().Js("if (!list.pending) ScrollBy(-list.parts.port.clientHeight)");
+            return page().Js("list.first").toInt() < first;
+        },
+        10000));
     ASSERT_TRUE(Settled());
     EXPECT_TRUE(PlacesAreWhole(400));
 
