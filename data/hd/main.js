@@ -1400,14 +1400,16 @@ function RecordName(box) {
     return parts.join(SPOKEN.separator);
 }
 
-/* The box's table and its corner pictures only draw its frame: a reader
- * passes over them to the texts and the buttons. */
+/* The box's table, its corner pictures and its blank left cell only draw
+ * its frame: a reader passes over them to the texts and the buttons. */
 function QuietFrame(box) {
     var table = box.querySelector("table.round");
     if (!table) return;
     table.setAttribute("role", "presentation");
     var pictures = table.querySelectorAll(":scope > tbody > tr > td > img");
     for (var i = 0; i < pictures.length; ++i) pictures[i].setAttribute("alt", "");
+    var blank = table.querySelector(":scope > tbody > tr > td.l2");
+    if (blank) blank.setAttribute("aria-hidden", "true");
 }
 
 function NameRecord(box, position) {

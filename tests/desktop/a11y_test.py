@@ -312,6 +312,8 @@ class AccessibilityTest(Suite):
         question = wait_for("the question", lambda: self.window(MESSAGE), timeout=10)
         self.dump(question, "the question")
         self.expect(("周末采购清单", 0) in self.records(), "nothing is deleted before the answer")
+        self.expect("删除" in (question.description or ""),
+                    "the question says what it asks as the box's description")
         yes = self.find(question, lambda a: self.role(a) == "push button" and a.name == "是")
         self.press(yes)
         wait_for("the note deleted", lambda: "周末采购清单" not in [t for t, _ in self.records()])

@@ -54,6 +54,19 @@ bool InsidePageView(const QWidget* widget) {
     return false;
 }
 
+// The entries of a menu without a name (a separator is no entry).
+QStringList UnnamedItems(QAccessibleInterface* menu) {
+    QStringList unnamed;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface* entry = menu->child(i);
+        if (entry == nullptr || entry->role() == QAccessible::Separator) continue;
+        if (entry->text(QAccessible::Name).trimmed().isEmpty()) {
+            unnamed << QStringLiteral("menu entry %1").arg(i);
+        }
+    }
+    return unnamed;
+}
+
 // The controls under `window` without a name, each as "object name (role)".
 QStringList Unnamed(QWidget& window) {
     QStringList unnamed;
@@ -65,6 +78,7 @@ QStringList Unnamed(QWidget& window) {
         if (InsidePageView(widget)) continue;
         QAccessibleInterface* item = QAccessible::queryAccessibleInterface(widget);
         if (item == nullptr || !IsControl(widget, item)) continue;
+        if (item->role() == QAccessible::PopupMenu) unnamed << UnnamedItems(item);
         if (item->text(QAccessible::Name).trimmed().isEmpty()) {
             unnamed << QStringLiteral("%1 %2 (role %3)")
                            .arg(QString::fromLatin1(widget->metaObject()->className()),
