@@ -162,15 +162,29 @@ TEST_F(ScreenReaderPage, PlacesCountTheWholeListAcrossTheWindowsEdgeAndAfterACha
     ASSERT_TRUE(Settled());
     EXPECT_TRUE(PlacesAreWhole(400));
 
-    // A record added elsewhere: the boxes held learn the new count at once.
+    // A record added meanwhile: the next window says 401, and the boxes
+    // already held learn the new count with it.
     ASSERT_EQ(AddNote("新的", "x", "2026-03-16 11:00:00"), "Done");
+    const int held = page().Js("list.first").toInt();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            page().Js("if (!list.pending) ScrollBy(-list.parts.port.clientHeight)");
+            return page().Js("list.first").toInt() < held;
+        },
+        10000));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(page().Js("list.total").toInt(), 401);
+    EXPECT_TRUE(PlacesAreWhole(401));
+
+    // And after a refresh of the list.
+    ASSERT_EQ(AddNote("更新的", "x", "2026-03-17 11:00:00"), "Done");
     ListRequest refresh;
     refresh.mode = ListRequest::Mode::kRefresh;
     const int writes = page().listWrites;
     page().ShowList(refresh);
     ASSERT_TRUE(WaitUntil([&] { return page().listWrites > writes; }, 5000));
     ASSERT_TRUE(Settled());
-    EXPECT_TRUE(PlacesAreWhole(401));
+    EXPECT_TRUE(PlacesAreWhole(402));
 }
 
 TEST_F(ScreenReaderPage, TheCountIsAStatusThatSpeaksForChangesAndSearchesNotForScrolling) {
