@@ -1,11 +1,12 @@
 // The list as a screen reader gets it, in the real engine: a feed of
 // articles named by a note's title and date or a contact's name and
-// telephone, each with its place in the whole list across the virtual
-// list's windows, and the count header as a polite status that speaks when
+// telephone (in the trash and the results after the kind's badge), each with its place in the whole
+// list across the virtual list's windows, and the count header as a polite status that speaks when
 // the count or the search changes and keeps quiet while the user scrolls.
 #include <gtest/gtest.h>
 
 #include "page_harness.h"
+#include "store/records.h"
 #include "support/seed.h"
 
 namespace korvane::test {
@@ -33,7 +34,7 @@ class ScreenReaderPage : public ::testing::Test {
         harness_ = std::make_unique<PageHarness>(app_);
         ASSERT_TRUE(harness_->loaded());
         const int before = harness_->listWrites;
-        harness_->Js(kind == 0 ? "ShowList(0)" : "ShowList(1)");
+        harness_->Js(kind == 0 ? "ShowList(0)" : kind == 1 ? "ShowList(1)" : "ShowTrash()");
         ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
         ASSERT_TRUE(Settled());
     }
@@ -84,6 +85,9 @@ class ScreenReaderPage : public ::testing::Test {
     std::unique_ptr<PageHarness> harness_;
 };
 
+// The page's number of the trash's list.
+constexpr int kTrash = 3;
+
 struct NamedKind {
     int kind;
     const char* listName;
@@ -99,6 +103,10 @@ TEST_P(RecordNames, EachRecordIsAnArticleNamedByItsTitleAndDateOrNameAndTelephon
               "Done");
     ASSERT_EQ(AddContact("陈晓明", "138-0013-8000", "{QQ20488QQ}", "2026-03-12 10:00:00"), "Done");
     ASSERT_EQ(AddContact("李娜", "", "无电话", "2026-03-13 10:00:00"), "Done");
+    if (GetParam().kind == kTrash) {
+        ASSERT_TRUE(DeleteRecord(RecordKind::Note, 1, 1000).Ok());
+        ASSERT_TRUE(DeleteRecord(RecordKind::Contact, 4, 2000).Ok());
+    }
     Start(GetParam().kind);
     QStringList names;
     for (const QString& row : Articles()) names << row.section('|', 1, 1);
@@ -128,9 +136,15 @@ INSTANTIATE_TEST_SUITE_P(
                                 "feed|记事列表",
                                 {"重要 会议，2026-03-16 11:00:00", "无标题，2026-03-15 10:00:00",
                                  "周末采购，2026-03-14 09:12:40"}},
-                      NamedKind{1, "feed|联系人列表", {"李娜", "陈晓明，电话 138-0013-8000"}}),
+                      NamedKind{1, "feed|联系人列表", {"李娜", "陈晓明，电话 138-0013-8000"}},
+                      NamedKind{kTrash,
+                                "feed|回收站",
+                                {"联系人，陈晓明，电话 138-0013-8000",
+                                 "记事，周末采购，2026-03-14 09:12:40"}}),
     [](const ::testing::TestParamInfo<NamedKind>& info) {
-        return info.param.kind == 0 ? std::string("Notes") : std::string("Contacts");
+        return info.param.kind == 0   ? std::string("Notes")
+               : info.param.kind == 1 ? std::string("Contacts")
+                                      : std::string("Trash");
     });
 
 TEST_F(ScreenReaderPage, PlacesCountTheWholeListAcrossTheWindowsEdgeAndAfterAChange) {
