@@ -5,6 +5,7 @@
 #include <array>
 
 #include "base/ansitext.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/editing.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
@@ -105,6 +106,7 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     connect(Edit2, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
+    NameForReaders(*this);
 }
 
 QLabel* Tfcon::FieldLabel(const QString& caption, int top, int anchors) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/linediff.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
 
 namespace korvane {
@@ -164,6 +165,7 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
     connect(Versions, &QListWidget::currentRowChanged, this, &HistoryDialog::ShowSelected);
     Versions->setCurrentRow(versions_.empty() ? 0 : 1);
     ShowSelected();
+    NameForReaders(*this);
 }
 
 const RecordVersion& HistoryDialog::VersionInRow(int row) const {

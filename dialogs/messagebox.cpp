@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
 
 namespace korvane {
@@ -60,6 +61,7 @@ Tsmsf::Tsmsf(QWidget* parent) : FormDialog(parent, kClientSize) {
     }
     Memo1->setPalette(palette);
     SetText(QStringLiteral("Memo1"));
+    NameForReaders(*this);
 }
 
 QFrame* Tsmsf::ButtonBar() {
@@ -80,6 +82,8 @@ QPushButton* Tsmsf::Button(QFrame* bar, const QString& caption, int tag, int lef
 
 void Tsmsf::SetText(const QString& text) {
     Memo1->setPlainText(WithLfBreaks(text));
+    // A reader says the message with the dialog's title when it opens.
+    setAccessibleDescription(Memo1->toPlainText());
     QTextCursor all(Memo1->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;

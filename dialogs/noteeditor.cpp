@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "base/ansitext.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/editing.h"
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
@@ -119,6 +120,7 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
     SetTabOrder();
+    NameForReaders(*this);
 }
 
 // Title, body, the palette's button and (while it is open) the palette in

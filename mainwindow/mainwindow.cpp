@@ -24,6 +24,7 @@
 #include "mainwindow/notebookstart.h"
 #include "mainwindow/pagehost.h"
 #include "mainwindow/placement.h"
+#include "mainwindow/readernames.h"
 #include "mainwindow/skin.h"
 #include "mainwindow/startuplink.h"
 #include "mainwindow/syncdialog.h"
@@ -200,6 +201,7 @@ void TMyHappy::BuildParts() {
     taskbar_ = new TaskbarMark(this);
     hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
     if (!hotkey_->IsAvailable()) ShowHotkeyUnavailable(CNQ);
+    NameForReaders(*this);
 }
 
 void TMyHappy::LayOut() {

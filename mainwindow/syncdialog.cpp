@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "dialogs/accessnames.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "mainwindow/syncservice.h"
@@ -50,10 +51,12 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     setWindowTitle(QStringLiteral("同步"));
 
     const auto field = [this](const QString& caption, int y, const char* name) {
-        Place(Caption(this, caption), kLabelX, y, kFieldX - kLabelX - 6, 22);
+        QLabel* label = Caption(this, caption);
+        Place(label, kLabelX, y, kFieldX - kLabelX - 6, 22);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         Place(edit, kFieldX, y, kFieldWidth, 22);
+        NameAfterCaption(edit, label);
         return edit;
     };
     UrlEdit = field(QStringLiteral("服务器地址"), 14, "UrlEdit");
