@@ -48,8 +48,8 @@ class Appearance : public QObject {
 
     platform::ColorSchemeSource* source_;
     ThemeChoice choice_;
-    QPalette light_;       // the desktop's palette, as found
-    QString lightStyle_;   // and the toolkit's style
+    QPalette light_;      // the desktop's palette, as found
+    QString lightStyle_;  // and the toolkit's style
     Theme theme_ = Theme::kLight;
 };
 

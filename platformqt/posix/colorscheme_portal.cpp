@@ -39,8 +39,8 @@ PortalColorScheme::PortalColorScheme(const QDBusConnection& bus, QObject* parent
 
 std::optional<uint32_t> PortalColorScheme::SchemeOf(const QVariant& answer) {
     QVariant value = answer;
-    for (int depth = 0; depth < kMaxNesting && value.metaType() == QMetaType::fromType<QDBusVariant>();
-         ++depth) {
+    for (int depth = 0;
+         depth < kMaxNesting && value.metaType() == QMetaType::fromType<QDBusVariant>(); ++depth) {
         value = value.value<QDBusVariant>().variant();
     }
     if (value.metaType() != QMetaType::fromType<uint>()) return std::nullopt;

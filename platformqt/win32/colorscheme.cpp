@@ -26,7 +26,8 @@ std::optional<uint32_t> ReadScheme() {
 
 class RegistryColorScheme : public ColorSchemeSource {
   public:
-    explicit RegistryColorScheme(QObject* parent) : ColorSchemeSource(parent), scheme_(ReadScheme()) {
+    explicit RegistryColorScheme(QObject* parent)
+        : ColorSchemeSource(parent), scheme_(ReadScheme()) {
         auto* poll = new QTimer(this);
         poll->setInterval(kPollMs);
         connect(poll, &QTimer::timeout, this, [this] {

@@ -46,8 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
         // the palette decides.
         Case{kAuto, kSchemeNoPreference, kBlackWindow, kDark},
         Case{kAuto, kSchemeNoPreference, kWhiteWindow, kLight},
-        Case{kAuto, std::nullopt, kBlackWindow, kDark}, Case{kAuto, std::nullopt, kWhiteWindow, kLight},
-        Case{kAuto, 3u, kBlackWindow, kDark}, Case{kAuto, 0xFFFFFFFFu, kWhiteWindow, kLight},
+        Case{kAuto, std::nullopt, kBlackWindow, kDark},
+        Case{kAuto, std::nullopt, kWhiteWindow, kLight}, Case{kAuto, 3u, kBlackWindow, kDark},
+        Case{kAuto, 0xFFFFFFFFu, kWhiteWindow, kLight},
         // The palette's middle: 127 is dark, 128 light.
         Case{kAuto, std::nullopt, 127, kDark}, Case{kAuto, std::nullopt, 128, kLight},
         Case{kAuto, std::nullopt, 0, kDark}, Case{kAuto, std::nullopt, 255, kLight}));
@@ -72,12 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ThemeChoiceText, ReadsTheThreeWordsAndTakesAnythingElseAsAuto) {
     const std::pair<const char*, ThemeChoice> cases[] = {
-        {"auto", ThemeChoice::kAuto},   {"light", ThemeChoice::kLight},
-        {"dark", ThemeChoice::kDark},   {"DARK", ThemeChoice::kDark},
+        {"auto", ThemeChoice::kAuto},      {"light", ThemeChoice::kLight},
+        {"dark", ThemeChoice::kDark},      {"DARK", ThemeChoice::kDark},
         {" Light\t", ThemeChoice::kLight}, {"dark\r\n", ThemeChoice::kDark},
-        {"", ThemeChoice::kAuto},       {"darker", ThemeChoice::kAuto},
-        {"dar", ThemeChoice::kAuto},    {"1", ThemeChoice::kAuto},
-        {"d ark", ThemeChoice::kAuto},  {"黑", ThemeChoice::kAuto}};
+        {"", ThemeChoice::kAuto},          {"darker", ThemeChoice::kAuto},
+        {"dar", ThemeChoice::kAuto},       {"1", ThemeChoice::kAuto},
+        {"d ark", ThemeChoice::kAuto},     {"黑", ThemeChoice::kAuto}};
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(ParseThemeChoice(text), expected) << '"' << text << '"';
     }

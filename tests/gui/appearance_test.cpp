@@ -185,12 +185,14 @@ class StandInSettings : public QDBusVirtualObject {
         const QStringList asked = {message.arguments().value(0).toString(),
                                    message.arguments().value(1).toString()};
         if (asked != QStringList{"org.freedesktop.appearance", "color-scheme"} || scheme_ < 0) {
-            bus_.send(message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"),
-                                               QStringLiteral("Requested setting not found")));
+            bus_.send(
+                message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"),
+                                         QStringLiteral("Requested setting not found")));
             return true;
         }
         const QDBusVariant inner(QVariant::fromValue(uint(scheme_.load())));
-        bus_.send(message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(inner)))));
+        bus_.send(
+            message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(inner)))));
         return true;
     }
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include "page_harness.h"
 #include "platform/profile.h"
@@ -40,10 +42,16 @@ const char kLowestContrast[] = R"(
 })()
 )";
 
-// The pictures the page has fetched, by file name.
-const char kFetched[] =
-    "performance.getEntriesByType('resource').map(function (e) {"
-    " return e.name.replace(/^.*\\/hd\\//, ''); })";
+// The files the page asks for, by their path below hd/.
+class Fetches : public QWebEngineUrlRequestInterceptor {
+  public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString url = info.requestUrl().toString();
+        const int at = url.lastIndexOf(QStringLiteral("/hd/"));
+        if (at >= 0) seen.append(url.mid(at + 4));
+    }
+    QStringList seen;
+};
 
 class LookTest : public ::testing::Test {
   protected:
@@ -59,6 +67,20 @@ class LookTest : public ::testing::Test {
         ASSERT_EQ(AddContact("王五", "1", "{QQ1QQ}{MS2MS}", "2026-01-02 08:00:00"), "Done");
         harness_ = std::make_unique<PageHarness>(app_);
         ASSERT_TRUE(harness_->loaded());
+        harness_->page().setUrlRequestInterceptor(&fetches_);
+    }
+
+    void TearDown() override {
+        if (harness_) harness_->page().setUrlRequestInterceptor(nullptr);
+    }
+
+    bool Fetched(const QStringList& names) {
+        return WaitUntil([&] {
+            for (const QString& name : names) {
+                if (!fetches_.seen.contains(name)) return false;
+            }
+            return true;
+        });
     }
 
     void ShowNotes() {
@@ -73,12 +95,13 @@ class LookTest : public ::testing::Test {
     }
 
     QString Style(const QString& selector, const QString& property) {
-        return harness_->Js("getComputedStyle(document.querySelector(" + JsString(selector) +
-                            "))." + property)
+        return harness_
+            ->Js("getComputedStyle(document.querySelector(" + JsString(selector) + "))." + property)
             .toString();
     }
 
     AppFolder app_;
+    Fetches fetches_;
     std::unique_ptr<PageHarness> harness_;
 };
 
@@ -104,8 +127,8 @@ TEST_F(LookTest, TheDarkClassSwitchesThePageAndItsBoxes) {
 // text all read on their box; the stored text is the same in both.
 TEST_F(LookTest, EveryTextReadsOnItsBoxLightAndDark) {
     ShowNotes();
-    const QString body = harness_->Js("document.querySelector('.round_body_contain').innerHTML")
-                             .toString();
+    const QString body =
+        harness_->Js("document.querySelector('.round_body_contain').innerHTML").toString();
     EXPECT_TRUE(body.contains("&lt;font color=red&gt;")) << body.toStdString();
     for (const bool dark : {false, true}) {
         SetDark(dark);
@@ -122,38 +145,34 @@ TEST_F(LookTest, EveryTextReadsOnItsBoxLightAndDark) {
 TEST_F(LookTest, PicturesComeFromTheFilesForTheThemeAndRatio) {
     ShowNotes();
     EXPECT_EQ(harness_->BrokenImages(), QStringList());
-    QStringList fetched = harness_->Js(kFetched).toStringList();
-    for (const char* name : {"icons/7.png", "image/sedit.png", "image/dele.png", "images/box/tl.jpg"}) {
-        EXPECT_TRUE(fetched.contains(name)) << name << " in " << fetched.join(' ').toStdString();
-    }
-    EXPECT_FALSE(fetched.contains("icons/7@2x.png"));
+    EXPECT_TRUE(Fetched({"icons/7.png", "image/sedit.png", "image/dele.png", "images/box/tl.jpg"}))
+        << fetches_.seen.join(' ').toStdString();
+    EXPECT_FALSE(fetches_.seen.contains("icons/7@2x.png"));
+    // Laid out as the markup's own pictures: the face and the corner at
+    // their size, the icon at 16 pixels with its 3 pixels of padding.
+    const auto size = [&](const char* selector) {
+        return harness_
+            ->Js("(function(){var r=document.querySelector(" + JsString(selector) +
+                 ").getBoundingClientRect();return r.width+'x'+r.height;})()")
+            .toString();
+    };
+    const char* const pictures[] = {"img[src='icons/7.gif']", "img[src='image/sedit.gif']",
+                                    "img[src='images/box/tl.jpg']"};
+    const QStringList sizes = {"22x22", "22x22", "6x6"};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(size(pictures[i]), sizes[i]) << pictures[i];
 
     SetDark(true);
-    EXPECT_TRUE(WaitUntil([&] {
-        return harness_->Js(kFetched).toStringList().contains("images/box/rb-dark.png");
-    }));
+    EXPECT_TRUE(Fetched({"images/box/rb-dark.png"})) << fetches_.seen.join(' ').toStdString();
 
     // Twice the device pixels (the zoom stands in for the screen's ratio):
     // the @2x files, at the same sizes in the page.
     harness_->page().setZoomFactor(2);
     EXPECT_TRUE(WaitUntil([&] { return harness_->Js("window.devicePixelRatio").toDouble() >= 2; }));
     ShowNotes();
-    EXPECT_TRUE(WaitUntil([&] {
-        const QStringList now = harness_->Js(kFetched).toStringList();
-        return now.contains("icons/7@2x.png") && now.contains("image/sedit@2x.png") &&
-               now.contains("images/box/tl-dark@2x.png");
-    })) << harness_->Js(kFetched).toStringList().join(' ').toStdString();
+    EXPECT_TRUE(Fetched({"icons/7@2x.png", "image/sedit@2x.png", "images/box/tl-dark@2x.png"}))
+        << fetches_.seen.join(' ').toStdString();
     EXPECT_EQ(harness_->BrokenImages(), QStringList());
-    const auto size = [&](const char* selector) {
-        return harness_
-            ->Js(QString("(function(){var r=document.querySelector('%1').getBoundingClientRect();"
-                         "return r.width+'x'+r.height;})()")
-                     .arg(selector))
-            .toString();
-    };
-    EXPECT_EQ(size("img[src='icons/7.gif']"), "22x22");
-    EXPECT_EQ(size("img[src='image/sedit.gif']"), "16x16");
-    EXPECT_EQ(size("img[src='images/box/tl.jpg']"), "6x6");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(size(pictures[i]), sizes[i]) << pictures[i];
 }
 
 TEST_F(LookTest, BadgesKeepTheirSizeAtTwiceThePixels) {
@@ -161,9 +180,8 @@ TEST_F(LookTest, BadgesKeepTheirSizeAtTwiceThePixels) {
     harness_->Js("ShowList(1)");
     ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
     harness_->page().setZoomFactor(2);
-    EXPECT_TRUE(WaitUntil([&] {
-        return harness_->Js(kFetched).toStringList().contains("image/QQ@2x.png");
-    }));
+    EXPECT_TRUE(Fetched({"image/QQ@2x.png", "image/MS@2x.png"}))
+        << fetches_.seen.join(' ').toStdString();
     EXPECT_EQ(harness_->BrokenImages(), QStringList());
     EXPECT_EQ(harness_
                   ->Js("(function(){var r=document.querySelector(\"img[src='image/QQ.gif']\")"
@@ -193,12 +211,13 @@ TEST(ProgramLook, TheWindowsPageIsDarkWhenTheSettingsSayDark) {
     EXPECT_EQ(eval("getComputedStyle(document.body).backgroundColor").toString(),
               "rgb(27, 31, 36)");
     EXPECT_EQ(view->page()->backgroundColor(), QColor(0x1B, 0x1F, 0x24));
-    EXPECT_LT(Find<QWidget>(window, "PLC")->grab().toImage().pixelColor(100, 14).lightness(), 80);
-    // A load of its own keeps it: the class comes with the document.
-    loaded.clear();
-    view->page()->triggerAction(QWebEnginePage::Reload);
-    ASSERT_TRUE(loaded.wait(20000) || !loaded.isEmpty());
-    EXPECT_EQ(eval("document.documentElement.className").toString(), "dark");
+    // The caption between the title and the buttons.
+    EXPECT_LT(Find<QWidget>(window, "PLC")->grab().toImage().pixelColor(250, 14).lightness(), 80);
+    // Every later load of the page gets the class with its document.
+    const QList<QWebEngineScript> scripts = view->page()->scripts().find("korvane-theme");
+    ASSERT_EQ(scripts.size(), 1);
+    EXPECT_EQ(scripts.first().injectionPoint(), QWebEngineScript::DocumentCreation);
+    EXPECT_TRUE(scripts.first().sourceCode().contains("(true)"));
     window.close();
 }
 
