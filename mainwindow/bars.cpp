@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QUrl>
 
 #include "mainwindow/flowlayout.h"
@@ -62,7 +63,6 @@ OptionsBar::OptionsBar(QWidget* parent) {
     bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("PLt"));
     bar->setAttribute(Qt::WA_StyledBackground);
-    PaintOptionsBar(bar, false);
 
     onTop = Option(bar, QStringLiteral("顶置"), "CB");
     onTop->setToolTip(QStringLiteral("保持在最上方显示,始终显示在最上层"));
@@ -72,6 +72,7 @@ OptionsBar::OptionsBar(QWidget* parent) {
     version = new QLabel(QStringLiteral("20110913"), bar);
     version->setObjectName(QStringLiteral("version"));
     version->hide();
+    PaintOptionsBar(bar, false);
 
     // One line of 20 pixels at the designed width; a narrower window gives
     // the options more lines instead of cutting their labels off.
@@ -188,9 +189,15 @@ bool Footer::eventFilter(QObject* watched, QEvent* event) {
 void PaintOptionsBar(QWidget* bar, bool dark) {
     bar->setStyleSheet(
         dark ? QStringLiteral("#PLt { background: #23272d; border-bottom: 1px solid #3a424d; }"
-                              "QCheckBox { color: #d5dde6; spacing: 3px; }")
+                              "QCheckBox { color: #d5dde6; spacing: 3px; }"
+                              "QCheckBox::indicator:unchecked { border: 1px solid #8592a3; "
+                              "background: #2e343c; border-radius: 2px; }")
              : QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
                               "QCheckBox { color: #33475b; spacing: 3px; }"));
+    // A changed sheet alone leaves the bar painted as before.
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
+    bar->update();
 }
 
 void ShowHotkeyUnavailable(QCheckBox* option) {
