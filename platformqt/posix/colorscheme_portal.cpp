@@ -1,6 +1,7 @@
 #include "platformqt/posix/colorscheme_portal.h"
 
 #include <QDBusArgument>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QLoggingCategory>
 
@@ -24,8 +25,14 @@ constexpr int kMaxNesting = 4;
 PortalColorScheme::PortalColorScheme(const QDBusConnection& bus, QObject* parent)
     : ColorSchemeSource(parent), bus_(bus) {
     if (!bus_.isConnected()) return;
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
-                 SLOT(SettingChanged(QString, QString, QDBusVariant)));
+    // The slot's argument types are looked up by name when connecting: the
+    // variant's type must be known by then.
+    qRegisterMetaType<QDBusVariant>();
+    if (!bus_.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
+                      SLOT(SettingChanged(QString, QString, QDBusVariant)))) {
+        qCWarning(lcScheme) << "the desktop's colour scheme will not be followed:"
+                            << bus_.lastError().message();
+    }
     QDBusMessage read =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Read"));
     read << kGroup << kKey;
