@@ -1,5 +1,6 @@
 #include "dialogs/contacteditor.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <array>
@@ -8,6 +9,7 @@
 #include "dialogs/accessnames.h"
 #include "dialogs/editing.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "platform/codepage.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
@@ -54,9 +56,12 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     Memo1->setTabChangesFocus(true);
     Edit3 = FieldEdit(210, kLeft | kRight | kBottom);
     Edit3->setReadOnly(true);
-    QPalette face = Edit3->palette();
-    face.setColor(QPalette::Base, face.color(QPalette::Window));
-    Edit3->setPalette(face);
+    // A read-only field drawn as the dialog's face, light or dark.
+    FollowPalette(Edit3, [edit = Edit3] {
+        QPalette face = edit->palette();
+        face.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+        edit->setPalette(face);
+    });
 
     Button3 = new WrapButton(QStringLiteral("特殊文字增加"), Panel1);
     Place(Button3, 46, 89, 17, 112);

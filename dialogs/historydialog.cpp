@@ -1,5 +1,6 @@
 #include "dialogs/historydialog.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QShowEvent>
@@ -10,6 +11,7 @@
 #include "base/linediff.h"
 #include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 
 namespace korvane {
 namespace {
@@ -72,8 +74,10 @@ void AppendLine(QTextCursor& cursor, const QString& gutter, const QString& text,
 // Every line of both texts, the unchanged ones without a mark; a field that
 // did not change says so first when `markUnchanged`.
 void AppendDiff(QTextCursor& cursor, const LineDiff& diff, bool markUnchanged) {
-    static const QColor removed(255, 220, 220);
-    static const QColor added(215, 245, 215);
+    // Pale red and green behind dark text, deep ones behind light text.
+    const bool dark = IsDark(QApplication::palette());
+    const QColor removed = dark ? QColor(0x5C, 0x2B, 0x2E) : QColor(255, 220, 220);
+    const QColor added = dark ? QColor(0x23, 0x4A, 0x2F) : QColor(215, 245, 215);
     if (markUnchanged && !diff.Changed()) {
         AppendLine(cursor, QString(), QStringLiteral("（没有改动）"), QColor());
     }

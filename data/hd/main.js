@@ -121,11 +121,12 @@ function Resume(state) {
 /* Compact view: the window lost its bars, so the page drops its own top bar
  * and offers a small control to get the standard view back. */
 function htit() {
-    document.documentElement.className = "compact";
+    document.documentElement.classList.add("compact");
 }
 
+/* The root keeps its other classes: "dark" is the program's. */
 function stit() {
-    document.documentElement.className = "";
+    document.documentElement.classList.remove("compact");
 }
 
 /* ---- Called by the rendered lists ------------------------------------ */
