@@ -1,12 +1,15 @@
 #include "dialogs/contacteditor.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <array>
 
 #include "base/ansitext.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/editing.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "platform/codepage.h"
 #include "platform/uitext.h"
 #include "render/storetexts.h"
@@ -54,9 +57,12 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     Memo1->setTabChangesFocus(true);
     Edit3 = FieldEdit(210, kLeft | kRight | kBottom);
     Edit3->setReadOnly(true);
-    QPalette face = Edit3->palette();
-    face.setColor(QPalette::Base, face.color(QPalette::Window));
-    Edit3->setPalette(face);
+    // A read-only field drawn as the dialog's face, light or dark.
+    FollowPalette(Edit3, [edit = Edit3] {
+        QPalette face = edit->palette();
+        face.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+        edit->setPalette(face);
+    });
 
     Button3 = new WrapButton(ToQt(Ui::tr("特殊文字增加")), Panel1);
     Place(Button3, 46, 89, 17, 112);
@@ -106,6 +112,7 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
     connect(Edit2, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
+    NameForReaders(*this);
 }
 
 QLabel* Tfcon::FieldLabel(const QString& caption, int top, int anchors) {

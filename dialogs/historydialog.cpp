@@ -1,5 +1,6 @@
 #include "dialogs/historydialog.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QShowEvent>
@@ -8,7 +9,9 @@
 #include <utility>
 
 #include "base/linediff.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "platform/uitext.h"
 
 namespace korvane {
@@ -72,8 +75,10 @@ void AppendLine(QTextCursor& cursor, const QString& gutter, const QString& text,
 // Every line of both texts, the unchanged ones without a mark; a field that
 // did not change says so first when `markUnchanged`.
 void AppendDiff(QTextCursor& cursor, const LineDiff& diff, bool markUnchanged) {
-    static const QColor removed(255, 220, 220);
-    static const QColor added(215, 245, 215);
+    // Pale red and green behind dark text, deep ones behind light text.
+    const bool dark = IsDark(QApplication::palette());
+    const QColor removed = dark ? QColor(0x5C, 0x2B, 0x2E) : QColor(255, 220, 220);
+    const QColor added = dark ? QColor(0x23, 0x4A, 0x2F) : QColor(215, 245, 215);
     if (markUnchanged && !diff.Changed()) {
         AppendLine(cursor, QString(), ToQt(Ui::tr("（没有改动）")), QColor());
     }
@@ -165,6 +170,7 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
     connect(Versions, &QListWidget::currentRowChanged, this, &HistoryDialog::ShowSelected);
     Versions->setCurrentRow(versions_.empty() ? 0 : 1);
     ShowSelected();
+    NameForReaders(*this);
 }
 
 const RecordVersion& HistoryDialog::VersionInRow(int row) const {

@@ -1,5 +1,6 @@
 #include "dialogs/messagebox.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
@@ -9,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "platform/uitext.h"
 
 namespace korvane {
@@ -54,13 +57,20 @@ Tsmsf::Tsmsf(QWidget* parent) : FormDialog(parent, kClientSize) {
     Memo1->document()->setDocumentMargin(1);
     // The text lies on the button face and, although its panel is disabled,
     // reads in the normal text colour.
-    QPalette palette = Memo1->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Base, palette.color(QPalette::Active, QPalette::Window));
-        palette.setColor(group, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
-    }
-    Memo1->setPalette(palette);
+    // Light or dark, as the application's palette is.
+    FollowPalette(Memo1, [memo = Memo1] {
+        const QPalette application = QApplication::palette();
+        QPalette palette = memo->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Base,
+                             application.color(QPalette::Active, QPalette::Window));
+            palette.setColor(group, QPalette::Text,
+                             application.color(QPalette::Active, QPalette::Text));
+        }
+        memo->setPalette(palette);
+    });
     SetText(QStringLiteral("Memo1"));
+    NameForReaders(*this);
 }
 
 QFrame* Tsmsf::ButtonBar() {
@@ -81,6 +91,8 @@ QPushButton* Tsmsf::Button(QFrame* bar, const QString& caption, int tag, int lef
 
 void Tsmsf::SetText(const QString& text) {
     Memo1->setPlainText(WithLfBreaks(text));
+    // A reader says the message with the dialog's title when it opens.
+    setAccessibleDescription(Memo1->toPlainText());
     QTextCursor all(Memo1->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;

@@ -1,5 +1,6 @@
 #include "dialogs/noteeditor.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 
 #include "base/ansitext.h"
+#include "dialogs/accessnames.h"
 #include "dialogs/editing.h"
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
@@ -43,8 +45,20 @@ const std::array<QString, 5>& Snippets() {
 
 void ShowAsButtonFace(QLineEdit* edit) {
     QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
     edit->setPalette(palette);
+}
+
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// The red snippets' buttons in red that reads on the palette's background.
+QColor SnippetColour(Qt::GlobalColor colour, bool dark) {
+    if (colour == Qt::red) return dark ? QColor(0xFF, 0x7B, 0x72) : QColor(Qt::red);
+    return dark ? QApplication::palette().color(QPalette::ButtonText) : QColor(colour);
 }
 
 }  // namespace
@@ -74,7 +88,6 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     Edit2 = new QLineEdit(Panel1);
     Place(Edit2, 39, 284, 444, 21, kLeft | kRight | kBottom);
     Edit2->setReadOnly(true);
-    ShowAsButtonFace(Edit2);
 
     Button3 = new WrapButton(ToQt(Ui::tr("加入特殊文字或符号")), Panel1);
     Place(Button3, 16, 72, 23, 148);
@@ -96,9 +109,6 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     PL_EM = new QFrame(Panel1);
     PL_EM->setFrameShape(QFrame::Box);
     PL_EM->setAutoFillBackground(true);
-    QPalette white = PL_EM->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    PL_EM->setPalette(white);
     Place(PL_EM, 46, 80, 147, 197);
     PL_EM->hide();
 
@@ -117,12 +127,14 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
         connect(b, &QToolButton::clicked, this, &TNE::SpeedButton3Click);
     }
     connect(SpeedButton6, &QToolButton::clicked, this, &TNE::SpeedButton6Click);
+    FollowPalette(this, [this] { ShowColours(); });
 
     KeepDrafts("note");
     connect(Edit1, &QLineEdit::textChanged, drafts_, &DraftKeeper::Changed);
     connect(Memo1, &QPlainTextEdit::textChanged, drafts_, &DraftKeeper::Changed);
     FormCreate();
     SetTabOrder();
+    NameForReaders(*this);
 }
 
 // Title, body, the palette's button and (while it is open) the palette in
@@ -191,12 +203,24 @@ QToolButton* TNE::SpeedButton(const QString& caption, int x, int y, int width, i
     button->setFocusPolicy(Qt::StrongFocus);
     button->installEventFilter(this);
     button->setFont(FormFont(bold));
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, colour);
-    button->setPalette(palette);
+    button->setProperty("snippetColour", static_cast<int>(colour));
     SetTag(button, tag);
     Place(button, x, y, width, 22);
     return button;
+}
+
+// The palette's paper is white in the light and the page's dark in the dark;
+// its buttons keep their black or red, made readable on the dark.
+void TNE::ShowColours() {
+    const bool dark = IsDark(QApplication::palette());
+    ShowAsButtonFace(Edit2);
+    SetTextColour(PL_EM, QPalette::Window,
+                  dark ? QApplication::palette().color(QPalette::Base) : QColor(Qt::white));
+    for (QToolButton* b :
+         {SpeedButton3, SpeedButton4, SpeedButton6, SpeedButton1, SpeedButton5, SpeedButton2}) {
+        const auto colour = static_cast<Qt::GlobalColor>(b->property("snippetColour").toInt());
+        SetTextColour(b, QPalette::ButtonText, SnippetColour(colour, dark));
+    }
 }
 
 void TNE::FormCreate() {
@@ -207,10 +231,8 @@ void TNE::FormCreate() {
     int x = kPictureGap;
     int y = kPictureGap;
     for (int n = 0; n < kPaletteFiles; ++n) {
-        const QString path = QString::fromStdString(
-            platform::NativePath(AppPath("bmp\\" + std::to_string(n) + ".bmp")));
-        QPixmap picture;
-        if (!QFile::exists(path) || !picture.load(path)) continue;
+        const QPixmap picture = EmoticonPicture(n, HighestPixelRatio());
+        if (picture.isNull()) continue;
         auto* cell = new PictureButton(PL_EM);
         cell->setPixmap(picture);
         cell->installEventFilter(this);

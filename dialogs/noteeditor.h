@@ -42,6 +42,7 @@ class TNE : public RecordEditor {
     std::vector<PictureButton*> Pictures;
 
     void FormCreate();
+    void ShowColours();
     void FormShow();
     void FormClose() override;
     void Edit1KeyPress();

@@ -1,13 +1,91 @@
 #include "dialogs/widgets.h"
 
+#include <QEvent>
+#include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
+#include <string>
+#include <utility>
+
+#include "platform/apppaths.h"
+#include "platform/codepage.h"
 
 namespace korvane {
+namespace {
+
+// Repaints once per change, from the event loop: the palette events reach
+// the widget before its children have theirs.
+class PaletteFollower : public QObject {
+  public:
+    PaletteFollower(QWidget* widget, std::function<void()> paint)
+        : QObject(widget), paint_(std::move(paint)) {
+        widget->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) &&
+            !pending_) {
+            pending_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    pending_ = false;
+                    paint_();
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> paint_;
+    bool pending_ = false;
+};
+
+}  // namespace
+
+qreal HighestPixelRatio() {
+    qreal ratio = 1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        ratio = std::max(ratio, screen->devicePixelRatio());
+    }
+    return ratio;
+}
+
+QPixmap EmoticonPicture(int n, qreal pixelRatio) {
+    const std::string stem = "bmp\\" + std::to_string(n);
+    const auto path = [&stem](const char* suffix) {
+        return QString::fromStdString(platform::NativePath(AppPath(stem + suffix)));
+    };
+    QPixmap bitmap;
+    if (!QFile::exists(path(".bmp")) || !bitmap.load(path(".bmp"))) return {};
+    const std::pair<const char*, int> sharp[] = {{"@2x.png", 2}, {".png", 1}};
+    for (const auto& [suffix, ratio] : sharp) {
+        if (ratio > 1 && pixelRatio <= 1) continue;
+        QPixmap picture;
+        if (!QFile::exists(path(suffix)) || !picture.load(path(suffix))) continue;
+        picture.setDevicePixelRatio(ratio);
+        return picture;
+    }
+    return bitmap;
+}
+
+bool IsDark(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+void FollowPalette(QWidget* widget, std::function<void()> paint) {
+    paint();
+    new PaletteFollower(widget, std::move(paint));
+}
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QUrl>
 
 #include "dialogs/qttext.h"
@@ -64,9 +65,6 @@ OptionsBar::OptionsBar(QWidget* parent) {
     bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("PLt"));
     bar->setAttribute(Qt::WA_StyledBackground);
-    bar->setStyleSheet(
-        QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
-                       "QCheckBox { color: #33475b; spacing: 3px; }"));
 
     onTop = Option(bar, ToQt(Ui::tr("顶置")), "CB");
     onTop->setToolTip(ToQt(Ui::tr("保持在最上方显示,始终显示在最上层")));
@@ -76,6 +74,7 @@ OptionsBar::OptionsBar(QWidget* parent) {
     version = new QLabel(QStringLiteral("20110913"), bar);
     version->setObjectName(QStringLiteral("version"));
     version->hide();
+    PaintOptionsBar(bar, false);
 
     // One line of 20 pixels at the designed width; a narrower window gives
     // the options more lines instead of cutting their labels off.
@@ -93,11 +92,6 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     bar->setObjectName(QStringLiteral("PLb"));
     bar->setFixedHeight(18);
     bar->setAttribute(Qt::WA_StyledBackground);
-    bar->setStyleSheet(
-        QStringLiteral("#PLb { background: #f4f7fb; border-top: 1px solid #d3dce6; }"
-                       "#PLb QToolButton { color: #2c63b3; border: none; padding: 0 4px; "
-                       "background: transparent; }"
-                       "#PLb QToolButton:hover { text-decoration: underline; }"));
     exportAll = FooterButton(bar, ToQt(Ui::tr("导出…")),
                              ToQt(Ui::tr("把记事导出为 Markdown 文件和网页，联系人导出为 vCard")),
                              "ExportButton");
@@ -117,10 +111,8 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     notice = new QLabel(bar);
     notice->setObjectName(QStringLiteral("Label1"));
     notice->setCursor(Qt::PointingHandCursor);
-    notice->setStyleSheet(
-        QStringLiteral("background: #ffffe1; color: #6b5a1e; padding: 0 6px;"
-                       "border-left: 1px solid #e6dfb4;"));
     notice->installEventFilter(this);
+    SetDark(false);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 1, 0, 0);
     row->setSpacing(0);
@@ -137,8 +129,32 @@ void Footer::ShowSyncState(const QString& line, bool failed) {
     syncState->setHidden(line.isEmpty());
     syncState->setText(line);
     syncState->setToolTip(line + ToQt(Ui::tr("\n（点击打开“同步…”）")));
-    syncState->setStyleSheet(failed ? QStringLiteral("color: #b00000;")
-                                    : QStringLiteral("color: #5b6b7b;"));
+    failed_ = failed;
+    PaintSyncState();
+}
+
+void Footer::SetDark(bool dark) {
+    dark_ = dark;
+    bar->setStyleSheet(
+        dark ? QStringLiteral("#PLb { background: #23272d; border-top: 1px solid #3a424d; }"
+                              "#PLb QToolButton { color: #8dbaf5; border: none; padding: 0 4px; "
+                              "background: transparent; }"
+                              "#PLb QToolButton:hover { text-decoration: underline; }")
+             : QStringLiteral("#PLb { background: #f4f7fb; border-top: 1px solid #d3dce6; }"
+                              "#PLb QToolButton { color: #2c63b3; border: none; padding: 0 4px; "
+                              "background: transparent; }"
+                              "#PLb QToolButton:hover { text-decoration: underline; }"));
+    notice->setStyleSheet(dark ? QStringLiteral("background: #3a3524; color: #e8d9a0; "
+                                                "padding: 0 6px; border-left: 1px solid #5a5236;")
+                               : QStringLiteral("background: #ffffe1; color: #6b5a1e; "
+                                                "padding: 0 6px; border-left: 1px solid #e6dfb4;"));
+    PaintSyncState();
+}
+
+void Footer::PaintSyncState() {
+    const char* colour =
+        failed_ ? (dark_ ? "#ff8a80" : "#b00000") : (dark_ ? "#a3afbd" : "#5b6b7b");
+    syncState->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
 }
 
 bool Footer::ShowNotice() {
@@ -170,6 +186,20 @@ bool Footer::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void PaintOptionsBar(QWidget* bar, bool dark) {
+    bar->setStyleSheet(
+        dark ? QStringLiteral("#PLt { background: #23272d; border-bottom: 1px solid #3a424d; }"
+                              "QCheckBox { color: #d5dde6; spacing: 3px; }"
+                              "QCheckBox::indicator:unchecked { border: 1px solid #8592a3; "
+                              "background: #2e343c; border-radius: 2px; }")
+             : QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
+                              "QCheckBox { color: #33475b; spacing: 3px; }"));
+    // A changed sheet alone leaves the bar painted as before.
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
+    bar->update();
 }
 
 void ShowHotkeyUnavailable(QCheckBox* option) {

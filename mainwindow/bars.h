@@ -22,6 +22,9 @@ struct OptionsBar {
     QLabel* version;     // never visible: the version stamp
 };
 
+// Colours the options bar light or dark.
+void PaintOptionsBar(QWidget* bar, bool dark);
+
 // Greys out the Ctrl+Q option, saying why, where the desktop offers no global
 // key; its setting is still read and written.
 void ShowHotkeyUnavailable(QCheckBox* option);
@@ -49,6 +52,9 @@ class Footer : public QObject {
     // tooltip. A click on it opens the account's dialog, as 同步… does.
     void ShowSyncState(const QString& line, bool failed);
 
+    // Colours the footer light or dark.
+    void SetDark(bool dark);
+
     // Puts the maker's notice on the label; true when the label carries it
     // unaltered (a build whose notice was altered counts as damaged).
     bool ShowNotice();
@@ -63,6 +69,12 @@ class Footer : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void PaintSyncState();
+
+    bool dark_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace korvane

@@ -16,10 +16,17 @@ CompactView::CompactView(QWidget* parent) : QObject(parent) {
     strip->setObjectName(QStringLiteral("Panel1"));
     strip->setFixedHeight(17);
     strip->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    strip->setStyleSheet(
-        QStringLiteral("background: white; color: silver; border-bottom: 1px solid #e3e8ee;"));
+    SetDark(false);
     strip->hide();
     strip->installEventFilter(this);
+}
+
+void CompactView::SetDark(bool dark) {
+    strip->setStyleSheet(
+        dark ? QStringLiteral(
+                   "background: #1b1f24; color: #7f8a98; border-bottom: 1px solid #3a424d;")
+             : QStringLiteral(
+                   "background: white; color: silver; border-bottom: 1px solid #e3e8ee;"));
 }
 
 void CompactView::Bind(QList<QWidget*> bars, QCheckBox* allowed, QWebEngineView* page) {

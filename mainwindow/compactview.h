@@ -27,6 +27,9 @@ class CompactView : public QObject {
 
     QLabel* strip;  // Panel1
 
+    // Colours the strip light or dark.
+    void SetDark(bool dark);
+
     // Both do nothing unless the box is ticked; the page is told by script.
     void Switch(bool compact);
     // Sets the bars without the page: for a page that is about to load anew.

@@ -17,6 +17,7 @@
 #include "logic/settings.h"
 #include "logic/updater.h"
 #include "mainwindow/activationwatch.h"
+#include "mainwindow/appearance.h"
 #include "mainwindow/attach.h"
 #include "mainwindow/bars.h"
 #include "mainwindow/commandhost.h"
@@ -25,6 +26,7 @@
 #include "mainwindow/notebookstart.h"
 #include "mainwindow/pagehost.h"
 #include "mainwindow/placement.h"
+#include "mainwindow/readernames.h"
 #include "mainwindow/skin.h"
 #include "mainwindow/startuplink.h"
 #include "mainwindow/syncdialog.h"
@@ -79,6 +81,9 @@ TMyHappy::~TMyHappy() {
 void TMyHappy::FormCreate(const std::string& executablePath, SyncParts sync) {
     // The skin and every data path are read from the application directory.
     SetApplicationPaths(executablePath);
+    // Light or dark before the first widget is made, so every part starts
+    // with the application's palette it keeps.
+    appearance_ = new Appearance(DataPath("sys.ini"), nullptr, this);
 
     setObjectName(QStringLiteral("MyHappy"));
     setWindowTitle(QStringLiteral("Korvane"));
@@ -92,6 +97,8 @@ void TMyHappy::FormCreate(const std::string& executablePath, SyncParts sync) {
     ConnectHandlers();
     SetUpKeys();
     AttachBrowser();
+    ShowTheme(appearance_->Current());
+    connect(appearance_, &Appearance::changed, this, &TMyHappy::ShowTheme);
 
     // An existing autostart entry ticks Run, which rewrites the entry for the
     // executable's current place.
@@ -134,6 +141,7 @@ void TMyHappy::BuildParts() {
     activation_ = new ActivationWatch(this);
     activationReturn_ = new ActivationReturn(this);
     auto* frame = new WindowFrame(this, activation_);
+    frame_ = frame;
     PLC = frame->caption;
     Image1 = frame->leftCap;
     Image3 = frame->stretch;
@@ -202,6 +210,7 @@ void TMyHappy::BuildParts() {
     taskbar_ = new TaskbarMark(this);
     hotkey_ = new platform::GlobalHotkey(Qt::ControlModifier | Qt::Key_Q, this);
     if (!hotkey_->IsAvailable()) ShowHotkeyUnavailable(CNQ);
+    NameForReaders(*this);
 }
 
 void TMyHappy::LayOut() {
@@ -227,6 +236,15 @@ void TMyHappy::LayOut() {
     // between two grey bands.
     frame->setColumnStretch(1, 1);
     frame->setRowStretch(1, 1);
+}
+
+void TMyHappy::ShowTheme(Theme theme) {
+    const bool dark = theme == Theme::kDark;
+    frame_->SetDark(dark);
+    PaintOptionsBar(PLt, dark);
+    footer_->SetDark(dark);
+    view_->SetDark(dark);
+    page_->SetDark(dark);
 }
 
 void TMyHappy::ConnectHandlers() {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "logic/theme.h"
 #include "mainwindow/showrequest.h"
 #include "mainwindow/syncservice.h"
 #include "platform/autostart.h"
@@ -27,6 +28,7 @@ namespace platform {
 class GlobalHotkey;
 }
 class ActivationReturn;
+class Appearance;
 class ActivationWatch;
 class CommandHost;
 class CompactView;
@@ -40,6 +42,7 @@ struct StoredOptions;
 class TaskbarMark;
 class TExternalContainer;
 class TrayMenu;
+class WindowFrame;
 
 // What the window syncs through: the desktop's secret store and the sync
 // runner unless given (tests give their own), and when.
@@ -182,6 +185,9 @@ class TMyHappy : public QWidget {
     void ShowSyncOutcome(const SyncOutcome& outcome);
     void LayOut();
     void ConnectHandlers();
+    // The caption, the bars, the strip and the page, light or dark; the
+    // dialogs follow the application's palette by themselves.
+    void ShowTheme(Theme theme);
     void RestoreSettings();
     StoredOptions Options();
     void LoadPage();
@@ -197,6 +203,8 @@ class TMyHappy : public QWidget {
     // show), when the view holds the window's focus.
     void FocusPageInput();
 
+    Appearance* appearance_;
+    WindowFrame* frame_;
     platform::GlobalHotkey* hotkey_;
     ActivationWatch* activation_;
     ActivationReturn* activationReturn_;

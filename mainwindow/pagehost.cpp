@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include "browser/pagedom.h"
@@ -41,6 +43,25 @@ const char kStartOnce[] =
     "if (window.kvStarted !== true && typeof BodyLoad === 'function' &&"
     " document.readyState !== 'loading') { window.kvStarted = true; BodyLoad(); }";
 
+// The page's dark set is a class on its root element (style.css), put there
+// by the program: the engine does not follow the desktop's scheme itself.
+const QString kThemeScriptName = QStringLiteral("korvane-theme");
+
+QString ThemeLine(bool dark) {
+    return QStringLiteral(
+               "(function (dark) { var root = document.documentElement;"
+               " if (root) { root.classList.toggle('dark', dark); return; }"
+               " document.addEventListener('readystatechange', function () {"
+               " document.documentElement.classList.toggle('dark', dark); }, { once: true });"
+               " })(%1);")
+        .arg(dark ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QString CoverStyle(bool dark) {
+    return dark ? QStringLiteral("background: #1b1f24; color: #a3afbd;")
+                : QStringLiteral("background: white; color: #5a6b7d;");
+}
+
 }  // namespace
 
 PageHost::PageHost(QWidget* parent) : QObject(parent) {
@@ -62,7 +83,7 @@ PageHost::PageHost(QWidget* parent) : QObject(parent) {
     cover->setObjectName(QStringLiteral("MyTop"));
     cover->setAlignment(Qt::AlignCenter);
     cover->setWordWrap(true);
-    cover->setStyleSheet(QStringLiteral("background: white; color: #5a6b7d;"));
+    cover->setStyleSheet(CoverStyle(false));
     cover->setGeometry(area->rect());
     cover->raise();
     cover->installEventFilter(this);
@@ -97,6 +118,25 @@ bool PageHost::RunJs(QWebEngineView* browser, const std::string& line) {
     platform::TrimWorkingSet();
     QCoreApplication::processEvents();
     return true;
+}
+
+void PageHost::SetDark(bool dark) {
+    cover->setStyleSheet(CoverStyle(dark));
+    QWebEnginePage* page = view->page();
+    if (!page) return;
+    page->setBackgroundColor(dark ? QColor(0x1B, 0x1F, 0x24) : QColor(Qt::white));
+    QWebEngineScriptCollection& scripts = page->scripts();
+    for (const QWebEngineScript& old : scripts.find(kThemeScriptName)) scripts.remove(old);
+    QWebEngineScript script;
+    script.setName(kThemeScriptName);
+    script.setSourceCode(ThemeLine(dark));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    scripts.insert(script);
+    // The page on screen changes now; a page still loading gets it from the
+    // script above.
+    page->runJavaScript(ThemeLine(dark));
 }
 
 void PageHost::Watch() {

@@ -64,6 +64,11 @@ class PageHost : public QObject {
     // it is given back (milliseconds).
     void SetGiveBackDelays(int freezeMs, int discardMs);
 
+    // Shows the page light or dark: the page's root element carries the class
+    // "dark" from the start of every load (and at once on the page shown),
+    // and the view and the cover take the page's background.
+    void SetDark(bool dark);
+
     // Puts the cover up over the page with `text` on it.
     void Cover(const QString& text);
     // Gives the page's search field the keys, its text selected, once the

@@ -30,6 +30,13 @@ constexpr const char* kPageTexts[] = {
     QT_TRANSLATE_NOOP("Ui", "收起"),
     QT_TRANSLATE_NOOP("Ui", "编辑"),
     QT_TRANSLATE_NOOP("Ui", "删除"),
+    // Said to screen readers alone.
+    QT_TRANSLATE_NOOP("Ui", "记事列表"),
+    QT_TRANSLATE_NOOP("Ui", "联系人列表"),
+    QT_TRANSLATE_NOOP("Ui", "查找结果"),
+    QT_TRANSLATE_NOOP("Ui", "无标题"),
+    QT_TRANSLATE_NOOP("Ui", "电话"),
+    QT_TRANSLATE_NOOP("Ui", "，"),
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <string>
+#include <vector>
 
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -11,12 +12,13 @@
 namespace korvane::skin {
 namespace {
 
-QLinearGradient CaptionGradient() {
+// The same colours as the asset generator's caption pieces.
+QLinearGradient CaptionGradient(bool dark) {
     QLinearGradient g(0, 0, 0, kCaptionHeight);
-    g.setColorAt(0.0, QColor(134, 178, 236));
-    g.setColorAt(0.08, QColor(88, 144, 219));
-    g.setColorAt(0.93, QColor(54, 103, 179));
-    g.setColorAt(1.0, QColor(42, 84, 143));
+    g.setColorAt(0.0, dark ? QColor(80, 90, 105) : QColor(134, 178, 236));
+    g.setColorAt(0.08, dark ? QColor(59, 67, 79) : QColor(88, 144, 219));
+    g.setColorAt(0.93, dark ? QColor(42, 48, 57) : QColor(54, 103, 179));
+    g.setColorAt(1.0, dark ? QColor(28, 32, 38) : QColor(42, 84, 143));
     return g;
 }
 
@@ -27,7 +29,7 @@ QImage Canvas(int width, int height) {
 }
 
 // A caption end with its outer top corner rounded off.
-QImage DrawCaptionEnd(int width, bool left) {
+QImage DrawCaptionEnd(int width, bool left, bool dark) {
     QImage image = Canvas(width, kCaptionHeight);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -35,14 +37,14 @@ QImage DrawCaptionEnd(int width, bool left) {
     const qreal r = 6;
     const qreal w = width + r;  // the rounded rectangle reaches past the inner side
     path.addRoundedRect(QRectF(left ? 0 : -r, 0, w, kCaptionHeight + r), r, r);
-    p.fillPath(path, CaptionGradient());
+    p.fillPath(path, CaptionGradient(dark));
     return image;
 }
 
-QImage DrawCaption() {
+QImage DrawCaption(bool dark) {
     QImage image = Canvas(8, kCaptionHeight);
     QPainter p(&image);
-    p.fillRect(image.rect(), CaptionGradient());
+    p.fillRect(image.rect(), CaptionGradient(dark));
     return image;
 }
 
@@ -94,26 +96,42 @@ QImage DrawIcon() {
     return image;
 }
 
-QImage DrawStandIn(std::string_view name) {
-    if (name == "caption") return DrawCaption();
-    if (name == "caption_left") return DrawCaptionEnd(12, true);
-    if (name == "caption_right") return DrawCaptionEnd(11, false);
+QImage DrawStandIn(std::string_view name, bool dark) {
+    if (name == "caption") return DrawCaption(dark);
+    if (name == "caption_left") return DrawCaptionEnd(12, true, dark);
+    if (name == "caption_right") return DrawCaptionEnd(11, false, dark);
     if (name == "logo") return DrawLogo();
     if (name == "btn_hide") return DrawButton(false);
     if (name == "btn_close") return DrawButton(true);
     return DrawIcon();
 }
 
-QImage Load(std::string_view name) {
-    const std::string path = AppPath("skin/" + std::string(name) + ".png");
-    QImage image(QString::fromUtf8(platform::NativePath(path)));
-    return image.isNull() ? DrawStandIn(name) : image;
+QImage LoadFile(const std::string& stem, int ratio) {
+    const std::string suffix = ratio > 1 ? "@2x.png" : ".png";
+    QImage image(QString::fromUtf8(platform::NativePath(AppPath("skin/" + stem + suffix))));
+    if (!image.isNull()) image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+// The first of the files that fit that loads: dark before light, twice the
+// size before the plain one.
+QImage Load(std::string_view name, bool dark, qreal pixelRatio) {
+    std::vector<std::string> stems;
+    if (dark) stems.push_back(std::string(name) + "-dark");
+    stems.emplace_back(name);
+    for (const std::string& stem : stems) {
+        for (const int ratio : {pixelRatio > 1 ? 2 : 1, 1}) {
+            const QImage image = LoadFile(stem, ratio);
+            if (!image.isNull()) return image;
+        }
+    }
+    return DrawStandIn(name, dark);
 }
 
 }  // namespace
 
-QPixmap Picture(std::string_view name) {
-    return QPixmap::fromImage(Load(name));
+QPixmap Picture(std::string_view name, bool dark, qreal pixelRatio) {
+    return QPixmap::fromImage(Load(name, dark, pixelRatio));
 }
 
 QIcon ProgramIcon() {

@@ -21,11 +21,14 @@ inline const QColor kKeyColour(255, 0, 255);
 
 // The caption's own colours, for the parts of the frame drawn in code.
 inline const QColor kFrameColour(54, 103, 179);
+inline const QColor kDarkFrameColour(42, 48, 57);
 inline const QColor kTitleColour(Qt::white);
 
 // "caption", "caption_left", "caption_right", "logo", "btn_hide",
-// "btn_close" or "korvane" (the program icon).
-QPixmap Picture(std::string_view name);
+// "btn_close" or "korvane" (the program icon). In the dark, the dark variant
+// ("<name>-dark.png") where there is one. With a `pixelRatio` above 1 the
+// picture at twice the size, its device pixel ratio 2, where there is one.
+QPixmap Picture(std::string_view name, bool dark = false, qreal pixelRatio = 1);
 
 // The program icon in the sizes shipped, for the tray and the window.
 QIcon ProgramIcon();

@@ -1,12 +1,15 @@
 #include "mainwindow/syncdialog.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
 
+#include "dialogs/accessnames.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "mainwindow/syncservice.h"
 #include "platform/codepage.h"
 #include "platform/uitext.h"
@@ -37,6 +40,17 @@ QString Trimmed(const QLineEdit* edit) {
     return edit->text().trimmed();
 }
 
+// A warning's red and a note's grey, readable on the light and the dark face.
+QString WarningStyle() {
+    return IsDark(QApplication::palette()) ? QStringLiteral("color: #ff8a80;")
+                                           : QStringLiteral("color: #b00000;");
+}
+
+QString NoteStyle() {
+    return IsDark(QApplication::palette()) ? QStringLiteral("color: #a3afbd;")
+                                           : QStringLiteral("color: #5b6b7b;");
+}
+
 }  // namespace
 
 SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
@@ -51,10 +65,12 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     setWindowTitle(ToQt(Ui::tr("同步")));
 
     const auto field = [this](const QString& caption, int y, const char* name) {
-        Place(Caption(this, caption), kLabelX, y, kFieldX - kLabelX - 6, 22);
+        QLabel* label = Caption(this, caption);
+        Place(label, kLabelX, y, kFieldX - kLabelX - 6, 22);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         Place(edit, kFieldX, y, kFieldWidth, 22);
+        NameAfterCaption(edit, label);
         return edit;
     };
     UrlEdit = field(ToQt(Ui::tr("服务器地址")), 14, "UrlEdit");
@@ -73,13 +89,11 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
                                   this);
     PlainHttpWarning->setObjectName(QStringLiteral("PlainHttpWarning"));
     PlainHttpWarning->setWordWrap(true);
-    PlainHttpWarning->setStyleSheet(QStringLiteral("color: #b00000;"));
     Place(PlainHttpWarning, kFieldX, 124, kFieldWidth, 38);
     // In the warning's place while there is none: where the password goes.
     auto* keptNote = new QLabel(ToQt(Ui::tr("密码保存在桌面的密钥环里，不写入任何文件。")), this);
     keptNote->setObjectName(QStringLiteral("PasswordNote"));
     keptNote->setWordWrap(true);
-    keptNote->setStyleSheet(QStringLiteral("color: #5b6b7b;"));
     Place(keptNote, kFieldX, 124, kFieldWidth, 38);
     connect(PlainHttpBox, &QCheckBox::toggled, PlainHttpWarning, &QWidget::setVisible);
     connect(PlainHttpBox, &QCheckBox::toggled, keptNote, &QWidget::setHidden);
@@ -119,6 +133,11 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
         ShowStatus(ToQt(Ui::tr("尚未同步。")), false);
     }
     ReadStoredPassword();
+    FollowPalette(this, [this, keptNote] {
+        PlainHttpWarning->setStyleSheet(WarningStyle());
+        keptNote->setStyleSheet(NoteStyle());
+        ShowStatus(StatusLabel->text(), StatusLabel->property("failure").toBool());
+    });
 }
 
 void SyncDialog::ReadStoredPassword() {
@@ -264,7 +283,8 @@ void SyncDialog::SetBusy(bool busy) {
 
 void SyncDialog::ShowStatus(const QString& text, bool failure) {
     StatusLabel->setText(text);
-    StatusLabel->setStyleSheet(failure ? QStringLiteral("color: #b00000;") : QString());
+    StatusLabel->setProperty("failure", failure);
+    StatusLabel->setStyleSheet(failure ? WarningStyle() : QString());
 }
 
 }  // namespace korvane

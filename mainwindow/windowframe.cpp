@@ -8,6 +8,7 @@
 
 #include "base/version.h"
 #include "dialogs/qttext.h"
+#include "dialogs/widgets.h"
 #include "mainwindow/activationwatch.h"
 #include "mainwindow/framedrag.h"
 #include "mainwindow/skin.h"
@@ -19,21 +20,20 @@ namespace {
 constexpr int kDesignWidth = 391;
 constexpr int kGripSize = 3;
 
-QLabel* Picture(QWidget* parent, const QPixmap& pixmap, const char* name) {
+QLabel* Picture(QWidget* parent, const char* name) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    label->setPixmap(pixmap);
     return label;
 }
 
-QPixmap Keyed(std::string_view name) {
-    return QPixmap::fromImage(skin::HardenAlpha(skin::Picture(name).toImage()));
+QPixmap Keyed(std::string_view name, bool dark) {
+    return QPixmap::fromImage(
+        skin::HardenAlpha(skin::Picture(name, dark, HighestPixelRatio()).toImage()));
 }
 
-QToolButton* CaptionButton(QWidget* parent, std::string_view picture, const char* name) {
+QToolButton* CaptionButton(QWidget* parent, const char* name) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(QIcon(skin::Picture(picture)));
     button->setIconSize(QSize(18, 18));
     button->setFixedSize(18, 18);
     button->setAutoRaise(true);
@@ -53,10 +53,13 @@ QWidget* Grip(QWidget* parent, Qt::CursorShape cursor, const char* name) {
     grip->setObjectName(QLatin1String(name));
     grip->setCursor(cursor);
     grip->setAutoFillBackground(true);
-    QPalette palette = grip->palette();
-    palette.setColor(QPalette::Window, skin::kFrameColour);
-    grip->setPalette(palette);
     return grip;
+}
+
+void Paint(QWidget* grip, const QColor& colour) {
+    QPalette palette = grip->palette();
+    palette.setColor(QPalette::Window, colour);
+    grip->setPalette(palette);
 }
 
 }  // namespace
@@ -65,6 +68,27 @@ WindowFrame::WindowFrame(QWidget* window, ActivationWatch* activation)
     : QObject(window), window_(window), activation_(activation) {
     BuildCaption();
     BuildGrips();
+    ShowPictures();
+}
+
+void WindowFrame::SetDark(bool dark) {
+    if (dark == dark_) return;
+    dark_ = dark;
+    ShowPictures();
+    ScheduleMaskUpdate();
+}
+
+void WindowFrame::ShowPictures() {
+    leftCap->setPixmap(Keyed("caption_left", dark_));
+    stretch->setPixmap(Keyed("caption", dark_));
+    rightCap->setPixmap(Keyed("caption_right", dark_));
+    const qreal ratio = HighestPixelRatio();
+    logo->setPixmap(skin::Picture("logo", dark_, ratio));
+    hideButton->setIcon(QIcon(skin::Picture("btn_hide", dark_, ratio)));
+    exitButton->setIcon(QIcon(skin::Picture("btn_close", dark_, ratio)));
+    for (QWidget* grip : {leftGrip, rightGrip, bottomGrip}) {
+        Paint(grip, dark_ ? skin::kDarkFrameColour : skin::kFrameColour);
+    }
 }
 
 void WindowFrame::BuildCaption() {
@@ -76,13 +100,13 @@ void WindowFrame::BuildCaption() {
     palette.setColor(QPalette::Window, skin::kKeyColour);
     caption->setPalette(palette);
 
-    leftCap = Picture(caption, Keyed("caption_left"), "Image1");
+    leftCap = Picture(caption, "Image1");
     leftCap->setFixedWidth(12);
-    stretch = Picture(caption, Keyed("caption"), "Image3");
+    stretch = Picture(caption, "Image3");
     stretch->setScaledContents(true);
     stretch->setMinimumWidth(1);
     stretch->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-    rightCap = Picture(caption, Keyed("caption_right"), "Image2");
+    rightCap = Picture(caption, "Image2");
     rightCap->setFixedWidth(11);
     auto* row = new QHBoxLayout(caption);
     row->setContentsMargins(0, 0, 0, 0);
@@ -91,7 +115,7 @@ void WindowFrame::BuildCaption() {
     row->addWidget(stretch);
     row->addWidget(rightCap);
 
-    logo = Picture(caption, skin::Picture("logo"), "Image7");
+    logo = Picture(caption, "Image7");
     logo->setGeometry(0, 0, 34, 30);
 
     title = new QLabel(QStringLiteral("Korvane V") + QLatin1String(kVersion), caption);
@@ -104,9 +128,9 @@ void WindowFrame::BuildCaption() {
     title->move(35, 6);
     title->adjustSize();
 
-    hideButton = CaptionButton(caption, "btn_hide", "BitBtn1");
+    hideButton = CaptionButton(caption, "BitBtn1");
     hideButton->setAccessibleName(ToQt(Ui::tr("隐藏窗口")));
-    exitButton = CaptionButton(caption, "btn_close", "BitBtn3");
+    exitButton = CaptionButton(caption, "BitBtn3");
     exitButton->setAccessibleName(ToQt(Ui::tr("退出")));
     PlaceButtons();
 

@@ -21,6 +21,10 @@ class WindowFrame : public QObject {
     // are reported to `activation`.
     WindowFrame(QWidget* window, ActivationWatch* activation);
 
+    // Draws the caption, its buttons and the grips light or dark, with the
+    // pictures that suit the screens' pixel ratio.
+    void SetDark(bool dark);
+
     QWidget* caption;         // PLC
     QLabel* leftCap;          // Image1
     QLabel* stretch;          // Image3: pressing it moves the window
@@ -43,10 +47,12 @@ class WindowFrame : public QObject {
     void PlaceButtons();
     void ScheduleMaskUpdate();
     void UpdateMask();
+    void ShowPictures();
 
     QWidget* window_;
     ActivationWatch* activation_;
     bool maskPending_ = false;
+    bool dark_ = false;
 };
 
 }  // namespace korvane

@@ -3,13 +3,20 @@
 the desktop tests use (Xvfb, openbox, trayer; tests/desktop/desktop.py): the
 window at its designed size with a few notes and contacts.
 
-usage: tools/desktop_shots.py BIN_DIR [--out DIR]
+usage: tools/desktop_shots.py BIN_DIR [--out DIR] [--scale S] [--theme light|dark]
 
 BIN_DIR holds the built program and its data files (build/release/bin). Writes
 window-standard.png (the notes list), window-contacts.png,
 window-note-editor.png (the note editor over the window, a note typed, closed
 unsaved) and window-compact.png into DIR (default: the project's docs/).
 The program runs from a copy in a fresh folder; nothing else is touched.
+
+--scale runs the program at that scale (QT_SCALE_FACTOR, on a screen as much
+larger) and --theme dark with "[ui] theme=dark" in its sys.ini; the names then
+end in "-dark" and "@<S>x" (window-standard-dark@2x.png). All four looks:
+
+    for s in 1 2; do for t in light dark; do
+        tools/desktop_shots.py build/release/bin --scale $s --theme $t; done; done
 
 Exit status 0 when every picture was written, 1 otherwise, 77 when a tool is
 missing.
@@ -24,9 +31,13 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "desktop"))
 
-from desktop import PAGE, SCREEN, Failure, Suite, main, wait_for  # noqa: E402
+from desktop import (PAGE, PAGE_LEFT, PAGE_TOP, SCREEN, Failure, Suite, main,  # noqa: E402
+                     wait_for)
 
 EDITOR = "新增或修改内容"
+# The page's and a record box's background in the dark (data/hd/style.css).
+DARK_PAGE = (27, 31, 36)
+DARK_BOX = (38, 43, 50)
 
 
 class DesktopShots(Suite):
@@ -38,6 +49,55 @@ class DesktopShots(Suite):
         parser.add_argument("--out", metavar="DIR", type=os.path.abspath,
                             default=os.path.join(ROOT, "docs"),
                             help="where the pictures go (default: docs/)")
+        parser.add_argument("--scale", type=float, default=1.0,
+                            help="the program's scale factor (default 1)")
+        parser.add_argument("--theme", choices=("light", "dark"), default="light",
+                            help="light or dark (default light)")
+
+    # Scale and theme ---------------------------------------------------------
+
+    def screen_size(self):
+        s = max(1.0, self.options.scale)
+        return (int(SCREEN[0] * s), int(SCREEN[1] * s))
+
+    def prepare(self, root):
+        super().prepare(root)
+        if self.options.scale != 1:
+            self.env["QT_SCALE_FACTOR"] = "%g" % self.options.scale
+
+    def dark(self):
+        return self.options.theme == "dark"
+
+    def name(self, base):
+        """window-standard.png as window-standard-dark@2x.png and so on."""
+        stem = base[:-len(".png")]
+        if self.dark():
+            stem += "-dark"
+        if self.options.scale != 1:
+            stem += "@%gx" % self.options.scale
+        return stem + ".png"
+
+    def write_ini(self, text):
+        super().write_ini(text + ("[ui]\ntheme=dark\n" if self.dark() else ""))
+
+    def at(self, g, x, y):
+        """Device pixels of a point of the page given in pixels."""
+        s = self.options.scale
+        return g["x"] + round((PAGE_LEFT + x) * s), g["y"] + round((PAGE_TOP + y) * s)
+
+    def page_pixel(self, g, x, y):
+        return self.desktop.pixel(*self.at(g, x, y))
+
+    def click_page(self, g, x, y):
+        self.desktop.click(*self.at(g, x, y))
+
+    def page_colour(self):
+        return DARK_PAGE if self.dark() else PAGE
+
+    def wait_for_list(self, g):
+        box = DARK_BOX if self.dark() else (255, 255, 255)
+        wait_for("the list", lambda: self.page_pixel(g, 300, 200) == box, timeout=10)
+        time.sleep(0.5)  # its pictures
 
     def scenarios(self):
         return [self.pictures]
@@ -53,15 +113,15 @@ class DesktopShots(Suite):
         _, wid = self.start()
         g = d.window_info(wid)
         self.wait_for_list(g)
-        self.shot_window("window-standard.png", g)
+        self.shot_window(self.name("window-standard.png"), g)
 
         self.click_page(g, 128, 22)  # the 联系人 tab
         # The contacts list's 新增联系人 button is wider than 新增记事.
-        wait_for("the contacts list", lambda: self.page_pixel(g, 96, 104) != PAGE)
+        wait_for("the contacts list", lambda: self.page_pixel(g, 96, 104) != self.page_colour())
         time.sleep(0.5)  # the messenger pictures
-        self.shot_window("window-contacts.png", g)
+        self.shot_window(self.name("window-contacts.png"), g)
         self.click_page(g, 52, 22)  # back to 记事本
-        wait_for("the notes list", lambda: self.page_pixel(g, 96, 104) == PAGE)
+        wait_for("the notes list", lambda: self.page_pixel(g, 96, 104) == self.page_colour())
 
         self.shot_note_editor(g)
         self.shot_compact(g)
@@ -99,7 +159,7 @@ class DesktopShots(Suite):
         right = max(g["x"] + g["w"], e["x"] + e["w"])
         bottom = max(g["y"] + g["h"], e["y"] + e["h"])
         box = {"x": left, "y": top, "w": right - left, "h": bottom - top}
-        self.shot_window("window-note-editor.png", box)
+        self.shot_window(self.name("window-note-editor.png"), box)
         d.x("xdotool", "windowactivate", "--sync", str(editor), ok_fail=True)
         d.keys("Escape")
         try:
@@ -116,10 +176,15 @@ class DesktopShots(Suite):
         try:
             other_wid = wait_for("another window", lambda: d.find("xmessage"))
             d.x("xdotool", "windowactivate", str(other_wid), ok_fail=True)
-            wait_for("the compact view",
-                     lambda: min(d.pixel(g["x"] + g["w"] // 2, g["y"] + 10)) > 230)
+            # The caption gives way to the page's search field.
+            top = (g["x"] + g["w"] // 2, g["y"] + round(10 * self.options.scale))
+            if self.dark():
+                gone = lambda: max(d.pixel(*top)) < 45
+            else:
+                gone = lambda: min(d.pixel(*top)) > 230
+            wait_for("the compact view", gone)
             time.sleep(0.5)  # the page drops its top bar
-            self.shot_window("window-compact.png", g)
+            self.shot_window(self.name("window-compact.png"), g)
         finally:
             other.terminate()
             other.wait()

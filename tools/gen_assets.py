@@ -9,6 +9,12 @@ Writes, under data/:
   bmp/<n>.bmp, n = 0..29                         the same faces for the note editor
   skin/*.png                                     program icon, caption skin, logo, glyphs
 
+and beside them, for the dark look and for screens of more than one device
+pixel to a pixel: <name>@2x.png at twice the size (caption, logo, glyphs,
+list icons, badges, box corners, faces), <name>.png with full transparency
+(list icons, badges, faces), and <name>-dark.png (caption pieces, box corners
+matted on the dark page and box).
+
 and, under package/icons/hicolor/, the same program icon for the desktop's
 menus: <n>x<n>/apps/korvane.png in the usual sizes and scalable/apps/korvane.svg.
 
@@ -37,6 +43,10 @@ MENU_ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 PAGE_BG = (0xEE, 0xF2, 0xF6)
 BOX_BG = (0xFF, 0xFF, 0xFF)
 BOX_BORDER = (0xD3, 0xDC, 0xE6)
+# The same three in the dark set (html.dark in style.css).
+PAGE_BG_DARK = (0x1B, 0x1F, 0x24)
+BOX_BG_DARK = (0x26, 0x2B, 0x32)
+BOX_BORDER_DARK = (0x3A, 0x42, 0x4D)
 
 INK = "#5A3B10"  # eyes and mouths of the faces
 
@@ -83,16 +93,17 @@ def mix(c1, c2, t):
     return tuple(round(a + (b - a) * t) for a, b in zip(c1, c2))
 
 
-def draw(w, h, mvg, background="none"):
-    """Renders MVG primitives given in final-pixel coordinates."""
-    s = SUPERSAMPLE
+def draw(w, h, mvg, background="none", k=1):
+    """Renders MVG primitives given in final-pixel coordinates of a w x h
+    picture, k device pixels to each of them (k = 2 for the @2x files)."""
+    s = SUPERSAMPLE * k
     cmd = [CONVERT, "-size", f"{w * s}x{h * s}", f"xc:{background}",
            "-draw", f"scale {s},{s} " + mvg,
-           "-filter", "box", "-resize", f"{w}x{h}!", "-depth", "8", "rgba:-"]
+           "-filter", "box", "-resize", f"{w * k}x{h * k}!", "-depth", "8", "rgba:-"]
     raw = subprocess.run(cmd, check=True, capture_output=True).stdout
     px = [[raw[i] / 255, raw[i + 1] / 255, raw[i + 2] / 255, raw[i + 3] / 255]
           for i in range(0, len(raw), 4)]
-    return Picture(w, h, px)
+    return Picture(w * k, h * k, px)
 
 
 def save(pic, path, matte=None, extra=(), root=ROOT):
@@ -340,7 +351,7 @@ FACES = [
 ]
 
 
-def face(n):
+def face(n, k=1):
     base, eye_kind, brow, mouth_kind, extras = FACES[n]
     mvg = face_base(base)
     if brow:
@@ -348,14 +359,14 @@ def face(n):
     mvg += eyes(eye_kind) + mouth(mouth_kind)
     for e in extras:
         mvg += extra(e)
-    return draw(FACE, FACE, mvg)
+    return draw(FACE, FACE, mvg, k=k)
 
 
 # --------------------------------------------------------------------------
 # List icons and messenger badges.
 
 
-def pencil_icon():
+def pencil_icon(k=1):
     """A pencil leaning to the lower left over a short baseline."""
     c = "#3B7DD8"
     body = ("push graphic-context translate 8.6,7.4 rotate -45 " +
@@ -366,12 +377,12 @@ def pencil_icon():
             fill("#3A3A3A", "path 'M -5.6,-0.65 L -6.9,0 L -5.6,0.65 Z'") +
             "pop graphic-context ")
     underline = line_path("#9DB7DA", "M 9.2,14.4 L 14.6,14.4", 1.1)
-    return draw(16, 16, underline + body)
+    return draw(16, 16, underline + body, k=k)
 
 
-def trash_icon():
+def trash_icon(k=1):
     c = "#D2564F"
-    return draw(16, 16,
+    return draw(16, 16, k=k, mvg=
                 fill("#FCEDEC", "path 'M 4.0,5.4 L 12.0,5.4 L 11.2,14.2 L 4.8,14.2 Z'", c, 1.1) +
                 line_path(c, "M 2.8,4.0 L 13.2,4.0", 1.2) +
                 line_path(c, "M 6.4,3.8 L 6.6,2.2 L 9.4,2.2 L 9.6,3.8", 1.0) +
@@ -381,44 +392,47 @@ def trash_icon():
 BADGES = {"QQ": "#1C9E8C", "MS": "#5865C8", "SP": "#2C95CF", "AL": "#E27A2E"}
 
 
-def badge(letters, colour):
+def badge(letters, colour, k=1):
     w, h = 24, 15
     mvg = (fill(colour, f"roundrectangle 0.5,0.5 {w - 0.5},{h - 0.5} 3.5,3.5") +
            fill("#FFFFFF", f"font '{FONT_BOLD}' font-size 8.6 gravity center text 0,0.4 '{letters}'"))
-    return draw(w, h, mvg)
+    return draw(w, h, mvg, k=k)
 
 
-def corners():
+def corners(k=1, colours=(PAGE_BG, BOX_BG, BOX_BORDER)):
     """tl, tr, lb, rb: 6 x 6, a quarter ring of the box border between the page
     background outside and the box background inside. The straight edges
     continue in the l1..l4 cells at the outermost pixel row or column."""
-    page = "#%02x%02x%02x" % PAGE_BG
-    box = "#%02x%02x%02x" % BOX_BG
-    border = "#%02x%02x%02x" % BOX_BORDER
+    page, box, border = ("#%02x%02x%02x" % c for c in colours)
     centres = {"tl": (6, 6), "tr": (0, 6), "lb": (6, 0), "rb": (0, 0)}
     out = {}
     for name, (cx, cy) in centres.items():
         mvg = fill(box, circle(cx, cy, 5.5), border, 1.0)
-        out[name] = draw(6, 6, mvg, background=page)
+        out[name] = draw(6, 6, mvg, background=page, k=k)
     return out
 
 
 # --------------------------------------------------------------------------
 # Main window skin.
 
-CAPTION_TOP = rgb("#5B93DE")
-CAPTION_BOTTOM = rgb("#3565B1")
+# The caption's gradient: its top line, top, bottom and bottom line, light and
+# dark (mainwindow/skin.cpp draws the same when a file is missing).
+CAPTION_LIGHT = ("#86B2EC", "#5B93DE", "#3565B1", "#2A548F")
+CAPTION_DARK = ("#505A69", "#3B434F", "#2A3039", "#1C2026")
 
 
-def caption_colour(x, y, h=28):
-    if y == 0:
-        return rgb("#86B2EC")
-    if y == h - 1:
-        return rgb("#2A548F")
-    return mix(CAPTION_TOP, CAPTION_BOTTOM, y / (h - 1))
+def caption_colour(y, k=1, colours=CAPTION_LIGHT, h=28):
+    """The colour of device row y of a caption drawn at k device pixels per
+    pixel: one pixel of light at the top, one of shade at the bottom."""
+    first, top, bottom, last = (rgb(c) for c in colours)
+    if y < k:
+        return first
+    if y >= (h - 1) * k:
+        return last
+    return mix(top, bottom, (y / k) / (h - 1))
 
 
-def caption_piece(w, corner):
+def caption_piece(w, corner, k=1, colours=CAPTION_LIGHT):
     """A strip of the caption gradient, with a rounded top corner on one side."""
     if corner == "left":
         shape = f"path 'M 0,28 L 0,6 Q 0,0 6,0 L {w},0 L {w},28 Z'"
@@ -426,7 +440,8 @@ def caption_piece(w, corner):
         shape = f"path 'M 0,0 L {w - 6},0 Q {w},0 {w},6 L {w},28 L 0,28 Z'"
     else:
         shape = f"rectangle 0,0 {w},28"
-    return draw(w, 28, fill("#000000", shape)).tinted(caption_colour)
+    return draw(w, 28, fill("#000000", shape), k=k).tinted(
+        lambda x, y: caption_colour(y, k, colours))
 
 
 def notebook_shapes(x, y, w, h, line_colour, ring_colour, page_colour="#FFFFFF", ribbon=True,
@@ -532,23 +547,31 @@ def save_menu_icons():
         f.write(app_icon_svg())
 
 
-def logo():
-    pic = draw(34, 30, notebook_mvg(12.5, 6.5, 14, 17.5, "#8FB0DC", "#DCE6F4"))
+def logo(k=1):
+    pic = draw(34, 30, notebook_mvg(12.5, 6.5, 14, 17.5, "#8FB0DC", "#DCE6F4"), k=k)
     return pic
 
 
-def caption_button(glyph):
-    disc = draw(18, 18, fill("#FFFFFF", circle(9, 9, 8.2)))
+def caption_button(glyph, k=1):
+    disc = draw(18, 18, fill("#FFFFFF", circle(9, 9, 8.2)), k=k)
     for p in disc.px:
         p[3] *= 0.2
     if glyph == "hide":
         mark = line_path("#FFFFFF", "M 5.4,9.6 L 12.6,9.6", 1.8)
     else:
         mark = line_path("#FFFFFF", "M 5.9,5.9 L 12.1,12.1 M 12.1,5.9 L 5.9,12.1", 1.8)
-    return disc.over(draw(18, 18, mark))
+    return disc.over(draw(18, 18, mark, k=k))
 
 
 # --------------------------------------------------------------------------
+
+
+def save_sharp(pic_at, path):
+    """A picture with full transparency at 1x as <path>.png and at 2x as
+    <path>@2x.png: the page picks one by the screen's pixel ratio, on the
+    light and the dark box alike."""
+    save(pic_at(1), f"{path}.png")
+    save(pic_at(2), f"{path}@2x.png")
 
 
 def main():
@@ -558,24 +581,41 @@ def main():
     save(draw(1, 1, ""), "hd/image/spacer.gif", matte=box)
     save(pencil_icon(), "hd/image/sedit.gif", matte=box)
     save(trash_icon(), "hd/image/dele.gif", matte=box)
+    save_sharp(pencil_icon, "hd/image/sedit")
+    save_sharp(trash_icon, "hd/image/dele")
     for letters, colour in BADGES.items():
         save(badge(letters, colour), f"hd/image/{letters}.gif", matte=box)
+        save_sharp(lambda k: badge(letters, colour, k), f"hd/image/{letters}")
     for name, pic in corners().items():
         save(pic, f"hd/images/box/{name}.jpg", matte=PAGE_BG)
+    for name, pic in corners(2).items():
+        save(pic, f"hd/images/box/{name}@2x.png")
+    dark = (PAGE_BG_DARK, BOX_BG_DARK, BOX_BORDER_DARK)
+    for name, pic in corners(1, dark).items():
+        save(pic, f"hd/images/box/{name}-dark.png")
+    for name, pic in corners(2, dark).items():
+        save(pic, f"hd/images/box/{name}-dark@2x.png")
     for n in range(len(FACES)):
         pic = face(n)
         save(pic, f"hd/icons/{n}.gif", matte=box)
         save(pic, f"bmp/{n}.bmp", matte=(255, 255, 255))
+        # Transparent faces for the dark page and editor, and for 2x screens.
+        save(pic, f"hd/icons/{n}.png")
+        save(face(n, 2), f"hd/icons/{n}@2x.png")
+        save(pic, f"bmp/{n}.png")
+        save(face(n, 2), f"bmp/{n}@2x.png")
 
     save(app_icon(64), "skin/korvane.png")
     save(app_icon(32), "skin/korvane-32.png")
     save(app_icon(16), "skin/korvane-16.png")
-    save(caption_piece(8, None), "skin/caption.png")
-    save(caption_piece(12, "left"), "skin/caption_left.png")
-    save(caption_piece(11, "right"), "skin/caption_right.png")
-    save(logo(), "skin/logo.png")
-    save(caption_button("hide"), "skin/btn_hide.png")
-    save(caption_button("close"), "skin/btn_close.png")
+    for k, suffix in ((1, ""), (2, "@2x")):
+        for colours, theme in ((CAPTION_LIGHT, ""), (CAPTION_DARK, "-dark")):
+            save(caption_piece(8, None, k, colours), f"skin/caption{theme}{suffix}.png")
+            save(caption_piece(12, "left", k, colours), f"skin/caption_left{theme}{suffix}.png")
+            save(caption_piece(11, "right", k, colours), f"skin/caption_right{theme}{suffix}.png")
+        save(logo(k), f"skin/logo{suffix}.png")
+        save(caption_button("hide", k), f"skin/btn_hide{suffix}.png")
+        save(caption_button("close", k), f"skin/btn_close{suffix}.png")
     save_menu_icons()
 
 

@@ -15,7 +15,8 @@ packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   xvfb xauth openbox trayer xdotool x11-utils imagemagick
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64
   locales dpkg-dev tcl xz-utils util-linux
-  lintian qt6-wayland weston dbus-daemon khard pandoc gnote
+  lintian qt6-wayland weston dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+  khard pandoc gnote
   radicale xandikos vdirsyncer"
 
 missing=""

@@ -133,11 +133,11 @@
     </message>
     <message>
         <source>本程序所在的文件夹 </source>
-        <translation>The program's folder </translation>
+        <translation>The program&apos;s folder </translation>
     </message>
     <message>
         <source> 不能写入，程序的数据现在保存在 </source>
-        <translation> is not writable; the program's data is now kept in </translation>
+        <translation> is not writable; the program&apos;s data is now kept in </translation>
     </message>
     <message>
         <source>。</source>
@@ -188,8 +188,8 @@
         <translation>cannot be put in the new place</translation>
     </message>
     <message>
-        <source>&lt;br/&gt;&lt;br/&gt;无法找到数据库,请重新安装!&lt;br/&gt;&lt;br/&gt;注意：因数据库的限制，请不要直接复制到桌面上运行&lt;br/&gt;&lt;br/&gt;　　　并且安装的目录不能包含中文字&lt;br/&gt;&lt;br/&gt;　　例如安装到 "D:\Brisvale\" 下即可正常使用，谢谢！</source>
-        <translation>&lt;br/&gt;&lt;br/&gt;The database cannot be found. Please install again.&lt;br/&gt;&lt;br/&gt;Note: do not run the program copied straight onto the desktop&lt;br/&gt;&lt;br/&gt;and install it in a folder whose path has no Chinese characters,&lt;br/&gt;&lt;br/&gt;for example "D:\Brisvale\". Thank you!</translation>
+        <source>&lt;br/&gt;&lt;br/&gt;无法找到数据库,请重新安装!&lt;br/&gt;&lt;br/&gt;注意：因数据库的限制，请不要直接复制到桌面上运行&lt;br/&gt;&lt;br/&gt;&#x3000;&#x3000;&#x3000;并且安装的目录不能包含中文字&lt;br/&gt;&lt;br/&gt;&#x3000;&#x3000;例如安装到 &quot;D:\Brisvale\&quot; 下即可正常使用，谢谢！</source>
+        <translation>&lt;br/&gt;&lt;br/&gt;The database cannot be found. Please install again.&lt;br/&gt;&lt;br/&gt;Note: do not run the program copied straight onto the desktop&lt;br/&gt;&lt;br/&gt;and install it in a folder whose path has no Chinese characters,&lt;br/&gt;&lt;br/&gt;for example &quot;D:\Brisvale\&quot;. Thank you!</translation>
     </message>
     <message>
         <source>&lt;br/&gt;&lt;br/&gt;无法读取记事本：没有权限打开文件&lt;br/&gt;&lt;br/&gt;</source>
@@ -197,7 +197,7 @@
     </message>
     <message>
         <source>&lt;br/&gt;&lt;br/&gt;这个文件属于其他用户，或您没有进入它所在文件夹的权限。请以文件的所有者身份运行本程序，或请管理员给您读写它的权限。&lt;br/&gt;&lt;br/&gt;记事本未做任何改动。</source>
-        <translation>&lt;br/&gt;&lt;br/&gt;The file belongs to another user, or you may not enter its folder. Run the program as the file's owner, or ask an administrator to give you read and write access.&lt;br/&gt;&lt;br/&gt;The notebook was not changed.</translation>
+        <translation>&lt;br/&gt;&lt;br/&gt;The file belongs to another user, or you may not enter its folder. Run the program as the file&apos;s owner, or ask an administrator to give you read and write access.&lt;br/&gt;&lt;br/&gt;The notebook was not changed.</translation>
     </message>
     <message>
         <source>保存失败：记事本 </source>
@@ -497,7 +497,7 @@ Files not imported (</translation>
     </message>
     <message>
         <source>。它是一个链接，程序不会通过链接读写。本次使用默认的窗口位置和选项；关闭时会在这里写入新的设置文件代替该链接，链接所指向的文件不会被改动。</source>
-        <translation>. It is a link, and the program reads and writes through no link. The default window position and options are used; at close a new settings file takes the link's place, and the file it points to is not changed.</translation>
+        <translation>. It is a link, and the program reads and writes through no link. The default window position and options are used; at close a new settings file takes the link&apos;s place, and the file it points to is not changed.</translation>
     </message>
     <message>
         <source>。系统不允许读取它。本次使用默认的窗口位置和选项；该文件保持原样，关闭时也不会改写。</source>
@@ -577,11 +577,11 @@ Files not imported (</translation>
     </message>
     <message>
         <source>服务器的证书不可信，没有连接</source>
-        <translation>The server's certificate is not trusted; not connected</translation>
+        <translation>The server&apos;s certificate is not trusted; not connected</translation>
     </message>
     <message>
         <source>不加密的连接（http）只用于本机，除非在“同步…”中明确允许</source>
-        <translation>Unencrypted connections (http) are for this computer only, unless allowed in "Sync..."</translation>
+        <translation>Unencrypted connections (http) are for this computer only, unless allowed in &quot;Sync...&quot;</translation>
     </message>
     <message>
         <source>服务器出错</source>
@@ -597,7 +597,7 @@ Files not imported (</translation>
     </message>
     <message>
         <source>服务器的列表突然是空的，为了安全没有删除任何记录</source>
-        <translation>The server's listing was suddenly empty; for safety no record was deleted</translation>
+        <translation>The server&apos;s listing was suddenly empty; for safety no record was deleted</translation>
     </message>
     <message>
         <source>这次同步会删除本机 </source>
@@ -633,7 +633,7 @@ Files not imported (</translation>
     </message>
     <message>
         <source>无法启动更新程序：程序目录中没有 update.exe，或它不能运行。本程序继续运行。</source>
-        <translation>Cannot start the updater: there is no runnable update.exe in the program's folder. The program goes on running.</translation>
+        <translation>Cannot start the updater: there is no runnable update.exe in the program&apos;s folder. The program goes on running.</translation>
     </message>
     <message>
         <source>请填写完整</source>
@@ -648,15 +648,15 @@ Files not imported (</translation>
         <translation>Name:</translation>
     </message>
     <message>
-        <source>电　话：</source>
+        <source>电&#x3000;话：</source>
         <translation>Phone:</translation>
     </message>
     <message>
-        <source>备　注：</source>
+        <source>备&#x3000;注：</source>
         <translation>Remark:</translation>
     </message>
     <message>
-        <source>时　间：</source>
+        <source>时&#x3000;间：</source>
         <translation>Time:</translation>
     </message>
     <message>
@@ -770,7 +770,7 @@ Files not imported (</translation>
         <translation>Too long to compare line by line: the chosen version left, the current text right</translation>
     </message>
     <message>
-        <source>确　定</source>
+        <source>确&#x3000;定</source>
         <translation>OK</translation>
     </message>
     <message>
@@ -893,7 +893,7 @@ Files not imported (</translation>
         <source>
 （点击打开“同步…”）</source>
         <translation>
-(click to open "Sync...")</translation>
+(click to open &quot;Sync...&quot;)</translation>
     </message>
     <message>
         <source>无法打开网页浏览器：%1</source>
@@ -1077,7 +1077,7 @@ Files not imported (</translation>
     </message>
     <message>
         <source>密码保存在桌面的密钥环里，不写入任何文件</source>
-        <translation>The password is kept in the desktop's keyring, never in a file</translation>
+        <translation>The password is kept in the desktop&apos;s keyring, never in a file</translation>
     </message>
     <message>
         <source>允许不加密的连接（http）</source>
@@ -1089,18 +1089,18 @@ Files not imported (</translation>
     </message>
     <message>
         <source>密码保存在桌面的密钥环里，不写入任何文件。</source>
-        <translation>The password is kept in the desktop's keyring, never in a file.</translation>
+        <translation>The password is kept in the desktop&apos;s keyring, never in a file.</translation>
     </message>
     <message>
         <source>立即同步</source>
         <translation>Sync now</translation>
     </message>
     <message>
-        <source>保　存</source>
+        <source>保&#x3000;存</source>
         <translation>Save</translation>
     </message>
     <message>
-        <source>取　消</source>
+        <source>取&#x3000;消</source>
         <translation>Cancel</translation>
     </message>
     <message>
@@ -1131,7 +1131,7 @@ Syncing...</translation>
     </message>
     <message>
         <source>在服务器上新建 “Korvane 记事” 和 “Korvane 联系人”？</source>
-        <translation>Make "Korvane 记事" and "Korvane 联系人" on the server?</translation>
+        <translation>Make &quot;Korvane 记事&quot; and &quot;Korvane 联系人&quot; on the server?</translation>
     </message>
     <message>
         <source>这次同步要在本机删除 </source>
@@ -1143,7 +1143,7 @@ Syncing...</translation>
     </message>
     <message>
         <source>没有保存同步密码：请在“同步…”里输入密码并保存。</source>
-        <translation>No sync password saved: enter the password in "Sync..." and save it.</translation>
+        <translation>No sync password saved: enter the password in &quot;Sync...&quot; and save it.</translation>
     </message>
     <message>
         <source>同步没有开始：上一次同步还没有结束。</source>
@@ -1166,7 +1166,7 @@ Syncing...</translation>
         <translation>Hide window</translation>
     </message>
     <message>
-        <source>退　　出</source>
+        <source>退&#x3000;&#x3000;出</source>
         <translation>Quit</translation>
     </message>
     <message>
@@ -1199,11 +1199,11 @@ Syncing...</translation>
     </message>
     <message>
         <source>Korvane 正在运行并使用这个记事本，没有导入。请用它的“导入…”菜单，或者先退出它再导入。</source>
-        <translation>Korvane is running and using this notebook; nothing was imported. Use its "Import..." menu, or quit it first and import again.</translation>
+        <translation>Korvane is running and using this notebook; nothing was imported. Use its &quot;Import...&quot; menu, or quit it first and import again.</translation>
     </message>
     <message>
         <source>正在运行的 Korvane 版本较旧，不能按要求同步，没有同步。请用它的“立即同步”，或者先退出它。</source>
-        <translation>The running Korvane is an older version that cannot sync as asked; nothing was synced. Use its "Sync now", or quit it first.</translation>
+        <translation>The running Korvane is an older version that cannot sync as asked; nothing was synced. Use its &quot;Sync now&quot;, or quit it first.</translation>
     </message>
     <message>
         <source>Korvane 正在运行并使用这个记事本，但没有回答同步的请求，不知道是否同步了。请看它窗口底部的同步状态。</source>
@@ -1233,7 +1233,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>今天的备份未能写入：磁盘空间已满。</source>
-        <translation>Today's backup could not be written: the disk is full.</translation>
+        <translation>Today&apos;s backup could not be written: the disk is full.</translation>
     </message>
     <message>
         <source>请腾出空间；</source>
@@ -1241,7 +1241,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>今天的备份未能写入：备份的位置已被一个文件夹或其他不是备份的文件占用。</source>
-        <translation>Today's backup could not be written: its place is taken by a folder or another file that is no backup.</translation>
+        <translation>Today&apos;s backup could not be written: its place is taken by a folder or another file that is no backup.</translation>
     </message>
     <message>
         <source>请将它移走；</source>
@@ -1249,7 +1249,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>今天的备份未能写入：</source>
-        <translation>Today's backup could not be written:</translation>
+        <translation>Today&apos;s backup could not be written:</translation>
     </message>
     <message>
         <source>修改</source>
@@ -1349,7 +1349,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>删除旧帐户的同步密码</source>
-        <translation>delete the old account's sync password</translation>
+        <translation>delete the old account&apos;s sync password</translation>
     </message>
     <message>
         <source>组件嵌套超过 </source>
@@ -1405,7 +1405,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>服务器的回答读不了：</source>
-        <translation>cannot read the server's answer: </translation>
+        <translation>cannot read the server&apos;s answer: </translation>
     </message>
     <message>
         <source>第 %1 张名片，第 %2 行：</source>
@@ -1433,7 +1433,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>这一行不是“名称:值”的属性</source>
-        <translation>this line is no "name:value" property</translation>
+        <translation>this line is no &quot;name:value&quot; property</translation>
     </message>
     <message>
         <source>上一张名片没有 END:VCARD</source>
@@ -1489,11 +1489,11 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>《</source>
-        <translation>"</translation>
+        <translation>&quot;</translation>
     </message>
     <message>
         <source>》</source>
-        <translation>"</translation>
+        <translation>&quot;</translation>
     </message>
     <message>
         <source>第 %1 行第 %2 列：</source>
@@ -1561,11 +1561,11 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>文件声明的字符编码不受支持（只读 UTF-8、UTF-16、ISO-8859-1 和 US-ASCII）</source>
-        <translation>the file's declared encoding is not supported (only UTF-8, UTF-16, ISO-8859-1 and US-ASCII are read)</translation>
+        <translation>the file&apos;s declared encoding is not supported (only UTF-8, UTF-16, ISO-8859-1 and US-ASCII are read)</translation>
     </message>
     <message>
         <source>文件内容与声明的字符编码不符</source>
-        <translation>the file's content does not match its declared encoding</translation>
+        <translation>the file&apos;s content does not match its declared encoding</translation>
     </message>
     <message>
         <source>CDATA 段没有结束（文件不完整）</source>
@@ -1581,7 +1581,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>元素或属性的前缀没有声明</source>
-        <translation>an element's or attribute's prefix is not declared</translation>
+        <translation>an element&apos;s or attribute&apos;s prefix is not declared</translation>
     </message>
     <message>
         <source>XML 声明写错了</source>
@@ -1633,7 +1633,7 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source> 字节，超过导入上限 </source>
-        <translation> bytes, over the import's limit of </translation>
+        <translation> bytes, over the import&apos;s limit of </translation>
     </message>
     <message>
         <source>文件是空的，没有 XML 内容</source>
@@ -1641,17 +1641,17 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     </message>
     <message>
         <source>记事</source>
-        <comment>a record's kind</comment>
+        <comment>a record&apos;s kind</comment>
         <translation>Note</translation>
     </message>
     <message>
         <source>联系人</source>
-        <comment>a record's kind</comment>
+        <comment>a record&apos;s kind</comment>
         <translation>Contact</translation>
     </message>
     <message>
         <source>联系人</source>
-        <comment>a contact's name field</comment>
+        <comment>a contact&apos;s name field</comment>
         <translation>Name</translation>
     </message>
     <message>
@@ -1673,6 +1673,110 @@ Its window will be shown. This start neither opened nor changed the notebook.</t
     <message>
         <source>回收站 共%1项</source>
         <translation>In the trash: %1</translation>
+    </message>
+    <message>
+        <source>保存时记下的时间</source>
+        <translation>The time noted at the save</translation>
+    </message>
+    <message>
+        <source>打开表情和格式的选板</source>
+        <translation>Opens the palette of emoticons and formatting</translation>
+    </message>
+    <message>
+        <source>表情和格式</source>
+        <translation>Emoticons and formatting</translation>
+    </message>
+    <message>
+        <source>表情 %1</source>
+        <translation>Emoticon %1</translation>
+    </message>
+    <message>
+        <source>插入到内容</source>
+        <translation>Inserts it into the text</translation>
+    </message>
+    <message>
+        <source>表情</source>
+        <translation>Emoticon</translation>
+    </message>
+    <message>
+        <source>插入 QQ、MSN、Skype 或阿里旺旺帐号</source>
+        <translation>Inserts a QQ, MSN, Skype or AliWangWang id</translation>
+    </message>
+    <message>
+        <source>聊天工具</source>
+        <translation>Messenger</translation>
+    </message>
+    <message>
+        <source>帐号</source>
+        <translation>Id</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Versions</translation>
+    </message>
+    <message>
+        <source>改动</source>
+        <translation>Changes</translation>
+    </message>
+    <message>
+        <source>所选版本</source>
+        <translation>Chosen version</translation>
+    </message>
+    <message>
+        <source>当前内容</source>
+        <translation>Current text</translation>
+    </message>
+    <message>
+        <source>记事列表</source>
+        <translation>Notes list</translation>
+    </message>
+    <message>
+        <source>联系人列表</source>
+        <translation>Contacts list</translation>
+    </message>
+    <message>
+        <source>查找结果</source>
+        <translation>Search results</translation>
+    </message>
+    <message>
+        <source>无标题</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>把窗口隐藏到通知区域</source>
+        <translation>Hides the window to the notification area</translation>
+    </message>
+    <message>
+        <source>关闭窗口，结束程序</source>
+        <translation>Closes the window and ends the program</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>登录桌面时启动 Korvane</source>
+        <translation>Starts Korvane when you log on</translation>
+    </message>
+    <message>
+        <source>窗口失去焦点时缩成精简的一条</source>
+        <translation>Shrinks the window to a compact strip when it loses focus</translation>
+    </message>
+    <message>
+        <source>在任何程序中按 Ctrl+Q 显示这个窗口</source>
+        <translation>Ctrl+Q in any program shows this window</translation>
+    </message>
+    <message>
+        <source>双击恢复标准窗口</source>
+        <translation>Double-click for the standard window</translation>
+    </message>
+    <message>
+        <source>记事和联系人</source>
+        <translation>Notes and contacts</translation>
     </message>
 </context>
 </TS>

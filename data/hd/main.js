@@ -152,11 +152,12 @@ function Resume(state) {
 /* Compact view: the window lost its bars, so the page drops its own top bar
  * and offers a small control to get the standard view back. */
 function htit() {
-    document.documentElement.className = "compact";
+    document.documentElement.classList.add("compact");
 }
 
+/* The root keeps its other classes: "dark" is the program's. */
 function stit() {
-    document.documentElement.className = "";
+    document.documentElement.classList.remove("compact");
 }
 
 /* ---- Called by the rendered lists ------------------------------------ */
@@ -375,6 +376,7 @@ function ListParts() {
     root.innerHTML = '<div class="vhead"></div><div class="vport"><div class="vbody"></div>' +
         '<div class="vbar"><div class="vthumb"></div></div>' +
         '<div class="vbusy">' + T("正在载入…") + '</div></div>';
+    ReadyForReaders(root);
     list.parts = {
         root: root,
         head: root.querySelector(".vhead"),
@@ -453,8 +455,12 @@ function TakeList(parts, answer) {
 function SetHeader(parts, answer) {
     var kind = KindOf(answer.kind);
     MarkTab(kind);
-    list.total = Math.max(0, answer.total | 0);
-    parts.head.innerHTML = answer.header;
+    var total = Math.max(0, answer.total | 0);
+    var grown = total !== list.total;
+    list.total = total;
+    TellHeader(parts, answer.header, kind);
+    NameList(parts, kind);
+    if (grown) MarkSetSize();
     var name = "list";
     if (kind === 1) name += " contacts";
     if (FoundKind(kind)) name += " found";
@@ -514,6 +520,7 @@ function MakeBox(position, markup) {
     wrap.innerHTML = markup;
     ClipLong(wrap, markup);
     ReadyForKeys(wrap, position);
+    NameRecord(wrap, position);
     return wrap;
 }
 
@@ -765,7 +772,9 @@ function EndRequest() {
 }
 
 function ShowBusy(on) {
-    if (list.parts) list.parts.busy.className = on ? "vbusy on" : "vbusy";
+    if (!list.parts) return;
+    list.parts.busy.className = on ? "vbusy on" : "vbusy";
+    list.parts.body.setAttribute("aria-busy", on ? "true" : "false");
 }
 
 /* ---- The scroll bar --------------------------------------------------------- */
@@ -1347,3 +1356,111 @@ document.addEventListener("DOMContentLoaded", function () {
         if (!box.value) EndFind();
     });
 });
+
+/* ---- Screen readers ----------------------------------------------------------
+ *
+ * The list is a feed of articles: each record's box is an article named by
+ * its title and date (a note) or its name and telephone (a contact), with its
+ * place in the whole list (aria-posinset, aria-setsize), so a reader knows
+ * the full count although only a window of the list is in the page. The
+ * header with the count is a polite status: a changed count, and the count
+ * of each new search, are read out. The record markup itself stays as the
+ * program wrote it; the page only adds attributes to its own wrappers.
+ */
+
+/* Every text the page says to screen readers alone, in one place; asked
+ * at each use, as the page's texts come after the script has loaded. */
+var SPOKEN = {
+    notes: function () { return T("记事列表"); },
+    contacts: function () { return T("联系人列表"); },
+    found: function () { return T("查找结果"); },
+    trash: function () { return T("回收站"); },
+    untitled: function () { return T("无标题"); },
+    telephone: function () { return T("电话"); },
+    separator: function () { return T("，"); }
+};
+
+/* The longest part of a record's name, in characters: a title of pages
+ * would keep the reader talking before the user could move on. */
+var SPOKEN_PART_MAX = 120;
+
+/* The header as last written, and the search whose count was last told. */
+var told = { header: null, query: "" };
+
+function ReadyForReaders(root) {
+    var head = root.querySelector(".vhead");
+    head.setAttribute("role", "status");
+    head.setAttribute("aria-live", "polite");
+    var body = root.querySelector(".vbody");
+    body.setAttribute("role", "feed");
+    body.setAttribute("aria-busy", "false");
+    told.header = null;
+    told.query = "";
+}
+
+/* Writes the header only when it changed, so that a window arriving as the
+ * user scrolls says nothing; a new search's count is told even when it is
+ * the same number as the last one's. */
+function TellHeader(parts, header, kind) {
+    var search = FoundKind(kind) ? find.query : "";
+    var newSearch = search !== "" && search !== told.query;
+    told.query = search;
+    if (header === told.header && !newSearch) return;
+    told.header = header;
+    parts.head.innerHTML = header;
+}
+
+function NameList(parts, kind) {
+    var name = FoundKind(kind) ? SPOKEN.found()
+             : InTrash(kind) ? SPOKEN.trash()
+             : kind === 1 ? SPOKEN.contacts() : SPOKEN.notes();
+    parts.body.setAttribute("aria-label", name);
+}
+
+/* A text of the box on one line, cut to SPOKEN_PART_MAX characters. */
+function SpokenText(element) {
+    if (!element) return "";
+    var text = element.textContent.replace(/[\s\u3000]+/g, " ").replace(/^ | $/g, "");
+    return text.length > SPOKEN_PART_MAX ? text.slice(0, SPOKEN_PART_MAX) + "…" : text;
+}
+
+/* "标题，2024-05-01 10:00" or "张三，电话 138…"; in the results and the trash
+ * the kind's badge first ("记事，标题，…"). */
+function RecordName(box) {
+    var parts = [];
+    var badge = box.querySelector("span.kd");
+    if (badge) parts.push(SpokenText(badge));
+    parts.push(SpokenText(box.querySelector("span.t")) || SPOKEN.untitled());
+    var detail = SpokenText(box.querySelector("div.dts"));
+    var contact = box.querySelector(".tm > img[data-code$='Cn']") !== null ||
+        (badge !== null && badge.classList.contains("kd1"));
+    if (detail) parts.push(contact ? SPOKEN.telephone() + " " + detail : detail);
+    return parts.join(SPOKEN.separator());
+}
+
+/* The box's table, its corner pictures and its blank left cell only draw
+ * its frame: a reader passes over them to the texts and the buttons. */
+function QuietFrame(box) {
+    var table = box.querySelector("table.round");
+    if (!table) return;
+    table.setAttribute("role", "presentation");
+    var pictures = table.querySelectorAll(":scope > tbody > tr > td > img");
+    for (var i = 0; i < pictures.length; ++i) pictures[i].setAttribute("alt", "");
+    var blank = table.querySelector(":scope > tbody > tr > td.l2");
+    if (blank) blank.setAttribute("aria-hidden", "true");
+}
+
+function NameRecord(box, position) {
+    QuietFrame(box);
+    box.setAttribute("role", "article");
+    box.setAttribute("aria-label", RecordName(box));
+    box.setAttribute("aria-posinset", String(position + 1));
+    box.setAttribute("aria-setsize", String(list.total));
+}
+
+/* The count changed under boxes already shown. */
+function MarkSetSize() {
+    for (var i = 0; i < list.boxes.length; ++i) {
+        list.boxes[i].setAttribute("aria-setsize", String(list.total));
+    }
+}

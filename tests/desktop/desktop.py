@@ -80,8 +80,9 @@ def wait_for(what, predicate, timeout=10.0, step=0.1):
 class Desktop:
     """Xvfb with openbox and trayer on a free display; stopped on close()."""
 
-    def __init__(self):
+    def __init__(self, screen=SCREEN):
         self.procs = []
+        self.screen = screen
         try:
             self._start_all()
         except BaseException:
@@ -106,7 +107,7 @@ class Desktop:
         servers starting at the same time) and returns the display number."""
         read_end, write_end = os.pipe()
         self.procs.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % self.screen,
              "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, start_new_session=True))
         os.close(write_end)
@@ -418,7 +419,7 @@ class Suite:
     # The run -----------------------------------------------------------------
 
     def run(self):
-        self.desktop = Desktop()
+        self.desktop = Desktop(self.screen_size())
         root = tempfile.mkdtemp(prefix="korvane-%s-" % self.NAME)
         try:
             self.prepare(root)
@@ -447,6 +448,11 @@ class Suite:
 
     def cleanup(self):
         """What a suite started besides its programs; nothing by default."""
+
+    def screen_size(self):
+        """The X server's screen in device pixels; a suite that scales the
+        program may want a larger one."""
+        return SCREEN
 
 
 def main(suite_class, argv=None):

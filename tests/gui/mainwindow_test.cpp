@@ -228,6 +228,33 @@ TEST_F(MainWindow, StoredSizesAreLimitedToTheScreenAndSavedSo) {
     EXPECT_TRUE(screen.contains(w.geometry()));
 }
 
+// sys.ini's [ui] theme=dark: every part the window draws itself is dark
+// from the start (the caption, the grips, the bars, the strip, the cover),
+// and the desktop's palette is back when the window goes.
+TEST_F(MainWindow, ADarkChoiceDarkensEveryPartTheWindowDraws) {
+    WriteFile(Ini(), "[ui]\r\ntheme=dark\r\n");
+    TMyHappy& w = Window();
+    w.show();
+    QApplication::processEvents();
+    EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 128);
+    // Near the right end, clear of any text.
+    const auto centre = [&w](const char* name) {
+        QWidget* part = test::Find<QWidget>(w, name);
+        const QImage image = part->grab().toImage();
+        return image.pixelColor(image.width() - 2, image.height() / 2).lightness();
+    };
+    // The caption where neither the title nor the buttons are.
+    const QImage caption = test::Find<QWidget>(w, "PLC")->grab().toImage();
+    EXPECT_LT(caption.pixelColor(250, 14).lightness(), 80);
+    const QImage footer = test::Find<QWidget>(w, "PLb")->grab().toImage();
+    EXPECT_LT(footer.pixelColor(footer.width() / 3, 9).lightness(), 80);
+    for (const char* part : {"PLt", "Image4", "Image5", "Image6", "MyTop", "Panel1"}) {
+        EXPECT_LT(centre(part), 80) << part;
+    }
+    window_.reset();
+    EXPECT_GT(QApplication::palette().color(QPalette::Window).lightness(), 128);
+}
+
 TEST_F(MainWindow, RunJsNeedsABrowser) {
     EXPECT_FALSE(TMyHappy::RunJs(nullptr, "BodyLoad()"));
     // Before any page is loaded the line runs nowhere, and that is no failure.

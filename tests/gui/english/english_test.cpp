@@ -47,6 +47,7 @@ QStringList ShownTexts(const QWidget& root) {
         add(w, QStringLiteral("title"), w->windowTitle());
         add(w, QStringLiteral("tooltip"), w->toolTip());
         add(w, QStringLiteral("accessible name"), w->accessibleName());
+        add(w, QStringLiteral("accessible description"), w->accessibleDescription());
         if (const auto* label = qobject_cast<const QLabel*>(w))
             add(w, QStringLiteral("text"), label->text());
         if (const auto* button = qobject_cast<const QAbstractButton*>(w))
