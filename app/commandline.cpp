@@ -13,6 +13,7 @@
 #include "logic/importjob.h"
 #include "logic/syncengine.h"
 #include "logic/syncsettings.h"
+#include "mainwindow/language.h"
 #include "mainwindow/showrequest.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
@@ -20,23 +21,27 @@
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/process.h"
+#include "platform/uitext.h"
 #include "store/notebook.h"
 #include "syncqt/qthttpclient.h"
 
 namespace korvane {
 namespace {
 
-constexpr char kUsage[] =
-    "用法：\n"
-    "  korvane                              启动 Korvane\n"
-    "  korvane --export 文件夹 [--vcard4]   把记事和联系人导出到文件夹\n"
-    "                                       （记事为 Markdown 和网页，联系人为 vCard 3.0，\n"
-    "                                        加 --vcard4 写 vCard 4.0）\n"
-    "  korvane --import 文件或文件夹...     导入 .vcf、.md、.txt、.note 和 .enex 文件\n"
-    "  korvane --sync [--password-file 文件] [--confirm-deletes]\n"
-    "                                       用 sys.ini 里 [sync] 的帐户同步一次\n"
-    "                                       （密码文件只能由本用户读写；\n"
-    "                                        --confirm-deletes 允许一次删除很多记录）\n";
+// How the command line is used, in the language of the texts.
+std::string Usage() {
+    return Ui::tr(
+        "用法：\n"
+        "  korvane                              启动 Korvane\n"
+        "  korvane --export 文件夹 [--vcard4]   把记事和联系人导出到文件夹\n"
+        "                                       （记事为 Markdown 和网页，联系人为 vCard 3.0，\n"
+        "                                        加 --vcard4 写 vCard 4.0）\n"
+        "  korvane --import 文件或文件夹...     导入 .vcf、.md、.txt、.note 和 .enex 文件\n"
+        "  korvane --sync [--password-file 文件] [--confirm-deletes]\n"
+        "                                       用 sys.ini 里 [sync] 的帐户同步一次\n"
+        "                                       （密码文件只能由本用户读写；\n"
+        "                                        --confirm-deletes 允许一次删除很多记录）\n");
+}
 
 void Print(FILE* stream, const std::string& codePage) {
     const std::string text = platform::FromCodePage(codePage) + "\n";
@@ -67,12 +72,12 @@ int Export(const QStringList& arguments) {
         } else if (request.folder.empty() && !argument.startsWith(QLatin1String("--"))) {
             request.folder = WholePath(argument);
         } else {
-            Print(stderr, Cp(kUsage));
+            Print(stderr, Usage());
             return 2;
         }
     }
     if (request.folder.empty()) {
-        Print(stderr, Cp(kUsage));
+        Print(stderr, Usage());
         return 2;
     }
     const NotebookCloser closer;
@@ -86,14 +91,14 @@ int Import(const QStringList& arguments) {
     std::vector<std::string> paths;
     for (const QString& argument : arguments) paths.push_back(WholePath(argument));
     if (paths.empty()) {
-        Print(stderr, Cp(kUsage));
+        Print(stderr, Usage());
         return 2;
     }
     // One writer per notebook: a running copy adds the records itself.
     const platform::WriterLock writer(NotebookLockPath());
     if (writer.state() == platform::WriterLock::State::kHeldElsewhere) {
-        Print(stderr, Cp("Korvane 正在运行并使用这个记事本，没有导入。请用它的“导入…”菜单，"
-                         "或者先退出它再导入。"));
+        Print(stderr, Ui::tr("Korvane 正在运行并使用这个记事本，没有导入。请用它的“导入…”菜单，"
+                             "或者先退出它再导入。"));
         return 1;
     }
     const NotebookCloser closer;
@@ -119,14 +124,15 @@ int SyncInRunningCopy(bool confirmDeletes) {
             Print(answer.exitStatus == 0 ? stdout : stderr, answer.words);
             return answer.exitStatus;
         case SyncAnswer::Kind::TooOld:
-            Print(stderr, Cp("正在运行的 Korvane 版本较旧，不能按要求同步，没有同步。"
-                             "请用它的“立即同步”，或者先退出它。"));
+            Print(stderr, Ui::tr("正在运行的 Korvane 版本较旧，不能按要求同步，没有同步。"
+                                 "请用它的“立即同步”，或者先退出它。"));
             return 1;
         case SyncAnswer::Kind::NoAnswer:
             break;
     }
-    Print(stderr, Cp("Korvane 正在运行并使用这个记事本，但没有回答同步的请求，不知道是否同步了。"
-                     "请看它窗口底部的同步状态。"));
+    Print(stderr,
+          Ui::tr("Korvane 正在运行并使用这个记事本，但没有回答同步的请求，不知道是否同步了。"
+                 "请看它窗口底部的同步状态。"));
     return 1;
 }
 
@@ -139,13 +145,13 @@ int Sync(const QStringList& arguments) {
         } else if (arguments[i] == QLatin1String("--confirm-deletes")) {
             options.confirmMassDelete = true;
         } else {
-            Print(stderr, Cp(kUsage));
+            Print(stderr, Usage());
             return 2;
         }
     }
     const SyncSettings settings = LoadSyncSettings(DataPath("sys.ini"));
     if (!settings.Configured()) {
-        Print(stderr, Cp("还没有设置同步帐户：sys.ini 的 [sync] 里没有 url 和 user。"));
+        Print(stderr, Ui::tr("还没有设置同步帐户：sys.ini 的 [sync] 里没有 url 和 user。"));
         return 1;
     }
     // One writer per notebook: a running copy syncs the notebook itself,
@@ -155,7 +161,7 @@ int Sync(const QStringList& arguments) {
         return SyncInRunningCopy(options.confirmMassDelete);
     }
     if (passwordFile.empty()) {
-        Print(stderr, Cp("请用 --password-file 给出密码文件。"));
+        Print(stderr, Ui::tr("请用 --password-file 给出密码文件。"));
         return 2;
     }
     std::string error;
@@ -184,12 +190,14 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const QString job = arguments.takeFirst();
-    if (job == QLatin1String("--help")) {
-        Print(stdout, Cp(kUsage));
-        return 0;
-    }
     SetApplicationPaths(platform::RunningExecutablePath());
     platform::UsePerUserDataWhenReadOnly("korvane");
+    // The texts' language, before the first text is made.
+    InstallLanguageFromSettings(DataPath("sys.ini"));
+    if (job == QLatin1String("--help")) {
+        Print(stdout, Usage());
+        return 0;
+    }
     if (job == QLatin1String("--sync")) return Sync(arguments);
     return job == QLatin1String("--export") ? Export(arguments) : Import(arguments);
 }

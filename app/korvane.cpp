@@ -14,6 +14,7 @@
 #include "logic/settings.h"
 #include "mainwindow/corelog.h"
 #include "mainwindow/enginesetup.h"
+#include "mainwindow/language.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/showrequest.h"
 #include "platform/apppaths.h"
@@ -22,6 +23,7 @@
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/process.h"
+#include "platform/uitext.h"
 #include "platformqt/termination.h"
 #include "render/notices.h"
 #include "store/notebook.h"
@@ -32,11 +34,13 @@ namespace {
 // Tells the user that another copy writes this data folder's notebook, then
 // asks that copy to show its window.
 void ShowTheRunningCopy(const QString& showName) {
+    using korvane::ToQt;
+    using korvane::Ui;
     const QString notebook = QString::fromStdString(
         korvane::platform::FromCodePage(korvane::DataPath("hd\\glst.mysql")));
-    QMessageBox notice(QMessageBox::Information, QStringLiteral("温馨提示"),
-                       QStringLiteral("Korvane 已在运行，正在使用同一个记事本：\n%1\n\n"
-                                      "将显示正在运行的窗口。本次启动没有打开也没有改动记事本。")
+    QMessageBox notice(QMessageBox::Information, ToQt(Ui::tr("温馨提示")),
+                       ToQt(Ui::tr("Korvane 已在运行，正在使用同一个记事本：\n%1\n\n"
+                                   "将显示正在运行的窗口。本次启动没有打开也没有改动记事本。"))
                            .arg(notebook),
                        QMessageBox::Ok);
     notice.exec();
@@ -61,21 +65,26 @@ int main(int argc, char** argv) {
     // main window is hidden must not end it. Closing the main window does.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // An installed copy cannot write beside itself; its data then goes to the
+    // user's data folder. Decided once, before anything is read or written
+    // (the settings file gives the texts' language, which even the notice of a
+    // second copy is in).
+    const std::string executable = platform::RunningExecutablePath();
+    SetApplicationPaths(executable);
+    platform::UsePerUserDataWhenReadOnly("korvane");
+    // The texts' language, before the first text is made.
+    InstallLanguageFromSettings(DataPath("sys.ini"));
+
     const platform::InstanceLock lock("TulkaMainMemoFree");
     if (lock.state() == platform::InstanceLock::State::kAlreadyRunning) {
         // The running copy is left exactly as it is.
-        QMessageBox notice(QMessageBox::Information, QStringLiteral("温馨提示"),
-                           QStringLiteral("您已经运行了，不必再次运行!"), QMessageBox::Ok);
+        QMessageBox notice(QMessageBox::Information, ToQt(Ui::tr("温馨提示")),
+                           ToQt(Ui::tr("您已经运行了，不必再次运行!")), QMessageBox::Ok);
         notice.exec();
         return 0;
     }
     // A lock that cannot be made means running without the check.
 
-    // An installed copy cannot write beside itself; its data then goes to the
-    // user's data folder. Decided once, before anything is read or written.
-    const std::string executable = platform::RunningExecutablePath();
-    SetApplicationPaths(executable);
-    platform::UsePerUserDataWhenReadOnly("korvane");
     // One writer per notebook: copies with different runtime folders or
     // sessions meet at the lock beside the data. The second one leaves the
     // notebook alone and brings the first one's window up.
@@ -117,9 +126,9 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &mainWindow, [&notices, &mainWindow] {
         for (const std::string& notice : notices) {
             if (notice.empty()) continue;
-            QMessageBox box(QMessageBox::Information, QStringLiteral("温馨提示"), ToQt(notice),
+            QMessageBox box(QMessageBox::Information, ToQt(Ui::tr("温馨提示")), ToQt(notice),
                             QMessageBox::Ok, &mainWindow);
-            box.button(QMessageBox::Ok)->setText(QStringLiteral("确\u3000定"));
+            box.button(QMessageBox::Ok)->setText(ToQt(Ui::tr("确　定")));
             box.exec();
         }
     });

@@ -8,6 +8,8 @@
 #include "dialogs/historydialog.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/noteeditor.h"
+#include "dialogs/qttext.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -46,14 +48,14 @@ void NameForReaders(TNE& editor) {
     NameAfterCaption(editor.Edit1, editor.Label1);
     NameAfterCaption(editor.Memo1, editor.Label2);
     NameAfterCaption(editor.Edit2, editor.Label3);
-    editor.Edit2->setAccessibleDescription(QStringLiteral("保存时记下的时间"));
-    editor.Button3->setAccessibleDescription(QStringLiteral("打开表情和格式的选板"));
-    editor.PL_EM->setAccessibleName(QStringLiteral("表情和格式"));
+    editor.Edit2->setAccessibleDescription(ToQt(Ui::tr("保存时记下的时间")));
+    editor.Button3->setAccessibleDescription(ToQt(Ui::tr("打开表情和格式的选板")));
+    editor.PL_EM->setAccessibleName(ToQt(Ui::tr("表情和格式")));
     for (PictureButton* picture : editor.Pictures) {
-        picture->setAccessibleName(QStringLiteral("表情 %1").arg(TagOf(picture) + 1));
-        picture->setAccessibleDescription(QStringLiteral("插入到内容"));
+        picture->setAccessibleName(ToQt(Ui::tr("表情 %1")).arg(TagOf(picture) + 1));
+        picture->setAccessibleDescription(ToQt(Ui::tr("插入到内容")));
     }
-    editor.Image->setAccessibleName(QStringLiteral("表情"));
+    editor.Image->setAccessibleName(ToQt(Ui::tr("表情")));
 }
 
 void NameForReaders(Tfcon& editor) {
@@ -61,22 +63,22 @@ void NameForReaders(Tfcon& editor) {
     NameAfterCaption(editor.Edit2, editor.Label2);
     NameAfterCaption(editor.Memo1, editor.Label3);
     NameAfterCaption(editor.Edit3, editor.Label4);
-    editor.Edit3->setAccessibleDescription(QStringLiteral("保存时记下的时间"));
-    editor.Button3->setAccessibleDescription(QStringLiteral("插入 QQ、MSN、Skype 或阿里旺旺帐号"));
-    editor.CB1->setAccessibleName(QStringLiteral("聊天工具"));
+    editor.Edit3->setAccessibleDescription(ToQt(Ui::tr("保存时记下的时间")));
+    editor.Button3->setAccessibleDescription(ToQt(Ui::tr("插入 QQ、MSN、Skype 或阿里旺旺帐号")));
+    editor.CB1->setAccessibleName(ToQt(Ui::tr("聊天工具")));
     editor.CB1->view()->setAccessibleName(editor.CB1->accessibleName());
-    editor.EDB->setAccessibleName(QStringLiteral("帐号"));
+    editor.EDB->setAccessibleName(ToQt(Ui::tr("帐号")));
 }
 
 void NameForReaders(Tsmsf& box) {
-    box.Memo1->setAccessibleName(QStringLiteral("消息"));
+    box.Memo1->setAccessibleName(ToQt(Ui::tr("消息")));
 }
 
 void NameForReaders(HistoryDialog& dialog) {
-    dialog.Versions->setAccessibleName(QStringLiteral("版本"));
-    dialog.DiffView->setAccessibleName(QStringLiteral("改动"));
-    dialog.OldView->setAccessibleName(QStringLiteral("所选版本"));
-    dialog.NewView->setAccessibleName(QStringLiteral("当前内容"));
+    dialog.Versions->setAccessibleName(ToQt(Ui::tr("版本")));
+    dialog.DiffView->setAccessibleName(ToQt(Ui::tr("改动")));
+    dialog.OldView->setAccessibleName(ToQt(Ui::tr("所选版本")));
+    dialog.NewView->setAccessibleName(ToQt(Ui::tr("当前内容")));
 }
 
 }  // namespace korvane

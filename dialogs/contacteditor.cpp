@@ -11,6 +11,7 @@
 #include "dialogs/qttext.h"
 #include "dialogs/widgets.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
 
@@ -29,7 +30,7 @@ const std::array<std::pair<const char*, const char*>, 4> kTagTemplates = {{
 }};
 
 const std::string& Incomplete() {
-    static const std::string text = Cp("请填写完整");
+    static const std::string text = Ui::tr("请填写完整");
     return text;
 }
 
@@ -38,16 +39,16 @@ const std::string& Incomplete() {
 Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Contact) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("通讯录"));
+    setWindowTitle(ToQt(Ui::tr("通讯录")));
     setMinimumSize(300, kClientSize.height());
 
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::StyledPanel);
     Place(Panel1, 8, 8, 490, 238, kAllSides);
-    Label1 = FieldLabel(QStringLiteral("联系人："), 19, kLeftTop);
-    Label2 = FieldLabel(QStringLiteral("电\u3000话："), 46, kLeftTop);
-    Label3 = FieldLabel(QStringLiteral("备\u3000注："), 71, kLeftTop);
-    Label4 = FieldLabel(QStringLiteral("时\u3000间："), 212, kLeft | kBottom);
+    Label1 = FieldLabel(ToQt(Ui::tr("联系人：")), 19, kLeftTop);
+    Label2 = FieldLabel(ToQt(Ui::tr("电　话：")), 46, kLeftTop);
+    Label3 = FieldLabel(ToQt(Ui::tr("备　注：")), 71, kLeftTop);
+    Label4 = FieldLabel(ToQt(Ui::tr("时　间：")), 212, kLeft | kBottom);
 
     Edit1 = FieldEdit(16, kLeft | kTop | kRight);
     Edit2 = FieldEdit(43, kLeft | kTop | kRight);
@@ -63,15 +64,15 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
         edit->setPalette(face);
     });
 
-    Button3 = new WrapButton(QStringLiteral("特殊文字增加"), Panel1);
+    Button3 = new WrapButton(ToQt(Ui::tr("特殊文字增加")), Panel1);
     Place(Button3, 46, 89, 17, 112);
     Button3->setAutoDefault(false);
     connect(Button3, &QPushButton::clicked, this, &Tfcon::Button3Click);
 
-    Button1 = Button(this, QStringLiteral("保 存"));
+    Button1 = Button(this, ToQt(Ui::tr("保 存")));
     Place(Button1, 349, 250, 75, 25, kRight | kBottom);
     connect(Button1, &QPushButton::clicked, this, &Tfcon::Button1Click);
-    Button2 = Button(this, QStringLiteral("关 闭"));
+    Button2 = Button(this, ToQt(Ui::tr("关 闭")));
     Place(Button2, 423, 250, 75, 25, kRight | kBottom);
     connect(Button2, &QPushButton::clicked, this, &Tfcon::Button2Click);
     MakeHistoryButton(275, 250);
@@ -87,16 +88,16 @@ Tfcon::Tfcon(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Co
 
     CB1 = new QComboBox(PL_TXT);
     CB1->addItems({QStringLiteral("QQ"), QStringLiteral("MSN"), QStringLiteral("SKYPE"),
-                   QStringLiteral("阿里旺旺")});
+                   ToQt(Ui::tr("阿里旺旺"))});
     CB1->setCurrentIndex(-1);
     Place(CB1, 8, 8, 153, 21);
     connect(CB1, &QComboBox::activated, this, &Tfcon::CB1Change);
     EDB = new QLineEdit(PL_TXT);
     Place(EDB, 8, 40, 153, 21);
-    Button5 = Button(PL_TXT, QStringLiteral("插入"));
+    Button5 = Button(PL_TXT, ToQt(Ui::tr("插入")));
     Place(Button5, 34, 72, 64, 25);
     connect(Button5, &QPushButton::clicked, this, &Tfcon::Button5Click);
-    Button4 = Button(PL_TXT, QStringLiteral("关闭"));
+    Button4 = Button(PL_TXT, ToQt(Ui::tr("关闭")));
     Place(Button4, 97, 72, 64, 25);
     connect(Button4, &QPushButton::clicked, this, &Tfcon::Button4Click);
 

@@ -1,6 +1,8 @@
 #include "dialogs/drafts.h"
 
 #include "dialogs/dialogslog.h"
+#include "dialogs/qttext.h"
+#include "platform/uitext.h"
 
 Q_LOGGING_CATEGORY(lcDialogs, "korvane.dialogs", QtWarningMsg)
 
@@ -51,12 +53,12 @@ void DraftKeeper::Write() {
     }
 }
 
-const char* DraftRestoredNotice() {
-    return "已恢复上次未保存的内容";
+QString DraftRestoredNotice() {
+    return ToQt(Ui::tr("已恢复上次未保存的内容"));
 }
 
 QLabel* NewDraftNotice(QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(DraftRestoredNotice()), parent);
+    auto* label = new QLabel(DraftRestoredNotice(), parent);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::darkRed);
     label->setPalette(palette);

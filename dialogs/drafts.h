@@ -46,8 +46,8 @@ class DraftKeeper : public QObject {
     QTimer timer_;
 };
 
-// The notice an editor shows when it put a draft back into its fields (UTF-8).
-const char* DraftRestoredNotice();
+// The notice an editor shows when it put a draft back into its fields.
+QString DraftRestoredNotice();
 
 // A hidden label with that notice, for the editor to place and show.
 QLabel* NewDraftNotice(QWidget* parent);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/keepingnotice.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
@@ -18,7 +19,7 @@ bool RecordIsGone(int recordId) {
 namespace {
 
 const std::string& UnknownFailure() {
-    static const std::string text = Cp("数据库无法读取（可能正被其他程序占用）");
+    static const std::string text = Ui::tr("数据库无法读取（可能正被其他程序占用）");
     return text;
 }
 
@@ -83,20 +84,20 @@ void ReportUnreadableLater(QObject* editor, const EditorRecord& record,
 }
 
 std::string UnreadableRecordNotice(const std::string& failure) {
-    static const std::string before = Cp("无法读取这条记录：");
-    static const std::string after = Cp("。为免覆盖原有内容，这次不能保存到这条记录。");
+    static const std::string before = Ui::tr("无法读取这条记录：");
+    static const std::string after = Ui::tr("。为免覆盖原有内容，这次不能保存到这条记录。");
     return before + failure + after;
 }
 
 namespace editortexts {
 
 const std::string& NothingToSave() {
-    static const std::string text = Cp("要保存,总得写点什么吧.谢谢您的使用");
+    static const std::string text = Ui::tr("要保存,总得写点什么吧.谢谢您的使用");
     return text;
 }
 
 const std::string& SavedOk() {
-    static const std::string text = Cp("保存成功");
+    static const std::string text = Ui::tr("保存成功");
     return text;
 }
 

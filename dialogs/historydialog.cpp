@@ -12,6 +12,7 @@
 #include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
 #include "dialogs/widgets.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -31,12 +32,12 @@ struct Field {
 
 std::vector<Field> FieldsOf(RecordKind kind) {
     if (kind == RecordKind::Contact) {
-        return {{QStringLiteral("联系人"), &RecordVersion::title},
-                {QStringLiteral("电话"), &RecordVersion::tel},
-                {QStringLiteral("备注"), &RecordVersion::content}};
+        return {{ToQt(Ui::tr("联系人", "a contact's name field")), &RecordVersion::title},
+                {ToQt(Ui::tr("电话")), &RecordVersion::tel},
+                {ToQt(Ui::tr("备注")), &RecordVersion::content}};
     }
-    return {{QStringLiteral("标题"), &RecordVersion::title},
-            {QStringLiteral("内容"), &RecordVersion::content}};
+    return {{ToQt(Ui::tr("标题")), &RecordVersion::title},
+            {ToQt(Ui::tr("内容")), &RecordVersion::content}};
 }
 
 // The title, or else the body's first line, on one line and shortened.
@@ -45,7 +46,7 @@ QString Preview(const RecordVersion& version) {
     if (text.isEmpty()) text = WithLfBreaks(ToQt(version.content)).trimmed();
     text = text.section(QLatin1Char('\n'), 0, 0).simplified();
     if (text.size() > kPreviewChars) text = text.left(kPreviewChars) + QStringLiteral("…");
-    return text.isEmpty() ? QStringLiteral("（空）") : text;
+    return text.isEmpty() ? ToQt(Ui::tr("（空）")) : text;
 }
 
 QString LocalTime(int64_t unixSeconds) {
@@ -55,8 +56,8 @@ QString LocalTime(int64_t unixSeconds) {
 
 // Three lines: when the version was saved, when it was replaced, its preview.
 QString VersionLabel(const RecordVersion& version) {
-    return ToQt(version.date) + QStringLiteral(" 保存\n") + LocalTime(version.savedAt) +
-           QStringLiteral(" 被替换\n") + Preview(version);
+    return ToQt(version.date) + ToQt(Ui::tr(" 保存\n")) + LocalTime(version.savedAt) +
+           ToQt(Ui::tr(" 被替换\n")) + Preview(version);
 }
 
 // Appends one line to the view, its gutter and background by its kind.
@@ -79,7 +80,7 @@ void AppendDiff(QTextCursor& cursor, const LineDiff& diff, bool markUnchanged) {
     const QColor removed = dark ? QColor(0x5C, 0x2B, 0x2E) : QColor(255, 220, 220);
     const QColor added = dark ? QColor(0x23, 0x4A, 0x2F) : QColor(215, 245, 215);
     if (markUnchanged && !diff.Changed()) {
-        AppendLine(cursor, QString(), QStringLiteral("（没有改动）"), QColor());
+        AppendLine(cursor, QString(), ToQt(Ui::tr("（没有改动）")), QColor());
     }
     for (const DiffLine& line : diff.lines) {
         const QString text = ToQt(line.text);
@@ -101,8 +102,8 @@ void AppendDiff(QTextCursor& cursor, const LineDiff& diff, bool markUnchanged) {
 std::string WholeText(RecordKind kind, const RecordVersion& version) {
     std::string text;
     for (const Field& field : FieldsOf(kind)) {
-        text += FromQt(field.caption + QStringLiteral("：")) + "\r\n" + version.*field.text +
-                "\r\n\r\n";
+        text +=
+            FromQt(field.caption + ToQt(Ui::tr("："))) + "\r\n" + version.*field.text + "\r\n\r\n";
     }
     return text;
 }
@@ -125,7 +126,7 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
       restore_(std::move(restore)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("历史版本"));
+    setWindowTitle(ToQt(Ui::tr("历史版本")));
     setMinimumSize(480, 300);
 
     Versions = new QListWidget(this);
@@ -133,7 +134,7 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
     Versions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Versions->setTextElideMode(Qt::ElideRight);
     Versions->setSpacing(2);
-    Versions->addItem(QStringLiteral("当前\n") + Preview(current_));
+    Versions->addItem(ToQt(Ui::tr("当前\n")) + Preview(current_));
     Versions->item(0)->setFont(FormFont(true));
     for (const RecordVersion& version : versions_) Versions->addItem(VersionLabel(version));
 
@@ -157,11 +158,11 @@ HistoryDialog::HistoryDialog(QWidget* parent, RecordKind kind, RecordVersion cur
     Place(SideBySide, 246, 28, 386, 352, kAllSides);
     SideBySide->hide();
 
-    RestoreButton = new QPushButton(QStringLiteral("恢复此版本"), this);
+    RestoreButton = new QPushButton(ToQt(Ui::tr("恢复此版本")), this);
     RestoreButton->setAutoDefault(false);
     Place(RestoreButton, 476, 388, 82, 25, kRight | kBottom);
     connect(RestoreButton, &QPushButton::clicked, this, &HistoryDialog::RestoreClick);
-    CloseButton = new QPushButton(QStringLiteral("关 闭"), this);
+    CloseButton = new QPushButton(ToQt(Ui::tr("关 闭")), this);
     CloseButton->setAutoDefault(false);
     Place(CloseButton, 557, 388, 75, 25, kRight | kBottom);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -199,11 +200,11 @@ void HistoryDialog::ShowSelected() {
     DiffView->setVisible(compared);
     SideBySide->setVisible(!compared);
     if (row <= 0) {
-        Caption->setText(QStringLiteral("当前保存的内容"));
+        Caption->setText(ToQt(Ui::tr("当前保存的内容")));
     } else if (compared) {
-        Caption->setText(QStringLiteral("所选版本（-）改为当前内容（+）："));
+        Caption->setText(ToQt(Ui::tr("所选版本（-）改为当前内容（+）：")));
     } else {
-        Caption->setText(QStringLiteral("内容太长，不逐行比较：左为所选版本，右为当前内容"));
+        Caption->setText(ToQt(Ui::tr("内容太长，不逐行比较：左为所选版本，右为当前内容")));
     }
     if (!compared) {
         SetMemoText(*OldView, WholeText(kind_, version));
@@ -214,7 +215,7 @@ void HistoryDialog::ShowSelected() {
     QTextCursor cursor(DiffView->document());
     const std::vector<Field> fields = FieldsOf(kind_);
     for (size_t i = 0; i < fields.size(); ++i) {
-        AppendLine(cursor, QString(), fields[i].caption + QStringLiteral("："), QColor(), true);
+        AppendLine(cursor, QString(), fields[i].caption + ToQt(Ui::tr("：")), QColor(), true);
         AppendDiff(cursor, diffs[i], row > 0);
     }
     DiffView->moveCursor(QTextCursor::Start);

@@ -13,6 +13,7 @@
 #include "dialogs/accessnames.h"
 #include "dialogs/qttext.h"
 #include "dialogs/widgets.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 
@@ -34,12 +35,12 @@ Tsmsf::Tsmsf(QWidget* parent) : FormDialog(parent, kClientSize) {
     setWindowTitle(QStringLiteral("smsf"));
 
     Panel1 = ButtonBar();
-    BtOk = Button(Panel1, QStringLiteral("确\u3000定"), 0, 241);
+    BtOk = Button(Panel1, ToQt(Ui::tr("确　定")), 0, 241);
     Panel1->hide();
 
     Panel2 = ButtonBar();
-    BtNo = Button(Panel2, QStringLiteral("否"), 0, 241);
-    BtYes = Button(Panel2, QStringLiteral("是"), 1, 161);
+    BtNo = Button(Panel2, ToQt(Ui::tr("否")), 0, 241);
+    BtYes = Button(Panel2, ToQt(Ui::tr("是")), 1, 161);
     setTabOrder(BtNo, BtYes);
     Panel2->hide();
 
@@ -141,7 +142,7 @@ void Tsmsf::showEvent(QShowEvent* event) {
 }
 
 bool ShowMsgBox(Tsmsf& form, const std::string& text, bool question, int defaultChoice) {
-    form.setWindowTitle(QStringLiteral("..温馨提示.."));
+    form.setWindowTitle(ToQt(Ui::tr("..温馨提示..")));
     form.SetText(ToQt(text));
     form.DefaultChoice = defaultChoice;
     form.Panel1->setVisible(!question);

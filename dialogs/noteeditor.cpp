@@ -15,6 +15,7 @@
 #include "dialogs/qttext.h"
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/storetexts.h"
 #include "store/notebook.h"
 
@@ -29,12 +30,15 @@ constexpr int kPaletteFiles = 30;
 
 // The formatting snippets, by the Tag of their button.
 const std::array<QString, 5>& Snippets() {
+    static const QString text = ToQt(Ui::tr("修改为你要的文字"));
     static const std::array<QString, 5> snippets = {
-        QStringLiteral("<span class=\"TBlank\">修改为你要的文字</span>"),
-        QStringLiteral("<span class=\"TBBl\">修改为你要的文字</span>"),
-        QStringLiteral("<span class=\"Tred\">修改为你要的文字</span>"),
-        QStringLiteral("<span class=\"TBred\">修改为你要的文字</span>"),
-        QStringLiteral("<a href=\"http://您的网址\" target=\"_blank\">修改为你的链接文字</a>"),
+        QStringLiteral("<span class=\"TBlank\">") + text + QStringLiteral("</span>"),
+        QStringLiteral("<span class=\"TBBl\">") + text + QStringLiteral("</span>"),
+        QStringLiteral("<span class=\"Tred\">") + text + QStringLiteral("</span>"),
+        QStringLiteral("<span class=\"TBred\">") + text + QStringLiteral("</span>"),
+        QStringLiteral("<a href=\"http://") + ToQt(Ui::tr("您的网址")) +
+            QStringLiteral("\" target=\"_blank\">") + ToQt(Ui::tr("修改为你的链接文字")) +
+            QStringLiteral("</a>"),
     };
     return snippets;
 }
@@ -62,15 +66,15 @@ QColor SnippetColour(Qt::GlobalColor colour, bool dark) {
 TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("新增或修改内容"));
+    setWindowTitle(ToQt(Ui::tr("新增或修改内容")));
     setMinimumSize(300, kClientSize.height());
 
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::StyledPanel);
     Place(Panel1, 8, 8, 490, 317, kAllSides);
-    Label1 = FieldLabel(QStringLiteral("标 题："), 20, kLeftTop);
-    Label2 = FieldLabel(QStringLiteral("内 容："), 48, kLeftTop);
-    Label3 = FieldLabel(QStringLiteral("时 间："), 288, kLeft | kBottom);
+    Label1 = FieldLabel(ToQt(Ui::tr("标 题：")), 20, kLeftTop);
+    Label2 = FieldLabel(ToQt(Ui::tr("内 容：")), 48, kLeftTop);
+    Label3 = FieldLabel(ToQt(Ui::tr("时 间：")), 288, kLeft | kBottom);
 
     Edit1 = new QLineEdit(Panel1);
     Place(Edit1, 39, 16, 444, 21, kLeft | kTop | kRight);
@@ -85,16 +89,16 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     Place(Edit2, 39, 284, 444, 21, kLeft | kRight | kBottom);
     Edit2->setReadOnly(true);
 
-    Button3 = new WrapButton(QStringLiteral("加入特殊文字或符号"), Panel1);
+    Button3 = new WrapButton(ToQt(Ui::tr("加入特殊文字或符号")), Panel1);
     Place(Button3, 16, 72, 23, 148);
     Button3->setAutoDefault(false);
     connect(Button3, &QPushButton::clicked, this, &TNE::Button3Click);
 
-    Button1 = new QPushButton(QStringLiteral("保 存"), this);
+    Button1 = new QPushButton(ToQt(Ui::tr("保 存")), this);
     Place(Button1, 349, 332, 75, 25, kRight | kBottom);
     Button1->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &TNE::Button1Click);
-    Button2 = new QPushButton(QStringLiteral("关 闭"), this);
+    Button2 = new QPushButton(ToQt(Ui::tr("关 闭")), this);
     Place(Button2, 423, 332, 75, 25, kRight | kBottom);
     Button2->setAutoDefault(false);
     connect(Button2, &QPushButton::clicked, this, &TNE::Button2Click);
@@ -113,12 +117,12 @@ TNE::TNE(QWidget* parent) : RecordEditor(parent, kClientSize, RecordKind::Note) 
     Image->hide();
     connect(Image, &PictureButton::clicked, this, &TNE::ImageClick);
 
-    SpeedButton3 = SpeedButton(QStringLiteral("黑粗"), 2, 147, 38, 0, Qt::black, true);
-    SpeedButton4 = SpeedButton(QStringLiteral("大黑粗"), 40, 147, 49, 1, Qt::black, true);
-    SpeedButton6 = SpeedButton(QStringLiteral("关闭"), 103, 147, 38, 0, Qt::black, false);
-    SpeedButton1 = SpeedButton(QStringLiteral("红粗"), 2, 171, 38, 2, Qt::red, true);
-    SpeedButton5 = SpeedButton(QStringLiteral("大红粗"), 40, 171, 49, 3, Qt::red, true);
-    SpeedButton2 = SpeedButton(QStringLiteral("链接"), 103, 171, 38, 4, Qt::black, false);
+    SpeedButton3 = SpeedButton(ToQt(Ui::tr("黑粗")), 2, 147, 38, 0, Qt::black, true);
+    SpeedButton4 = SpeedButton(ToQt(Ui::tr("大黑粗")), 40, 147, 49, 1, Qt::black, true);
+    SpeedButton6 = SpeedButton(ToQt(Ui::tr("关闭")), 103, 147, 38, 0, Qt::black, false);
+    SpeedButton1 = SpeedButton(ToQt(Ui::tr("红粗")), 2, 171, 38, 2, Qt::red, true);
+    SpeedButton5 = SpeedButton(ToQt(Ui::tr("大红粗")), 40, 171, 49, 3, Qt::red, true);
+    SpeedButton2 = SpeedButton(ToQt(Ui::tr("链接")), 103, 171, 38, 4, Qt::black, false);
     for (QToolButton* b : {SpeedButton3, SpeedButton4, SpeedButton1, SpeedButton5, SpeedButton2}) {
         connect(b, &QToolButton::clicked, this, &TNE::SpeedButton3Click);
     }

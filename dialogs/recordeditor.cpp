@@ -6,6 +6,7 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/qttext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/keepingnotice.h"
 #include "render/storetexts.h"
 #include "store/keeping.h"
@@ -39,7 +40,7 @@ void RecordEditor::OpenRecord() {
 }
 
 void RecordEditor::MakeHistoryButton(int x, int y) {
-    HistoryButton = new QPushButton(QStringLiteral("历史版本…"), this);
+    HistoryButton = new QPushButton(ToQt(Ui::tr("历史版本…")), this);
     Place(HistoryButton, x, y, 75, 25, kRight | kBottom);
     HistoryButton->setAutoDefault(false);
     HistoryButton->hide();
@@ -54,12 +55,12 @@ void RecordEditor::UpdateHistoryButton() {
     const bool any = history.result.Ok() && !history.versions.empty();
     HistoryButton->setEnabled(any);
     if (any) {
-        HistoryButton->setToolTip(QStringLiteral("查看并恢复这条记录以前保存的版本"));
+        HistoryButton->setToolTip(ToQt(Ui::tr("查看并恢复这条记录以前保存的版本")));
     } else if (history.result.Ok()) {
         HistoryButton->setToolTip(
-            QStringLiteral("这条记录还没有历史版本：修改并保存后，原来的内容会存在这里"));
+            ToQt(Ui::tr("这条记录还没有历史版本：修改并保存后，原来的内容会存在这里")));
     } else {
-        HistoryButton->setToolTip(QStringLiteral("历史版本无法读取：") +
+        HistoryButton->setToolTip(ToQt(Ui::tr("历史版本无法读取：")) +
                                   ToQt(StatusText(history.result)));
     }
 }
@@ -67,7 +68,7 @@ void RecordEditor::UpdateHistoryButton() {
 void RecordEditor::ShowHistory() {
     const RecordHistory history = ReadHistory(RecordId);
     if (!history.result.Ok()) {
-        Tell(Cp("历史版本无法读取：") + StatusText(history.result));
+        Tell(Ui::tr("历史版本无法读取：") + StatusText(history.result));
         return;
     }
     // The current text as stored now, not as typed.
@@ -89,9 +90,10 @@ void RecordEditor::ShowHistory() {
 }
 
 bool RecordEditor::RestoreChosen(int64_t versionId) {
-    static const std::string question =
-        Cp("编辑框中有尚未保存的修改，恢复此版本将放弃这些修改（已保存的当前内容会存入历史版本）。"
-           "\r\n是否恢复？");
+    static const std::string question = Ui::tr(
+                                            "编辑框中有尚未保存的修改，恢复此版本将放弃这些修改（已"
+                                            "保存的当前内容会存入历史版本）。") +
+                                        "\r\n" + Ui::tr("是否恢复？");
     if (HasUnsavedChanges() && (!messages_ || !ShowMsgBox(*messages_, question, true, 2))) {
         return false;
     }

@@ -87,6 +87,19 @@ void FollowPalette(QWidget* widget, std::function<void()> paint) {
     new PaletteFollower(widget, std::move(paint));
 }
 
+namespace {
+
+// A caption of Chinese characters stands one under the other in a tall,
+// narrow button; one of letters too wide for a line is turned instead, as
+// letters broken one under the other are hard to read.
+bool Turned(const QString& caption, int width, const QRect& area) {
+    if (width <= area.width() || area.height() <= area.width()) return false;
+    return std::none_of(caption.begin(), caption.end(),
+                        [](QChar c) { return c.unicode() >= 0x2E80; });
+}
+
+}  // namespace
+
 WrapButton::WrapButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
 
 void WrapButton::paintEvent(QPaintEvent*) {
@@ -97,7 +110,16 @@ void WrapButton::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_PushButton, option);
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    painter.drawText(rect().adjusted(1, 1, -1, -1), Qt::AlignCenter | Qt::TextWrapAnywhere, text());
+    const QRect area = rect().adjusted(1, 1, -1, -1);
+    if (Turned(text(), fontMetrics().horizontalAdvance(text()), area)) {
+        // Along the button, read from the bottom up, as vertical tabs are.
+        painter.translate(area.center());
+        painter.rotate(-90);
+        const QRect along(-area.height() / 2, -area.width() / 2, area.height(), area.width());
+        painter.drawText(along, Qt::AlignCenter, text());
+        return;
+    }
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWrapAnywhere, text());
 }
 
 PictureButton::PictureButton(QWidget* parent) : QLabel(parent) {

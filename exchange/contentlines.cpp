@@ -2,6 +2,7 @@
 
 #include "exchange/vcardtext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -88,7 +89,7 @@ class TreeBuilder {
         const std::string head = line.name + ":";  // compared as the item writes it
         if (head == "BEGIN:" && !marker.empty()) {
             if (static_cast<int>(open_.size()) >= limits_.maxDepth) {
-                static const std::string deep = Cp("组件嵌套超过 "), layers = Cp(" 层");
+                static const std::string deep = Ui::tr("组件嵌套超过 "), layers = Ui::tr(" 层");
                 return Fail(deep + std::to_string(limits_.maxDepth) + layers);
             }
             auto component = std::make_unique<ContentComponent>();
@@ -101,7 +102,8 @@ class TreeBuilder {
         }
         if (head == "END:" && !marker.empty()) {
             if (open_.empty() || open_.back()->name != marker) {
-                static const std::string unmatched = Cp("END:"), nothing = Cp(" 没有对应的 BEGIN");
+                static const std::string unmatched = Cp("END:"),
+                                         nothing = Ui::tr(" 没有对应的 BEGIN");
                 return Fail(unmatched + platform::ToCodePage(line.value) + nothing);
             }
             open_.back()->end = std::move(line);
@@ -114,7 +116,7 @@ class TreeBuilder {
 
     ContentParse Finish() {
         if (error_.empty() && !open_.empty()) {
-            static const std::string open = Cp("BEGIN:"), noEnd = Cp(" 没有以 END 结束");
+            static const std::string open = Cp("BEGIN:"), noEnd = Ui::tr(" 没有以 END 结束");
             error_ = open + platform::ToCodePage(open_.back()->name) + noEnd;
         }
         if (!error_.empty()) return {error_, {}};
@@ -167,8 +169,8 @@ std::string ContentComponent::Raw() const {
 
 ContentParse ParseContentLines(std::string_view text, const ContentLimits& limits) {
     if (text.size() > limits.maxBytes) {
-        static const std::string has = Cp("条目有 "), over = Cp(" 字节，超过上限 "),
-                                 unit = Cp(" 字节，没有读取");
+        static const std::string has = Ui::tr("条目有 "), over = Ui::tr(" 字节，超过上限 "),
+                                 unit = Ui::tr(" 字节，没有读取");
         return {has + std::to_string(text.size()) + over + std::to_string(limits.maxBytes) + unit,
                 {}};
     }

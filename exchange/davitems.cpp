@@ -20,6 +20,7 @@
 #include "exchange/vcard.h"
 #include "exchange/vcardtext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -404,18 +405,18 @@ std::string WriteCardItem(const ExchangedContact& contact, std::string_view uid,
 DavNoteRead ReadJournalItem(std::string_view text) {
     const ContentParse parse = ParseContentLines(text);
     if (!parse.error.empty()) {
-        static const std::string unreadable = Cp("笔记条目读不了：");
+        static const std::string unreadable = Ui::tr("笔记条目读不了：");
         return {unreadable + parse.error, {}, {}};
     }
     const ContentComponent* calendar = FindComponent(parse.nodes, "VCALENDAR");
     if (!calendar) {
-        static const std::string notCalendar = Cp("条目不是日历对象（没有 BEGIN:VCALENDAR）");
+        static const std::string notCalendar = Ui::tr("条目不是日历对象（没有 BEGIN:VCALENDAR）");
         return {notCalendar, {}, {}};
     }
     const ContentComponent* journal = FindComponent(calendar->nodes, "VJOURNAL");
     if (!journal) {
         static const std::string noJournal =
-            Cp("日历对象里没有 VJOURNAL（笔记），也许是日程或待办，没有读取");
+            Ui::tr("日历对象里没有 VJOURNAL（笔记），也许是日程或待办，没有读取");
         return {noJournal, {}, {}};
     }
     return JournalFields(*journal);
@@ -424,12 +425,12 @@ DavNoteRead ReadJournalItem(std::string_view text) {
 DavContactRead ReadCardItem(std::string_view text) {
     const ContentParse parse = ParseContentLines(text);
     if (!parse.error.empty()) {
-        static const std::string unreadable = Cp("名片条目读不了：");
+        static const std::string unreadable = Ui::tr("名片条目读不了：");
         return {unreadable + parse.error, {}, {}};
     }
     const ContentComponent* card = FindComponent(parse.nodes, "VCARD");
     if (!card) {
-        static const std::string notCard = Cp("条目不是名片（没有 BEGIN:VCARD），没有读取");
+        static const std::string notCard = Ui::tr("条目不是名片（没有 BEGIN:VCARD），没有读取");
         return {notCard, {}, {}};
     }
     return CardFields(*card);

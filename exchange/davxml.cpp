@@ -4,6 +4,7 @@
 
 #include "exchange/xmlstream.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -118,7 +119,7 @@ class MultistatusReader : public XmlHandler {
     void OnStart(std::string_view name, std::span<const XmlAttribute> attributes) override {
         const std::string_view local = LocalName(name);
         if (path_.empty() && local != "multistatus") {
-            static const std::string notMultistatus = Cp("回答不是 multistatus 文档");
+            static const std::string notMultistatus = Ui::tr("回答不是 multistatus 文档");
             Stop(notMultistatus);
             return;
         }
@@ -314,7 +315,7 @@ Multistatus ReadMultistatus(std::string_view xml) {
     Multistatus out;
     MultistatusReader reader(out);
     if (std::string error = ParseXml(xml, reader, DavLimits()); !error.empty()) {
-        static const std::string unreadable = Cp("服务器的回答读不了：");
+        static const std::string unreadable = Ui::tr("服务器的回答读不了：");
         out.responses.clear();
         out.syncToken.clear();
         out.error = unreadable + error;

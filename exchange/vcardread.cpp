@@ -15,6 +15,7 @@
 #include "exchange/vcard.h"
 #include "exchange/vcardtext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -45,14 +46,13 @@ bool HasUpper(std::string_view text, std::string_view what) {
 }
 
 std::string Where(int card, size_t line) {
-    static const std::string first = Cp("第 "), cardWord = Cp(" 张名片，第 "),
-                             lineWord = Cp(" 行：");
-    return first + std::to_string(card) + cardWord + std::to_string(line) + lineWord;
+    static const std::string where = Ui::tr("第 %1 张名片，第 %2 行：");
+    return UiArgs(where, {std::to_string(card), std::to_string(line)});
 }
 
 std::string LineWhere(size_t line) {
-    static const std::string first = Cp("第 "), lineWord = Cp(" 行：");
-    return first + std::to_string(line) + lineWord;
+    static const std::string where = Ui::tr("第 %1 行：");
+    return UiArgs(where, {std::to_string(line)});
 }
 
 const std::string* ParamValue(const Property& p, std::string_view name) {
@@ -192,21 +192,21 @@ std::optional<std::string> Reader::Decode(const Property& p) {
     } else if (HasEncoding(p, "B") || HasEncoding(p, "BASE64")) {
         std::optional<std::string> decoded = DecodeBase64(bytes);
         if (!decoded) {
-            Fail(p.line, Cp("BASE64 数据有误（") + p.name + Cp("）"));
+            Fail(p.line, Ui::tr("BASE64 数据有误（") + p.name + Ui::tr("）"));
             return std::nullopt;
         }
         bytes = std::move(*decoded);
     }
     const std::string* charset = ParamValue(p, "CHARSET");
     std::optional<std::string> utf8 = CharsetToUtf8(bytes, charset ? *charset : "UTF-8");
-    if (!utf8) Fail(p.line, Cp("不认识的字符集 ") + *charset);
+    if (!utf8) Fail(p.line, Ui::tr("不认识的字符集 ") + *charset);
     return utf8;
 }
 
 bool Reader::TakeProperty(Property& p) {
     if (++card_.properties > limits_.maxPropertiesPerCard)
-        return Fail(p.line,
-                    Cp("属性超过 ") + std::to_string(limits_.maxPropertiesPerCard) + Cp(" 个"));
+        return Fail(p.line, Ui::tr("属性超过 ") + std::to_string(limits_.maxPropertiesPerCard) +
+                                Ui::tr(" 个"));
     afterBinary_ = false;
     if (IsBinary(p.name)) {
         ++result_.skippedBinary;
@@ -320,7 +320,7 @@ bool Reader::Take(std::string_view logical, size_t line) {
     if (logical.empty()) return true;
     std::optional<Property> p = ParseProperty(logical, line);
     if (!p) {
-        if (inCard_ && !afterBinary_) return Fail(line, Cp("这一行不是“名称:值”的属性"));
+        if (inCard_ && !afterBinary_) return Fail(line, Ui::tr("这一行不是“名称:值”的属性"));
         return true;  // outside cards, or the undented data of a skipped picture
     }
     const std::string marker = p->value.size() == 5 ? p->name + ":" + Upper(p->value) : "";
@@ -335,7 +335,7 @@ bool Reader::Take(std::string_view logical, size_t line) {
         }
         return true;
     }
-    if (isBegin) return Fail(line, Cp("上一张名片没有 END:VCARD"));
+    if (isBegin) return Fail(line, Ui::tr("上一张名片没有 END:VCARD"));
     if (isEnd) {
         Finish();
         inCard_ = false;
@@ -346,8 +346,8 @@ bool Reader::Take(std::string_view logical, size_t line) {
 
 VCardReadResult Reader::Run(std::string_view bytes) {
     if (bytes.size() > limits_.maxFileBytes) {
-        result_.error =
-            Cp("文件大于 ") + std::to_string(limits_.maxFileBytes >> 20) + Cp(" MB，没有读取");
+        result_.error = Ui::tr("文件大于 ") + std::to_string(limits_.maxFileBytes >> 20) +
+                        Ui::tr(" MB，没有读取");
         return std::move(result_);
     }
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
@@ -355,7 +355,7 @@ VCardReadResult Reader::Run(std::string_view bytes) {
         const size_t line =
             1 + static_cast<size_t>(std::count(
                     bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
-        result_.error = LineWhere(line) + Cp("含有 NUL 字节（也许是 UTF-16 文件），没有读取");
+        result_.error = LineWhere(line) + Ui::tr("含有 NUL 字节（也许是 UTF-16 文件），没有读取");
         return std::move(result_);
     }
     std::string logical;
@@ -384,11 +384,11 @@ VCardReadResult Reader::Run(std::string_view bytes) {
                               HasUpper(physical.substr(0, colon), "QUOTED-PRINTABLE");
         }
         if (ok && logical.size() > limits_.maxLineBytes)
-            ok = Fail(logicalLine,
-                      Cp("一行展开后超过 ") + std::to_string(limits_.maxLineBytes) + Cp(" 字节"));
+            ok = Fail(logicalLine, Ui::tr("一行展开后超过 ") +
+                                       std::to_string(limits_.maxLineBytes) + Ui::tr(" 字节"));
     }
     if (ok && logicalLine != 0) ok = Take(logical, logicalLine);
-    if (ok && inCard_) ok = Fail(lineNumber, Cp("名片没有以 END:VCARD 结束"));
+    if (ok && inCard_) ok = Fail(lineNumber, Ui::tr("名片没有以 END:VCARD 结束"));
     if (!ok) {
         result_.contacts.clear();
         result_.error = error_;

@@ -8,6 +8,7 @@
 #include "exchange/datetime.h"
 #include "exchange/xmlstream.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -76,8 +77,8 @@ class GnoteReader : public XmlHandler {
   public:
     void OnStart(std::string_view name, std::span<const XmlAttribute>) override {
         if (path_.empty() && LocalName(name) != "note") {
-            static const std::string notNote = Cp("不是 Gnote 笔记：根元素是 "),
-                                     expected = Cp("，应为 <note>");
+            static const std::string notNote = Ui::tr("不是 Gnote 笔记：根元素是 "),
+                                     expected = Ui::tr("，应为 <note>");
             Stop(notNote + Named(name) + expected);
             return;
         }
@@ -98,7 +99,7 @@ class GnoteReader : public XmlHandler {
         if (InContent() && LocalName(name) == "list") --lists_;
         if (path_.empty() && !sawContent_) {
             static const std::string noContent =
-                Cp("不是 Gnote 笔记：<note> 里没有 <text><note-content> 元素");
+                Ui::tr("不是 Gnote 笔记：<note> 里没有 <text><note-content> 元素");
             Stop(noContent);
         }
     }
@@ -321,8 +322,8 @@ class EnexReader : public XmlHandler {
     void OnStart(std::string_view name, std::span<const XmlAttribute>) override {
         const std::string_view local = LocalName(name);
         if (depth_ == 0 && local != "en-export") {
-            static const std::string notEnex = Cp("不是 Evernote 导出文件：根元素是 "),
-                                     expected = Cp("，应为 <en-export>");
+            static const std::string notEnex = Ui::tr("不是 Evernote 导出文件：根元素是 "),
+                                     expected = Ui::tr("，应为 <en-export>");
             Stop(notEnex + Named(name) + expected);
             return;
         }
@@ -363,10 +364,8 @@ class EnexReader : public XmlHandler {
         std::string error;
         if (!Trimmed(note_->content).empty()) error = ParseXml(note_->content, enml, limits);
         if (!error.empty()) {
-            static const std::string number = Cp("第 "), noteWord = Cp(" 条笔记 "),
-                                     content = Cp(" 的内容不是有效的 XML（");
-            Stop(number + std::to_string(notes_.size() + 1) + noteWord + Quoted(note_->title) +
-                 content + error + Cp("）"));
+            static const std::string what = Ui::tr("第 %1 条笔记 %2 的内容不是有效的 XML（%3）");
+            Stop(UiArgs(what, {std::to_string(notes_.size() + 1), Quoted(note_->title), error}));
             return;
         }
         skipped_ += enml.Crypts();
@@ -379,7 +378,7 @@ class EnexReader : public XmlHandler {
     }
 
     static std::string Quoted(std::string_view utf8) {
-        static const std::string open = Cp("《"), close = Cp("》");
+        static const std::string open = Ui::tr("《"), close = Ui::tr("》");
         return open + StoredTitle(utf8.substr(0, 200)) + close;
     }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -18,13 +19,13 @@ struct ParserFree {
 using Parser = std::unique_ptr<XML_ParserStruct, ParserFree>;
 
 std::string Where(unsigned long line) {
-    static const std::string first = Cp("第 "), lineWord = Cp(" 行：");
-    return first + std::to_string(line) + lineWord;
+    static const std::string where = Ui::tr("第 %1 行：");
+    return UiArgs(where, {std::to_string(line)});
 }
 
 std::string WhereColumn(unsigned long line, unsigned long column) {
-    static const std::string first = Cp("第 "), lineWord = Cp(" 行第 "), columnWord = Cp(" 列：");
-    return first + std::to_string(line) + lineWord + std::to_string(column + 1) + columnWord;
+    static const std::string where = Ui::tr("第 %1 行第 %2 列：");
+    return UiArgs(where, {std::to_string(line), std::to_string(column + 1)});
 }
 
 // A name from the file inside a message: code page, cut to a readable length.
@@ -59,46 +60,56 @@ struct ExpatMessage {
 };
 
 constexpr ExpatMessage kExpatMessages[] = {
-    {XML_ERROR_NO_MEMORY, "内存不足，无法读完文件"},
-    {XML_ERROR_SYNTAX, "XML 语法错误"},
-    {XML_ERROR_NO_ELEMENTS, "文件在根元素结束之前就结束了（文件不完整）"},
+    {XML_ERROR_NO_MEMORY, KORVANE_TRANSLATE_NOOP("Ui", "内存不足，无法读完文件")},
+    {XML_ERROR_SYNTAX, KORVANE_TRANSLATE_NOOP("Ui", "XML 语法错误")},
+    {XML_ERROR_NO_ELEMENTS,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件在根元素结束之前就结束了（文件不完整）")},
     {XML_ERROR_INVALID_TOKEN,
-     "不是合格的 XML：这里有无效的字符或标记（例如空字节、不是 UTF-8 的字节）"},
-    {XML_ERROR_UNCLOSED_TOKEN, "标记没有结束（文件不完整）"},
-    {XML_ERROR_PARTIAL_CHAR, "字符不完整（文件不完整，或不是声明的编码）"},
-    {XML_ERROR_TAG_MISMATCH, "结束标记与开始的元素不一致"},
-    {XML_ERROR_DUPLICATE_ATTRIBUTE, "同一个属性写了两次"},
-    {XML_ERROR_JUNK_AFTER_DOC_ELEMENT, "根元素结束后还有内容"},
-    {XML_ERROR_UNDEFINED_ENTITY, "引用了未声明的实体"},
-    {XML_ERROR_RECURSIVE_ENTITY_REF, "文件声明了实体，导入不会展开实体"},
-    {XML_ERROR_ASYNC_ENTITY, "文件声明了实体，导入不会展开实体"},
-    {XML_ERROR_BAD_CHAR_REF, "字符引用指向不允许的字符"},
-    {XML_ERROR_BINARY_ENTITY_REF, "引用了二进制实体"},
-    {XML_ERROR_ATTRIBUTE_EXTERNAL_ENTITY_REF, "属性里引用了外部实体"},
-    {XML_ERROR_MISPLACED_XML_PI, "XML 声明不在文件开头"},
+     KORVANE_TRANSLATE_NOOP(
+         "Ui", "不是合格的 XML：这里有无效的字符或标记（例如空字节、不是 UTF-8 的字节）")},
+    {XML_ERROR_UNCLOSED_TOKEN, KORVANE_TRANSLATE_NOOP("Ui", "标记没有结束（文件不完整）")},
+    {XML_ERROR_PARTIAL_CHAR,
+     KORVANE_TRANSLATE_NOOP("Ui", "字符不完整（文件不完整，或不是声明的编码）")},
+    {XML_ERROR_TAG_MISMATCH, KORVANE_TRANSLATE_NOOP("Ui", "结束标记与开始的元素不一致")},
+    {XML_ERROR_DUPLICATE_ATTRIBUTE, KORVANE_TRANSLATE_NOOP("Ui", "同一个属性写了两次")},
+    {XML_ERROR_JUNK_AFTER_DOC_ELEMENT, KORVANE_TRANSLATE_NOOP("Ui", "根元素结束后还有内容")},
+    {XML_ERROR_UNDEFINED_ENTITY, KORVANE_TRANSLATE_NOOP("Ui", "引用了未声明的实体")},
+    {XML_ERROR_RECURSIVE_ENTITY_REF,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件声明了实体，导入不会展开实体")},
+    {XML_ERROR_ASYNC_ENTITY, KORVANE_TRANSLATE_NOOP("Ui", "文件声明了实体，导入不会展开实体")},
+    {XML_ERROR_BAD_CHAR_REF, KORVANE_TRANSLATE_NOOP("Ui", "字符引用指向不允许的字符")},
+    {XML_ERROR_BINARY_ENTITY_REF, KORVANE_TRANSLATE_NOOP("Ui", "引用了二进制实体")},
+    {XML_ERROR_ATTRIBUTE_EXTERNAL_ENTITY_REF, KORVANE_TRANSLATE_NOOP("Ui", "属性里引用了外部实体")},
+    {XML_ERROR_MISPLACED_XML_PI, KORVANE_TRANSLATE_NOOP("Ui", "XML 声明不在文件开头")},
     {XML_ERROR_UNKNOWN_ENCODING,
-     "文件声明的字符编码不受支持（只读 UTF-8、UTF-16、ISO-8859-1 和 US-ASCII）"},
-    {XML_ERROR_INCORRECT_ENCODING, "文件内容与声明的字符编码不符"},
-    {XML_ERROR_UNCLOSED_CDATA_SECTION, "CDATA 段没有结束（文件不完整）"},
-    {XML_ERROR_EXTERNAL_ENTITY_HANDLING, "文件要求读取外部实体，导入不读取外部文件"},
-    {XML_ERROR_NOT_STANDALONE, "文件要求读取外部 DTD，导入不读取外部文件"},
-    {XML_ERROR_ENTITY_DECLARED_IN_PE, "文件声明了实体，导入不会展开实体"},
-    {XML_ERROR_UNBOUND_PREFIX, "元素或属性的前缀没有声明"},
-    {XML_ERROR_XML_DECL, "XML 声明写错了"},
-    {XML_ERROR_TEXT_DECL, "文本声明写错了"},
-    {XML_ERROR_PUBLICID, "公共标识符里有不允许的字符"},
-    {XML_ERROR_INVALID_ARGUMENT, "XML 读取器收到无效的参数"},
+     KORVANE_TRANSLATE_NOOP(
+         "Ui", "文件声明的字符编码不受支持（只读 UTF-8、UTF-16、ISO-8859-1 和 US-ASCII）")},
+    {XML_ERROR_INCORRECT_ENCODING, KORVANE_TRANSLATE_NOOP("Ui", "文件内容与声明的字符编码不符")},
+    {XML_ERROR_UNCLOSED_CDATA_SECTION,
+     KORVANE_TRANSLATE_NOOP("Ui", "CDATA 段没有结束（文件不完整）")},
+    {XML_ERROR_EXTERNAL_ENTITY_HANDLING,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件要求读取外部实体，导入不读取外部文件")},
+    {XML_ERROR_NOT_STANDALONE,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件要求读取外部 DTD，导入不读取外部文件")},
+    {XML_ERROR_ENTITY_DECLARED_IN_PE,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件声明了实体，导入不会展开实体")},
+    {XML_ERROR_UNBOUND_PREFIX, KORVANE_TRANSLATE_NOOP("Ui", "元素或属性的前缀没有声明")},
+    {XML_ERROR_XML_DECL, KORVANE_TRANSLATE_NOOP("Ui", "XML 声明写错了")},
+    {XML_ERROR_TEXT_DECL, KORVANE_TRANSLATE_NOOP("Ui", "文本声明写错了")},
+    {XML_ERROR_PUBLICID, KORVANE_TRANSLATE_NOOP("Ui", "公共标识符里有不允许的字符")},
+    {XML_ERROR_INVALID_ARGUMENT, KORVANE_TRANSLATE_NOOP("Ui", "XML 读取器收到无效的参数")},
 #if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 4)
-    {XML_ERROR_AMPLIFICATION_LIMIT_BREACH, "文件声明了实体，导入不会展开实体"},
+    {XML_ERROR_AMPLIFICATION_LIMIT_BREACH,
+     KORVANE_TRANSLATE_NOOP("Ui", "文件声明了实体，导入不会展开实体")},
 #endif
 };
 
 std::string ExpatText(XML_Error code) {
-    static const std::string other = Cp("不是合格的 XML（");
+    static const std::string other = Ui::tr("不是合格的 XML（");
     for (const ExpatMessage& known : kExpatMessages)
-        if (known.code == code) return Cp(known.utf8);
+        if (known.code == code) return Ui::tr(known.utf8);
     const XML_LChar* english = XML_ErrorString(code);
-    return other + (english ? english : "?") + Cp("）");
+    return other + (english ? english : "?") + Ui::tr("）");
 }
 
 // One parse: the parser, the handler and what the callbacks found.
@@ -138,8 +149,8 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
     Session& s = Of(data);
     if (!s.error.empty() || !s.handler.Stopped().empty()) return;
     if (++s.depth > s.limits.maxDepth) {
-        static const std::string deep = Cp("元素嵌套超过 "),
-                                 layers = Cp(" 层，不是能导入的笔记文件");
+        static const std::string deep = Ui::tr("元素嵌套超过 "),
+                                 layers = Ui::tr(" 层，不是能导入的笔记文件");
         s.Fail(deep + std::to_string(s.limits.maxDepth) + layers);
         return;
     }
@@ -169,8 +180,8 @@ void XMLCALL OnText(void* data, const XML_Char* text, int length) {
 void XMLCALL OnEntityDeclaration(void* data, const XML_Char* name, int, const XML_Char*, int,
                                  const XML_Char*, const XML_Char*, const XML_Char*,
                                  const XML_Char*) {
-    static const std::string declared = Cp("文件声明了实体 "),
-                             refused = Cp("，导入不会展开实体，也不读取外部文件");
+    static const std::string declared = Ui::tr("文件声明了实体 "),
+                             refused = Ui::tr("，导入不会展开实体，也不读取外部文件");
     Of(data).Fail(declared + Quoted(name ? name : "") + refused);
 }
 
@@ -188,8 +199,8 @@ void XMLCALL OnSkippedEntity(void* data, const XML_Char* name, int isParameter) 
             return;
         }
     }
-    static const std::string unknown = Cp("引用了未声明的实体 "),
-                             refused = Cp("，导入不读取外部文件");
+    static const std::string unknown = Ui::tr("引用了未声明的实体 "),
+                             refused = Ui::tr("，导入不读取外部文件");
     s.Fail(unknown + Quoted(std::string(isParameter ? "%" : "&") + std::string(entity) + ";") +
            refused);
 }
@@ -215,12 +226,12 @@ std::string_view AttributeValue(std::span<const XmlAttribute> attributes, std::s
 std::string ParseXml(std::string_view bytes, XmlHandler& handler, const XmlLimits& limits) {
     const size_t maxBytes = std::min<size_t>(limits.maxBytes, INT_MAX);
     if (bytes.size() > maxBytes) {
-        static const std::string has = Cp("文件有 "), over = Cp(" 字节，超过导入上限 "),
-                                 unit = Cp(" 字节，没有读取");
+        static const std::string has = Ui::tr("文件有 "), over = Ui::tr(" 字节，超过导入上限 "),
+                                 unit = Ui::tr(" 字节，没有读取");
         return has + std::to_string(bytes.size()) + over + std::to_string(maxBytes) + unit;
     }
     if (Blank(bytes)) {
-        static const std::string empty = Cp("文件是空的，没有 XML 内容");
+        static const std::string empty = Ui::tr("文件是空的，没有 XML 内容");
         return empty;
     }
     const Parser parser(XML_ParserCreate(limits.forceUtf8 ? "UTF-8" : nullptr));

@@ -5,6 +5,7 @@
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/keepingnotice.h"
 #include "render/listpage.h"
 #include "render/storetexts.h"
@@ -60,18 +61,18 @@ std::optional<int32_t> DeletableRecord(std::string_view url) {
 }
 
 const std::string& DeleteQuestion() {
-    static const std::string text = Cp("是否真的要删除您所选择的记录？");
+    static const std::string text = Ui::tr("是否真的要删除您所选择的记录？");
     return text;
 }
 
 const std::string& PurgeQuestion() {
-    static const std::string text = Cp("是否真的要彻底删除这条记录？彻底删除后将无法恢复。");
+    static const std::string text = Ui::tr("是否真的要彻底删除这条记录？彻底删除后将无法恢复。");
     return text;
 }
 
 const std::string& EmptyTrashQuestion() {
     static const std::string text =
-        Cp("是否真的要清空回收站？回收站中的全部记录将被彻底删除，无法恢复。");
+        Ui::tr("是否真的要清空回收站？回收站中的全部记录将被彻底删除，无法恢复。");
     return text;
 }
 
@@ -79,43 +80,45 @@ const std::string& EmptyTrashQuestion() {
 std::string WriteFailureWhy(StoreStatus why) {
     switch (why) {
         case StoreStatus::Locked:
-            return Cp("数据库被其他程序锁定");
+            return Ui::tr("数据库被其他程序锁定");
         case StoreStatus::ReadOnly:
-            return Cp("数据库文件是只读的");
+            return Ui::tr("数据库文件是只读的");
         case StoreStatus::DiskFull:
-            return Cp("磁盘空间已满");
+            return Ui::tr("磁盘空间已满");
         case StoreStatus::Damaged:
-            return Cp("数据库文件已损坏");
+            return Ui::tr("数据库文件已损坏");
         case StoreStatus::Moved:
-            return Cp("数据库文件已被移走或替换");
+            return Ui::tr("数据库文件已被移走或替换");
         default:
             break;
     }
-    return Cp("数据库未能执行此操作");
+    return Ui::tr("数据库未能执行此操作");
 }
 
 // What a trash command's notice says: its name, what it could not do, what
 // is left as it was, and what to say when the copy is gone.
 struct TrashWords {
-    const char* failed;
-    const char* notDone;
-    const char* kept;
-    const char* gone;
+    std::string failed;
+    std::string notDone;
+    std::string kept;
+    std::string gone;
 };
 
 const TrashWords& WordsOf(DispatchHost::TrashAction action) {
     using enum DispatchHost::TrashAction;
-    static const TrashWords undo{"撤销失败：", "，记录未能恢复。",
-                                 "该记录仍在回收站中，未做任何改动。",
-                                 "撤销失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
-    static const TrashWords restore{"恢复失败：", "，记录未能恢复。",
-                                    "该记录仍在回收站中，未做任何改动。",
-                                    "恢复失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
-    static const TrashWords purge{"彻底删除失败：", "，记录未能删除。",
-                                  "该记录仍在回收站中，未做任何改动。",
-                                  "回收站中已没有这条记录，它可能已被恢复或彻底删除。"};
-    static const TrashWords empty{"清空回收站失败：", "，回收站未能清空。",
-                                  "回收站中的记录都还在，未做任何改动。", ""};
+    static const TrashWords undo{
+        Ui::tr("撤销失败："), Ui::tr("，记录未能恢复。"),
+        Ui::tr("该记录仍在回收站中，未做任何改动。"),
+        Ui::tr("撤销失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。")};
+    static const TrashWords restore{
+        Ui::tr("恢复失败："), Ui::tr("，记录未能恢复。"),
+        Ui::tr("该记录仍在回收站中，未做任何改动。"),
+        Ui::tr("恢复失败：回收站中已没有这条记录，它可能已被恢复或彻底删除。")};
+    static const TrashWords purge{Ui::tr("彻底删除失败："), Ui::tr("，记录未能删除。"),
+                                  Ui::tr("该记录仍在回收站中，未做任何改动。"),
+                                  Ui::tr("回收站中已没有这条记录，它可能已被恢复或彻底删除。")};
+    static const TrashWords empty{Ui::tr("清空回收站失败："), Ui::tr("，回收站未能清空。"),
+                                  Ui::tr("回收站中的记录都还在，未做任何改动。"), ""};
     switch (action) {
         case kUndo:
             return undo;
@@ -133,19 +136,19 @@ const TrashWords& WordsOf(DispatchHost::TrashAction action) {
 std::string DeleteFailureReason(StoreStatus why) {
     switch (why) {
         case StoreStatus::Locked:
-            return Cp("删除失败：数据库被其他程序锁定，记录未能删除。");
+            return Ui::tr("删除失败：数据库被其他程序锁定，记录未能删除。");
         case StoreStatus::ReadOnly:
-            return Cp("删除失败：数据库文件是只读的，记录未能删除。");
+            return Ui::tr("删除失败：数据库文件是只读的，记录未能删除。");
         case StoreStatus::DiskFull:
-            return Cp("删除失败：磁盘空间已满，记录未能删除。");
+            return Ui::tr("删除失败：磁盘空间已满，记录未能删除。");
         case StoreStatus::Damaged:
-            return Cp("删除失败：数据库文件已损坏，记录未能删除。");
+            return Ui::tr("删除失败：数据库文件已损坏，记录未能删除。");
         case StoreStatus::Moved:
-            return Cp("删除失败：数据库文件已被移走或替换，记录未能删除。");
+            return Ui::tr("删除失败：数据库文件已被移走或替换，记录未能删除。");
         default:
             break;
     }
-    return Cp("删除失败：数据库未能执行删除，记录未能删除。");
+    return Ui::tr("删除失败：数据库未能执行删除，记录未能删除。");
 }
 
 void ShowList(DispatchHost& host, int kind, ListRequest::Mode mode) {
@@ -260,7 +263,7 @@ std::string DeleteFailedNotice(const StoreResult& result, const std::string& not
     if (!IsWriteFailure(result.status)) return StatusText(result);
     // One line each, the path last: a message box too small for a long path
     // cuts only its end.
-    static const std::string kept = Cp("该记录仍在记事本中，未做任何改动。");
+    static const std::string kept = Ui::tr("该记录仍在记事本中，未做任何改动。");
     const std::string notice = DeleteFailureReason(result.status) + "\r\n" + kept;
     return notebook.empty() ? notice : notice + "\r\n" + notebook;
 }
@@ -268,10 +271,10 @@ std::string DeleteFailedNotice(const StoreResult& result, const std::string& not
 std::string TrashFailedNotice(DispatchHost::TrashAction action, const StoreResult& result,
                               const std::string& notebook) {
     const TrashWords& words = WordsOf(action);
-    if (result.status == StoreStatus::NotFound && *words.gone) return Cp(words.gone);
+    if (result.status == StoreStatus::NotFound && !words.gone.empty()) return words.gone;
     if (!IsWriteFailure(result.status)) return StatusText(result);
-    const std::string notice = Cp(words.failed) + WriteFailureWhy(result.status) +
-                               Cp(words.notDone) + "\r\n" + Cp(words.kept);
+    const std::string notice =
+        words.failed + WriteFailureWhy(result.status) + words.notDone + "\r\n" + words.kept;
     return notebook.empty() ? notice : notice + "\r\n" + notebook;
 }
 

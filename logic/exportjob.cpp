@@ -11,6 +11,7 @@
 #include "platform/apppaths.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/uitext.h"
 #include "render/storetexts.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
@@ -282,20 +283,23 @@ std::string ExportResultText(const ExportResult& result, const std::string& fold
     using Outcome = ExportResult::Outcome;
     switch (result.outcome) {
         case Outcome::Done:
-            return Cp("导出完成：") + std::to_string(result.notes) + Cp(" 条记事、") +
-                   std::to_string(result.contacts) + Cp(" 位联系人，已写入\n") + folder +
-                   Cp("\n\n记事：每条一个 Markdown 文件（notes 文件夹）和一个网页 notes.html；"
-                      "联系人：contacts.vcf。");
+            return Ui::tr("导出完成：") + std::to_string(result.notes) + Ui::tr(" 条记事、") +
+                   std::to_string(result.contacts) + Ui::tr(" 位联系人，已写入\n") + folder +
+                   Ui::tr(
+                       "\n\n记事：每条一个 Markdown 文件（notes 文件夹）和一个网页 notes.html；"
+                       "联系人：contacts.vcf。");
         case Outcome::Cancelled:
-            return Cp("导出已取消，没有写入任何文件：\n") + folder;
+            return Ui::tr("导出已取消，没有写入任何文件：\n") + folder;
         case Outcome::NotRead:
-            return Cp("无法读取记事本，没有导出：") + StatusText(result.read);
+            return Ui::tr("无法读取记事本，没有导出：") + StatusText(result.read);
         case Outcome::FolderTaken:
-            return Cp("这个文件夹里已有别的文件，为免覆盖，没有导出。请选择一个空文件夹或新文件夹："
-                      "\n") +
+            return Ui::tr(
+                       "这个文件夹里已有别的文件，为免覆盖，没有导出。请选择一个空文件夹或新文件夹"
+                       "："
+                       "\n") +
                    result.path;
         case Outcome::NotWritten:
-            return Cp("无法写入，导出没有完成，文件夹保持原样：\n") + result.path;
+            return Ui::tr("无法写入，导出没有完成，文件夹保持原样：\n") + result.path;
     }
     return {};
 }

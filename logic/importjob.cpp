@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
+#include "platform/uitext.h"
 #include "render/storetexts.h"
 #include "store/listrows.h"
 #include "store/notebook.h"
@@ -49,12 +50,12 @@ FileRecords ReadContacts(std::string_view bytes) {
 FileRecords ReadTextNote(std::string_view bytes) {
     FileRecords out;
     if (bytes.find('\0') != std::string_view::npos) {
-        out.error = Cp("文件含有空字节（NUL），不是文本文件");
+        out.error = Ui::tr("文件含有空字节（NUL），不是文本文件");
         return out;
     }
     const ExchangedNote note = MarkdownToNote(bytes);
     if (note.title.empty() && Trim(note.body).empty()) {
-        out.error = Cp("文件里没有文字");
+        out.error = Ui::tr("文件里没有文字");
         return out;
     }
     out.records.push_back(FromNote(note));
@@ -121,25 +122,25 @@ std::string ReadFailureText(platform::FileReadFailure failure) {
     using F = platform::FileReadFailure;
     switch (failure) {
         case F::kNotFound:
-            return Cp("找不到这个文件");
+            return Ui::tr("找不到这个文件");
         case F::kNotRegular:
-            return Cp("不是普通文件");
+            return Ui::tr("不是普通文件");
         case F::kLink:
-            return Cp("是一个链接，导入不跟随链接");
+            return Ui::tr("是一个链接，导入不跟随链接");
         case F::kTooLarge:
-            return Cp("文件超过 64 MB，导入不读这么大的文件");
+            return Ui::tr("文件超过 64 MB，导入不读这么大的文件");
         case F::kUnreadable:
         case F::kNone:
             break;
     }
-    return Cp("无法读取这个文件");
+    return Ui::tr("无法读取这个文件");
 }
 
 FileRecords ReadOneFile(const std::string& path) {
     FileRecords out;
     const Reader* reader = ReaderFor(path);
     if (!reader) {
-        out.error = Cp("不认识的文件类型：导入读取 .vcf、.md、.txt、.note 和 .enex 文件");
+        out.error = Ui::tr("不认识的文件类型：导入读取 .vcf、.md、.txt、.note 和 .enex 文件");
         return out;
     }
     platform::FileRead read = platform::ReadRegularFile(path, kImportFileLimit);
@@ -222,25 +223,26 @@ ImportResult ImportFiles(const std::vector<std::string>& paths, const std::strin
 }
 
 std::string ImportResultText(const ImportResult& result) {
-    if (result.cancelled) return Cp("导入已取消，记事本没有改动。");
+    if (result.cancelled) return Ui::tr("导入已取消，记事本没有改动。");
     std::string text;
     if (!result.stored.Ok()) {
-        text = Cp("没有导入任何记录，记事本没有改动：") + StatusText(result.stored);
+        text = Ui::tr("没有导入任何记录，记事本没有改动：") + StatusText(result.stored);
     } else {
-        text = Cp("导入完成：新增 ") + std::to_string(result.notes) + Cp(" 条记事、") +
-               std::to_string(result.contacts) + Cp(" 位联系人（读了 ") +
-               std::to_string(result.files) + Cp(" 个文件）。");
+        text = Ui::tr("导入完成：新增 ") + std::to_string(result.notes) + Ui::tr(" 条记事、") +
+               std::to_string(result.contacts) + Ui::tr(" 位联系人（读了 ") +
+               std::to_string(result.files) + Ui::tr(" 个文件）。");
         if (result.alreadyThere > 0) {
-            text += Cp("\n记事本中已有、没有重复导入：") + std::to_string(result.alreadyThere) +
-                    Cp(" 条。");
+            text += Ui::tr("\n记事本中已有、没有重复导入：") + std::to_string(result.alreadyThere) +
+                    Ui::tr(" 条。");
         }
     }
     if (result.picturesSkipped > 0) {
-        text += Cp("\n照片和附件不能放进记录，跳过了 ") + std::to_string(result.picturesSkipped) +
-                Cp(" 个。");
+        text += Ui::tr("\n照片和附件不能放进记录，跳过了 ") +
+                std::to_string(result.picturesSkipped) + Ui::tr(" 个。");
     }
     if (!result.refused.empty()) {
-        text += Cp("\n\n没有导入的文件（") + std::to_string(result.refused.size()) + Cp(" 个）：");
+        text += Ui::tr("\n\n没有导入的文件（") + std::to_string(result.refused.size()) +
+                Ui::tr(" 个）：");
         for (const ImportResult::Refused& r : result.refused) {
             text += "\n" + r.path + Cp("\n    ") + r.why;
         }

@@ -6,6 +6,7 @@
 #include "base/log.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -70,19 +71,19 @@ std::string WhatHappens(platform::FileReadFailure why) {
     using enum platform::FileReadFailure;
     switch (why) {
         case kTooLarge:
-            return Cp(
+            return Ui::tr(
                 "。它超过了 1 MB，不是本程序写的设置文件。本次使用默认的窗口位置和选项；"
                 "该文件保持原样，关闭时也不会改写。");
         case kNotRegular:
-            return Cp(
+            return Ui::tr(
                 "。它不是普通文件（可能是文件夹或设备）。本次使用默认的窗口位置和选项；"
                 "它保持原样，窗口设置这次不会保存。");
         case kLink:
-            return Cp(
+            return Ui::tr(
                 "。它是一个链接，程序不会通过链接读写。本次使用默认的窗口位置和选项；"
                 "关闭时会在这里写入新的设置文件代替该链接，链接所指向的文件不会被改动。");
         default:
-            return Cp(
+            return Ui::tr(
                 "。系统不允许读取它。本次使用默认的窗口位置和选项；"
                 "该文件保持原样，关闭时也不会改写。");
     }
@@ -99,7 +100,7 @@ std::string SettingsFileNotice(const std::string& iniPath) {
     log::Warn(log::Area::App, "settings file not used, " +
                                   std::string(platform::FileReadFailureText(state)) + ": " +
                                   platform::NativePath(iniPath));
-    static const std::string unused = Cp("没有读取设置文件 ");
+    static const std::string unused = Ui::tr("没有读取设置文件 ");
     return unused + iniPath + WhatHappens(state);
 }
 
@@ -113,6 +114,30 @@ int32_t SettingsInteger(std::string_view text) {
 
 bool SettingsFlag(std::string_view text) {
     return SettingsInteger(text) == 1;
+}
+
+UiLanguage ChooseUiLanguage(std::string_view setting, std::string_view systemLanguage) {
+    const auto lower = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    };
+    const std::string chosen = lower(setting);
+    if (chosen == "en") return UiLanguage::English;
+    if (chosen == "zh") return UiLanguage::Chinese;
+    // "en", "en_US.UTF-8", "en-GB": the language part alone decides.
+    const std::string system = lower(systemLanguage);
+    const bool english =
+        system.starts_with("en") && (system.size() == 2 || system[2] == '_' || system[2] == '-' ||
+                                     system[2] == '.' || system[2] == '@');
+    return english ? UiLanguage::English : UiLanguage::Chinese;
+}
+
+UiLanguage LoadUiLanguage(const std::string& iniPath, std::string_view systemLanguage) {
+    return ChooseUiLanguage(platform::ReadProfileString(iniPath, kLanguageSection, kLanguageKey),
+                            systemLanguage);
 }
 
 StoredWindow LoadWindowSettings(const std::string& iniPath) {

@@ -48,6 +48,23 @@ struct WindowRect {
 // or there is none yet.
 std::string SettingsFileNotice(const std::string& iniPath);
 
+// The language of the texts the program shows.
+enum class UiLanguage { Chinese, English };
+
+// The section and key of the language setting: "en", "zh" or "auto" (the
+// default: the system's language, see platform::UserLanguageName).
+inline constexpr std::string_view kLanguageSection = "ui";
+inline constexpr std::string_view kLanguageKey = "language";
+
+// The language from the setting's value and the system's language name. An
+// explicit "en" or "zh" (any letter case) wins over the system; otherwise
+// (auto, absent or unknown) a system language name starting with "en" gives
+// English; Chinese stays the default for every other one.
+UiLanguage ChooseUiLanguage(std::string_view setting, std::string_view systemLanguage);
+
+// The language setting of the file at `iniPath` applied to `systemLanguage`.
+UiLanguage LoadUiLanguage(const std::string& iniPath, std::string_view systemLanguage);
+
 // Missing keys and unreadable values read as 0.
 StoredWindow LoadWindowSettings(const std::string& iniPath);
 

@@ -12,6 +12,7 @@
 #include "exchange/davitems.h"
 #include "exchange/davxml.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "store/dailybackup.h"
 #include "store/keeping.h"
 #include "store/sqlitelayer.h"
@@ -226,7 +227,7 @@ class Pass {
     }
 
     static std::string Answered(int status, const std::string& where) {
-        return Cp("服务器回答 ") + std::to_string(status) + Cp("：") + where;
+        return Ui::tr("服务器回答 ") + std::to_string(status) + Ui::tr("：") + where;
     }
 
     [[noreturn]] static void Unexpected(const HttpResponse& r, const std::string& method,
@@ -286,7 +287,7 @@ class Pass {
         if (outcome == Outcome::Written || outcome == Outcome::AlreadyDone ||
             outcome == Outcome::Skipped)
             return;
-        throw PassStop{SyncStatus::StoreFailed, Cp("第一次同步前无法做备份，什么都没有改。")};
+        throw PassStop{SyncStatus::StoreFailed, Ui::tr("第一次同步前无法做备份，什么都没有改。")};
     }
 
     // The principal: from the address given, else from the well-known
@@ -393,7 +394,7 @@ class Pass {
             listing = Propfind(c.url, "1", PropfindEtagsBody());
             if (!listing->error.empty())
                 throw PassStop{SyncStatus::ServerFailed,
-                               Cp("无法列出 ") + platform::ToCodePage(c.url)};
+                               Ui::tr("无法列出 ") + platform::ToCodePage(c.url)};
             changes.whole = true;
         }
         const std::string self = DavUrlPath(c.url);
@@ -447,7 +448,7 @@ class Pass {
                 Check(RunStatementsAtOnce({WriteSyncValue(std::string(c.key) + "_url", {})}));
             });
             throw PassStop{SyncStatus::ServerFailed,
-                           Cp("服务器上找不到集合 ") + platform::ToCodePage(c.url)};
+                           Ui::tr("服务器上找不到集合 ") + platform::ToCodePage(c.url)};
         }
         if (r.status != 207) return std::nullopt;
         Multistatus m = ReadMultistatus(r.body);
@@ -783,60 +784,60 @@ std::string SyncReportText(const SyncReport& r) {
     switch (r.status) {
         case SyncStatus::Done: {
             if (r.uploaded + r.downloaded + r.deletedHere + r.deletedThere + r.conflicts == 0)
-                return Cp("同步完成，没有变化");
-            text = Cp("同步完成：上传 ") + std::to_string(r.uploaded) + Cp("，下载 ") +
+                return Ui::tr("同步完成，没有变化");
+            text = Ui::tr("同步完成：上传 ") + std::to_string(r.uploaded) + Ui::tr("，下载 ") +
                    std::to_string(r.downloaded);
-            if (r.deletedHere) text += Cp("，本机删除 ") + std::to_string(r.deletedHere);
-            if (r.deletedThere) text += Cp("，服务器删除 ") + std::to_string(r.deletedThere);
+            if (r.deletedHere) text += Ui::tr("，本机删除 ") + std::to_string(r.deletedHere);
+            if (r.deletedThere) text += Ui::tr("，服务器删除 ") + std::to_string(r.deletedThere);
             if (r.conflicts)
-                text += Cp("，") + std::to_string(r.conflicts) + Cp(" 处冲突已保留两份");
+                text += Ui::tr("，") + std::to_string(r.conflicts) + Ui::tr(" 处冲突已保留两份");
             return text;
         }
         case SyncStatus::NotConfigured:
-            text = Cp("还没有设置同步帐户");
+            text = Ui::tr("还没有设置同步帐户");
             break;
         case SyncStatus::PasswordRefused:
-            text = Cp("服务器拒绝了密码");
+            text = Ui::tr("服务器拒绝了密码");
             break;
         case SyncStatus::Forbidden:
-            text = Cp("服务器拒绝访问");
+            text = Ui::tr("服务器拒绝访问");
             break;
         case SyncStatus::Unreachable:
-            text = Cp("无法连接服务器");
+            text = Ui::tr("无法连接服务器");
             break;
         case SyncStatus::TimedOut:
-            text = Cp("服务器没有及时回答");
+            text = Ui::tr("服务器没有及时回答");
             break;
         case SyncStatus::Certificate:
-            text = Cp("服务器的证书不可信，没有连接");
+            text = Ui::tr("服务器的证书不可信，没有连接");
             break;
         case SyncStatus::PlainRefused:
-            text = Cp("不加密的连接（http）只用于本机，除非在“同步…”中明确允许");
+            text = Ui::tr("不加密的连接（http）只用于本机，除非在“同步…”中明确允许");
             break;
         case SyncStatus::ServerFailed:
-            text = Cp("服务器出错");
+            text = Ui::tr("服务器出错");
             break;
         case SyncStatus::ServerFull:
-            text = Cp("服务器空间已满");
+            text = Ui::tr("服务器空间已满");
             break;
         case SyncStatus::NoCollections:
-            text = Cp("服务器上还没有 Korvane 记事和联系人的集合");
+            text = Ui::tr("服务器上还没有 Korvane 记事和联系人的集合");
             break;
         case SyncStatus::EmptyListing:
-            text = Cp("服务器的列表突然是空的，为了安全没有删除任何记录");
+            text = Ui::tr("服务器的列表突然是空的，为了安全没有删除任何记录");
             break;
         case SyncStatus::MassDelete:
-            text = Cp("这次同步会删除本机 ") + std::to_string(r.massDelete) +
-                   Cp(" 条记录，已停下等待确认");
+            text = Ui::tr("这次同步会删除本机 ") + std::to_string(r.massDelete) +
+                   Ui::tr(" 条记录，已停下等待确认");
             break;
         case SyncStatus::StoreFailed:
-            text = Cp("记事本无法读写，同步没有完成");
+            text = Ui::tr("记事本无法读写，同步没有完成");
             break;
         case SyncStatus::Cancelled:
-            text = Cp("同步已取消");
+            text = Ui::tr("同步已取消");
             break;
     }
-    if (!r.detail.empty()) text += Cp("（") + r.detail + Cp("）");
+    if (!r.detail.empty()) text += Ui::tr("（") + r.detail + Ui::tr("）");
     return text;
 }
 

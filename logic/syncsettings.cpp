@@ -4,6 +4,7 @@
 #include "platform/fileinfo.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -43,13 +44,13 @@ bool SaveSyncSettings(const std::string& iniPath, const SyncSettings& s) {
 
 std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& error) {
     if (!platform::OnlyOwnerMayAccess(path)) {
-        error = Cp("密码文件 ") + path +
-                Cp(" 不是只有本用户能读写的普通文件（应为 chmod 600），未使用。");
+        error = Ui::tr("密码文件 ") + path +
+                Ui::tr(" 不是只有本用户能读写的普通文件（应为 chmod 600），未使用。");
         return std::nullopt;
     }
     platform::FileRead read = platform::ReadRegularFile(path, kPasswordFileBytes);
     if (!read) {
-        error = Cp("无法读取密码文件 ") + path + Cp("。");
+        error = Ui::tr("无法读取密码文件 ") + path + Ui::tr("。");
         return std::nullopt;
     }
     std::string password = std::move(read.bytes);

@@ -2,6 +2,7 @@
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 
@@ -12,7 +13,7 @@ std::vector<std::string> UpdaterArguments(std::string_view versionStamp,
 
 const std::string& UpdaterNotStarted() {
     static const std::string text =
-        Cp("无法启动更新程序：程序目录中没有 update.exe，或它不能运行。本程序继续运行。");
+        Ui::tr("无法启动更新程序：程序目录中没有 update.exe，或它不能运行。本程序继续运行。");
     return text;
 }
 

@@ -8,14 +8,16 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/flowlayout.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
 
 // The footer's notice and where a click on it leads.
 QString MakersNotice() {
-    return QStringLiteral("Korvane 工作室出品 · 访问主页");
+    return ToQt(Ui::tr("Korvane 工作室出品 · 访问主页"));
 }
 const char* const kHomePage = "https://korvane.example.org/Brisvale/";
 
@@ -64,11 +66,11 @@ OptionsBar::OptionsBar(QWidget* parent) {
     bar->setObjectName(QStringLiteral("PLt"));
     bar->setAttribute(Qt::WA_StyledBackground);
 
-    onTop = Option(bar, QStringLiteral("顶置"), "CB");
-    onTop->setToolTip(QStringLiteral("保持在最上方显示,始终显示在最上层"));
-    run = Option(bar, QStringLiteral("开机启动"), "Run");
-    compact = Option(bar, QStringLiteral("自动精简显示"), "CBN");
-    hotkey = Option(bar, QStringLiteral("Ctrl+Q 显示面板"), "CNQ");
+    onTop = Option(bar, ToQt(Ui::tr("顶置")), "CB");
+    onTop->setToolTip(ToQt(Ui::tr("保持在最上方显示,始终显示在最上层")));
+    run = Option(bar, ToQt(Ui::tr("开机启动")), "Run");
+    compact = Option(bar, ToQt(Ui::tr("自动精简显示")), "CBN");
+    hotkey = Option(bar, ToQt(Ui::tr("Ctrl+Q 显示面板")), "CNQ");
     version = new QLabel(QStringLiteral("20110913"), bar);
     version->setObjectName(QStringLiteral("version"));
     version->hide();
@@ -90,15 +92,15 @@ Footer::Footer(QWidget* parent) : QObject(parent) {
     bar->setObjectName(QStringLiteral("PLb"));
     bar->setFixedHeight(18);
     bar->setAttribute(Qt::WA_StyledBackground);
-    exportAll = FooterButton(bar, QStringLiteral("导出…"),
-                             QStringLiteral("把记事导出为 Markdown 文件和网页，联系人导出为 vCard"),
+    exportAll = FooterButton(bar, ToQt(Ui::tr("导出…")),
+                             ToQt(Ui::tr("把记事导出为 Markdown 文件和网页，联系人导出为 vCard")),
                              "ExportButton");
-    importFiles = FooterButton(
-        bar, QStringLiteral("导入…"),
-        QStringLiteral("从 vCard、Markdown、文本、Gnote 和 Evernote 文件导入"), "ImportButton");
-    sync = FooterButton(bar, QStringLiteral("同步…"),
-                        QStringLiteral("与自己的 CalDAV/CardDAV 服务器同步记事和联系人"),
-                        "SyncButton");
+    importFiles = FooterButton(bar, ToQt(Ui::tr("导入…")),
+                               ToQt(Ui::tr("从 vCard、Markdown、文本、Gnote 和 Evernote 文件导入")),
+                               "ImportButton");
+    sync =
+        FooterButton(bar, ToQt(Ui::tr("同步…")),
+                     ToQt(Ui::tr("与自己的 CalDAV/CardDAV 服务器同步记事和联系人")), "SyncButton");
     connect(sync, &QToolButton::clicked, this, &Footer::syncClicked);
     syncState = new ElidedLabel(bar);
     syncState->setObjectName(QStringLiteral("SyncState"));
@@ -126,7 +128,7 @@ void Footer::ShowSyncState(const QString& line, bool failed) {
     sync->setHidden(!line.isEmpty());
     syncState->setHidden(line.isEmpty());
     syncState->setText(line);
-    syncState->setToolTip(line + QStringLiteral("\n（点击打开“同步…”）"));
+    syncState->setToolTip(line + ToQt(Ui::tr("\n（点击打开“同步…”）")));
     failed_ = failed;
     PaintSyncState();
 }
@@ -164,7 +166,7 @@ void Footer::OpenHomePage() {
     if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)))) {
         QWidget* window = bar->window();
         QMessageBox::critical(window, window->windowTitle(),
-                              QStringLiteral("无法打开网页浏览器：%1").arg(kHomePage));
+                              ToQt(Ui::tr("无法打开网页浏览器：%1")).arg(kHomePage));
     }
 }
 
@@ -203,8 +205,8 @@ void PaintOptionsBar(QWidget* bar, bool dark) {
 void ShowHotkeyUnavailable(QCheckBox* option) {
     option->setEnabled(false);
     option->setToolTip(
-        QStringLiteral("此桌面不提供全局快捷键，Ctrl+Q 无法使用"
-                       "（Wayland 桌面需要提供全局快捷键门户 GlobalShortcuts）"));
+        ToQt(Ui::tr("此桌面不提供全局快捷键，Ctrl+Q 无法使用"
+                    "（Wayland 桌面需要提供全局快捷键门户 GlobalShortcuts）")));
 }
 
 }  // namespace korvane

@@ -3,14 +3,16 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/pagehost.h"
 #include "mainwindow/windowlog.h"
 #include "platform/process.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 
 CompactView::CompactView(QWidget* parent) : QObject(parent) {
-    strip = new QLabel(QStringLiteral(" -> 双击此处恢复标准窗口"), parent);
+    strip = new QLabel(ToQt(Ui::tr(" -> 双击此处恢复标准窗口")), parent);
     strip->setObjectName(QStringLiteral("Panel1"));
     strip->setFixedHeight(17);
     strip->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

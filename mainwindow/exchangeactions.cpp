@@ -17,6 +17,7 @@
 #include "dialogs/qttext.h"
 #include "logic/exportjob.h"
 #include "logic/importjob.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -28,21 +29,21 @@ QString StartFolder() {
 
 QString ChooseFolder(QWidget* window) {
     return QFileDialog::getExistingDirectory(
-        window, QStringLiteral("导出到哪个文件夹？（将在其中新建一个文件夹）"), StartFolder());
+        window, ToQt(Ui::tr("导出到哪个文件夹？（将在其中新建一个文件夹）")), StartFolder());
 }
 
 QStringList ChooseFiles(QWidget* window) {
     return QFileDialog::getOpenFileNames(
-        window, QStringLiteral("选择要导入的文件"), StartFolder(),
-        QStringLiteral("记事和联系人 (*.vcf *.vcard *.md *.markdown *.txt *.text *.note *.enex);;"
-                       "联系人 vCard (*.vcf *.vcard);;记事 (*.md *.markdown *.txt *.text *.note "
-                       "*.enex);;所有文件 (*)"));
+        window, ToQt(Ui::tr("选择要导入的文件")), StartFolder(),
+        ToQt(Ui::tr("记事和联系人 (*.vcf *.vcard *.md *.markdown *.txt *.text *.note *.enex);;"
+                    "联系人 vCard (*.vcf *.vcard);;记事 (*.md *.markdown *.txt *.text *.note "
+                    "*.enex);;所有文件 (*)")));
 }
 
 }  // namespace
 
 ExchangeProgressBar::ExchangeProgressBar(QWidget* window, const QString& label)
-    : dialog_(label, QStringLiteral("取消"), 0, 100, window) {
+    : dialog_(label, ToQt(Ui::tr("取消")), 0, 100, window) {
     dialog_.setWindowTitle(QStringLiteral("Korvane"));
     dialog_.setWindowModality(Qt::WindowModal);
     dialog_.setMinimumDuration(400);
@@ -61,12 +62,12 @@ ExchangeProgress ExchangeProgressBar::Callback() {
 
 void ShowExchangeSummary(QWidget* window, QMessageBox::Icon icon, const std::string& text,
                          const QString& folder) {
-    QMessageBox box(icon, QStringLiteral("温馨提示"), ToQt(text), QMessageBox::Ok, window);
+    QMessageBox box(icon, ToQt(Ui::tr("温馨提示")), ToQt(text), QMessageBox::Ok, window);
     box.setObjectName(QStringLiteral("ExchangeSummary"));
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确\u3000定"));
+    box.button(QMessageBox::Ok)->setText(ToQt(Ui::tr("确　定")));
     QPushButton* open = nullptr;
     if (!folder.isEmpty()) {
-        open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::ActionRole);
+        open = box.addButton(ToQt(Ui::tr("打开文件夹")), QMessageBox::ActionRole);
     }
     box.exec();
     if (open && box.clickedButton() == open) QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
@@ -99,7 +100,7 @@ void ExchangeActions::Export() {
         const QString folder = NewExportFolder(chosen);
         ExportResult result;
         {
-            ExchangeProgressBar progress(window_, QStringLiteral("正在导出记事和联系人…"));
+            ExchangeProgressBar progress(window_, ToQt(Ui::tr("正在导出记事和联系人…")));
             result =
                 ExportNotebook({FromQt(QDir::toNativeSeparators(folder))}, progress.Callback());
         }
@@ -120,7 +121,7 @@ void ExchangeActions::Import() {
         for (const QString& file : files) paths.push_back(FromQt(QDir::toNativeSeparators(file)));
         ImportResult result;
         {
-            ExchangeProgressBar progress(window_, QStringLiteral("正在导入…"));
+            ExchangeProgressBar progress(window_, ToQt(Ui::tr("正在导入…")));
             result = ImportFiles(paths, StoredTimeNow(), progress.Callback());
         }
         const bool whole = result.stored.Ok() && result.refused.empty() && !result.cancelled;

@@ -12,6 +12,7 @@
 
 #include "dialogs/dialogs.h"
 #include "dialogs/formbase.h"
+#include "dialogs/qttext.h"
 #include "logic/md5.h"
 #include "logic/settings.h"
 #include "logic/updater.h"
@@ -35,6 +36,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/uitext.h"
 #include "platformqt/hotkey.h"
 #include "syncqt/secretstore.h"
 
@@ -380,7 +382,7 @@ void TMyHappy::RestoreSettings() {
 void TMyHappy::LoadPage() {
     const std::string page = AppPath("hd/main.html");
     if (!platform::FileExists(page)) {
-        static const std::string incomplete = Cp("安装不完整，请重新下载安装");
+        static const std::string incomplete = Ui::tr("安装不完整，请重新下载安装");
         ShowMsgBox(*Forms().smsf, incomplete, false, 1);
         RequestTermination();
         return;
@@ -394,7 +396,7 @@ void TMyHappy::LoadPage() {
         if (!page_->Reshow(PageUrl())) page_->Load(PageUrl());
         return;
     }
-    page_->Cover(QStringLiteral("您的文件可能已被破坏，请重新安装"));
+    page_->Cover(ToQt(Ui::tr("您的文件可能已被破坏，请重新安装")));
 }
 
 void TMyHappy::Timer1Timer() {

@@ -6,6 +6,7 @@
 #include "dialogs/messagebox.h"
 #include "mainwindow/windowlog.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/notices.h"
 #include "render/storetexts.h"
 #include "store/keeping.h"
@@ -22,7 +23,7 @@ std::string WhatWasFound(const RestoreOffer& offer, const OpenFindings& findings
                          const std::string& notebook, const std::string& notice) {
     switch (findings.working) {
         case OpenFindings::Working::Missing:
-            return Cp("找不到记事本 ") + notebook + Cp("，已新建了一个空记事本。");
+            return Ui::tr("找不到记事本 ") + notebook + Ui::tr("，已新建了一个空记事本。");
         case OpenFindings::Working::Damaged:
             return notice;
         case OpenFindings::Working::Whole:
@@ -33,10 +34,11 @@ std::string WhatWasFound(const RestoreOffer& offer, const OpenFindings& findings
     const std::string before = notice.empty() ? std::string() : notice + "\r\n\r\n";
     if (!findings.unfinished.empty()) {
         return before +
-               Cp("上次写回或恢复记事本时程序被中断，未完成的副本已另存，没有删除。记事本 ") +
-               notebook + Cp(" 现有 ") + std::to_string(offer.workingRecords) + Cp(" 条记录。");
+               Ui::tr("上次写回或恢复记事本时程序被中断，未完成的副本已另存，没有删除。记事本 ") +
+               notebook + Ui::tr(" 现有 ") + std::to_string(offer.workingRecords) +
+               Ui::tr(" 条记录。");
     }
-    return before + Cp("记事本 ") + notebook + Cp(" 中没有任何记录。");
+    return before + Ui::tr("记事本 ") + notebook + Ui::tr(" 中没有任何记录。");
 }
 
 }  // namespace
@@ -44,10 +46,10 @@ std::string WhatWasFound(const RestoreOffer& offer, const OpenFindings& findings
 std::string RestoreQuestion(const RestoreOffer& offer, const OpenFindings& findings,
                             const std::string& notebook, const std::string& notice) {
     const std::string what =
-        offer.source == RestoreOffer::Source::Backup ? Cp("备份") : Cp("另存的文件");
-    return WhatWasFound(offer, findings, notebook, notice) + "\r\n\r\n" + Cp("是否从 ") +
-           std::to_string(offer.records) + Cp(" 条记录的") + what + Cp("（") + offer.date +
-           Cp("）恢复？\r\n") + offer.path;
+        offer.source == RestoreOffer::Source::Backup ? Ui::tr("备份") : Ui::tr("另存的文件");
+    return WhatWasFound(offer, findings, notebook, notice) + "\r\n\r\n" + Ui::tr("是否从 ") +
+           std::to_string(offer.records) + Ui::tr(" 条记录的") + what + Ui::tr("（") + offer.date +
+           Ui::tr("）恢复？") + "\r\n" + offer.path;
 }
 
 NotebookStart::NotebookStart(QObject* parent, Tsmsf& messages, std::function<void()> relist,

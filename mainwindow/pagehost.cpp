@@ -14,9 +14,13 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+#include "browser/pagedom.h"
+#include "dialogs/qttext.h"
+#include "mainwindow/pagetexts.h"
 #include "mainwindow/windowlog.h"
 #include "platform/codepage.h"
 #include "platform/process.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -259,6 +263,9 @@ void PageHost::Start() {
     }
     // A tick before the load keeps the place for the start-up call the load brings.
     if (pageLoaded_) resumeNext_ = false;
+    // The page's own texts, in the program's language, before its start.
+    script += QStringLiteral("window.kvTexts = JSON.parse(") + JsStringLiteral(PageTextsJson()) +
+              QStringLiteral(");\n");
     script += QString::fromLatin1(kStartOnce);
     view->page()->runJavaScript(script);
 }
@@ -308,7 +315,7 @@ void PageHost::ProcessEnded() {
     restarts_.append(now);
     while (!restarts_.isEmpty() && now - restarts_.first() > kWithinMs) restarts_.removeFirst();
     if (restarts_.size() > kRestarts) {
-        Cover(QStringLiteral("页面多次意外关闭，请重新打开窗口"));
+        Cover(ToQt(Ui::tr("页面多次意外关闭，请重新打开窗口")));
         return;
     }
     pageLoaded_ = false;

@@ -12,6 +12,7 @@
 #include "dialogs/widgets.h"
 #include "mainwindow/syncservice.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "syncqt/secretstore.h"
 
 namespace korvane {
@@ -61,7 +62,7 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientSize);
-    setWindowTitle(QStringLiteral("同步"));
+    setWindowTitle(ToQt(Ui::tr("同步")));
 
     const auto field = [this](const QString& caption, int y, const char* name) {
         QLabel* label = Caption(this, caption);
@@ -72,26 +73,25 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
         NameAfterCaption(edit, label);
         return edit;
     };
-    UrlEdit = field(QStringLiteral("服务器地址"), 14, "UrlEdit");
+    UrlEdit = field(ToQt(Ui::tr("服务器地址")), 14, "UrlEdit");
     UrlEdit->setPlaceholderText(QStringLiteral("https://example.com/remote.php/dav"));
-    UrlEdit->setToolTip(QStringLiteral("自己的 CalDAV/CardDAV 服务器的地址"));
-    UserEdit = field(QStringLiteral("用户名"), 44, "UserEdit");
-    PasswordEdit = field(QStringLiteral("密码"), 74, "PasswordEdit");
+    UrlEdit->setToolTip(ToQt(Ui::tr("自己的 CalDAV/CardDAV 服务器的地址")));
+    UserEdit = field(ToQt(Ui::tr("用户名")), 44, "UserEdit");
+    PasswordEdit = field(ToQt(Ui::tr("密码")), 74, "PasswordEdit");
     PasswordEdit->setEchoMode(QLineEdit::Password);
-    PasswordEdit->setToolTip(QStringLiteral("密码保存在桌面的密钥环里，不写入任何文件"));
+    PasswordEdit->setToolTip(ToQt(Ui::tr("密码保存在桌面的密钥环里，不写入任何文件")));
 
-    PlainHttpBox = new QCheckBox(QStringLiteral("允许不加密的连接（http）"), this);
+    PlainHttpBox = new QCheckBox(ToQt(Ui::tr("允许不加密的连接（http）")), this);
     PlainHttpBox->setObjectName(QStringLiteral("PlainHttpBox"));
     Place(PlainHttpBox, kFieldX, 102, kFieldWidth, 20);
-    PlainHttpWarning =
-        new QLabel(QStringLiteral("警告：不加密时，密码、记事和联系人以明文经过网络，"
-                                  "只应在可信的局域网里使用。"),
-                   this);
+    PlainHttpWarning = new QLabel(ToQt(Ui::tr("警告：不加密时，密码、记事和联系人以明文经过网络，"
+                                              "只应在可信的局域网里使用。")),
+                                  this);
     PlainHttpWarning->setObjectName(QStringLiteral("PlainHttpWarning"));
     PlainHttpWarning->setWordWrap(true);
     Place(PlainHttpWarning, kFieldX, 124, kFieldWidth, 38);
     // In the warning's place while there is none: where the password goes.
-    auto* keptNote = new QLabel(QStringLiteral("密码保存在桌面的密钥环里，不写入任何文件。"), this);
+    auto* keptNote = new QLabel(ToQt(Ui::tr("密码保存在桌面的密钥环里，不写入任何文件。")), this);
     keptNote->setObjectName(QStringLiteral("PasswordNote"));
     keptNote->setWordWrap(true);
     Place(keptNote, kFieldX, 124, kFieldWidth, 38);
@@ -107,11 +107,11 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     StatusLabel->setMargin(3);
     Place(StatusLabel, kLabelX, 168, kClientSize.width() - 2 * kLabelX, 40);
 
-    SyncButton = Button(this, QStringLiteral("立即同步"), "SyncButton");
+    SyncButton = Button(this, ToQt(Ui::tr("立即同步")), "SyncButton");
     Place(SyncButton, 153, 214, 82, 25);
-    SaveButton = Button(this, QStringLiteral("保　存"), "SaveButton");
+    SaveButton = Button(this, ToQt(Ui::tr("保　存")), "SaveButton");
     Place(SaveButton, 239, 214, 72, 25);
-    CancelButton = Button(this, QStringLiteral("取　消"), "CancelButton");
+    CancelButton = Button(this, ToQt(Ui::tr("取　消")), "CancelButton");
     Place(CancelButton, 316, 214, 72, 25);
     connect(SyncButton, &QPushButton::clicked, this, &SyncDialog::SyncClick);
     connect(SaveButton, &QPushButton::clicked, this, &SyncDialog::SaveClick);
@@ -124,13 +124,13 @@ SyncDialog::SyncDialog(QWidget* parent, SyncService& service, Tsmsf& messages)
     keptNote->setHidden(loaded_.plainHttp);
 
     if (service_.Busy()) {
-        ShowStatus(QStringLiteral("正在同步…"), false);
+        ShowStatus(ToQt(Ui::tr("正在同步…")), false);
     } else if (const auto& last = service_.Last()) {
-        ShowStatus(QStringLiteral("上次同步（") + last->at.toString(QStringLiteral("HH:mm")) +
-                       QStringLiteral("）：") + OutcomeText(*last),
+        ShowStatus(ToQt(Ui::tr("上次同步（")) + last->at.toString(QStringLiteral("HH:mm")) +
+                       ToQt(Ui::tr("）：")) + OutcomeText(*last),
                    !last->Ok());
     } else {
-        ShowStatus(QStringLiteral("尚未同步。"), false);
+        ShowStatus(ToQt(Ui::tr("尚未同步。")), false);
     }
     ReadStoredPassword();
     FollowPalette(this, [this, keptNote] {
@@ -182,7 +182,7 @@ SyncSettings SyncDialog::Typed() const {
 void SyncDialog::Save(std::function<void(Saved saved)> then) {
     const SyncSettings settings = Typed();
     if (!SaveSyncSettings(service_.IniPath(), settings)) {
-        ShowStatus(QStringLiteral("无法写入设置文件 %1：服务器地址和用户名没有保存。")
+        ShowStatus(ToQt(Ui::tr("无法写入设置文件 %1：服务器地址和用户名没有保存。"))
                        .arg(ToQt(service_.IniPath())),
                    true);
         then(Saved::Nothing);
@@ -232,8 +232,8 @@ void SyncDialog::SyncClick() {
 
 void SyncDialog::RunPass(const SyncOptions& options) {
     SetBusy(true);
-    ShowStatus(storeError_.isEmpty() ? QStringLiteral("正在同步…")
-                                     : storeError_ + QStringLiteral("\n正在同步…"),
+    ShowStatus(storeError_.isEmpty() ? ToQt(Ui::tr("正在同步…"))
+                                     : storeError_ + ToQt(Ui::tr("\n正在同步…")),
                !storeError_.isEmpty());
     SyncRequest request;
     request.options = options;
@@ -259,14 +259,14 @@ void SyncDialog::AskAgain(const SyncOptions& options, const SyncReport& report) 
     SyncOptions again = options;
     if (report.status == SyncStatus::NoCollections && !options.createCollections) {
         static const std::string question =
-            Cp("在服务器上新建 “Korvane 记事” 和 “Korvane 联系人”？");
+            Ui::tr("在服务器上新建 “Korvane 记事” 和 “Korvane 联系人”？");
         if (!ShowMsgBox(messages_, question, true, 1)) return;
         again.createCollections = true;
     } else if (report.status == SyncStatus::MassDelete && !options.confirmMassDelete) {
-        const std::string question = Cp("这次同步要在本机删除 ") +
+        const std::string question = Ui::tr("这次同步要在本机删除 ") +
                                      std::to_string(report.massDelete) +
-                                     Cp(" 条记录（它们在服务器上已被删除）。是否删除？\r\n"
-                                        "删除的记录会放进回收站，30 天内可以恢复。");
+                                     Ui::tr(" 条记录（它们在服务器上已被删除）。是否删除？") +
+                                     "\r\n" + Ui::tr("删除的记录会放进回收站，30 天内可以恢复。");
         // No is the focused answer: nothing goes unless the user says so.
         if (!ShowMsgBox(messages_, question, true, 2)) return;
         again.confirmMassDelete = true;

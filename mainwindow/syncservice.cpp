@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "dialogs/qttext.h"
+#include "platform/uitext.h"
 #include "syncqt/secretstore.h"
 #include "syncqt/syncrunner.h"
 
@@ -64,7 +65,7 @@ int SyncExitStatus(const SyncOutcome& outcome) {
 
 QString StatusLine(const SyncOutcome& outcome) {
     if (outcome.Ok()) {
-        return QStringLiteral("已同步 ") + outcome.at.toString(QStringLiteral("HH:mm"));
+        return ToQt(Ui::tr("已同步 ")) + outcome.at.toString(QStringLiteral("HH:mm"));
     }
     return OutcomeText(outcome);
 }
@@ -145,7 +146,7 @@ void SyncService::Launch(Pending pass) {
         }
         SyncOutcome outcome;
         outcome.problem = result.outcome == SecretResult::Outcome::NotFound
-                              ? QStringLiteral("没有保存同步密码：请在“同步…”里输入密码并保存。")
+                              ? ToQt(Ui::tr("没有保存同步密码：请在“同步…”里输入密码并保存。"))
                               : result.error;
         Finish(outcome);
     });
@@ -160,7 +161,7 @@ void SyncService::StartPass(const SyncSettings& settings, const QString& passwor
                                        });
     if (!started) {
         SyncOutcome outcome;
-        outcome.problem = QStringLiteral("同步没有开始：上一次同步还没有结束。");
+        outcome.problem = ToQt(Ui::tr("同步没有开始：上一次同步还没有结束。"));
         Finish(outcome);
     }
 }

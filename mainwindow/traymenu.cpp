@@ -3,8 +3,10 @@
 #include <QEvent>
 #include <QWindow>
 
+#include "dialogs/qttext.h"
 #include "mainwindow/placement.h"
 #include "mainwindow/skin.h"
+#include "platform/uitext.h"
 #include "platformqt/taskbar.h"
 
 namespace korvane {
@@ -28,18 +30,18 @@ QAction* Item(QMenu* menu, const QString& text, const char* name) {
 TrayMenu::TrayMenu(QWidget* window) : QObject(window) {
     menu = new QMenu(window);
     menu->setObjectName(QStringLiteral("PopupMenu1"));
-    standard = Item(menu, QStringLiteral("标准窗口"), "N2");
-    compact = Item(menu, QStringLiteral("精简窗口"), "N3");
+    standard = Item(menu, ToQt(Ui::tr("标准窗口")), "N2");
+    compact = Item(menu, ToQt(Ui::tr("精简窗口")), "N3");
     menu->addSeparator();
-    show = Item(menu, QStringLiteral("显示窗口"), "N5");
-    hide = Item(menu, QStringLiteral("隐藏窗口"), "N6");
+    show = Item(menu, ToQt(Ui::tr("显示窗口")), "N5");
+    hide = Item(menu, ToQt(Ui::tr("隐藏窗口")), "N6");
     menu->addSeparator();
-    exportAll = Item(menu, QStringLiteral("导出…"), "ExportItem");
-    importFiles = Item(menu, QStringLiteral("导入…"), "ImportItem");
-    sync = Item(menu, QStringLiteral("同步…"), "SyncItem");
-    syncNow = Item(menu, QStringLiteral("立即同步"), "SyncNowItem");
+    exportAll = Item(menu, ToQt(Ui::tr("导出…")), "ExportItem");
+    importFiles = Item(menu, ToQt(Ui::tr("导入…")), "ImportItem");
+    sync = Item(menu, ToQt(Ui::tr("同步…")), "SyncItem");
+    syncNow = Item(menu, ToQt(Ui::tr("立即同步")), "SyncNowItem");
     menu->addSeparator();
-    quit = Item(menu, QStringLiteral("退　　出"), "N1");
+    quit = Item(menu, ToQt(Ui::tr("退　　出")), "N1");
 
     icon = new QSystemTrayIcon(skin::ProgramIcon(), window);
     icon->setObjectName(QStringLiteral("TrayIcon1"));

@@ -7,10 +7,12 @@
 #include <QRegion>
 
 #include "base/version.h"
+#include "dialogs/qttext.h"
 #include "dialogs/widgets.h"
 #include "mainwindow/activationwatch.h"
 #include "mainwindow/framedrag.h"
 #include "mainwindow/skin.h"
+#include "platform/uitext.h"
 
 namespace korvane {
 namespace {
@@ -127,9 +129,9 @@ void WindowFrame::BuildCaption() {
     title->adjustSize();
 
     hideButton = CaptionButton(caption, "BitBtn1");
-    hideButton->setAccessibleName(QStringLiteral("隐藏窗口"));
+    hideButton->setAccessibleName(ToQt(Ui::tr("隐藏窗口")));
     exitButton = CaptionButton(caption, "BitBtn3");
-    exitButton->setAccessibleName(QStringLiteral("退出"));
+    exitButton->setAccessibleName(ToQt(Ui::tr("退出")));
     PlaceButtons();
 
     auto* mover = WatchedDrag({});

@@ -11,6 +11,7 @@
 
 #include "base/log.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/findtext.h"
 #include "render/recordbox.h"
 #include "store/keeping.h"
@@ -207,10 +208,10 @@ const std::vector<uint32_t>& FindIndex::Matches(const std::string& foldedQuery) 
 namespace {
 
 std::string FoundHeader(size_t count) {
-    static const std::string none = Cp("没有找到匹配的记事或联系人");
-    static const std::string before = Cp("<span class=\"TlNo\">找到 ");
-    static const std::string after = Cp(" 项</span>");
-    return count == 0 ? none : before + std::to_string(count) + after;
+    static const std::string none = Ui::tr("没有找到匹配的记事或联系人");
+    static const std::string found = Ui::tr("找到 %1 项");
+    if (count == 0) return none;
+    return "<span class=\"TlNo\">" + UiArgs(found, {std::to_string(count)}) + "</span>";
 }
 
 // Marks a field's matches within what is left of the record's marks.
@@ -232,9 +233,9 @@ std::string Grouped(size_t n) {
 // The badge, and how often the record matches when not every match is marked.
 std::string BadgeOf(int kind, size_t matches) {
     if (matches <= kMarksPerRecord) return KindBadge(kind);
-    static const std::string before = Cp("<span class=\"kd hits\">此条共 ");
-    static const std::string after = Cp(" 处</span>");
-    return KindBadge(kind) + before + Grouped(matches) + after;
+    static const std::string here = Ui::tr("此条共 %1 处");
+    return KindBadge(kind) + "<span class=\"kd hits\">" + UiArgs(here, {Grouped(matches)}) +
+           "</span>";
 }
 
 // A record's shown texts with their matches marked, and its badge.
@@ -305,10 +306,10 @@ void FillFound(ListWindow& window, FindIndex& index, const std::string& foldedQu
 namespace {
 
 std::string FoundInTrashHeader(size_t count) {
-    static const std::string none = Cp("回收站中没有找到匹配的记录");
-    static const std::string before = Cp("<span class=\"TlNo\">回收站中找到 ");
-    static const std::string after = Cp(" 项</span>");
-    return count == 0 ? none : before + std::to_string(count) + after;
+    static const std::string none = Ui::tr("回收站中没有找到匹配的记录");
+    static const std::string found = Ui::tr("回收站中找到 %1 项");
+    if (count == 0) return none;
+    return "<span class=\"TlNo\">" + UiArgs(found, {std::to_string(count)}) + "</span>";
 }
 
 // The trash read whole and searched as the index searches the list: the same

@@ -6,6 +6,7 @@
 
 #include "base/log.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/recordbox.h"
 #include "render/storetexts.h"
 #include "store/listrows.h"
@@ -15,7 +16,7 @@ namespace korvane {
 namespace {
 
 const std::string& QueryFailed() {
-    static const std::string text = Cp("无法完成！请与软件商联系！");
+    static const std::string text = Ui::tr("无法完成！请与软件商联系！");
     return text;
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/ansitext.h"
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/longtext.h"
 #include "render/markup.h"
 #include "render/sanitize.h"
@@ -32,15 +33,17 @@ struct ListKind {
 // The icons up to the attribute that names their command.
 const std::string& EditIconBefore() {
     static const std::string before =
-        Cp("<img src=\"image/sedit.gif\" name=\"imgs\" style=\"cursor:pointer\"  "
-           "align=\"absmiddle\" title=\"修改\" ");
+        "<img src=\"image/sedit.gif\" name=\"imgs\" style=\"cursor:pointer\"  "
+        "align=\"absmiddle\" title=\"" +
+        Ui::tr("修改") + "\" ";
     return before;
 }
 
 const std::string& DeleteIconBefore() {
     static const std::string before =
-        Cp("<img src=\"image/dele.gif\" name=\"imgs\" style=\"cursor:pointer\" "
-           "align=\"absmiddle\" title=\"删除\" ");
+        "<img src=\"image/dele.gif\" name=\"imgs\" style=\"cursor:pointer\" "
+        "align=\"absmiddle\" title=\"" +
+        Ui::tr("删除") + "\" ";
     return before;
 }
 
@@ -67,8 +70,8 @@ void AppendIconCommand(std::string& out, BoxForm form, std::string_view code, st
 const ListKind& NotesKind() {
     static const ListKind kind{
         0,
-        Cp("<span class=\"New\"><input type=\"Button\" value=\"新增记事\" name=\"New1\" "
-           "class=\"BTN\" "),
+        "<span class=\"New\"><input type=\"Button\" value=\"" + Ui::tr("新增记事") +
+            "\" name=\"New1\" class=\"BTN\" ",
         "EdNo",
         "DeNo",
         "<td> ",
@@ -83,8 +86,8 @@ const ListKind& NotesKind() {
 const ListKind& ContactsKind() {
     static const ListKind kind{
         1,
-        Cp("<span class=\"New\"><input type=\"Button\" value=\"新增联系人\" name=\"New2\" "
-           "class=\"BTN\" "),
+        "<span class=\"New\"><input type=\"Button\" value=\"" + Ui::tr("新增联系人") +
+            "\" name=\"New2\" class=\"BTN\" ",
         "EdCn",
         "DeCn",
         "<td>",
@@ -167,14 +170,13 @@ namespace {
 
 // The trash box's buttons: the command and the copy's number as data.
 std::string TrashTools(const std::string& trashId) {
-    static const std::string restore =
-        Cp("<button type=\"button\" class=\"tb\" title=\"恢复到列表\" data-trash=\"TrRe\" "
-           "data-id=\"");
-    static const std::string purge =
-        Cp("<button type=\"button\" class=\"tb purge\" title=\"彻底删除，无法恢复\" "
-           "data-trash=\"TrPu\" data-id=\"");
-    static const std::string restoreLabel = Cp("\">恢复</button>");
-    static const std::string purgeLabel = Cp("\">彻底删除</button>");
+    static const std::string restore = "<button type=\"button\" class=\"tb\" title=\"" +
+                                       Ui::tr("恢复到列表") + "\" data-trash=\"TrRe\" data-id=\"";
+    static const std::string purge = "<button type=\"button\" class=\"tb purge\" title=\"" +
+                                     Ui::tr("彻底删除，无法恢复") +
+                                     "\" data-trash=\"TrPu\" data-id=\"";
+    static const std::string restoreLabel = "\">" + Ui::tr("恢复") + "</button>";
+    static const std::string purgeLabel = "\">" + Ui::tr("彻底删除") + "</button>";
     return restore + trashId + restoreLabel + purge + trashId + purgeLabel;
 }
 
@@ -236,8 +238,10 @@ std::string TrashBox(int kind, const ShownRecord& record, int64_t trashId, int o
 }
 
 const std::string& KindBadge(int kind) {
-    static const std::string note = Cp("<span class=\"kd kd0\">记事</span>");
-    static const std::string contact = Cp("<span class=\"kd kd1\">联系人</span>");
+    static const std::string note =
+        "<span class=\"kd kd0\">" + Ui::tr("记事", "a record's kind") + "</span>";
+    static const std::string contact =
+        "<span class=\"kd kd1\">" + Ui::tr("联系人", "a record's kind") + "</span>";
     return kind == 1 ? contact : note;
 }
 
@@ -246,10 +250,10 @@ std::string RecordBox(int kind, const ListRow& row, int ordinal, BoxForm form) {
 }
 
 std::string ListHeader(int kind, int64_t count, BoxForm form) {
-    static const std::string countBefore = Cp("<span class=\"TlNo\">共");
-    static const std::string countAfter = Cp("项</span>");
+    static const std::string total = Ui::tr("共%1项");
     if (count == 0) return NewButton(kind, form) + texts::NoData();
-    return NewButton(kind, form) + countBefore + std::to_string(count) + countAfter;
+    return NewButton(kind, form) + "<span class=\"TlNo\">" +
+           UiArgs(total, {std::to_string(count)}) + "</span>";
 }
 
 }  // namespace korvane

@@ -4,17 +4,18 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "store/notebook.h"
 
 namespace korvane {
 namespace texts {
 
 const std::string& DatabaseMissing() {
-    static const std::string text =
-        Cp("<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
-           "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
-           "\u3000\u3000\u3000并且安装的目录不能包含中文字<br/><br/>"
-           "\u3000\u3000例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
+    static const std::string text = Ui::tr(
+        "<br/><br/>无法找到数据库,请重新安装!<br/><br/>"
+        "注意：因数据库的限制，请不要直接复制到桌面上运行<br/><br/>"
+        "　　　并且安装的目录不能包含中文字<br/><br/>"
+        "　　例如安装到 \"D:\\Brisvale\\\" 下即可正常使用，谢谢！");
     return text;
 }
 
@@ -48,37 +49,39 @@ std::string EscapedForMarkup(const std::string& text) {
 }  // namespace
 
 std::string NotebookUnreadable(const std::string& path) {
-    return Cp("<br/><br/>无法读取记事本：没有权限打开文件<br/><br/>") + EscapedForMarkup(path) +
-           Cp("<br/><br/>这个文件属于其他用户，或您没有进入它所在文件夹的权限。"
-              "请以文件的所有者身份运行本程序，或请管理员给您读写它的权限。"
-              "<br/><br/>记事本未做任何改动。");
+    return Ui::tr("<br/><br/>无法读取记事本：没有权限打开文件<br/><br/>") + EscapedForMarkup(path) +
+           Ui::tr(
+               "<br/><br/>这个文件属于其他用户，或您没有进入它所在文件夹的权限。"
+               "请以文件的所有者身份运行本程序，或请管理员给您读写它的权限。"
+               "<br/><br/>记事本未做任何改动。");
 }
 
 std::string ReadOnlySaveRefused(const std::string& path) {
-    return Cp("保存失败：记事本 ") + path +
-           Cp(" 的文字编码不是 UTF-8，以只读方式打开，保存会写坏其中的文字。"
-              "记事本未做任何改动，您输入的内容仍保留在编辑窗口中。");
+    return Ui::tr("保存失败：记事本 ") + path +
+           Ui::tr(
+               " 的文字编码不是 UTF-8，以只读方式打开，保存会写坏其中的文字。"
+               "记事本未做任何改动，您输入的内容仍保留在编辑窗口中。");
 }
 
 const std::string& DatabaseBroken() {
-    static const std::string text = Cp("无法完成！数据库有问题！请重新安装");
+    static const std::string text = Ui::tr("无法完成！数据库有问题！请重新安装");
     return text;
 }
 
 const std::string& NoData() {
-    static const std::string text = Cp("没有数据,请立即新增！");
+    static const std::string text = Ui::tr("没有数据,请立即新增！");
     return text;
 }
 
 const std::string& SaveFailed(SaveFailure why) {
     static const std::string texts[] = {
-        Cp("保存失败：数据库被其他程序锁定。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件是只读的，无法写入。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：磁盘空间已满。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件已损坏。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库文件已被移走或替换，无法保存。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：数据库未能执行这条语句。您输入的内容仍保留在编辑窗口中。"),
-        Cp("保存失败：没有要执行的语句。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：数据库被其他程序锁定。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：数据库文件是只读的，无法写入。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：磁盘空间已满。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：数据库文件已损坏。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：数据库文件已被移走或替换，无法保存。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：数据库未能执行这条语句。您输入的内容仍保留在编辑窗口中。"),
+        Ui::tr("保存失败：没有要执行的语句。您输入的内容仍保留在编辑窗口中。"),
     };
     return texts[static_cast<size_t>(why)];
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
+#include "platform/uitext.h"
 #include "render/recordbox.h"
 #include "store/keeping.h"
 #include "store/notebook.h"
@@ -26,14 +27,13 @@ void FillTrash(ListWindow& window, int count) {
 }  // namespace
 
 std::string TrashHeader(int64_t count) {
-    static const std::string empty = Cp("回收站是空的");
-    static const std::string button =
-        Cp("<span class=\"New\"><input type=\"Button\" value=\"清空回收站\" class=\"BTN\" "
-           "data-empty=\"1\"></span>");
-    static const std::string countBefore = Cp("<span class=\"TlNo\">回收站 共");
-    static const std::string countAfter = Cp("项</span>");
+    static const std::string empty = Ui::tr("回收站是空的");
+    static const std::string button = "<span class=\"New\"><input type=\"Button\" value=\"" +
+                                      Ui::tr("清空回收站") +
+                                      "\" class=\"BTN\" data-empty=\"1\"></span>";
+    static const std::string total = Ui::tr("回收站 共%1项");
     if (count <= 0) return empty;
-    return button + countBefore + std::to_string(count) + countAfter;
+    return button + "<span class=\"TlNo\">" + UiArgs(total, {std::to_string(count)}) + "</span>";
 }
 
 ListWindow BuildTrashWindow(int first, int count) {

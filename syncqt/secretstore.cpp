@@ -2,10 +2,20 @@
 
 #include <qt6keychain/keychain.h>
 
+#include <string>
+
+#include "platform/codepage.h"
+#include "platform/uitext.h"
+
 namespace korvane {
 namespace {
 
 const QString kService = QStringLiteral("korvane");
+
+// A text for the user (from Ui::tr) as the toolkit takes it.
+QString Shown(const std::string& codePage) {
+    return QString::fromStdString(platform::FromCodePage(codePage));
+}
 
 // What failed, why, and where, for the user.
 QString FailureText(const QString& what, const QKeychain::Job& job) {
@@ -13,19 +23,19 @@ QString FailureText(const QString& what, const QKeychain::Job& job) {
     switch (job.error()) {
         case QKeychain::NoBackendAvailable:
         case QKeychain::NotImplemented:
-            why = QStringLiteral("这个桌面没有可用的密钥服务（Secret Service）");
+            why = Shown(Ui::tr("这个桌面没有可用的密钥服务（Secret Service）"));
             break;
         case QKeychain::AccessDeniedByUser:
-            why = QStringLiteral("密钥服务的访问被取消");
+            why = Shown(Ui::tr("密钥服务的访问被取消"));
             break;
         case QKeychain::AccessDenied:
-            why = QStringLiteral("密钥服务拒绝访问");
+            why = Shown(Ui::tr("密钥服务拒绝访问"));
             break;
         default:
-            why = QStringLiteral("密钥服务出错（%1）").arg(job.errorString());
+            why = Shown(Ui::tr("密钥服务出错（%1）")).arg(job.errorString());
             break;
     }
-    return QStringLiteral("无法%1：%2。位置：桌面密钥环，服务 %3，项 %4。")
+    return Shown(Ui::tr("无法%1：%2。位置：桌面密钥环，服务 %3，项 %4。"))
         .arg(what, why, kService, job.key());
 }
 
@@ -68,7 +78,7 @@ DesktopSecretStore::DesktopSecretStore(QObject* parent) : QObject(parent) {}
 void DesktopSecretStore::Read(const QString& key, QObject* context, SecretDone done) {
     Run(new QKeychain::ReadPasswordJob(kService), key, context ? context : this, std::move(done),
         [](const QKeychain::ReadPasswordJob& job) {
-            SecretResult result = ResultOf(job, QStringLiteral("读取同步密码"));
+            SecretResult result = ResultOf(job, Shown(Ui::tr("读取同步密码")));
             if (result.Ok()) result.secret = job.textData();
             return result;
         });
@@ -80,9 +90,9 @@ void DesktopSecretStore::Write(const QString& key, const QString& secret, QObjec
     job->setTextData(secret);
     Run(job, key, context ? context : this, std::move(done),
         [](const QKeychain::WritePasswordJob& written) {
-            SecretResult result = ResultOf(written, QStringLiteral("保存同步密码"));
+            SecretResult result = ResultOf(written, Shown(Ui::tr("保存同步密码")));
             if (result.outcome == SecretResult::Outcome::Failed) {
-                result.error += QStringLiteral("密码没有保存，也没有写到任何别的地方。");
+                result.error += Shown(Ui::tr("密码没有保存，也没有写到任何别的地方。"));
             }
             return result;
         });
@@ -91,7 +101,7 @@ void DesktopSecretStore::Write(const QString& key, const QString& secret, QObjec
 void DesktopSecretStore::Remove(const QString& key, QObject* context, SecretDone done) {
     Run(new QKeychain::DeletePasswordJob(kService), key, context ? context : this, std::move(done),
         [](const QKeychain::DeletePasswordJob& job) {
-            return ResultOf(job, QStringLiteral("删除旧帐户的同步密码"));
+            return ResultOf(job, Shown(Ui::tr("删除旧帐户的同步密码")));
         });
 }
 

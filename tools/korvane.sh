@@ -10,7 +10,7 @@ mode=${1:-run}
 packages="python3 cmake make g++ clang libclang-rt-14-dev pkg-config
   clang-format libsqlite3-dev sqlite3 libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libxcb1-dev libgl-dev
-  qtkeychain-qt6-dev
+  qtkeychain-qt6-dev qt6-l10n-tools qt6-tools-dev
   fonts-wqy-microhei
   xvfb xauth openbox trayer xdotool x11-utils imagemagick
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64

@@ -36,9 +36,40 @@ function CallHost(n) {
     }
 }
 
+/* ---- The page's texts ------------------------------------------------- */
+
+/* The page's texts in the program's language: before its start-up call the
+ * program sets window.kvTexts, an object from each Chinese text as this page
+ * writes it to the text to show. The Chinese here is the fallback. */
+function T(text) {
+    var texts = window.kvTexts;
+    return texts && typeof texts === "object" && typeof texts[text] === "string" ? texts[text] : text;
+}
+
+var TEXT_ATTRIBUTES = ["title", "placeholder", "aria-label"];
+
+/* The static texts of main.html in the program's language: the texts and
+ * named attributes of every element outside the list, whose records are the
+ * user's own texts (its loading notice aside). */
+function ApplyTexts(root) {
+    for (var i = 0; i < TEXT_ATTRIBUTES.length; i++) {
+        var name = TEXT_ATTRIBUTES[i];
+        if (root.hasAttribute && root.hasAttribute(name)) root.setAttribute(name, T(root.getAttribute(name)));
+    }
+    for (var node = root.firstChild; node; node = node.nextSibling) {
+        if (node.nodeType === 3) {
+            var text = node.nodeValue.trim();
+            if (text && T(text) !== text) node.nodeValue = node.nodeValue.replace(text, T(text));
+        } else if (node.nodeType === 1 && (node.id !== "MyWinS" || node.querySelector(".loading"))) {
+            ApplyTexts(node);
+        }
+    }
+}
+
 /* ---- Called by the program ------------------------------------------- */
 
 function BodyLoad() {
+    ApplyTexts(document.body);
     /* A page loaded again after it was given back while the window was
      * hidden comes back where it was. */
     var resume = TakeResume();
@@ -209,7 +240,7 @@ function MarkTab(kind) {
     }
     var box = document.getElementById("findBox");
     if (box && kind !== FOUND) {
-        var hint = InTrash(kind) ? "查找回收站" : "查找记事和联系人";
+        var hint = InTrash(kind) ? T("查找回收站") : T("查找记事和联系人");
         box.placeholder = hint;
         box.setAttribute("aria-label", hint);
     }
@@ -286,7 +317,7 @@ var updateTimer = null;
 function AskUpdate(button) {
     if (updateTimer === null) {
         button.setAttribute("data-label", button.innerHTML);
-        button.innerHTML = "再次点击确认更新";
+        button.innerHTML = T("再次点击确认更新");
         button.className = "tool armed";
         updateTimer = setTimeout(function () { DisarmUpdate(button); }, UPDATE_ARM_MS);
         return;
@@ -344,7 +375,7 @@ function ListParts() {
     if (list.parts && list.parts.root === root && root.contains(list.parts.port)) return list.parts;
     root.innerHTML = '<div class="vhead"></div><div class="vport"><div class="vbody"></div>' +
         '<div class="vbar"><div class="vthumb"></div></div>' +
-        '<div class="vbusy">正在载入…</div></div>';
+        '<div class="vbusy">' + T("正在载入…") + '</div></div>';
     ReadyForReaders(root);
     list.parts = {
         root: root,
@@ -545,7 +576,7 @@ function ClipLong(box, markup) {
     var more = document.createElement("button");
     more.type = "button";
     more.className = "more";
-    more.textContent = "展开全文";
+    more.textContent = T("展开全文");
     more.onclick = ToggleLong;
     box.appendChild(more);
 }
@@ -562,7 +593,7 @@ function ToggleLong(event) {
     var box = event.currentTarget.parentNode;
     var open = box.classList.toggle("open");
     if (open) ShowRest(box);
-    event.currentTarget.textContent = open ? "收起" : "展开全文";
+    event.currentTarget.textContent = open ? T("收起") : T("展开全文");
     Place();
     Need();
 }
@@ -866,7 +897,12 @@ var rove = {
     pointer: false   /* a press of the mouse is giving the focus */
 };
 
-var TOOL_NAMES = { Ed: "编辑", De: "删除" };
+/* Asked at each use: the page's texts come after the script has loaded. */
+function ToolName(code) {
+    if (code === "Ed") return T("编辑");
+    if (code === "De") return T("删除");
+    return undefined;
+}
 
 function BoxAt(position) {
     var index = position - list.first;
@@ -902,7 +938,7 @@ function SetToolsReach(box, reachable) {
 function ReadyForKeys(box, position) {
     var icons = box.querySelectorAll(".tm > img[data-code]");
     for (var i = 0; i < icons.length; ++i) {
-        var name = TOOL_NAMES[String(icons[i].getAttribute("data-code")).slice(0, 2)];
+        var name = ToolName(String(icons[i].getAttribute("data-code")).slice(0, 2));
         if (!name) continue;
         icons[i].setAttribute("role", "button");
         icons[i].setAttribute("aria-label", name);
@@ -1332,15 +1368,16 @@ document.addEventListener("DOMContentLoaded", function () {
  * program wrote it; the page only adds attributes to its own wrappers.
  */
 
-/* Every text the page says to screen readers alone, in one place. */
+/* Every text the page says to screen readers alone, in one place; asked
+ * at each use, as the page's texts come after the script has loaded. */
 var SPOKEN = {
-    notes: "记事列表",
-    contacts: "联系人列表",
-    found: "查找结果",
-    trash: "回收站",
-    untitled: "无标题",
-    telephone: "电话",
-    separator: "，"
+    notes: function () { return T("记事列表"); },
+    contacts: function () { return T("联系人列表"); },
+    found: function () { return T("查找结果"); },
+    trash: function () { return T("回收站"); },
+    untitled: function () { return T("无标题"); },
+    telephone: function () { return T("电话"); },
+    separator: function () { return T("，"); }
 };
 
 /* The longest part of a record's name, in characters: a title of pages
@@ -1374,9 +1411,9 @@ function TellHeader(parts, header, kind) {
 }
 
 function NameList(parts, kind) {
-    var name = FoundKind(kind) ? SPOKEN.found
-             : InTrash(kind) ? SPOKEN.trash
-             : kind === 1 ? SPOKEN.contacts : SPOKEN.notes;
+    var name = FoundKind(kind) ? SPOKEN.found()
+             : InTrash(kind) ? SPOKEN.trash()
+             : kind === 1 ? SPOKEN.contacts() : SPOKEN.notes();
     parts.body.setAttribute("aria-label", name);
 }
 
@@ -1393,12 +1430,12 @@ function RecordName(box) {
     var parts = [];
     var badge = box.querySelector("span.kd");
     if (badge) parts.push(SpokenText(badge));
-    parts.push(SpokenText(box.querySelector("span.t")) || SPOKEN.untitled);
+    parts.push(SpokenText(box.querySelector("span.t")) || SPOKEN.untitled());
     var detail = SpokenText(box.querySelector("div.dts"));
     var contact = box.querySelector(".tm > img[data-code$='Cn']") !== null ||
         (badge !== null && badge.classList.contains("kd1"));
-    if (detail) parts.push(contact ? SPOKEN.telephone + " " + detail : detail);
-    return parts.join(SPOKEN.separator);
+    if (detail) parts.push(contact ? SPOKEN.telephone() + " " + detail : detail);
+    return parts.join(SPOKEN.separator());
 }
 
 /* The box's table, its corner pictures and its blank left cell only draw

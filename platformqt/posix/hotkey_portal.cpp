@@ -8,6 +8,9 @@
 #include <QKeySequence>
 #include <QLoggingCategory>
 
+#include "platform/codepage.h"
+#include "platform/uitext.h"
+
 namespace {
 
 // One entry of BindShortcuts' a(sa{sv}): the shortcut's id and its options.
@@ -149,7 +152,8 @@ void PortalHotkey::SessionCreated(uint response, const QVariantMap& results) {
                  SLOT(Activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
     const QList<PortalShortcut> shortcuts{
         {QString::fromLatin1(kShortcutId),
-         {{QStringLiteral("description"), QStringLiteral("显示面板")},
+         {{QStringLiteral("description"),
+           QString::fromStdString(platform::FromCodePage(Ui::tr("显示面板")))},
           {QStringLiteral("preferred_trigger"), trigger_}}}};
     const QString token = QStringLiteral("korvane%1").arg(++tokens_);
     state_ = State::kBinding;

@@ -320,6 +320,10 @@ class Suite:
         self.env = dict(self.desktop.env, XDG_CONFIG_HOME=os.path.join(root, "config"),
                         XDG_RUNTIME_DIR=runtime, HOME=os.path.join(root, "home"),
                         QTWEBENGINE_DISABLE_SANDBOX="1", LANG="C.UTF-8")
+        # The scenarios find the program's Chinese texts: no language of the
+        # caller's session may choose English for it.
+        self.env.pop("LC_ALL", None)
+        self.env.pop("LC_MESSAGES", None)
         os.makedirs(self.env["HOME"])
 
     def write_ini(self, text):
