@@ -35,8 +35,8 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "desktop"))
 
-from desktop import (PAGE, PAGE_LEFT, PAGE_TOP, SCREEN, Failure, Suite, main,  # noqa: E402
-                     wait_for)
+from desktop import (PAGE, PAGE_LEFT, PAGE_TOP, SCREEN, Failure, Suite, log,  # noqa: E402
+                     main, wait_for)
 
 # The dialogs' window titles in each language (translations/korvane_en.ts).
 TITLES = {
@@ -49,6 +49,8 @@ TABS = {"zh": {"notes": 52, "contacts": 128}, "en": {"notes": 40, "contacts": 10
 TAB_TOP = 22
 # The list's add button (新增记事 or 新增联系人), at its left end.
 ADD_BUTTON = (50, 104)
+# The compact view's 恢复标准窗口 button, from the window's top left corner.
+RESTORE_BUTTON = (360, 17)
 # The first record's bin, right of its pencil.
 FIRST_BIN = (304, 144)
 # The page's and a record box's background in the dark (data/hd/style.css).
@@ -191,7 +193,7 @@ class DesktopShots(Suite):
         time.sleep(0.3)
         return dialog
 
-    def close_dialog(self, which, dialog):
+    def close_dialog(self, which, g, dialog):
         """Esc closes a dialog without saving (a question without an answer);
         the window manager's close when the dialog keeps it."""
         d = self.desktop
@@ -203,6 +205,20 @@ class DesktopShots(Suite):
         except Failure:
             d.x("xdotool", "windowclose", str(dialog), ok_fail=True)
             wait_for(title + " to close", lambda: not d.find(title))
+        self.back_to_window(g)
+
+    def back_to_window(self, g):
+        """The window's standard view again: the program may lose the keys
+        for a moment as a dialog closes, and go compact; the compact view's
+        恢复标准窗口 button, at its top right, brings the standard view back."""
+        time.sleep(1)
+        if self.compact(g):
+            log("      the window went compact as the dialog closed; restoring it")
+            s = self.options.scale
+            self.desktop.click(g["x"] + round(RESTORE_BUTTON[0] * s),
+                               g["y"] + round(RESTORE_BUTTON[1] * s))
+        wait_for("the standard view", lambda: not self.compact(g))
+        time.sleep(0.5)  # the page brings back its top bar
 
     def type(self, *lines):
         """Types the lines, Return between them."""
@@ -218,13 +234,14 @@ class DesktopShots(Suite):
         before = self.rows()
         message = self.open_dialog("message", g, *FIRST_BIN)
         self.shot_over_window("window-message.png", g, message)
-        self.close_dialog("message", message)
+        self.close_dialog("message", g, message)
         time.sleep(0.5)  # a Yes would have deleted by now
         self.expect(self.rows() == before, "the question answered No left the notebook as it was")
 
     def rows(self):
-        """Every record of the notebook, as stored."""
+        """Every record of the notebook, as stored (GBK bytes)."""
         with sqlite3.connect(self.db) as connection:
+            connection.text_factory = bytes
             rows = connection.execute("SELECT * FROM mylist ORDER BY ID").fetchall()
         connection.close()
         return rows
@@ -239,7 +256,7 @@ class DesktopShots(Suite):
         else:
             self.type("周五项目例会", "1. 确认第二版设计稿", "2. 测试环境周一开放，请提前准备数据")
         self.shot_over_window("window-note-editor.png", g, editor)
-        self.close_dialog("note", editor)
+        self.close_dialog("note", g, editor)
 
     def shot_contact_editor(self, g):
         """The contact editor over the window, opened by the contacts list's
@@ -251,7 +268,15 @@ class DesktopShots(Suite):
         d.keys("Tab")
         self.type("137 0000 1234")
         self.shot_over_window("window-contact-editor.png", g, editor)
-        self.close_dialog("contact", editor)
+        self.close_dialog("contact", g, editor)
+
+    def compact(self, g):
+        """Whether the window shows its compact view: the caption has given
+        way to the page's search field."""
+        top = (g["x"] + g["w"] // 2, g["y"] + round(10 * self.options.scale))
+        if self.dark():
+            return max(self.desktop.pixel(*top)) < 45
+        return min(self.desktop.pixel(*top)) > 230
 
     def shot_compact(self, g):
         """The compact view, which another program's window brings on."""
@@ -261,13 +286,7 @@ class DesktopShots(Suite):
         try:
             other_wid = wait_for("another window", lambda: d.find("xmessage"))
             d.x("xdotool", "windowactivate", str(other_wid), ok_fail=True)
-            # The caption gives way to the page's search field.
-            top = (g["x"] + g["w"] // 2, g["y"] + round(10 * self.options.scale))
-            if self.dark():
-                gone = lambda: max(d.pixel(*top)) < 45
-            else:
-                gone = lambda: min(d.pixel(*top)) > 230
-            wait_for("the compact view", gone)
+            wait_for("the compact view", lambda: self.compact(g))
             time.sleep(0.5)  # the page drops its top bar
             self.shot_window(self.name("window-compact.png"), g)
         finally:
