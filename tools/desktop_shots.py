@@ -205,15 +205,15 @@ class DesktopShots(Suite):
         except Failure:
             d.x("xdotool", "windowclose", str(dialog), ok_fail=True)
             wait_for(title + " to close", lambda: not d.find(title))
-        self.back_to_window(g)
+        self.back_to_window(g, title)
 
-    def back_to_window(self, g):
+    def back_to_window(self, g, title):
         """The window's standard view again: the program may lose the keys
         for a moment as a dialog closes, and go compact; the compact view's
         恢复标准窗口 button, at its top right, brings the standard view back."""
         time.sleep(1)
         if self.compact(g):
-            log("      the window went compact as the dialog closed; restoring it")
+            log("      the window went compact as %s closed; restoring it" % title)
             s = self.options.scale
             self.desktop.click(g["x"] + round(RESTORE_BUTTON[0] * s),
                                g["y"] + round(RESTORE_BUTTON[1] * s))
