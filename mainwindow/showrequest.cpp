@@ -132,7 +132,11 @@ SyncAnswer AskToSync(const QString& name, int timeoutMs, bool confirmDeletes) {
             return answer;
         }
     }
-    if (received.startsWith(kShown)) answer.kind = SyncAnswer::Kind::TooOld;
+    // An older copy answers every connection with "shown" and hangs up without
+    // reading the line. When the line meets its closed end, the socket is
+    // dropped together with what it had received, so a hang-up with nothing
+    // read is that older copy too: a current copy always answers first.
+    if (received.startsWith(kShown) || received.isEmpty()) answer.kind = SyncAnswer::Kind::TooOld;
     return answer;
 }
 

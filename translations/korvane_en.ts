@@ -645,19 +645,19 @@ Files not imported (</translation>
     </message>
     <message>
         <source>联系人：</source>
-        <translation>Name:</translation>
+        <translation>Name: </translation>
     </message>
     <message>
         <source>电&#x3000;话：</source>
-        <translation>Phone:</translation>
+        <translation>Phone: </translation>
     </message>
     <message>
         <source>备&#x3000;注：</source>
-        <translation>Remark:</translation>
+        <translation>Remark: </translation>
     </message>
     <message>
         <source>时&#x3000;间：</source>
-        <translation>Time:</translation>
+        <translation>Time: </translation>
     </message>
     <message>
         <source>特殊文字增加</source>
@@ -791,15 +791,15 @@ Files not imported (</translation>
     </message>
     <message>
         <source>标 题：</source>
-        <translation>Title:</translation>
+        <translation>Title: </translation>
     </message>
     <message>
         <source>内 容：</source>
-        <translation>Text:</translation>
+        <translation>Text: </translation>
     </message>
     <message>
         <source>时 间：</source>
-        <translation>Time:</translation>
+        <translation>Time: </translation>
     </message>
     <message>
         <source>加入特殊文字或符号</source>
@@ -843,7 +843,7 @@ Files not imported (</translation>
     </message>
     <message>
         <source>Korvane 工作室出品 · 访问主页</source>
-        <translation>By Korvane Studio · Home page</translation>
+        <translation>Korvane Studio · Website</translation>
     </message>
     <message>
         <source>顶置</source>

@@ -28,6 +28,10 @@ constexpr char kShownTexts[] =
     "  return texts.join('\\n');"
     "})()";
 
+// The label the stylesheet puts before a contact's telephone.
+constexpr char kTelLabel[] =
+    "getComputedStyle(document.documentElement).getPropertyValue('--tel-label').trim()";
+
 bool HasCjk(const QString& text) {
     static const QRegularExpression cjk(QStringLiteral("[\\x{3000}-\\x{303F}\\x{4E00}-\\x{9FFF}]"));
     return text.contains(cjk);
@@ -75,6 +79,8 @@ TEST_F(PageEnglish, TheTableTurnsEveryTextOfThePageIntoEnglish) {
         EXPECT_FALSE(english.isEmpty() || HasCjk(english)) << text;
     }
     EXPECT_EQ(page.Js("ToolName('Ed') + '/' + ToolName('De')").toString(), "Edit/Delete");
+    // The stylesheet's label before a contact's telephone.
+    EXPECT_EQ(page.Js(kTelLabel).toString(), "\"Phone \"");
 }
 
 TEST_F(PageEnglish, WithoutATableThePageKeepsItsChinese) {
@@ -84,6 +90,7 @@ TEST_F(PageEnglish, WithoutATableThePageKeepsItsChinese) {
               QString::fromUtf8("回收站"));
     EXPECT_EQ(page.Js("T('展开全文') + ToolName('Ed')").toString(),
               QString::fromUtf8("展开全文编辑"));
+    EXPECT_EQ(page.Js(kTelLabel).toString(), QString::fromUtf8("\"电话 \""));
     // A table that is no object leaves the texts as they are too.
     page.Js("window.kvTexts = 'x';");
     EXPECT_EQ(page.Js("T('收起')").toString(), QString::fromUtf8("收起"));
