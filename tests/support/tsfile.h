@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace korvane::test {
 
 struct TsMessage {
@@ -14,27 +16,6 @@ struct TsMessage {
     std::string comment;      // the disambiguation; empty when none
     std::string translation;  // UTF-8; empty when unfinished
 };
-
-// A code point as UTF-8.
-inline std::string Utf8Of(unsigned long c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 // The text of an element's content with XML's predefined entities and
 // character references (lupdate writes U+3000 as "&#x3000;") resolved.
@@ -47,7 +28,8 @@ inline std::string XmlText(const std::string& raw) {
             const bool hex = raw.compare(i, 3, "&#x") == 0;
             const size_t digits = i + (hex ? 3 : 2);
             const size_t end = raw.find(';', digits);
-            out += Utf8Of(std::stoul(raw.substr(digits, end - digits), nullptr, hex ? 16 : 10));
+            AppendUtf8(out, static_cast<char32_t>(std::stoul(raw.substr(digits, end - digits),
+                                                             nullptr, hex ? 16 : 10)));
             i = end + 1;
             continue;
         }
