@@ -1,5 +1,6 @@
 #include "mainwindow/bars.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -191,11 +192,16 @@ bool Footer::eventFilter(QObject* watched, QEvent* event) {
 void PaintOptionsBar(QWidget* bar, bool dark) {
     bar->setStyleSheet(
         dark ? QStringLiteral("#PLt { background: #23272d; border-bottom: 1px solid #3a424d; }"
-                              "QCheckBox { color: #d5dde6; spacing: 3px; }"
-                              "QCheckBox::indicator:unchecked { border: 1px solid #8592a3; "
-                              "background: #2e343c; border-radius: 2px; }")
+                              "QCheckBox { color: #d5dde6; spacing: 3px; }")
              : QStringLiteral("#PLt { background: #f4f7fb; border-bottom: 1px solid #d3dce6; }"
                               "QCheckBox { color: #33475b; spacing: 3px; }"));
+    // The style draws a box's border a shade darker than the palette's window
+    // colour, which on the dark bar would leave a ticked box a bare tick; a
+    // light window colour gives every box a border that shows.
+    // In the light a box takes the application's colours, as before.
+    QPalette colours;
+    if (dark) colours.setColor(QPalette::Window, QColor(0xb4, 0xc0, 0xcf));
+    for (QCheckBox* option : bar->findChildren<QCheckBox*>()) option->setPalette(colours);
     // A changed sheet alone leaves the bar painted as before.
     bar->style()->unpolish(bar);
     bar->style()->polish(bar);

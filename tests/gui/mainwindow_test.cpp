@@ -251,6 +251,16 @@ TEST_F(MainWindow, ADarkChoiceDarkensEveryPartTheWindowDraws) {
     for (const char* part : {"PLt", "Image4", "Image5", "Image6", "MyTop", "Panel1"}) {
         EXPECT_LT(centre(part), 80) << part;
     }
+    // An option's box shows its border on the dark bar, ticked or not.
+    auto* option = test::Find<QCheckBox>(w, "CBN");
+    for (const bool ticked : {false, true}) {
+        option->setChecked(ticked);
+        const QImage box = option->grab().toImage();
+        int border = 0;
+        for (int x = 0; x < 4; ++x)
+            border = std::max(border, box.pixelColor(x, box.height() / 2).lightness());
+        EXPECT_GT(border, 90) << (ticked ? "ticked" : "unticked");
+    }
     window_.reset();
     EXPECT_GT(QApplication::palette().color(QPalette::Window).lightness(), 128);
 }
