@@ -13,28 +13,13 @@ namespace {
 
 const QString kBase = kCommandBase;
 
-class KeyboardPage : public ::testing::Test {
+class KeyboardPage : public ListPageTest {
   protected:
-    void SetUp() override { ASSERT_EQ(OpenDatabase(), "1"); }
-
-    void TearDown() override {
-        if (harness_) {
-            EXPECT_TRUE(harness_->page().errors.empty())
-                << harness_->page().errors.front().toStdString();
-        }
-    }
-
     // Loads the page and shows a list as its tabs ask for it.
     void Start(int kind = 0) {
-        harness_ = std::make_unique<PageHarness>(app_);
-        ASSERT_TRUE(harness_->loaded());
-        const int before = harness_->listWrites;
-        harness_->Js(kind == 0 ? "ShowList(0)" : "ShowList(1)");
-        ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
+        ASSERT_NO_FATAL_FAILURE(LoadList(kind));
         harness_->Forget();
     }
-
-    PageHarness& page() { return *harness_; }
 
     // The view active and the page holding the keys, as after a click into
     // it: only a focused page has focus events and scrolls to a focused element.
@@ -85,9 +70,6 @@ class KeyboardPage : public ::testing::Test {
         if (tabbable != 1) return ::testing::AssertionFailure() << tabbable << " records tabbable";
         return ::testing::AssertionSuccess();
     }
-
-    AppFolder app_;
-    std::unique_ptr<PageHarness> harness_;
 };
 
 TEST_F(KeyboardPage, TheKeysMoveOneFocusedRecordAcrossTheVirtualList) {

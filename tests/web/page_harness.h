@@ -3,6 +3,8 @@
 // list commands write the rendered list into #MyWinS as the program does.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -197,5 +199,34 @@ inline std::string AddContact(const std::string& name, const std::string& tel,
                    ReplaceApostrophes(platform::ToCodePage(tel)) + "','" +
                    ReplaceApostrophes(platform::ToCodePage(remark)) + "',1,'" + date + "')");
 }
+
+// A test over the page loaded on a fresh notebook, showing one of its lists.
+// Any script error the page reported fails the test.
+class ListPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(OpenDatabase(), "1"); }
+
+    void TearDown() override {
+        if (harness_) {
+            EXPECT_TRUE(harness_->page().errors.empty())
+                << harness_->page().errors.front().toStdString();
+        }
+    }
+
+    // Loads the page and shows the notes (0), the contacts (1) or the trash
+    // (2) as its tabs ask for them.
+    void LoadList(int kind) {
+        harness_ = std::make_unique<PageHarness>(app_);
+        ASSERT_TRUE(harness_->loaded());
+        const int before = harness_->listWrites;
+        harness_->Js(kind == 0 ? "ShowList(0)" : kind == 1 ? "ShowList(1)" : "ShowTrash()");
+        ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
+    }
+
+    PageHarness& page() { return *harness_; }
+
+    AppFolder app_;
+    std::unique_ptr<PageHarness> harness_;
+};
 
 }  // namespace korvane::test

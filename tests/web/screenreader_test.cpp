@@ -19,31 +19,16 @@ constexpr char kArticles[] =
     "'role'), r.getAttribute('aria-label'), r.getAttribute('aria-posinset'), r.getAttribute("
     "'aria-setsize'), r.getAttribute('data-i')].join('|')).join('\\n')";
 
-class ScreenReaderPage : public ::testing::Test {
+class ScreenReaderPage : public ListPageTest {
   protected:
-    void SetUp() override { ASSERT_EQ(OpenDatabase(), "1"); }
-
-    void TearDown() override {
-        if (harness_) {
-            EXPECT_TRUE(harness_->page().errors.empty())
-                << harness_->page().errors.front().toStdString();
-        }
-    }
-
     void Start(int kind = 0) {
-        harness_ = std::make_unique<PageHarness>(app_);
-        ASSERT_TRUE(harness_->loaded());
-        const int before = harness_->listWrites;
-        harness_->Js(kind == 0 ? "ShowList(0)" : kind == 1 ? "ShowList(1)" : "ShowTrash()");
-        ASSERT_TRUE(WaitUntil([&] { return harness_->listWrites > before; }, 5000));
+        ASSERT_NO_FATAL_FAILURE(LoadList(kind));
         ASSERT_TRUE(Settled());
     }
 
     bool Settled() {
         return WaitUntil([&] { return !harness_->Js("!!list.pending").toBool(); }, 5000);
     }
-
-    PageHarness& page() { return *harness_; }
 
     QStringList Articles() { return page().Js(kArticles).toString().split('\n'); }
 
@@ -80,9 +65,6 @@ class ScreenReaderPage : public ::testing::Test {
     }
 
     QString HeaderText() { return page().Js("list.parts.head.textContent").toString(); }
-
-    AppFolder app_;
-    std::unique_ptr<PageHarness> harness_;
 };
 
 // The page's number of the trash's list.
